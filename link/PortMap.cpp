@@ -1,0 +1,77 @@
+#include "PortMap.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+namespace kalvero {
+
+namespace fs = std::filesystem;
+
+PortMap::PortMap(fs::path portsDir, fs::path devDir, fs::path sysClassTty)
+    : m_portsDir(std::move(portsDir)),
+      m_devDir(std::move(devDir)),
+      m_sysClassTty(std::move(sysClassTty)) {}
+
+fs::path PortMap::defaultPortsDir() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    fs::path config;
+    if (xdg != nullptr && *xdg != '\0') {
+        config = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        config = fs::path(home != nullptr ? home : ".") / ".config";
+    }
+    return config / "kalvero" / "ports";
+}
+
+PortMap PortMap::fromEnvironment() {
+    return PortMap(defaultPortsDir(), "/dev", "/sys/class/tty");
+}
+
+std::optional<fs::path> PortMap::devicePath(int port) const {
+    if (port < kFirstPort || port > kLastPort) {
+        return std::nullopt;
+    }
+    std::error_code ec;
+    if (fs::is_directory(m_portsDir, ec)) {
+        return m_portsDir / ("com" + std::to_string(port));
+    }
+    if (port <= 4) {
+        return m_devDir / ("ttyS" + std::to_string(port - 1));
+    }
+    if (port <= 8) {
+        return m_devDir / ("ttyUSB" + std::to_string(port - 5));
+    }
+    return m_devDir / ("ttyACM" + std::to_string(port - 9));
+}
+
+bool PortMap::present(int port) const {
+    const auto path = devicePath(port);
+    if (!path) {
+        return false;
+    }
+    std::error_code ec;
+    const fs::path device = fs::canonical(*path, ec);  // follows the comN symlink
+    if (ec || !fs::exists(device, ec)) {
+        return false;
+    }
+    return !isPhantomUart(device);
+}
+
+// The kernel creates ttyS0-3 whether or not a UART is fitted; its type 0 means none.
+bool PortMap::isPhantomUart(const fs::path& device) const {
+    const std::string name = device.filename().string();
+    if (name.rfind("ttyS", 0) != 0) {
+        return false;
+    }
+    std::ifstream type(m_sysClassTty / name / "type");
+    int value = 0;
+    if (!(type >> value)) {
+        return false;  // no sysfs entry to ask: trust the device node
+    }
+    return value == 0;
+}
+
+}  // namespace kalvero

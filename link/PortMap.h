@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+namespace kalvero {
+
+// Maps COMn (1..10) to a device path. When the ports directory exists it alone
+// defines the ports (entry "comN", usually a symlink, as in Wine's dosdevices);
+// otherwise COM1-4 are ttyS0-3, COM5-8 ttyUSB0-3 and COM9-10 ttyACM0-1.
+class PortMap {
+public:
+    static constexpr int kFirstPort = 1;
+    static constexpr int kLastPort = 10;
+
+    PortMap(std::filesystem::path portsDir, std::filesystem::path devDir,
+            std::filesystem::path sysClassTty);
+
+    // $XDG_CONFIG_HOME/kalvero/ports (default ~/.config/kalvero/ports), /dev, /sys/class/tty.
+    static PortMap fromEnvironment();
+    static std::filesystem::path defaultPortsDir();
+
+    std::optional<std::filesystem::path> devicePath(int port) const;
+    // True when the device exists and, for a built-in UART, the kernel reports a real one.
+    // Never opens the device: opening would raise DTR.
+    bool present(int port) const;
+
+private:
+    bool isPhantomUart(const std::filesystem::path& device) const;
+
+    std::filesystem::path m_portsDir;
+    std::filesystem::path m_devDir;
+    std::filesystem::path m_sysClassTty;
+};
+
+}  // namespace kalvero

@@ -1,0 +1,163 @@
+#include "QtWinSer.h"
+
+namespace kalvero {
+
+QtWinSer::QtWinSer(PortMap ports, std::chrono::milliseconds tick)
+    : m_ports(std::move(ports)), m_tick(tick) {}
+
+QtWinSer::~QtWinSer() { UnInitializePort(); }
+
+std::uint8_t QtWinSer::SerialPortPresent(std::uint8_t port) {
+    return m_ports.present(port) ? 1 : 0;
+}
+
+std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate,
+                                       std::uint8_t txTimeout, std::uint8_t rxTimeout) {
+    UnInitializePort();
+    const auto device = m_ports.devicePath(port);
+    if (!device) {
+        return serial::kNoSuchPort;
+    }
+    m_txTimeoutMs = static_cast<int>(txTimeout * m_tick.count());
+    m_rxTimeoutMs = static_cast<int>(rxTimeout * m_tick.count());
+    m_port.setPortName(QString::fromStdString(device->string()));
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        return m_port.error() == QSerialPort::DeviceNotFoundError ? serial::kNoSuchPort
+                                                                  : serial::kCannotOpen;
+    }
+    const bool configured = m_port.setBaudRate(baudRate) &&
+                            m_port.setDataBits(QSerialPort::Data8) &&
+                            m_port.setParity(QSerialPort::NoParity) &&
+                            m_port.setStopBits(QSerialPort::OneStop) &&
+                            m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!configured) {
+        m_port.close();
+        return serial::kCannotConfigure;
+    }
+    m_port.clearError();
+    return serial::kOk;
+}
+
+void QtWinSer::UnInitializePort() {
+    if (m_port.isOpen()) {
+        m_port.close();
+    }
+    m_port.clearError();
+}
+
+// A pseudo-terminal has no modem lines: the ioctl fails with ENOTTY. That is
+// expected and the port stays usable, so the error is cleared and ignored.
+void QtWinSer::setLine(bool dtr, bool value) {
+    if (!m_port.isOpen()) {
+        return;
+    }
+    if (dtr) {
+        m_port.setDataTerminalReady(value);
+    } else {
+        m_port.setRequestToSend(value);
+    }
+    if (usable()) {
+        m_port.clearError();
+    }
+}
+
+void QtWinSer::SetDTRLine() { setLine(true, true); }
+void QtWinSer::ClearDTRLine() { setLine(true, false); }
+void QtWinSer::SetRTSLine() { setLine(false, true); }
+void QtWinSer::ClearRTSLine() { setLine(false, false); }
+
+// A pulled adapter shows as a resource error; a hung-up line reads end of file,
+// which Qt reports as a read error. Either way the port is gone.
+bool QtWinSer::usable() const {
+    switch (m_port.error()) {
+        case QSerialPort::ResourceError:
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+        case QSerialPort::NotOpenError:
+            return false;
+        default:
+            return m_port.isOpen();
+    }
+}
+
+bool QtWinSer::writeAll(const char* data, qint64 size) {
+    if (m_port.write(data, size) != size) {
+        return false;
+    }
+    while (m_port.bytesToWrite() > 0) {
+        if (!m_port.waitForBytesWritten(m_txTimeoutMs)) {
+            return false;
+        }
+    }
+    return usable();
+}
+
+QtWinSer::Wait QtWinSer::waitForByte(std::uint8_t& byte) {
+    if (!usable()) {
+        return Wait::Gone;
+    }
+    if (m_port.bytesAvailable() == 0 && !m_port.waitForReadyRead(m_rxTimeoutMs)) {
+        if (!usable()) {
+            return Wait::Gone;
+        }
+        m_port.clearError();
+        return Wait::Silent;
+    }
+    char c = 0;
+    if (m_port.read(&c, 1) != 1) {
+        return usable() ? Wait::Silent : Wait::Gone;
+    }
+    byte = static_cast<std::uint8_t>(c);
+    return Wait::Byte;
+}
+
+std::uint8_t QtWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCount,
+                                  std::uint8_t sendCount, SerialBuffer& answer,
+                                  const SerialBuffer& send) {
+    if (!usable()) {
+        return serial::kTransmitTimeout;
+    }
+    m_port.clear(QSerialPort::Input);
+    m_port.readAll();
+
+    const char cmd = static_cast<char>(command);
+    if (!writeAll(&cmd, 1)) {
+        return serial::kTransmitTimeout;
+    }
+    std::uint8_t reply = 0;
+    switch (waitForByte(reply)) {
+        case Wait::Gone:
+            return serial::kTransmitTimeout;
+        case Wait::Silent:
+            return serial::kReceiveTimeout;
+        case Wait::Byte:
+            break;
+    }
+    if (reply == serial::kNakByte) {
+        return serial::kNak;
+    }
+    if (reply != serial::kAck) {
+        return serial::kNotAckNak;
+    }
+    if (sendCount > 0 &&
+        !writeAll(reinterpret_cast<const char*>(send.data()), sendCount)) {
+        return serial::kTransmitTimeout;
+    }
+    for (std::uint8_t i = 0; i < answerCount; ++i) {
+        switch (waitForByte(answer[i])) {
+            case Wait::Gone:
+                return serial::kTransmitTimeout;
+            case Wait::Silent:
+                return serial::kReceiveTimeout;
+            case Wait::Byte:
+                break;
+        }
+    }
+    return serial::kOk;
+}
+
+std::uint8_t QtWinSer::ReadByte(std::uint8_t& byte) {
+    return waitForByte(byte) == Wait::Byte ? serial::kByteCame : 0;
+}
+
+}  // namespace kalvero

@@ -1,0 +1,143 @@
+// The oru-emulator program as a user starts it, spoken to over its terminal
+// with plain POSIX calls.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+
+namespace {
+
+struct Child {
+    pid_t pid = -1;
+    int out = -1;  // the program's standard output
+};
+
+Child start(const std::vector<std::string>& args) {
+    int pipeFds[2];
+    EXPECT_EQ(::pipe(pipeFds), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(pipeFds[1], STDOUT_FILENO);
+        ::close(pipeFds[0]);
+        std::vector<char*> argv{const_cast<char*>(ORU_EMULATOR_PATH)};
+        for (const auto& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        ::execv(ORU_EMULATOR_PATH, argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    return {pid, pipeFds[0]};
+}
+
+std::string readAll(int fd, int timeoutMs = 5000) {
+    std::string text;
+    char buffer[4096];
+    pollfd p{fd, POLLIN, 0};
+    while (::poll(&p, 1, timeoutMs) > 0) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+}
+
+std::string firstLine(int fd) {
+    std::string line;
+    char c = 0;
+    pollfd p{fd, POLLIN, 0};
+    while (::poll(&p, 1, 5000) > 0 && ::read(fd, &c, 1) == 1 && c != '\n') {
+        line += c;
+    }
+    return line;
+}
+
+int exitCode(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string exchange(const std::string& device, const std::vector<std::uint8_t>& bytes,
+                     std::size_t expected) {
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY);
+    EXPECT_GE(fd, 0) << device;
+    termios tio{};
+    ::tcgetattr(fd, &tio);
+    ::cfmakeraw(&tio);
+    ::cfsetspeed(&tio, B9600);
+    ::tcsetattr(fd, TCSANOW, &tio);
+    EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    std::string answer;
+    char buffer[64];
+    pollfd p{fd, POLLIN, 0};
+    while (answer.size() < expected && ::poll(&p, 1, 2000) > 0) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0) {
+            break;
+        }
+        answer.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return answer;
+}
+
+TEST(EmulatorProgram, HelpExplainsEveryOption) {
+    const Child run = start({"--help"});
+    const std::string help = readAll(run.out);
+    EXPECT_EQ(exitCode(run.pid), 0);
+    for (const char* option :
+         {"--link", "--com", "--baud", "--version", "--number", "--status", "--load", "--save",
+          "--pace", "--identify-byte", "--silent", "--nak", "--error-status", "--not-ack",
+          "--faults-from", "--stop-after", "--hang-up-after"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    }
+}
+
+TEST(EmulatorProgram, RefusesUnknownOptionsAndBadValues) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--bogus"}, {"--baud", "1200"}, {"--version", "16"},
+          {"--status", "1,2,3"}, {"--nak"}, {"--load", "/nonexistent/memory"}}) {
+        const Child run = start(args);
+        readAll(run.out);
+        EXPECT_NE(exitCode(run.pid), 0) << args[0];
+    }
+}
+
+TEST(EmulatorProgram, ServesOnItsLinkAndSavesItsMemoryOnExit) {
+    kalvero::test::TempDir tmp;
+    const std::string link = (tmp / "ports/com4").string();
+    const Child run = start({"--link", link, "--number", "42", "--save", (tmp / "saved.txt").string()});
+    const std::string device = firstLine(run.out);
+    ASSERT_FALSE(device.empty());
+    EXPECT_EQ(std::filesystem::read_symlink(link).string(), device);
+
+    EXPECT_EQ(exchange(link, {0xC0}, 4), std::string("\x06" "42\xC0"));
+    EXPECT_EQ(exchange(link, {0x1E, 0x0C, 0x00, 0x07}, 3), std::string("\x06\x1E\x00", 3));
+
+    ::kill(run.pid, SIGTERM);
+    EXPECT_EQ(exitCode(run.pid), 0);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
+    std::ifstream saved(tmp / "saved.txt");
+    std::stringstream content;
+    content << saved.rdbuf();
+    EXPECT_NE(content.str().find("binding 12 7"), std::string::npos) << content.str();
+    EXPECT_NE(content.str().find("number 42"), std::string::npos);
+}
+
+}  // namespace
