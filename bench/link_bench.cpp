@@ -31,7 +31,8 @@ void BM_StatusExchange(benchmark::State& state) {
     printer.start();
     kalvero::QtWinSer serial(kalvero::PortMap(dir / "ports", "/nonexistent", "/nonexistent"));
     kalvero::PrinterIdentity identity;
-    if (kalvero::IdentifyPrinter(serial, [] { return 1; }, 1, 9600, identity) != 0) {
+    if (kalvero::IdentifyPrinter(
+            serial, [] { return 1; }, 1, 9600, identity) != 0) {
         state.SkipWithError("no printer");
         return;
     }
@@ -48,7 +49,10 @@ void BM_StatusExchange(benchmark::State& state) {
     printer.stop();
     fs::remove_all(dir);
 }
-BENCHMARK(BM_StatusExchange)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_StatusExchange)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_ScanTenAbsentPorts(benchmark::State& state) {
     const fs::path dir = makeTempDir();

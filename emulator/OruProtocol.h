@@ -13,9 +13,9 @@ namespace oru {
 struct Faults {
     bool silent = false;                        // never answers anything
     bool nakAll = false;                        // NAK every command
-    std::optional<std::uint8_t> nakCommand{};    // NAK this command byte
-    std::optional<std::uint8_t> errorStatus{};   // this status byte instead of 0
-    std::optional<std::uint8_t> notAckByte{};    // this byte instead of ACK
+    std::optional<std::uint8_t> nakCommand{};   // NAK this command byte
+    std::optional<std::uint8_t> errorStatus{};  // this status byte instead of 0
+    std::optional<std::uint8_t> notAckByte{};   // this byte instead of ACK
     long faultsFrom = 1;
     long stopAfter = 0;    // > 0: silent from exchange stopAfter + 1 on
     long hangUpAfter = 0;  // > 0: hangs up when exchange hangUpAfter + 1 begins

@@ -33,7 +33,9 @@ bool fromHex(const std::string& hex, std::uint8_t* bytes, std::size_t count) {
     return true;
 }
 
-bool inRange(long value, long low, long high) { return value >= low && value <= high; }
+bool inRange(long value, long low, long high) {
+    return value >= low && value <= high;
+}
 
 }  // namespace
 
@@ -48,9 +50,11 @@ ItemName PrinterMemory::makeName(std::string_view cp852) {
 
 PrinterMemory PrinterMemory::factory() {
     PrinterMemory memory;
-    memory.itemNames[1] = makeName("CHLEB \xBDYTNI");       // ŻYTNI
-    memory.itemNames[2] = makeName("MAS\x9DO EKSTRA");      // MASŁO
-    memory.itemNames[3] = makeName("JAB\x9DKA \x97WIE\xBD" "E");  // JABŁKA ŚWIEŻE
+    memory.itemNames[1] = makeName("CHLEB \xBDYTNI");   // ŻYTNI
+    memory.itemNames[2] = makeName("MAS\x9DO EKSTRA");  // MASŁO
+    memory.itemNames[3] = makeName(
+        "JAB\x9DKA \x97WIE\xBD"
+        "E");  // JABŁKA ŚWIEŻE
     memory.itemNames[300] = makeName("KAWA ZIARNISTA");
     return memory;
 }

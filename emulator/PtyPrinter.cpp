@@ -17,7 +17,9 @@ namespace {
 
 constexpr auto kDataGap = std::chrono::milliseconds(200);
 
-speed_t speedFor(std::uint32_t baud) { return baud == 19200 ? B19200 : B9600; }
+speed_t speedFor(std::uint32_t baud) {
+    return baud == 19200 ? B19200 : B9600;
+}
 
 }  // namespace
 
@@ -208,4 +210,3 @@ void PtyPrinter::serve() {
 }
 
 }  // namespace oru
-

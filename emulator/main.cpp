@@ -115,7 +115,9 @@ int main(int argc, char** argv) {
             return usageError("option " + std::string(arg) + " needs a value");
         }
         const std::string_view value = flag ? std::string_view{} : std::string_view(argv[++i]);
-        auto bad = [&] { return usageError("bad value for " + std::string(arg) + ": " + std::string(value)); };
+        auto bad = [&] {
+            return usageError("bad value for " + std::string(arg) + ": " + std::string(value));
+        };
         if (arg == "--pace") {
             options.pace = true;
         } else if (arg == "--silent") {
@@ -183,8 +185,9 @@ int main(int argc, char** argv) {
             if (!n || *n < 0) {
                 return bad();
             }
-            (arg == "--faults-from" ? faults.faultsFrom
-                                    : arg == "--stop-after" ? faults.stopAfter : faults.hangUpAfter) = *n;
+            (arg == "--faults-from"  ? faults.faultsFrom
+             : arg == "--stop-after" ? faults.stopAfter
+                                     : faults.hangUpAfter) = *n;
         } else {
             return usageError("unknown option " + std::string(arg));
         }

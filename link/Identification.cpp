@@ -39,7 +39,8 @@ void ChannelLines(WinSer& serial, int channel) {
 ResultCode IdentifyPrinter(WinSer& serial, const ChannelSource& channel, std::uint8_t port,
                            std::uint16_t baudRate, PrinterIdentity& identity) {
     serial.UnInitializePort();
-    if (const std::uint8_t rc = serial.iInitializePort(port, baudRate, kTimeoutTenths, kTimeoutTenths);
+    if (const std::uint8_t rc =
+            serial.iInitializePort(port, baudRate, kTimeoutTenths, kTimeoutTenths);
         rc != 0) {
         return rc;
     }

@@ -5,7 +5,9 @@ namespace kalvero {
 QtWinSer::QtWinSer(PortMap ports, std::chrono::milliseconds tick)
     : m_ports(std::move(ports)), m_tick(tick) {}
 
-QtWinSer::~QtWinSer() { UnInitializePort(); }
+QtWinSer::~QtWinSer() {
+    UnInitializePort();
+}
 
 std::uint8_t QtWinSer::SerialPortPresent(std::uint8_t port) {
     return m_ports.present(port) ? 1 : 0;
@@ -25,11 +27,10 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
         return m_port.error() == QSerialPort::DeviceNotFoundError ? serial::kNoSuchPort
                                                                   : serial::kCannotOpen;
     }
-    const bool configured = m_port.setBaudRate(baudRate) &&
-                            m_port.setDataBits(QSerialPort::Data8) &&
-                            m_port.setParity(QSerialPort::NoParity) &&
-                            m_port.setStopBits(QSerialPort::OneStop) &&
-                            m_port.setFlowControl(QSerialPort::NoFlowControl);
+    const bool configured =
+        m_port.setBaudRate(baudRate) && m_port.setDataBits(QSerialPort::Data8) &&
+        m_port.setParity(QSerialPort::NoParity) && m_port.setStopBits(QSerialPort::OneStop) &&
+        m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
         m_port.close();
         return serial::kCannotConfigure;
@@ -61,10 +62,18 @@ void QtWinSer::setLine(bool dtr, bool value) {
     }
 }
 
-void QtWinSer::SetDTRLine() { setLine(true, true); }
-void QtWinSer::ClearDTRLine() { setLine(true, false); }
-void QtWinSer::SetRTSLine() { setLine(false, true); }
-void QtWinSer::ClearRTSLine() { setLine(false, false); }
+void QtWinSer::SetDTRLine() {
+    setLine(true, true);
+}
+void QtWinSer::ClearDTRLine() {
+    setLine(true, false);
+}
+void QtWinSer::SetRTSLine() {
+    setLine(false, true);
+}
+void QtWinSer::ClearRTSLine() {
+    setLine(false, false);
+}
 
 // A pulled adapter shows as a resource error; a hung-up line reads end of file,
 // which Qt reports as a read error. Either way the port is gone.
@@ -139,8 +148,7 @@ std::uint8_t QtWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCount
     if (reply != serial::kAck) {
         return serial::kNotAckNak;
     }
-    if (sendCount > 0 &&
-        !writeAll(reinterpret_cast<const char*>(send.data()), sendCount)) {
+    if (sendCount > 0 && !writeAll(reinterpret_cast<const char*>(send.data()), sendCount)) {
         return serial::kTransmitTimeout;
     }
     for (std::uint8_t i = 0; i < answerCount; ++i) {

@@ -14,23 +14,23 @@ class QtWinSer final : public WinSer {
 public:
     // tick is the unit of the two time-outs given to iInitializePort (a tenth of a
     // second for the real program; tests may shorten it).
-    explicit QtWinSer(PortMap ports, std::chrono::milliseconds tick = std::chrono::milliseconds(100));
+    explicit QtWinSer(PortMap ports,
+                      std::chrono::milliseconds tick = std::chrono::milliseconds(100));
     ~QtWinSer() override;
 
     QtWinSer(const QtWinSer&) = delete;
     QtWinSer& operator=(const QtWinSer&) = delete;
 
     std::uint8_t SerialPortPresent(std::uint8_t port) override;
-    std::uint8_t iInitializePort(std::uint8_t port, std::uint16_t baudRate,
-                                 std::uint8_t txTimeout, std::uint8_t rxTimeout) override;
+    std::uint8_t iInitializePort(std::uint8_t port, std::uint16_t baudRate, std::uint8_t txTimeout,
+                                 std::uint8_t rxTimeout) override;
     void UnInitializePort() override;
     void SetDTRLine() override;
     void ClearDTRLine() override;
     void SetRTSLine() override;
     void ClearRTSLine() override;
-    std::uint8_t RSSequence(std::uint8_t command, std::uint8_t answerCount,
-                            std::uint8_t sendCount, SerialBuffer& answer,
-                            const SerialBuffer& send) override;
+    std::uint8_t RSSequence(std::uint8_t command, std::uint8_t answerCount, std::uint8_t sendCount,
+                            SerialBuffer& answer, const SerialBuffer& send) override;
     std::uint8_t ReadByte(std::uint8_t& byte) override;
 
 private:

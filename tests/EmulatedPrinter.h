@@ -27,7 +27,8 @@ public:
 
     PortMap ports() const { return PortMap(m_tmp / "ports", m_tmp / "dev", m_tmp / "sys"); }
     // Time-outs of 5 units are 100 ms here, so silent-line tests stay quick.
-    std::unique_ptr<QtWinSer> serial(std::chrono::milliseconds tick = std::chrono::milliseconds(20)) const {
+    std::unique_ptr<QtWinSer> serial(
+        std::chrono::milliseconds tick = std::chrono::milliseconds(20)) const {
         return std::make_unique<QtWinSer>(ports(), tick);
     }
     oru::PtyPrinter& printer() { return *m_printer; }

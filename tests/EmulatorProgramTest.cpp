@@ -2,13 +2,12 @@
 // with plain POSIX calls.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
@@ -110,9 +109,12 @@ TEST(EmulatorProgram, HelpExplainsEveryOption) {
 }
 
 TEST(EmulatorProgram, RefusesUnknownOptionsAndBadValues) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--bogus"}, {"--baud", "1200"}, {"--version", "16"},
-          {"--status", "1,2,3"}, {"--nak"}, {"--load", "/nonexistent/memory"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--bogus"},
+                                                 {"--baud", "1200"},
+                                                 {"--version", "16"},
+                                                 {"--status", "1,2,3"},
+                                                 {"--nak"},
+                                                 {"--load", "/nonexistent/memory"}}) {
         const Child run = start(args);
         readAll(run.out);
         EXPECT_NE(exitCode(run.pid), 0) << args[0];
@@ -122,12 +124,14 @@ TEST(EmulatorProgram, RefusesUnknownOptionsAndBadValues) {
 TEST(EmulatorProgram, ServesOnItsLinkAndSavesItsMemoryOnExit) {
     kalvero::test::TempDir tmp;
     const std::string link = (tmp / "ports/com4").string();
-    const Child run = start({"--link", link, "--number", "42", "--save", (tmp / "saved.txt").string()});
+    const Child run =
+        start({"--link", link, "--number", "42", "--save", (tmp / "saved.txt").string()});
     const std::string device = firstLine(run.out);
     ASSERT_FALSE(device.empty());
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), device);
 
-    EXPECT_EQ(exchange(link, {0xC0}, 4), std::string("\x06" "42\xC0"));
+    EXPECT_EQ(exchange(link, {0xC0}, 4), std::string("\x06"
+                                                     "42\xC0"));
     EXPECT_EQ(exchange(link, {0x1E, 0x0C, 0x00, 0x07}, 3), std::string("\x06\x1E\x00", 3));
 
     ::kill(run.pid, SIGTERM);

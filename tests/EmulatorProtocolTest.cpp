@@ -1,11 +1,10 @@
-#include "OruProtocol.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
+#include "OruProtocol.h"
 #include "TempDir.h"
 
 namespace oru {

@@ -1,8 +1,7 @@
-#include "Identification.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "Identification.h"
 #include "ScriptedWinSer.h"
 
 using ::testing::ElementsAre;
@@ -49,8 +48,13 @@ TEST(ChannelLines, AnyOtherChannelLeavesBothLinesAlone) {
 class IdentifyPrinterTest : public ::testing::Test {
 protected:
     ResultCode identify(std::uint8_t port = 3, std::uint16_t baud = 9600) {
-        return IdentifyPrinter(serial, [this] { ++channelReads; return channel; }, port, baud,
-                               identity);
+        return IdentifyPrinter(
+            serial,
+            [this] {
+                ++channelReads;
+                return channel;
+            },
+            port, baud, identity);
     }
     // What a caller had in the outputs before the call; must survive steps not reached.
     PrinterIdentity untouched() const { return {0x55, 0x0E, "xx"}; }
@@ -161,8 +165,8 @@ TEST_F(IdentifyPrinterTest, TheChannelIsReadAtTheMomentOfEachCall) {
     channel = 4;
     serial.calls.clear();
     identify();
-    EXPECT_THAT(serial.calls, ElementsAre("UnInit", "Init 3 9600 5 5", "SetDTR", "ClearRTS",
-                                          "RS ff 2 0"));
+    EXPECT_THAT(serial.calls,
+                ElementsAre("UnInit", "Init 3 9600 5 5", "SetDTR", "ClearRTS", "RS ff 2 0"));
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include "PortMap.h"
-
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -7,6 +5,7 @@
 #include <fstream>
 
 #include "Identification.h"
+#include "PortMap.h"
 #include "QtWinSer.h"
 #include "TempDir.h"
 
@@ -87,8 +86,7 @@ TEST_F(PortMapTest, TheEnvironmentChoosesThePortsDirectory) {
     const std::string saved = old != nullptr ? old : "";
     ::setenv("XDG_CONFIG_HOME", tmp.path().c_str(), 1);
     EXPECT_EQ(PortMap::defaultPortsDir(), tmp / "kalvero/ports");
-    old != nullptr ? ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1)
-                   : ::unsetenv("XDG_CONFIG_HOME");
+    old != nullptr ? ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(PortMapTest, ScanningTenPortsOpensNoDevice) {

@@ -19,9 +19,11 @@ struct Outcome {
     PrinterIdentity identity;
 };
 
-Outcome identify(WinSer& serial, std::uint16_t baud = 9600, int channel = 1, std::uint8_t port = 1) {
+Outcome identify(WinSer& serial, std::uint16_t baud = 9600, int channel = 1,
+                 std::uint8_t port = 1) {
     Outcome o{0, {}};
-    o.result = IdentifyPrinter(serial, [channel] { return channel; }, port, baud, o.identity);
+    o.result = IdentifyPrinter(
+        serial, [channel] { return channel; }, port, baud, o.identity);
     return o;
 }
 
