@@ -1,11 +1,29 @@
+#include "Kalvero.h"
+
 #include <QApplication>
 
+#include "opr.h"
+#include "stan.h"
 #include "uGlowna.h"
+#include "uKomunikacja.h"
+#include "uStopki.h"
+#include "uWymiana.h"
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+namespace kalvero {
+
+Kalvero::Kalvero(WinSer& serial, Messages& messages) {
     QApplication::setApplicationName(QStringLiteral("Kalvero"));
-    kalvero::TfGlowna glowna;
-    glowna.show();
-    return QApplication::exec();
+    fGlowna = std::make_unique<TfGlowna>(serial, state, messages);
+    fKomunikacja = std::make_unique<TfKomunikacja>(serial, state, *fGlowna);
+    fWymiana = std::make_unique<TfWymiana>(state, files, *fGlowna);
+    fStopka = std::make_unique<TfStopka>();
+    AboutBox = std::make_unique<TAboutBox>();
+    fStan = std::make_unique<TfStan>();
+    fGlowna->setWindows({fKomunikacja.get(), fWymiana.get(), fStopka.get(), AboutBox.get(),
+                         fStan.get()});
+    fGlowna->show();
 }
+
+Kalvero::~Kalvero() = default;
+
+}  // namespace kalvero

@@ -1,14 +1,101 @@
 #pragma once
 
 #include <QMainWindow>
+#include <array>
+
+#include "OperatingState.h"
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
 
 namespace kalvero {
 
-// The main window.
+class Messages;
+class WinSer;
+class TfKomunikacja;
+class TfWymiana;
+class TfStopka;
+class TAboutBox;
+class TfStan;
+
+// The main window: the menu every operation starts from, the connection state
+// in the status bar, and the progress elements the bulk transfers drive.
 class TfGlowna : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TfGlowna(QWidget* parent = nullptr);
+    struct Windows {
+        TfKomunikacja* fKomunikacja = nullptr;
+        TfWymiana* fWymiana = nullptr;
+        TfStopka* fStopka = nullptr;
+        TAboutBox* AboutBox = nullptr;
+        TfStan* fStan = nullptr;
+    };
+
+    // Scans the serial ports, as creating the main window does.
+    TfGlowna(WinSer& serial, OperatingState& state, Messages& messages);
+
+    // The other windows are created after this one; startup hands them over.
+    void setWindows(const Windows& windows) { m_windows = windows; }
+
+    // What connecting changes (also used by the communication dialog).
+    void setPanel(int panel, const QString& text);
+    QString panelText(int panel) const;
+    void repaintStatus();
+    void showOnlineMarks(bool online);
+    void setExchangeEntriesEnabled(bool enabled);
+    void setEditorEntryEnabled(bool enabled);
+    void setBusy(bool busy);
+    bool busy() const { return m_busy; }
+    void goOnline(const QString& numberText);
+    void goOfflineWith(const QString& reason);
+
+    QLabel* lOperacja = nullptr;
+    QProgressBar* pb = nullptr;
+    QPushButton* bbPrzerwij = nullptr;
+
+public slots:
+    void Wykryjautomatycznie1Click();
+    void Trybonline1Click();
+    void Tryboffline1Click();
+    void Koniecprogramu1Click();
+    void Odczyt1Click();
+    void Zapis1Click();
+    void Kasowanie1Click();
+    void Definiowaniestopek1Click();
+    void Standrukarki1Click();
+    void Oprogramie1Click();
+    void bbPrzerwijClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu();
+    void buildStatusBar();
+    void buildProgress();
+    QAction* addEntry(QMenu* menu, const char* name, const QString& caption,
+                      void (TfGlowna::*handler)());
+    bool ensureConnected();
+    void setItemNameVisible(bool visible);
+    int channel() const;
+
+    WinSer& m_serial;
+    OperatingState& m_state;
+    Messages& m_messages;
+    Windows m_windows;
+    bool m_busy = false;
+
+    QStatusBar* sbOru = nullptr;
+    std::array<QLabel*, 3> m_panels{};
+    QAction* Trybonline1 = nullptr;
+    QAction* Tryboffline1 = nullptr;
+    QAction* Odczyt1 = nullptr;
+    QAction* Zapis1 = nullptr;
+    QAction* Kasowanie1 = nullptr;
+    QAction* Definiowaniestopek1 = nullptr;
 };
 
 }  // namespace kalvero

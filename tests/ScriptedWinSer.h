@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -29,31 +30,40 @@ public:
     std::deque<std::uint8_t> further;
     std::set<int> presentPorts;
     std::uint8_t initResult = 0;
+    // Runs after each call is recorded, to look at the program in the middle of an operation.
+    std::function<void(const std::string& call)> onCall;
+
+    void record(std::string call) {
+        calls.push_back(call);
+        if (onCall) {
+            onCall(call);
+        }
+    }
 
     void reply(std::uint8_t command, std::vector<std::uint8_t> answer, std::uint8_t result = 0) {
         replies[command].push_back({result, std::move(answer)});
     }
 
     std::uint8_t SerialPortPresent(std::uint8_t port) override {
-        calls.push_back("Present " + std::to_string(port));
+        record("Present " + std::to_string(port));
         return presentPorts.count(port) != 0 ? 1 : 0;
     }
     std::uint8_t iInitializePort(std::uint8_t port, std::uint16_t baudRate, std::uint8_t tx,
                                  std::uint8_t rx) override {
-        calls.push_back("Init " + std::to_string(port) + " " + std::to_string(baudRate) + " " +
+        record("Init " + std::to_string(port) + " " + std::to_string(baudRate) + " " +
                         std::to_string(tx) + " " + std::to_string(rx));
         return initResult;
     }
-    void UnInitializePort() override { calls.emplace_back("UnInit"); }
-    void SetDTRLine() override { calls.emplace_back("SetDTR"); }
-    void ClearDTRLine() override { calls.emplace_back("ClearDTR"); }
-    void SetRTSLine() override { calls.emplace_back("SetRTS"); }
-    void ClearRTSLine() override { calls.emplace_back("ClearRTS"); }
+    void UnInitializePort() override { record("UnInit"); }
+    void SetDTRLine() override { record("SetDTR"); }
+    void ClearDTRLine() override { record("ClearDTR"); }
+    void SetRTSLine() override { record("SetRTS"); }
+    void ClearRTSLine() override { record("ClearRTS"); }
 
     std::uint8_t RSSequence(std::uint8_t command, std::uint8_t answerCount, std::uint8_t sendCount,
                             SerialBuffer& answer, const SerialBuffer& send) override {
         static const char* hex = "0123456789abcdef";
-        calls.push_back(std::string("RS ") + hex[command >> 4] + hex[command & 15] + " " +
+        record(std::string("RS ") + hex[command >> 4] + hex[command & 15] + " " +
                         std::to_string(answerCount) + " " + std::to_string(sendCount));
         sent.emplace_back(send.begin(), send.begin() + sendCount);
         auto& queue = replies[command];
@@ -69,7 +79,7 @@ public:
     }
 
     std::uint8_t ReadByte(std::uint8_t& byte) override {
-        calls.emplace_back("ReadByte");
+        record("ReadByte");
         if (further.empty()) {
             return 0;
         }

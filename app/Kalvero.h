@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+
+#include "FileNames.h"
+#include "OperatingState.h"
+
+namespace kalvero {
+
+class Messages;
+class WinSer;
+class TfGlowna;
+class TfKomunikacja;
+class TfWymiana;
+class TfStopka;
+class TAboutBox;
+class TfStan;
+
+// Startup: the operating state and file names take their first values, the
+// application gets its title, and the six windows are created once, in order.
+// Only the main window is shown; nothing connects by itself.
+class Kalvero {
+public:
+    Kalvero(WinSer& serial, Messages& messages);
+    ~Kalvero();
+
+    Kalvero(const Kalvero&) = delete;
+    Kalvero& operator=(const Kalvero&) = delete;
+
+    OperatingState state;
+    FileNames files;
+    std::unique_ptr<TfGlowna> fGlowna;
+    std::unique_ptr<TfKomunikacja> fKomunikacja;
+    std::unique_ptr<TfWymiana> fWymiana;
+    std::unique_ptr<TfStopka> fStopka;
+    std::unique_ptr<TAboutBox> AboutBox;
+    std::unique_ptr<TfStan> fStan;
+};
+
+}  // namespace kalvero

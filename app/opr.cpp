@@ -1,0 +1,50 @@
+#include "opr.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace kalvero {
+
+TAboutBox::TAboutBox() {
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("O programie"));
+    setFixedSize(298, 176);
+    setModal(false);
+    QFont font = this->font();
+    font.setPixelSize(13);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(8, 8, 281, 121);
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Sunken);
+    Panel1->setLineWidth(2);
+    ProductName = new QLabel(QStringLiteral("Kalvero"), Panel1);
+    ProductName->setObjectName(QStringLiteral("ProductName"));
+    ProductName->setGeometry(16, 24, 250, 20);
+    ProductName->setFont(font);
+    Version = new QLabel(QStringLiteral("Wersja z 30.07.2010 "), Panel1);
+    Version->setObjectName(QStringLiteral("Version"));
+    Version->setGeometry(16, 56, 250, 20);
+    Version->setFont(font);
+    Version->setStyleSheet(QStringLiteral("color: red;"));
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry((298 - 75) / 2, 139, 75, 28);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+}
+
+void TAboutBox::OKButtonClick() { hide(); }
+
+void TAboutBox::showEvent(QShowEvent* event) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    QDialog::showEvent(event);
+}
+
+}  // namespace kalvero

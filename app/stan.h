@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace kalvero {
+
+// The printer status window: three rows, a caption and a value each.
+class TfStan : public QWidget {
+    Q_OBJECT
+public:
+    TfStan();
+
+    QLabel* StaticText1 = nullptr;
+    QLabel* lWersja = nullptr;
+    QLabel* StaticText2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* StaticText3 = nullptr;
+    QLabel* Label2 = nullptr;
+};
+
+}  // namespace kalvero

@@ -1,0 +1,120 @@
+#include "uKomunikacja.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSpinBox>
+
+#include "Connecting.h"
+#include "OperatingState.h"
+#include "Text.h"
+#include "WinSer.h"
+#include "uGlowna.h"
+
+namespace kalvero {
+
+TfKomunikacja::TfKomunikacja(WinSer& serial, OperatingState& state, TfGlowna& fGlowna)
+    : QWidget(nullptr, Qt::Dialog), m_serial(serial), m_state(state), m_glowna(fGlowna) {
+    setObjectName(QStringLiteral("fKomunikacja"));
+    setWindowTitle(QStringLiteral("Parametry komunikacji"));
+    setFixedSize(380, 168);
+
+    Label1 = new QLabel(QStringLiteral("Port szeregowy"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(24, 24, 120, 21);
+    cbPort = new QComboBox(this);
+    cbPort->setObjectName(QStringLiteral("cbPort"));
+    cbPort->setEditable(true);
+    cbPort->setInsertPolicy(QComboBox::NoInsert);
+    cbPort->setGeometry(160, 20, 120, 25);
+    Label2 = new QLabel(QStringLiteral("Kanał"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(24, 64, 120, 21);
+    seKanal = new QSpinBox(this);
+    seKanal->setObjectName(QStringLiteral("seKanal"));
+    seKanal->setRange(1, 4);
+    seKanal->setValue(1);
+    seKanal->setGeometry(160, 60, 50, 25);
+    bPolacz = new QPushButton(QStringLiteral("Połącz"), this);
+    bPolacz->setObjectName(QStringLiteral("bPolacz"));
+    bPolacz->setDefault(true);
+    bPolacz->setAutoDefault(true);
+    bPolacz->setGeometry(72, 112, 100, 30);
+    bCofnij = new QPushButton(QStringLiteral("Cofnij"), this);
+    bCofnij->setObjectName(QStringLiteral("bCofnij"));
+    bCofnij->setGeometry(208, 112, 100, 30);
+    setTabOrder(cbPort, seKanal);
+    setTabOrder(seKanal, bPolacz);
+    setTabOrder(bPolacz, bCofnij);
+
+    connect(bPolacz, &QPushButton::clicked, this, &TfKomunikacja::bPolaczClick);
+    connect(bCofnij, &QPushButton::clicked, this, &TfKomunikacja::bCofnijClick);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &TfKomunikacja::bCofnijClick);
+    connect(cbPort, &QComboBox::activated, this, [this](int index) { m_chosen = index; });
+    FormCreate();
+}
+
+void TfKomunikacja::FormCreate() {
+    m_serial.UnInitializePort();
+    for (int n = 1; n <= 10; ++n) {
+        if (m_state.PortPresent[n] != 0) {
+            cbPort->addItem(QStringLiteral("COM%1").arg(n), n);
+        }
+    }
+    cbPort->setCurrentIndex(cbPort->count() > 0 ? 0 : -1);
+}
+
+int TfKomunikacja::channel() const { return seKanal->value(); }
+
+// Typed text is never interpreted: only a list entry names a port.
+std::uint8_t TfKomunikacja::chosenPort() const {
+    if (cbPort->count() == 0) {
+        return 1;
+    }
+    const int index = m_chosen >= 0 && m_chosen < cbPort->count() ? m_chosen : 0;
+    return static_cast<std::uint8_t>(cbPort->itemData(index).toInt());
+}
+
+void TfKomunikacja::bPolaczClick() {
+    if (m_glowna.busy()) {
+        return;
+    }
+    for (int i = 0; i < 3; ++i) {
+        m_glowna.setPanel(i, QString());
+    }
+    hide();
+    m_glowna.setBusy(true);
+    const std::uint8_t port = chosenPort();
+    m_glowna.setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
+    m_glowna.repaintStatus();
+
+    const ConnectAttempt attempt = TryPort(m_serial, [this] { return channel(); }, port);
+    const QString notFound = QStringLiteral("Nie wykryto drukarki DURAX ORU na COM%1").arg(port);
+    if (attempt.result != 0 || attempt.identity.found == 0) {
+        m_glowna.goOfflineWith(notFound);
+        show();
+    } else {
+        m_state.PortNumber = port;
+        m_state.BaudRate = attempt.baudRate;
+        if (attempt.identity.version < 4) {
+            m_glowna.goOfflineWith(
+                QStringLiteral("Wersja programu w drukarce etykiet mniejsza niż 4"));
+        } else {
+            m_glowna.goOnline(printerNumber(attempt.identity));
+            m_glowna.showOnlineMarks(true);
+            m_glowna.setExchangeEntriesEnabled(true);
+        }
+    }
+    m_glowna.setBusy(false);
+    m_glowna.setEditorEntryEnabled(m_state.OfflineMode == 0);
+}
+
+void TfKomunikacja::bCofnijClick() {
+    cbPort->setCurrentIndex(cbPort->count() > 0 ? 0 : -1);
+    m_chosen = -1;
+    hide();
+}
+
+}  // namespace kalvero

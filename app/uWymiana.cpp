@@ -1,0 +1,150 @@
+#include "uWymiana.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QToolButton>
+
+#include "FileNames.h"
+#include "OperatingState.h"
+#include "uGlowna.h"
+
+namespace kalvero {
+
+namespace {
+
+QString fromLocal(const std::string& name) { return QString::fromLocal8Bit(name.c_str()); }
+
+}  // namespace
+
+TfWymiana::TfWymiana(OperatingState& state, FileNames& files, TfGlowna& fGlowna)
+    : QWidget(nullptr, Qt::Dialog), m_state(state), m_files(files), m_glowna(fGlowna) {
+    setObjectName(QStringLiteral("fWymiana"));
+    setFixedSize(371, 196);
+    move(207, 163);
+    QFont bigger = font();
+    bigger.setPixelSize(13);
+
+    cbWiazania = new QCheckBox(QStringLiteral("Wiązania PLU - stopka"), this);
+    cbWiazania->setObjectName(QStringLiteral("cbWiazania"));
+    cbWiazania->setGeometry(16, 56, 169, 17);
+    cbWiazania->setChecked(true);
+    cbWiazania->setFont(bigger);
+    cbStopki = new QCheckBox(QStringLiteral("Definicje stopek"), this);
+    cbStopki->setObjectName(QStringLiteral("cbStopki"));
+    cbStopki->setGeometry(16, 24, 137, 17);
+    cbStopki->setChecked(true);
+    cbStopki->setFont(bigger);
+    bDalej = new QPushButton(this);
+    bDalej->setObjectName(QStringLiteral("bDalej"));
+    bDalej->setGeometry(176, 128, 75, 25);
+    bDalej->setDefault(true);
+    bDalej->setAutoDefault(true);
+    bAnuluj = new QPushButton(QStringLiteral("Anuluj"), this);
+    bAnuluj->setObjectName(QStringLiteral("bAnuluj"));
+    bAnuluj->setGeometry(56, 128, 75, 25);
+    sbZmienStopka = new QToolButton(this);
+    sbZmienStopka->setObjectName(QStringLiteral("sbZmienStopka"));
+    sbZmienStopka->setText(QStringLiteral("..."));
+    sbZmienStopka->setGeometry(312, 24, 23, 22);
+    sbZmienStopka->setFocusPolicy(Qt::NoFocus);
+    sbZmienWiazania = new QToolButton(this);
+    sbZmienWiazania->setObjectName(QStringLiteral("sbZmienWiazania"));
+    sbZmienWiazania->setText(QStringLiteral("..."));
+    sbZmienWiazania->setGeometry(312, 56, 23, 22);
+    sbZmienWiazania->setFocusPolicy(Qt::NoFocus);
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(200, 24, 97, 21);
+    Edit2 = new QLineEdit(this);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setGeometry(200, 56, 97, 21);
+    odPlik = new QFileDialog(this);
+    odPlik->setObjectName(QStringLiteral("odPlik"));
+    odPlik->setFileMode(QFileDialog::ExistingFile);
+    seMaxPLU = new QSpinBox(this);
+    seMaxPLU->setObjectName(QStringLiteral("seMaxPLU"));
+    seMaxPLU->setGeometry(200, 88, 65, 22);
+    seMaxPLU->setRange(1, 9983);
+    seMaxPLU->setValue(9983);
+    Label1 = new QLabel(QStringLiteral("odczyt do PLU nr"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(64, 91, 101, 16);
+    Label1->setFont(bigger);
+
+    setTabOrder(cbWiazania, cbStopki);
+    setTabOrder(cbStopki, bDalej);
+    setTabOrder(bDalej, bAnuluj);
+    setTabOrder(bAnuluj, Edit1);
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, seMaxPLU);
+
+    connect(bAnuluj, &QPushButton::clicked, this, &TfWymiana::bAnulujClick);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &TfWymiana::bAnulujClick);
+    connect(sbZmienStopka, &QToolButton::clicked, this, &TfWymiana::sbZmienStopkaClick);
+    connect(sbZmienWiazania, &QToolButton::clicked, this, &TfWymiana::sbZmienWiazaniaClick);
+    FormCreate();
+}
+
+void TfWymiana::FormCreate() {
+    odPlik->setDirectory(QDir::currentPath());
+    Edit1->setText(fromLocal(m_files.FooterFileName));
+    Edit2->setText(fromLocal(m_files.BindingFileName));
+}
+
+void TfWymiana::prepare(ExchangeKind kind) {
+    static const char* const captions[] = {"Zapis danych do drukarki etykiet",
+                                           "Odczyt danych z drukarki etykiet",
+                                           "Kasowanie danych z drukarki etykiet"};
+    static const char* const buttons[] = {"Zapis", "Odczyt", "Kasowanie"};
+    const int index = static_cast<int>(kind) - 1;
+    setWindowTitle(QString::fromUtf8(captions[index]));
+    bDalej->setText(QString::fromUtf8(buttons[index]));
+    for (QCheckBox* box : {cbStopki, cbWiazania}) {
+        box->show();
+        box->setEnabled(true);
+    }
+    const bool files = kind != ExchangeKind::Erase;
+    for (QWidget* w : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(sbZmienStopka),
+                       static_cast<QWidget*>(Edit2), static_cast<QWidget*>(sbZmienWiazania)}) {
+        w->setVisible(files);
+    }
+    Label1->setVisible(kind == ExchangeKind::Read);
+    seMaxPLU->setVisible(kind == ExchangeKind::Read);
+}
+
+bool TfWymiana::pickFile(std::string& name, QLineEdit* field) {
+    if (odPlik->exec() != QDialog::Accepted || odPlik->selectedFiles().isEmpty()) {
+        return false;
+    }
+    const QString path = QFileInfo(odPlik->selectedFiles().constFirst()).absoluteFilePath();
+    name = path.toLocal8Bit().toStdString();
+    field->setText(path);
+    return true;
+}
+
+void TfWymiana::sbZmienStopkaClick() { pickFile(m_files.FooterFileName, Edit1); }
+
+void TfWymiana::sbZmienWiazaniaClick() { pickFile(m_files.BindingFileName, Edit2); }
+
+void TfWymiana::bAnulujClick() {
+    hide();
+    m_glowna.setEnabled(true);
+}
+
+// The close box enables the main window and hides its operation label. The
+// status bar stays: nothing would ever show it again.
+void TfWymiana::closeEvent(QCloseEvent* event) {
+    m_glowna.setEnabled(true);
+    m_glowna.lOperacja->hide();
+    event->accept();
+}
+
+}  // namespace kalvero

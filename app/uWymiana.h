@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QToolButton;
+
+namespace kalvero {
+
+struct FileNames;
+struct OperatingState;
+class TfGlowna;
+
+enum class ExchangeKind { Write = 1, Read = 2, Erase = 3 };
+
+// The data exchange dialog: what a bulk exchange covers and which files it uses.
+class TfWymiana : public QWidget {
+    Q_OBJECT
+public:
+    TfWymiana(OperatingState& state, FileNames& files, TfGlowna& fGlowna);
+
+    // The caption, the start button and the optional rows for one opening command.
+    void prepare(ExchangeKind kind);
+
+    QCheckBox* cbWiazania = nullptr;
+    QCheckBox* cbStopki = nullptr;
+    QPushButton* bDalej = nullptr;
+    QPushButton* bAnuluj = nullptr;
+    QToolButton* sbZmienStopka = nullptr;
+    QToolButton* sbZmienWiazania = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QFileDialog* odPlik = nullptr;
+    QSpinBox* seMaxPLU = nullptr;
+    QLabel* Label1 = nullptr;
+
+public slots:
+    void bAnulujClick();
+    void sbZmienStopkaClick();
+    void sbZmienWiazaniaClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    bool pickFile(std::string& name, QLineEdit* field);
+
+    OperatingState& m_state;
+    FileNames& m_files;
+    TfGlowna& m_glowna;
+};
+
+}  // namespace kalvero

@@ -1,0 +1,130 @@
+// Connecting through the windows, the real port layer and emulated printers on
+// a private ports directory.
+
+#include <QAction>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QTest>
+#include <memory>
+
+#include "Kalvero.h"
+#include "PtyPrinter.h"
+#include "QtWinSer.h"
+#include "ScriptedMessages.h"
+#include "TempDir.h"
+#include "uGlowna.h"
+#include "uKomunikacja.h"
+
+namespace kalvero {
+
+class ConnectingTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> tmp;
+    std::vector<std::unique_ptr<oru::PtyPrinter>> printers;
+    std::unique_ptr<QtWinSer> serial;
+    test::ScriptedMessages messages;
+    std::unique_ptr<Kalvero> app;
+
+    oru::PtyPrinter& addPrinter(int com, std::uint32_t baud, std::uint8_t version,
+                                std::array<char, 2> number) {
+        oru::PrinterMemory memory = oru::PrinterMemory::factory();
+        memory.baudRate = baud;
+        memory.version = version;
+        memory.number = number;
+        printers.push_back(std::make_unique<oru::PtyPrinter>(
+            memory, oru::Faults{}, oru::PtyOptions{*tmp / ("ports/com" + std::to_string(com))}));
+        std::string error;
+        if (!printers.back()->open(error)) {
+            qFatal("%s", error.c_str());
+        }
+        printers.back()->start();
+        return *printers.back();
+    }
+    // Startup scans the ports, so the printers come first.
+    void startKalvero() {
+        serial = std::make_unique<QtWinSer>(PortMap(*tmp / "ports", *tmp / "dev", *tmp / "sys"),
+                                            std::chrono::milliseconds(20));
+        app = std::make_unique<Kalvero>(*serial, messages);
+    }
+    QStringList panels() const {
+        return {app->fGlowna->panelText(0), app->fGlowna->panelText(1),
+                app->fGlowna->panelText(2)};
+    }
+    void detect() {
+        app->fGlowna->findChild<QAction*>(QStringLiteral("Wykryjautomatycznie1"))->trigger();
+    }
+
+private slots:
+    void init() {
+        tmp = std::make_unique<test::TempDir>();
+        std::filesystem::create_directories(*tmp / "ports");
+    }
+    void cleanup() {
+        app.reset();
+        serial.reset();
+        printers.clear();
+        tmp.reset();
+    }
+
+    void findsTheOnlyPrinterOnComThreeAtNineteenTwoHundred() {
+        addPrinter(3, 19200, 4, {'1', '2'});
+        startKalvero();
+        QCOMPARE(app->state.PortPresent[1], std::uint8_t(0));
+        QCOMPARE(app->state.PortPresent[3], std::uint8_t(1));
+        detect();
+        QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 12", "COM3,19200"}));
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(0));
+    }
+
+    void refusesAPrinterOfVersionThree() {
+        addPrinter(1, 9600, 3, {'0', '1'});
+        startKalvero();
+        detect();
+        QCOMPARE(panels(), QStringList({"OFFLINE",
+                                        "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
+        QCOMPARE(app->state.PortNumber, std::uint8_t(1));
+    }
+
+    void theFirstOfTwoPrintersWins() {
+        oru::PtyPrinter& first = addPrinter(2, 9600, 4, {'0', '2'});
+        oru::PtyPrinter& second = addPrinter(4, 9600, 5, {'0', '4'});
+        startKalvero();
+        detect();
+        QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 02", "COM2,9600"}));
+        QCOMPARE(first.exchanges(), 3L);
+        QCOMPARE(second.exchanges(), 0L);
+    }
+
+    void connectsByHandOnTheChosenPortAndChannel() {
+        addPrinter(2, 9600, 4, {'0', '2'});
+        addPrinter(5, 19200, 6, {'0', '5'});
+        startKalvero();
+        auto* dialog = app->fKomunikacja.get();
+        QCOMPARE(dialog->cbPort->count(), 2);
+        dialog->cbPort->setCurrentIndex(1);
+        emit dialog->cbPort->activated(1);
+        dialog->seKanal->setValue(4);
+        dialog->bPolaczClick();
+        QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 05", "COM5,19200"}));
+    }
+
+    void aPrinterThatHangsUpLeavesTheProgramOfflineAndUsable() {
+        printers.push_back(std::make_unique<oru::PtyPrinter>(
+            oru::PrinterMemory::factory(), oru::Faults{.hangUpAfter = 1},
+            oru::PtyOptions{*tmp / "ports/com1"}));
+        std::string error;
+        QVERIFY(printers.back()->open(error));
+        printers.back()->start();
+        addPrinter(2, 9600, 4, {'2', '2'});
+        startKalvero();
+        detect();
+        QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 22", "COM2,9600"}));
+    }
+};
+
+}  // namespace kalvero
+
+QTEST_MAIN(kalvero::ConnectingTest)
+#include "ConnectingTest.moc"

@@ -1,0 +1,454 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "Identification.h"
+#include "Kalvero.h"
+#include "ScriptedMessages.h"
+#include "ScriptedWinSer.h"
+#include "opr.h"
+#include "stan.h"
+#include "uGlowna.h"
+#include "uKomunikacja.h"
+#include "uStopki.h"
+#include "uWymiana.h"
+
+namespace kalvero {
+
+using test::ScriptedMessages;
+using test::ScriptedWinSer;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedWinSer> serial;
+    std::unique_ptr<ScriptedMessages> messages;
+    std::unique_ptr<Kalvero> app;
+
+    void start(std::set<int> ports = {}) {
+        serial = std::make_unique<ScriptedWinSer>();
+        serial->presentPorts = std::move(ports);
+        messages = std::make_unique<ScriptedMessages>();
+        app = std::make_unique<Kalvero>(*serial, *messages);
+        serial->calls.clear();
+    }
+    QAction* action(const char* name) const {
+        auto* a = app->fGlowna->findChild<QAction*>(QString::fromLatin1(name));
+        Q_ASSERT(a != nullptr);
+        return a;
+    }
+    QString panel(int i) const { return app->fGlowna->panelText(i); }
+    QStringList panels() const { return {panel(0), panel(1), panel(2)}; }
+    bool onlineMark() const { return action("Trybonline1")->isChecked(); }
+    bool offlineMark() const { return action("Tryboffline1")->isChecked(); }
+    bool exchangeEntriesEnabled() const {
+        const bool read = action("Odczyt1")->isEnabled();
+        Q_ASSERT(read == action("Zapis1")->isEnabled() && read == action("Kasowanie1")->isEnabled());
+        return read;
+    }
+    // A printer of version v with number "07" answering at 9600 baud.
+    void scriptPrinter(std::uint8_t version = 4) {
+        serial->reply(OpIdentify, {0x25, 0xFF});
+        serial->reply(OpReadVersion, {static_cast<std::uint8_t>(version << 4), 0x5B});
+        serial->reply(OpReadPrinterNumber, {'0', '7', 0xC0});
+    }
+    void silentAttempt() {
+        serial->reply(OpIdentify, {}, 21);
+        serial->reply(OpIdentify, {}, 21);
+    }
+    void goOnline() {
+        start({1});
+        scriptPrinter();
+        app->fGlowna->Wykryjautomatycznie1Click();
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(0));
+        serial->calls.clear();
+    }
+
+private slots:
+    void cleanup() {
+        app.reset();
+        messages.reset();
+        serial.reset();
+    }
+
+    void startsOfflineWithOnlyTheMainWindowShownAndScansBeforeTheDialogListsPorts() {
+        serial = std::make_unique<ScriptedWinSer>();
+        serial->presentPorts = {2, 5};
+        messages = std::make_unique<ScriptedMessages>();
+        app = std::make_unique<Kalvero>(*serial, *messages);
+
+        QCOMPARE(serial->calls.front(), std::string("UnInit"));
+        QCOMPARE(serial->calls.at(10), std::string("Present 10"));
+        QCOMPARE(serial->calls.at(11), std::string("UnInit"));  // the dialog closes the port too
+        QCOMPARE(serial->calls.size(), std::size_t(12));
+        QCOMPARE(app->fKomunikacja->cbPort->count(), 2);
+        QCOMPARE(app->fKomunikacja->cbPort->itemText(0), QStringLiteral("COM2"));
+        QCOMPARE(app->fKomunikacja->cbPort->itemText(1), QStringLiteral("COM5"));
+        QCOMPARE(app->fKomunikacja->cbPort->currentText(), QStringLiteral("COM2"));
+
+        QCOMPARE(QApplication::applicationName(), QStringLiteral("Kalvero"));
+        QCOMPARE(app->fGlowna->windowTitle(), QStringLiteral("Kalvero wersja beta"));
+        QVERIFY(app->fGlowna->isVisible());
+        const QList<QWidget*> others{app->fKomunikacja.get(), app->fWymiana.get(), app->fStopka.get(),
+                                     app->AboutBox.get(), app->fStan.get()};
+        for (QWidget* w : others) {
+            QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+        }
+        QCOMPARE(panels(), QStringList({"OFFLINE", "", ""}));
+        QVERIFY(!onlineMark());
+        QVERIFY(offlineMark());
+        QVERIFY(exchangeEntriesEnabled());
+        QVERIFY(action("Definiowaniestopek1")->isEnabled());
+        QVERIFY(!action("Standrukarki1")->isVisible());
+        QVERIFY(app->fGlowna->bbPrzerwij->isHidden());
+        QVERIFY(app->fGlowna->lOperacja->isHidden());
+        QVERIFY(app->fGlowna->pb->isHidden());
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
+        QCOMPARE(app->state.PortPresent[2], std::uint8_t(1));
+        QCOMPARE(app->state.PortPresent[3], std::uint8_t(0));
+        QCOMPARE(app->files.FooterFileName, std::string("stopki.txt"));
+        QCOMPARE(app->files.BindingFileName, std::string("wiazplu.txt"));
+    }
+
+    void theMenuHasEveryCaptionInDisplayOrder() {
+        start();
+        QStringList seen;
+        for (QAction* top : app->fGlowna->menuBar()->actions()) {
+            seen << top->text();
+            if (top->menu() != nullptr) {
+                for (QAction* entry : top->menu()->actions()) {
+                    seen << QStringLiteral("  ") + entry->text();
+                }
+            }
+        }
+        QCOMPARE(seen, QStringList({"Komunikacja", "  Tryb &online - automatycznie",
+                                    "  Tryb o&nline - ustaw port", "  Tryb o&ffline",
+                                    "  &Koniec programu", "Wymiana danych", "  Odczyt ",
+                                    "  Zapis", "  Kasowanie", "Definiowanie",
+                                    "  Definiowanie stopek", "Stan drukarki", "Pomoc",
+                                    "  O programie"}));
+    }
+
+    void theStatusBarHasThreeCentredPanelsOfTheirWidths() {
+        start();
+        const int widths[] = {80, 340, 140};
+        for (int i = 0; i < 3; ++i) {
+            auto* label = app->fGlowna->findChild<QLabel*>(QStringLiteral("sbOruPanel%1").arg(i));
+            QVERIFY(label != nullptr);
+            QCOMPARE(label->width(), widths[i]);
+            QCOMPARE(label->alignment(), Qt::AlignCenter);
+            QVERIFY(label->font().bold());
+        }
+    }
+
+    void answeringNoToTheConnectionQuestionChangesNothing() {
+        start({1});
+        action("Odczyt1")->trigger();
+        QCOMPARE(messages->shown,
+                 QStringList({"Brak połączenia z drukarką etykiet|Czy połączyć się z drukarką?"}));
+        QVERIFY(serial->calls.empty());
+        QCOMPARE(panels(), QStringList({"OFFLINE", "", ""}));
+        QVERIFY(offlineMark());
+        QVERIFY(!app->fWymiana->isVisible());
+        QVERIFY(app->fStopka->eNazwa->isHidden());
+        QCOMPARE(app->state.ExchangeMode, std::uint8_t(0));
+    }
+
+    void yesWithoutAPrinterReportsItAndOpensNoDialog() {
+        start({1});
+        silentAttempt();
+        messages->answers = {true};
+        action("Zapis1")->trigger();
+        QCOMPARE(messages->shown.size(), 2);
+        QCOMPARE(messages->shown.at(1), QStringLiteral("Nie wykryto drukarki etykiet"));
+        QCOMPARE(panels(), QStringList({"OFFLINE", "Nie wykryto drukarki DURAX ORU...", ""}));
+        QVERIFY(!app->fWymiana->isVisible());
+        QVERIFY(app->fGlowna->pb->isHidden());
+        QCOMPARE(app->state.ExchangeMode, std::uint8_t(0));
+    }
+
+    void yesWithAPrinterConnectsAndOpensTheReadDialog() {
+        start({1});
+        scriptPrinter();
+        messages->answers = {true};
+        action("Odczyt1")->trigger();
+        QCOMPARE(panel(0), QStringLiteral("ONLINE"));
+        QVERIFY(app->fWymiana->isVisible());
+        QCOMPARE(app->fWymiana->windowTitle(), QStringLiteral("Odczyt danych z drukarki etykiet"));
+        QCOMPARE(app->fWymiana->bDalej->text(), QStringLiteral("Odczyt"));
+        QVERIFY(!app->fGlowna->isEnabled());
+        QCOMPARE(app->state.ExchangeMode, std::uint8_t(2));
+        QVERIFY(!app->fStopka->eNazwa->isHidden());
+    }
+
+    void eachExchangeCommandPreparesTheDialogForItsMode() {
+        goOnline();
+        auto* w = app->fWymiana.get();
+        const auto visible = [w] {
+            return QList<bool>{!w->cbStopki->isHidden(),  !w->cbWiazania->isHidden(),
+                               !w->Edit1->isHidden(),     !w->sbZmienStopka->isHidden(),
+                               !w->Edit2->isHidden(),     !w->sbZmienWiazania->isHidden(),
+                               !w->Label1->isHidden(),    !w->seMaxPLU->isHidden()};
+        };
+
+        action("Kasowanie1")->trigger();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Kasowanie danych z drukarki etykiet"));
+        QCOMPARE(w->bDalej->text(), QStringLiteral("Kasowanie"));
+        QCOMPARE(visible(), QList<bool>({true, true, false, false, false, false, false, false}));
+        QVERIFY(!app->fGlowna->lOperacja->isHidden());
+        QVERIFY(app->fGlowna->isEnabled());
+        QCOMPARE(app->state.ExchangeMode, std::uint8_t(3));
+        w->bAnuluj->click();
+
+        action("Zapis1")->trigger();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Zapis danych do drukarki etykiet"));
+        QCOMPARE(w->bDalej->text(), QStringLiteral("Zapis"));
+        QCOMPARE(visible(), QList<bool>({true, true, true, true, true, true, false, false}));
+        QVERIFY(!app->fGlowna->pb->isHidden());
+        QVERIFY(app->fGlowna->isEnabled());
+        QCOMPARE(app->state.ExchangeMode, std::uint8_t(1));
+        w->bAnuluj->click();
+
+        action("Odczyt1")->trigger();
+        QCOMPARE(visible(), QList<bool>({true, true, true, true, true, true, true, true}));
+        QVERIFY(!app->fGlowna->isEnabled());
+        QCOMPARE(app->state.ExchangeMode, std::uint8_t(2));
+        QVERIFY2(messages->shown.isEmpty(), "online: no question");
+        QVERIFY2(serial->calls.empty(), "online: no new connection");
+
+        w->bAnuluj->click();
+        QVERIFY(app->fGlowna->isEnabled());
+        QVERIFY(!w->isVisible());
+    }
+
+    void theDialogsCloseBoxEnablesTheMainWindowAndKeepsTheStatusBar() {
+        goOnline();
+        action("Kasowanie1")->trigger();
+        action("Odczyt1")->trigger();
+        QVERIFY(!app->fGlowna->isEnabled());
+        app->fWymiana->close();
+        QVERIFY(app->fGlowna->isEnabled());
+        QVERIFY(app->fGlowna->lOperacja->isHidden());
+        QVERIFY(app->fGlowna->statusBar()->isVisible());
+    }
+
+    void theOfflineCommandClosesThePortAndDisablesTheExchangeEntries() {
+        goOnline();
+        action("Tryboffline1")->trigger();
+        QCOMPARE(serial->calls, std::vector<std::string>{"UnInit"});
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
+        QVERIFY(!onlineMark());
+        QVERIFY(offlineMark());
+        QCOMPARE(panels(), QStringList({"OFFLINE", "", ""}));
+        QVERIFY(!exchangeEntriesEnabled());
+        QVERIFY(action("Definiowaniestopek1")->isEnabled());
+        QVERIFY(app->fStopka->eNazwa->isHidden());
+        QCOMPARE(app->state.PortNumber, std::uint8_t(1));
+        QCOMPARE(app->state.BaudRate, std::uint16_t(9600));
+
+        action("Tryboffline1")->trigger();  // again, while offline: the same steps
+        QCOMPARE(serial->calls.size(), std::size_t(2));
+        QVERIFY(offlineMark());
+    }
+
+    void theExitCommandClosesThePort() {
+        goOnline();
+        action("Koniecprogramu1")->trigger();
+        QCOMPARE(serial->calls, std::vector<std::string>{"UnInit"});
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
+    }
+
+    void automaticDetectionTriesPresentPortsInRisingOrderAndRetriesAtNineteenTwoHundred() {
+        start({1, 3});
+        silentAttempt();                        // COM1, both speeds
+        serial->reply(OpIdentify, {}, 21);      // COM3 at 9600
+        scriptPrinter();                        // COM3 at 19200
+        QStringList seenWhileTrying;
+        QList<Qt::CursorShape> cursors;
+        serial->onCall = [&](const std::string& call) {
+            if (call.rfind("Init", 0) == 0) {
+                seenWhileTrying << QString::fromStdString(call) + QLatin1Char('|') + panel(1);
+                cursors << app->fGlowna->cursor().shape();
+            }
+        };
+        app->fKomunikacja->seKanal->setValue(3);
+
+        action("Wykryjautomatycznie1")->trigger();
+
+        QCOMPARE(seenWhileTrying, QStringList({"Init 1 9600 5 5|Wykrywanie... COM1",
+                                               "Init 1 19200 5 5|Wykrywanie... COM1",
+                                               "Init 3 9600 5 5|Wykrywanie... COM3",
+                                               "Init 3 19200 5 5|Wykrywanie... COM3"}));
+        QCOMPARE(cursors, QList<Qt::CursorShape>(4, Qt::WaitCursor));
+        QCOMPARE(app->fGlowna->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 07", "COM3,19200"}));
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(0));
+        QCOMPARE(app->state.PortNumber, std::uint8_t(3));
+        QCOMPARE(app->state.BaudRate, std::uint16_t(19200));
+        QVERIFY(onlineMark());
+        QVERIFY(!offlineMark());
+        QVERIFY(!action("Wykryjautomatycznie1")->isChecked());
+        QVERIFY(exchangeEntriesEnabled());
+        QVERIFY(!app->fStopka->eNazwa->isHidden());
+        // Channel 3 clears both lines, on every attempt.
+        const auto lines = std::count(serial->calls.begin(), serial->calls.end(), "ClearRTS");
+        QCOMPARE(lines, 4);
+    }
+
+    void aForeignDeviceIsNotTriedAtTheSecondSpeed() {
+        start({1});
+        serial->reply(OpIdentify, {0x00, 0x00});
+        action("Wykryjautomatycznie1")->trigger();
+        QCOMPARE(std::count(serial->calls.begin(), serial->calls.end(), "RS ff 2 0"), 1);
+        QCOMPARE(panels(), QStringList({"OFFLINE", "Nie wykryto drukarki DURAX ORU...", ""}));
+    }
+
+    void anOldPrinterStopsTheSearchAndLeavesTheProgramOffline() {
+        start({1, 2});
+        scriptPrinter(3);
+        scriptPrinter(5);
+        action("Tryboffline1")->trigger();
+        action("Wykryjautomatycznie1")->trigger();
+        QCOMPARE(panels(), QStringList({"OFFLINE",
+                                        "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
+        QCOMPARE(app->state.PortNumber, std::uint8_t(1));
+        QCOMPARE(app->state.BaudRate, std::uint16_t(9600));
+        QVERIFY(offlineMark());
+        QVERIFY2(!exchangeEntriesEnabled(), "unchanged");
+        QVERIFY(action("Definiowaniestopek1")->isEnabled());
+        QVERIFY(std::find(serial->calls.begin(), serial->calls.end(), "Init 2 9600 5 5") ==
+                serial->calls.end());
+    }
+
+    void aFailedAttemptWhileOnlineLeavesTheExchangeEntriesEnabledAndAsksAgain() {
+        goOnline();
+        silentAttempt();
+        action("Wykryjautomatycznie1")->trigger();
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
+        QVERIFY(exchangeEntriesEnabled());
+        QCOMPARE(app->state.PortNumber, std::uint8_t(1));  // never cleared
+        action("Odczyt1")->trigger();
+        QCOMPARE(messages->shown.size(), 1);
+        QVERIFY(messages->shown.at(0).endsWith(QStringLiteral("Czy połączyć się z drukarką?")));
+    }
+
+    void connectingByHandUsesTheChosenEntryOrTheFirst() {
+        start({2, 5});
+        auto* dialog = app->fKomunikacja.get();
+        action("Trybonline1")->trigger();
+        QVERIFY(dialog->isVisible());
+
+        serial->reply(OpIdentify, {}, 24);
+        dialog->bPolaczClick();
+        QCOMPARE(serial->calls.at(1), std::string("Init 2 9600 5 5"));
+        QCOMPARE(panels(), QStringList({"OFFLINE", "Nie wykryto drukarki DURAX ORU na COM2", ""}));
+        QVERIFY2(dialog->isVisible(), "shown again");
+        QVERIFY(!action("Definiowaniestopek1")->isEnabled());
+        QVERIFY(offlineMark());
+
+        serial->calls.clear();
+        dialog->cbPort->setCurrentIndex(1);
+        emit dialog->cbPort->activated(1);
+        dialog->cbPort->setEditText(QStringLiteral("COM9"));  // typed text is not read
+        silentAttempt();
+        dialog->bPolaczClick();
+        QCOMPARE(serial->calls.at(1), std::string("Init 5 9600 5 5"));
+        QCOMPARE(serial->calls.at(6), std::string("Init 5 19200 5 5"));
+        QCOMPARE(panel(1), QStringLiteral("Nie wykryto drukarki DURAX ORU na COM5"));
+
+        scriptPrinter();
+        dialog->bPolaczClick();
+        QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 07", "COM5,9600"}));
+        QVERIFY2(!dialog->isVisible(), "stays hidden");
+        QVERIFY(onlineMark());
+        QVERIFY(exchangeEntriesEnabled());
+        QVERIFY(action("Definiowaniestopek1")->isEnabled());
+        QCOMPARE(app->fGlowna->cursor().shape(), Qt::ArrowCursor);
+
+        // Automatic detection, successful or not, enables the editor entry again.
+        start({2});
+        app->fKomunikacja->bPolaczClick();
+        QVERIFY(!action("Definiowaniestopek1")->isEnabled());
+        action("Wykryjautomatycznie1")->trigger();
+        QVERIFY(action("Definiowaniestopek1")->isEnabled());
+    }
+
+    void anOldPrinterByHandIsRefusedAndTheDialogStaysHidden() {
+        start({4});
+        scriptPrinter(2);
+        app->fKomunikacja->show();
+        app->fKomunikacja->bPolaczClick();
+        QCOMPARE(panels(), QStringList({"OFFLINE",
+                                        "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
+        QVERIFY(!app->fKomunikacja->isVisible());
+        QVERIFY(!action("Definiowaniestopek1")->isEnabled());
+        QCOMPARE(app->state.PortNumber, std::uint8_t(4));
+    }
+
+    void withoutPortsTheDialogTriesPortOne() {
+        start();
+        QCOMPARE(app->fKomunikacja->cbPort->count(), 0);
+        app->fKomunikacja->bPolaczClick();
+        QCOMPARE(serial->calls.at(1), std::string("Init 1 9600 5 5"));
+        QCOMPARE(panel(1), QStringLiteral("Nie wykryto drukarki DURAX ORU na COM1"));
+        action("Wykryjautomatycznie1")->trigger();
+        QCOMPARE(panel(1), QStringLiteral("Nie wykryto drukarki DURAX ORU..."));
+    }
+
+    void cofnijShowsTheFirstEntryAgainAndChangesNothingElse() {
+        start({2, 5});
+        auto* dialog = app->fKomunikacja.get();
+        dialog->show();
+        dialog->cbPort->setCurrentIndex(1);
+        emit dialog->cbPort->activated(1);
+        dialog->bCofnij->click();
+        QCOMPARE(dialog->cbPort->currentText(), QStringLiteral("COM2"));
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(serial->calls.empty());
+        QCOMPARE(panels(), QStringList({"OFFLINE", "", ""}));
+        dialog->bPolaczClick();
+        QCOMPARE(serial->calls.at(1), std::string("Init 2 9600 5 5"));
+    }
+
+    void escapePressesPrzerwijOnlyWhileItIsShown() {
+        start();
+        QApplication::setActiveWindow(app->fGlowna.get());
+        QVERIFY(QTest::qWaitForWindowActive(app->fGlowna.get()));
+        QTest::keyClick(app->fGlowna.get(), Qt::Key_Escape);
+        QCOMPARE(app->state.AbortRequested, std::uint8_t(0));
+        app->fGlowna->bbPrzerwij->show();
+        QTest::keyClick(app->fGlowna.get(), Qt::Key_Escape);
+        QCOMPARE(app->state.AbortRequested, std::uint8_t(1));
+    }
+
+    void theAboutBoxIsOneWindowHoweverOftenOpened() {
+        start();
+        action("Oprogramie1")->trigger();
+        action("Oprogramie1")->trigger();
+        const auto boxes = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(boxes.begin(), boxes.end(),
+                               [](QWidget* w) { return w->objectName() == "AboutBox"; }),
+                 1);
+        QVERIFY(app->AboutBox->isVisible());
+        QCOMPARE(app->AboutBox->windowTitle(), QStringLiteral("O programie"));
+        QCOMPARE(app->AboutBox->Version->text(), QStringLiteral("Wersja z 30.07.2010 "));
+        app->AboutBox->OKButton->click();
+        QVERIFY(!app->AboutBox->isVisible());
+    }
+};
+
+}  // namespace kalvero
+
+QTEST_MAIN(kalvero::MainWindowTest)
+#include "MainWindowTest.moc"
