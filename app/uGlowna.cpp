@@ -90,19 +90,27 @@ void TfGlowna::buildStatusBar() {
     sbOru->setFixedHeight(32);
     QFont font = sbOru->font();
     font.setFamilies({QStringLiteral("Arial CE"), QStringLiteral("Arial"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+                      QStringLiteral("Liberation Sans")});
     font.setBold(true);
     font.setPixelSize(16);
+    // The last panel takes the rest of the bar, as the window is narrower than the
+    // three widths together (80 + 340 + 140).
     const std::array<int, 3> widths{80, 340, 140};
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
         QLabel* panel = new QLabel(sbOru);
         panel->setObjectName(QStringLiteral("sbOruPanel%1").arg(i));
-        panel->setFixedWidth(widths[i]);
         panel->setAlignment(Qt::AlignCenter);
         panel->setFont(font);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        sbOru->addWidget(panel);
+        if (i + 1 < m_panels.size()) {
+            panel->setFixedWidth(widths[i]);
+            sbOru->addWidget(panel);
+        } else {
+            panel->setMinimumWidth(0);
+            panel->setMaximumWidth(widths[i]);
+            sbOru->addWidget(panel, 1);
+        }
         m_panels[i] = panel;
     }
     m_panels[0]->setText(QStringLiteral("OFFLINE"));
