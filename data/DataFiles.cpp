@@ -1,0 +1,194 @@
+#include "DataFiles.h"
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+
+#include "FileReader.h"
+
+namespace kalvero {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::int32_t kMaxRange = 255;
+constexpr const char* kLineEnd = "\r\n";
+
+std::string digits(long value, int width) {
+    std::string text = std::to_string(value);
+    return text.size() < static_cast<std::size_t>(width)
+               ? std::string(static_cast<std::size_t>(width) - text.size(), '0') + text
+               : text;
+}
+
+// The scan shared by both lookups: one open, one buffered pass over the records.
+ResultCode locate(const std::string& name, std::int32_t length, std::int32_t numberWidth,
+                  long wanted, std::int32_t& offset) {
+    std::int32_t h = 0;
+    if (const ResultCode rc = FindRecordStart(name, h); rc != 0) {
+        return rc;
+    }
+    FileReader file(name);
+    std::string field(static_cast<std::size_t>(numberWidth), '\0');
+    for (std::int64_t at = h - 1;; at += length) {
+        if (!file.isOpen() || !file.readAt(at + 1, field)) {
+            // The records are exhausted: a new record goes at the end.
+            const std::int64_t size = file.isOpen() ? file.size() : FileReader(name).size();
+            if (size < 0 || size > INT32_MAX) {
+                return -2;
+            }
+            offset = static_cast<std::int32_t>(size);
+            return 0;
+        }
+        const long value = DecimalField(field);
+        if (value < 0) {
+            return 255;
+        }
+        if (value == wanted) {
+            if (at > INT32_MAX) {
+                return -3;
+            }
+            offset = static_cast<std::int32_t>(at);
+            return 0;
+        }
+    }
+}
+
+}  // namespace
+
+long DecimalField(const std::string& field) {
+    if (field.empty() || field.size() > 9) {
+        return -1;
+    }
+    long value = 0;
+    for (const char c : field) {
+        if (c < '0' || c > '9') {
+            return -1;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+bool CreateDefaultFile(const FileNames& names, const std::string& name) {
+    std::string content = std::string("#1") + kLineEnd + "#" + kLineEnd + "#" + kLineEnd;
+    if (name == names.BindingFileName) {
+        content.reserve(content.size() + kLastPlu * kBindingRecordLength);
+        for (int plu = 1; plu <= kLastPlu; ++plu) {
+            content += '$' + digits(plu, 4) + "\t000" + kLineEnd;
+        }
+    }
+    if (name == names.FooterFileName) {
+        content += "$000";
+        for (int k = 0; k < 4; ++k) {
+            content += "\t0\t0\t" + std::string(kFooterLineTextLength, ' ');
+        }
+        content += kLineEnd;
+    }
+    std::ofstream out(name, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+ResultCode FindRecordStart(const std::string& name, std::int32_t& position) {
+    std::error_code ec;
+    const auto status = fs::status(name, ec);
+    if (!fs::exists(status)) {
+        return -1;
+    }
+    FileReader file(name);
+    if (!file.isOpen()) {
+        return -2;
+    }
+    const std::int64_t at = file.find('$');
+    if (at < 0 || at >= INT32_MAX) {
+        return -3;
+    }
+    position = static_cast<std::int32_t>(at + 1);
+    return 0;
+}
+
+ResultCode ReadFileRange(const std::string& name, std::int32_t first, std::int32_t last,
+                         std::string& text) {
+    FileReader file(name);
+    if (!file.isOpen()) {
+        return -2;
+    }
+    const std::int64_t count = std::int64_t{last} - first + 1;
+    if (first < 0 || count < 0 || count > kMaxRange) {
+        return -3;
+    }
+    std::string bytes(static_cast<std::size_t>(count), '\0');
+    if (!file.readAt(first, bytes)) {
+        return -3;
+    }
+    text += bytes;
+    return 0;
+}
+
+ResultCode WriteFileRange(const std::string& name, std::int32_t first, std::int32_t last,
+                          const std::string& text) {
+    std::error_code ec;
+    if (!fs::is_regular_file(name, ec)) {
+        return -2;
+    }
+    std::fstream file(name, std::ios::binary | std::ios::in | std::ios::out);
+    if (!file) {
+        return -2;
+    }
+    const std::int64_t count = std::int64_t{last} - first + 1;
+    if (first < 0 || count < 0 || count > kMaxRange) {
+        return -3;
+    }
+    const auto written = std::min<std::int64_t>(count, static_cast<std::int64_t>(text.size()));
+    file.seekp(first);
+    file.write(text.data(), static_cast<std::streamsize>(written));
+    file.flush();
+    if (!file || written < count) {
+        return -3;
+    }
+    return 0;
+}
+
+ResultCode ReadRecordField(std::int32_t h, const std::string& name, std::int32_t length,
+                           std::int32_t index, std::int32_t j1, std::int32_t j2,
+                           std::string& text) {
+    text.clear();
+    const std::int64_t first =
+        std::int64_t{h} - 1 + std::int64_t{index} * length + (std::int64_t{j1} - 1);
+    const std::int64_t last = first + (std::int64_t{j2} - j1);
+    if (first < 0 || last > INT32_MAX) {
+        return -3;
+    }
+    return ReadFileRange(name, static_cast<std::int32_t>(first), static_cast<std::int32_t>(last),
+                         text);
+}
+
+ResultCode LocateFooterRecord(const std::string& name, std::uint8_t n, std::int32_t& offset) {
+    return locate(name, kFooterRecordLength, 3, n, offset);
+}
+
+ResultCode LocateBindingRecord(const FileNames& names, std::uint16_t plu, std::int32_t& offset) {
+    return locate(names.BindingFileName, kBindingRecordLength, 4, plu, offset);
+}
+
+std::string ExtractField(int n, const std::string& line) {
+    std::size_t start = 0;
+    for (int skipped = 1; skipped < n && start <= line.size(); ++skipped) {
+        const std::size_t tab = line.find('\t', start);
+        start = tab == std::string::npos ? line.size() + 1 : tab + 1;
+    }
+    if (start > line.size()) {
+        return {};
+    }
+    const std::size_t end = line.find('\t', start);
+    std::string field = line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!field.empty() && field[0] == '$') {
+        field[0] = '0';
+    }
+    return field;
+}
+
+}  // namespace kalvero

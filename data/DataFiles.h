@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "FileNames.h"
+#include "ResultCode.h"
+
+namespace kalvero {
+
+// The byte-level routines of the footer file and the binding file. Each opens
+// the file it needs and closes it before returning; nothing is cached.
+
+constexpr int kFooterRecordLength = 186;
+constexpr int kBindingRecordLength = 11;
+constexpr int kFooterTailLength = 179;
+constexpr int kFooterLineTextLength = 40;
+constexpr int kLastPlu = 9983;
+constexpr int kLastFooter = 200;
+
+// Creates (or truncates) the file with the header "#1", "#", "#" and, when name
+// is one of the two data files, its default records. False on an I/O error.
+bool CreateDefaultFile(const FileNames& names, const std::string& name);
+
+// 0 and the 1-based position of the first "$"; -1 no such file; -2 cannot be
+// opened for reading; -3 the file ends before any "$".
+ResultCode FindRecordStart(const std::string& name, std::int32_t& position);
+
+// Appends bytes first..last (0-based, inclusive, at most 255) to text.
+// 0; -2 cannot open; -3 fewer bytes than asked for.
+ResultCode ReadFileRange(const std::string& name, std::int32_t first, std::int32_t last,
+                         std::string& text);
+
+// Writes the first last - first + 1 bytes of text at first. The file must exist:
+// it is neither created nor truncated. 0; -2 cannot open for writing; -3 short write.
+ResultCode WriteFileRange(const std::string& name, std::int32_t first, std::int32_t last,
+                          const std::string& text);
+
+// Columns j1..j2 (1-based, column 1 is the "$") of record i (from 0) of length L,
+// with H the position of the first "$". Clears text first. 0; -2; -3.
+ResultCode ReadRecordField(std::int32_t h, const std::string& name, std::int32_t length,
+                           std::int32_t index, std::int32_t j1, std::int32_t j2,
+                           std::string& text);
+
+// The offset of the first record numbered n, or the append position (the file's
+// length) when there is none. The whole number is compared: record 256 is not
+// footer 0. Codes of FindRecordStart; 255 for a number field that is not decimal.
+ResultCode LocateFooterRecord(const std::string& name, std::uint8_t n, std::int32_t& offset);
+ResultCode LocateBindingRecord(const FileNames& names, std::uint16_t plu, std::int32_t& offset);
+
+// Field n (from 1) of a TAB-separated line; a leading "$" reads as "0".
+std::string ExtractField(int n, const std::string& line);
+
+// A field of decimal digits only, its value; -1 for anything else (empty, signs,
+// blanks, letters, or too many digits to mean a record number).
+long DecimalField(const std::string& field);
+
+}  // namespace kalvero

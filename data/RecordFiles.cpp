@@ -1,0 +1,131 @@
+#include "RecordFiles.h"
+
+#include <climits>
+#include <filesystem>
+
+#include "DataFiles.h"
+
+namespace kalvero {
+
+namespace {
+
+constexpr ResultCode kMalformed = 255;
+
+ResultCode asByte(ResultCode code) { return code & 0xFF; }
+
+std::string digits(long value, std::size_t width) {
+    std::string text = std::to_string(value);
+    return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
+}
+
+int digitValue(char c) { return c >= '0' && c <= '9' ? c - '0' : -1; }
+
+// A record must end where an int32 offset can still reach.
+bool reachable(std::int32_t offset, std::int32_t length) { return offset <= INT32_MAX - length; }
+
+}  // namespace
+
+RecordFiles::RecordFiles(const FileNames& names, const std::uint8_t& offlineMode,
+                         Question& question)
+    : m_names(names), m_offlineMode(offlineMode), m_question(question) {}
+
+ResultCode RecordFiles::WriteFooterRecordToFile(std::uint8_t n, const std::string& tail) {
+    // A tail of another length would put every later record off the stride.
+    if (tail.size() != static_cast<std::size_t>(kFooterTailLength)) {
+        return kMalformed;
+    }
+    std::int32_t offset = 0;
+    if (const ResultCode rc = LocateFooterRecord(m_names.FooterFileName, n, offset); rc != 0) {
+        return asByte(rc);
+    }
+    if (!reachable(offset, kFooterRecordLength)) {
+        return asByte(-3);
+    }
+    const std::string record = "$" + digits(n, 3) + "\t" + tail + "\r\n";
+    return asByte(WriteFileRange(m_names.FooterFileName, offset,
+                                 offset + kFooterRecordLength - 1, record));
+}
+
+ResultCode RecordFiles::ReadFooterLineFromFile(std::uint8_t n, std::uint8_t k, std::string& text,
+                                               std::uint8_t& width20, std::uint8_t& enabled) {
+    if (k < 1 || k > 4) {
+        return kMalformed;
+    }
+    if (k == 1) {
+        std::int32_t offset = 0;
+        if (const ResultCode rc = LocateFooterRecord(m_names.FooterFileName, n, offset);
+            rc != 0) {
+            return asByte(rc);
+        }
+        if (!reachable(offset, kFooterRecordLength)) {
+            return asByte(-3);
+        }
+        std::string record;
+        if (const ResultCode rc = ReadFileRange(m_names.FooterFileName, offset,
+                                                offset + kFooterRecordLength - 1, record);
+            rc != 0) {
+            return asByte(rc);
+        }
+        m_cachedFooterRecord = record;
+    }
+    // Lines 2..4 without a line 1 read before them find no record to take them from.
+    if (m_cachedFooterRecord.size() != static_cast<std::size_t>(kFooterRecordLength)) {
+        return asByte(-3);
+    }
+    const std::size_t b = 5 + 45 * (k - 1);
+    const int width = digitValue(m_cachedFooterRecord[b]);
+    const int on = digitValue(m_cachedFooterRecord[b + 2]);
+    if (width < 0 || on < 0) {
+        return kMalformed;
+    }
+    width20 = static_cast<std::uint8_t>(width);
+    enabled = static_cast<std::uint8_t>(on);
+    text = m_cachedFooterRecord.substr(b + 4, kFooterLineTextLength);
+    return 0;
+}
+
+ResultCode RecordFiles::WriteBindingToFile(std::uint16_t plu, std::uint8_t n) {
+    std::error_code ec;
+    if (m_offlineMode == 1 && !std::filesystem::exists(m_names.BindingFileName, ec) &&
+        m_question.ask("Brak pliku", "Czy utworzyc plik z danymi o wi\xB9zaniach?")) {
+        CreateDefaultFile(m_names, m_names.BindingFileName);
+    }
+    // Four digits hold the PLU; a wider one would put every later record off the stride.
+    if (plu > 9999) {
+        return kMalformed;
+    }
+    std::int32_t offset = 0;
+    if (const ResultCode rc = LocateBindingRecord(m_names, plu, offset); rc != 0) {
+        return asByte(rc);
+    }
+    if (!reachable(offset, kBindingRecordLength)) {
+        return asByte(-3);
+    }
+    const std::string record = "$" + digits(plu, 4) + "\t" + digits(n, 3) + "\r\n";
+    return asByte(WriteFileRange(m_names.BindingFileName, offset,
+                                 offset + kBindingRecordLength - 1, record));
+}
+
+ResultCode RecordFiles::ReadBindingFromFile(std::uint16_t plu, std::uint8_t& n) {
+    std::int32_t offset = 0;
+    if (const ResultCode rc = LocateBindingRecord(m_names, plu, offset); rc != 0) {
+        return asByte(rc);
+    }
+    if (!reachable(offset, kBindingRecordLength)) {
+        return asByte(-3);
+    }
+    std::string field;
+    if (const ResultCode rc = ReadFileRange(m_names.BindingFileName, offset + 6, offset + 8, field);
+        rc != 0) {
+        return asByte(rc);
+    }
+    // A footer number travels in one byte: 256 and above is no footer, never its low bits.
+    const long value = DecimalField(field);
+    if (value < 0 || value > 255) {
+        return kMalformed;
+    }
+    n = static_cast<std::uint8_t>(value);
+    return 0;
+}
+
+}  // namespace kalvero

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+#include "ResultCode.h"
+
+namespace kalvero {
+
+// The Polish text the user sees for a code, in Windows-1250.
+std::string ResultText(ResultCode code);
+
+}  // namespace kalvero

@@ -1,0 +1,225 @@
+#include "DataFiles.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "TempDir.h"
+
+namespace kalvero {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void put(const fs::path& file, const std::string& content) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
+}
+
+std::string footerRecord(int n, char width = '0', char enabled = '0', char fill = ' ') {
+    std::string number = std::to_string(n);
+    std::string record = "$" + std::string(3 - number.size(), '0') + number;
+    for (int k = 0; k < 4; ++k) {
+        record += std::string("\t") + width + "\t" + enabled + "\t" + std::string(40, fill);
+    }
+    return record + "\r\n";
+}
+
+std::string bindingRecord(int plu, int footer) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "$%04d\t%03d\r\n", plu, footer);
+    return buffer;
+}
+
+class DataFilesTest : public ::testing::Test {
+protected:
+    DataFilesTest() {
+        names.FooterFileName = (tmp / "stopki.txt").string();
+        names.BindingFileName = (tmp / "wiazplu.txt").string();
+    }
+    TempDir tmp;
+    FileNames names;
+};
+
+TEST_F(DataFilesTest, TheDefaultBindingFileHoldsEveryPluBoundToFooterZero) {
+    ASSERT_TRUE(CreateDefaultFile(names, names.BindingFileName));
+    const std::string content = slurp(names.BindingFileName);
+    ASSERT_EQ(content.size(), 109823u);
+    EXPECT_EQ(content.substr(0, 10), "#1\r\n#\r\n#\r\n");
+    EXPECT_EQ(content.substr(10, 11), "$0001\t000\r\n");
+    EXPECT_EQ(content.substr(content.size() - 11), "$9983\t000\r\n");
+}
+
+TEST_F(DataFilesTest, TheDefaultFooterFileHoldsFooterZeroBlank) {
+    ASSERT_TRUE(CreateDefaultFile(names, names.FooterFileName));
+    const std::string content = slurp(names.FooterFileName);
+    ASSERT_EQ(content.size(), 196u);
+    EXPECT_EQ(content, "#1\r\n#\r\n#\r\n" + footerRecord(0));
+}
+
+TEST_F(DataFilesTest, AnyOtherNameGetsTheHeaderOnlyAndTheComparisonIsExact) {
+    ASSERT_TRUE(CreateDefaultFile(names, (tmp / "other.txt").string()));
+    EXPECT_EQ(slurp(tmp / "other.txt"), "#1\r\n#\r\n#\r\n");
+    ASSERT_TRUE(CreateDefaultFile(names, (tmp / "WIAZPLU.TXT").string()));
+    EXPECT_EQ(slurp(tmp / "WIAZPLU.TXT").size(), 10u);
+}
+
+TEST_F(DataFilesTest, CreatingTruncatesAndReportsAFileItCannotWrite) {
+    put(names.FooterFileName, std::string(1000, 'x'));
+    ASSERT_TRUE(CreateDefaultFile(names, names.FooterFileName));
+    EXPECT_EQ(slurp(names.FooterFileName).size(), 196u);
+    fs::create_directory(tmp / "dir");
+    EXPECT_FALSE(CreateDefaultFile(names, (tmp / "dir").string()));
+    EXPECT_FALSE(CreateDefaultFile(names, (tmp / "missing/dir/file").string()));
+}
+
+TEST_F(DataFilesTest, FindRecordStartGivesThePositionOfTheFirstDollar) {
+    std::int32_t h = -7;
+    EXPECT_EQ(FindRecordStart((tmp / "none").string(), h), -1);
+    EXPECT_EQ(h, -7);
+    fs::create_directory(tmp / "dir");
+    EXPECT_EQ(FindRecordStart((tmp / "dir").string(), h), -2);
+    put(tmp / "header", "#1\r\n#\r\n#\r\n");
+    EXPECT_EQ(FindRecordStart((tmp / "header").string(), h), -3);
+    put(tmp / "empty", "");
+    EXPECT_EQ(FindRecordStart((tmp / "empty").string(), h), -3);
+    put(tmp / "zeros", std::string(500, '\0'));
+    EXPECT_EQ(FindRecordStart((tmp / "zeros").string(), h), -3);
+    put(tmp / "short", "#\n#\n$0001\t000\r\n");
+    EXPECT_EQ(FindRecordStart((tmp / "short").string(), h), 0);
+    EXPECT_EQ(h, 5);
+    put(tmp / "far", std::string(200000, '#') + "$");
+    EXPECT_EQ(FindRecordStart((tmp / "far").string(), h), 0);
+    EXPECT_EQ(h, 200001);
+}
+
+TEST_F(DataFilesTest, ReadFileRangeAppendsExactlyTheRange) {
+    put(tmp / "f", "0123456789");
+    std::string text = "ab";
+    EXPECT_EQ(ReadFileRange((tmp / "f").string(), 2, 4, text), 0);
+    EXPECT_EQ(text, "ab234");
+    std::string shortRead;
+    EXPECT_EQ(ReadFileRange((tmp / "f").string(), 8, 12, shortRead), -3);
+    EXPECT_EQ(ReadFileRange((tmp / "f").string(), 0, 255, shortRead), -3) << "256 bytes";
+    EXPECT_EQ(ReadFileRange((tmp / "f").string(), -1, 2, shortRead), -3);
+    EXPECT_EQ(ReadFileRange((tmp / "none").string(), 0, 1, shortRead), -2);
+    fs::create_directory(tmp / "dir");
+    EXPECT_EQ(ReadFileRange((tmp / "dir").string(), 0, 1, shortRead), -2);
+}
+
+TEST_F(DataFilesTest, WriteFileRangeWritesInPlaceAndNeverCreates) {
+    put(tmp / "f", "0123456789");
+    EXPECT_EQ(WriteFileRange((tmp / "f").string(), 3, 5, "abcdef"), 0);
+    EXPECT_EQ(slurp(tmp / "f"), "012abc6789");
+    EXPECT_EQ(WriteFileRange((tmp / "f").string(), 10, 11, "XY"), 0) << "appending at the end";
+    EXPECT_EQ(slurp(tmp / "f"), "012abc6789XY");
+    EXPECT_EQ(WriteFileRange((tmp / "f").string(), 0, 3, "zz"), -3) << "text too short";
+    EXPECT_EQ(WriteFileRange((tmp / "none").string(), 0, 1, "ab"), -2);
+    EXPECT_FALSE(fs::exists(tmp / "none"));
+    fs::create_directory(tmp / "dir");
+    EXPECT_EQ(WriteFileRange((tmp / "dir").string(), 0, 1, "ab"), -2);
+}
+
+TEST_F(DataFilesTest, WriteFileRangeReportsAFileThatRefusesWriting) {
+    put(tmp / "ro", "0123");
+    fs::permissions(tmp / "ro", fs::perms::owner_read);
+    if (::geteuid() != 0) {
+        EXPECT_EQ(WriteFileRange((tmp / "ro").string(), 0, 1, "ab"), -2);
+        EXPECT_EQ(slurp(tmp / "ro"), "0123");
+    }
+    // Even root cannot write this one: it opens, and the write fails.
+    EXPECT_NE(WriteFileRange("/proc/version", 0, 1, "ab"), 0);
+}
+
+TEST_F(DataFilesTest, ReadRecordFieldPlacesByTheStrideAlone) {
+    put(tmp / "f", "#\r\n$0001\t005\r\n$0002\t007\r\nGARBAGE!!!\r\n");
+    std::string text = "old";
+    EXPECT_EQ(ReadRecordField(4, (tmp / "f").string(), 11, 1, 2, 5, text), 0);
+    EXPECT_EQ(text, "0002");
+    EXPECT_EQ(ReadRecordField(4, (tmp / "f").string(), 11, 2, 1, 4, text), 0);
+    EXPECT_EQ(text, "GARB");
+    EXPECT_EQ(ReadRecordField(4, (tmp / "f").string(), 11, 3, 2, 5, text), -3);
+    EXPECT_EQ(text, "") << "cleared first";
+}
+
+TEST_F(DataFilesTest, LocatingFooterSevenInADefaultFileGivesTheAppendPosition) {
+    CreateDefaultFile(names, names.FooterFileName);
+    std::int32_t offset = -1;
+    EXPECT_EQ(LocateFooterRecord(names.FooterFileName, 7, offset), 0);
+    EXPECT_EQ(offset, 196);
+    EXPECT_EQ(LocateFooterRecord(names.FooterFileName, 0, offset), 0);
+    EXPECT_EQ(offset, 10);
+}
+
+TEST_F(DataFilesTest, LookupsMatchTheWholeNumberAndTheFirstDuplicate) {
+    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + footerRecord(256) + footerRecord(3) +
+                                  footerRecord(0) + footerRecord(3, '1'));
+    std::int32_t offset = -1;
+    EXPECT_EQ(LocateFooterRecord(names.FooterFileName, 0, offset), 0);
+    EXPECT_EQ(offset, 9 + 2 * 186) << "record 256 is not footer 0";
+    EXPECT_EQ(LocateFooterRecord(names.FooterFileName, 3, offset), 0);
+    EXPECT_EQ(offset, 9 + 186) << "the first of two records 3";
+
+    put(names.BindingFileName, "#\r\n" + bindingRecord(12, 1) + bindingRecord(12, 2));
+    EXPECT_EQ(LocateBindingRecord(names, 12, offset), 0);
+    EXPECT_EQ(offset, 3);
+    EXPECT_EQ(LocateBindingRecord(names, 13, offset), 0);
+    EXPECT_EQ(offset, 25);
+}
+
+TEST_F(DataFilesTest, LookupsReportMissingFilesAndMalformedNumbers) {
+    std::int32_t offset = -1;
+    EXPECT_EQ(LocateBindingRecord(names, 1, offset), -1);
+    put(names.BindingFileName, "#\r\n#\r\n#\r\n");
+    EXPECT_EQ(LocateBindingRecord(names, 1, offset), -3);
+    put(names.BindingFileName, "#\r\n$0001\t000\r\n$00x2\t000\r\n$0003\t000\r\n");
+    EXPECT_EQ(LocateBindingRecord(names, 1, offset), 0) << "found before the bad record";
+    EXPECT_EQ(LocateBindingRecord(names, 3, offset), 255);
+    put(names.BindingFileName, "#\r\n$ 001\t000\r\n");
+    EXPECT_EQ(LocateBindingRecord(names, 1, offset), 255) << "a blank is no digit";
+    put(names.BindingFileName, "#\n$0001\t000\n$0002\t000\n");
+    EXPECT_EQ(LocateBindingRecord(names, 2, offset), 255) << "LF-only ends shift the stride";
+}
+
+TEST_F(DataFilesTest, ExtractFieldSplitsAtTabs) {
+    const std::string binding = "$0012\t005";
+    EXPECT_EQ(ExtractField(1, binding), "00012");
+    EXPECT_EQ(ExtractField(2, binding), "005");
+    EXPECT_EQ(ExtractField(3, binding), "");
+    EXPECT_EQ(ExtractField(1, ""), "");
+    EXPECT_EQ(ExtractField(2, "a\t"), "");
+    EXPECT_EQ(ExtractField(3, "a\t\tc"), "c");
+    EXPECT_EQ(ExtractField(2, "a\t$b"), "0b");
+    const std::string footer = footerRecord(7, '1', '0').substr(0, 184);
+    EXPECT_EQ(ExtractField(1, footer), "0007");
+    EXPECT_EQ(ExtractField(2, footer), "1");
+    EXPECT_EQ(ExtractField(3, footer), "0");
+    EXPECT_EQ(ExtractField(13, footer), std::string(40, ' '));
+    EXPECT_EQ(ExtractField(14, footer), "");
+    const std::string longLine = std::string(300, 'x') + "\tend";
+    EXPECT_EQ(ExtractField(2, longLine), "end");
+}
+
+TEST(DecimalField, TakesDigitsOnly) {
+    EXPECT_EQ(DecimalField("007"), 7);
+    EXPECT_EQ(DecimalField("256"), 256);
+    EXPECT_EQ(DecimalField(""), -1);
+    EXPECT_EQ(DecimalField("-1"), -1);
+    EXPECT_EQ(DecimalField("+1"), -1);
+    EXPECT_EQ(DecimalField(" 1"), -1);
+    EXPECT_EQ(DecimalField("0x1"), -1);
+    EXPECT_EQ(DecimalField("1234567890"), -1);
+}
+
+}  // namespace
+}  // namespace kalvero
