@@ -19,8 +19,8 @@ Kalvero::Kalvero(WinSer& serial, Messages& messages) {
     fStopka = std::make_unique<TfStopka>();
     AboutBox = std::make_unique<TAboutBox>();
     fStan = std::make_unique<TfStan>();
-    fGlowna->setWindows({fKomunikacja.get(), fWymiana.get(), fStopka.get(), AboutBox.get(),
-                         fStan.get()});
+    fGlowna->setWindows(
+        {fKomunikacja.get(), fWymiana.get(), fStopka.get(), AboutBox.get(), fStan.get()});
     fGlowna->show();
 }
 

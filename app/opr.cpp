@@ -38,7 +38,9 @@ TAboutBox::TAboutBox() {
     connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
 }
 
-void TAboutBox::OKButtonClick() { hide(); }
+void TAboutBox::OKButtonClick() {
+    hide();
+}
 
 void TAboutBox::showEvent(QShowEvent* event) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -26,7 +26,8 @@ TfStan::TfStan() : QWidget(nullptr, Qt::Window) {
     row(56, QStringLiteral("Wersja programu w drukarce"), "StaticText1", "lWersja", StaticText1,
         lWersja);
     row(112, QStringLiteral("Numer drukarki"), "StaticText2", "Label1", StaticText2, Label1);
-    row(168, QStringLiteral("Data i czas z drukarki"), "StaticText3", "Label2", StaticText3, Label2);
+    row(168, QStringLiteral("Data i czas z drukarki"), "StaticText3", "Label2", StaticText3,
+        Label2);
 }
 
 }  // namespace kalvero

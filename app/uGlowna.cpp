@@ -69,9 +69,9 @@ void TfGlowna::buildMenu() {
 
     QMenu* definiowanie = bar->addMenu(QStringLiteral("Definiowanie"));
     definiowanie->setObjectName(QStringLiteral("Definiowanie1"));
-    Definiowaniestopek1 = addEntry(definiowanie, "Definiowaniestopek1",
-                                   QStringLiteral("Definiowanie stopek"),
-                                   &TfGlowna::Definiowaniestopek1Click);
+    Definiowaniestopek1 =
+        addEntry(definiowanie, "Definiowaniestopek1", QStringLiteral("Definiowanie stopek"),
+                 &TfGlowna::Definiowaniestopek1Click);
 
     QAction* stan = bar->addAction(QStringLiteral("Stan drukarki"));
     stan->setObjectName(QStringLiteral("Standrukarki1"));
@@ -89,8 +89,8 @@ void TfGlowna::buildStatusBar() {
     sbOru->setSizeGripEnabled(false);
     sbOru->setFixedHeight(32);
     QFont font = sbOru->font();
-    font.setFamilies({QStringLiteral("Arial CE"), QStringLiteral("Arial"),
-                      QStringLiteral("Liberation Sans")});
+    font.setFamilies(
+        {QStringLiteral("Arial CE"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setBold(true);
     font.setPixelSize(16);
     // The last panel takes the rest of the bar, as the window is narrower than the
@@ -153,11 +153,17 @@ void TfGlowna::buildProgress() {
     pb->hide();
 }
 
-void TfGlowna::setPanel(int panel, const QString& text) { m_panels.at(panel)->setText(text); }
+void TfGlowna::setPanel(int panel, const QString& text) {
+    m_panels.at(panel)->setText(text);
+}
 
-QString TfGlowna::panelText(int panel) const { return m_panels.at(panel)->text(); }
+QString TfGlowna::panelText(int panel) const {
+    return m_panels.at(panel)->text();
+}
 
-void TfGlowna::repaintStatus() { sbOru->repaint(); }
+void TfGlowna::repaintStatus() {
+    sbOru->repaint();
+}
 
 void TfGlowna::showOnlineMarks(bool online) {
     Trybonline1->setChecked(online);
@@ -170,7 +176,9 @@ void TfGlowna::setExchangeEntriesEnabled(bool enabled) {
     Kasowanie1->setEnabled(enabled);
 }
 
-void TfGlowna::setEditorEntryEnabled(bool enabled) { Definiowaniestopek1->setEnabled(enabled); }
+void TfGlowna::setEditorEntryEnabled(bool enabled) {
+    Definiowaniestopek1->setEnabled(enabled);
+}
 
 // The hourglass while a connection attempt or a transfer runs; commands other
 // than "Przerwij" wait until it is over.
@@ -219,7 +227,8 @@ void TfGlowna::Wykryjautomatycznie1Click() {
     }
     setBusy(true);
     const DetectResult found = DetectPrinter(
-        m_serial, [this] { return channel(); }, m_state.PortPresent, [this](std::uint8_t port) {
+        m_serial, [this] { return channel(); }, m_state.PortPresent,
+        [this](std::uint8_t port) {
             setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
             repaintStatus();
         });
@@ -346,7 +355,9 @@ void TfGlowna::Oprogramie1Click() {
     }
 }
 
-void TfGlowna::bbPrzerwijClick() { m_state.AbortRequested = 1; }
+void TfGlowna::bbPrzerwijClick() {
+    m_state.AbortRequested = 1;
+}
 
 // Closing by the frame ends the program; the port is closed on the way out.
 void TfGlowna::closeEvent(QCloseEvent* event) {

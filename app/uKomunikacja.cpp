@@ -66,7 +66,9 @@ void TfKomunikacja::FormCreate() {
     cbPort->setCurrentIndex(cbPort->count() > 0 ? 0 : -1);
 }
 
-int TfKomunikacja::channel() const { return seKanal->value(); }
+int TfKomunikacja::channel() const {
+    return seKanal->value();
+}
 
 // Typed text is never interpreted: only a list entry names a port.
 std::uint8_t TfKomunikacja::chosenPort() const {
@@ -90,7 +92,8 @@ void TfKomunikacja::bPolaczClick() {
     m_glowna.setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
     m_glowna.repaintStatus();
 
-    const ConnectAttempt attempt = TryPort(m_serial, [this] { return channel(); }, port);
+    const ConnectAttempt attempt = TryPort(
+        m_serial, [this] { return channel(); }, port);
     const QString notFound = QStringLiteral("Nie wykryto drukarki DURAX ORU na COM%1").arg(port);
     if (attempt.result != 0 || attempt.identity.found == 0) {
         m_glowna.goOfflineWith(notFound);

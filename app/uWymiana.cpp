@@ -19,7 +19,9 @@ namespace kalvero {
 
 namespace {
 
-QString fromLocal(const std::string& name) { return QString::fromLocal8Bit(name.c_str()); }
+QString fromLocal(const std::string& name) {
+    return QString::fromLocal8Bit(name.c_str());
+}
 
 }  // namespace
 
@@ -130,9 +132,13 @@ bool TfWymiana::pickFile(std::string& name, QLineEdit* field) {
     return true;
 }
 
-void TfWymiana::sbZmienStopkaClick() { pickFile(m_files.FooterFileName, Edit1); }
+void TfWymiana::sbZmienStopkaClick() {
+    pickFile(m_files.FooterFileName, Edit1);
+}
 
-void TfWymiana::sbZmienWiazaniaClick() { pickFile(m_files.BindingFileName, Edit2); }
+void TfWymiana::sbZmienWiazaniaClick() {
+    pickFile(m_files.BindingFileName, Edit2);
+}
 
 void TfWymiana::bAnulujClick() {
     hide();

@@ -33,10 +33,15 @@ ResultCode locate(const std::string& name, std::int32_t length, std::int32_t num
     std::string field(static_cast<std::size_t>(numberWidth), '\0');
     for (std::int64_t at = h - 1;; at += length) {
         if (!file.isOpen() || !file.readAt(at + 1, field)) {
-            // The records are exhausted: a new record goes at the end.
+            // The records are exhausted: a new record goes at the end, but only where
+            // the stride will find it again. A file that ends inside a record (or after
+            // a stray line) is malformed; appending after it would lose the record.
             const std::int64_t size = file.isOpen() ? file.size() : FileReader(name).size();
             if (size < 0 || size > INT32_MAX) {
                 return -2;
+            }
+            if ((size - (h - 1)) % length != 0) {
+                return 255;
             }
             offset = static_cast<std::int32_t>(size);
             return 0;
@@ -184,7 +189,8 @@ std::string ExtractField(int n, const std::string& line) {
         return {};
     }
     const std::size_t end = line.find('\t', start);
-    std::string field = line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string field =
+        line.substr(start, end == std::string::npos ? std::string::npos : end - start);
     if (!field.empty() && field[0] == '$') {
         field[0] = '0';
     }

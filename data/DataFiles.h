@@ -39,8 +39,7 @@ ResultCode WriteFileRange(const std::string& name, std::int32_t first, std::int3
 // Columns j1..j2 (1-based, column 1 is the "$") of record i (from 0) of length L,
 // with H the position of the first "$". Clears text first. 0; -2; -3.
 ResultCode ReadRecordField(std::int32_t h, const std::string& name, std::int32_t length,
-                           std::int32_t index, std::int32_t j1, std::int32_t j2,
-                           std::string& text);
+                           std::int32_t index, std::int32_t j1, std::int32_t j2, std::string& text);
 
 // The offset of the first record numbered n, or the append position (the file's
 // length) when there is none. The whole number is compared: record 256 is not

@@ -11,17 +11,23 @@ namespace {
 
 constexpr ResultCode kMalformed = 255;
 
-ResultCode asByte(ResultCode code) { return code & 0xFF; }
+ResultCode asByte(ResultCode code) {
+    return code & 0xFF;
+}
 
 std::string digits(long value, std::size_t width) {
     std::string text = std::to_string(value);
     return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
 }
 
-int digitValue(char c) { return c >= '0' && c <= '9' ? c - '0' : -1; }
+int digitValue(char c) {
+    return c >= '0' && c <= '9' ? c - '0' : -1;
+}
 
 // A record must end where an int32 offset can still reach.
-bool reachable(std::int32_t offset, std::int32_t length) { return offset <= INT32_MAX - length; }
+bool reachable(std::int32_t offset, std::int32_t length) {
+    return offset <= INT32_MAX - length;
+}
 
 }  // namespace
 
@@ -42,8 +48,8 @@ ResultCode RecordFiles::WriteFooterRecordToFile(std::uint8_t n, const std::strin
         return asByte(-3);
     }
     const std::string record = "$" + digits(n, 3) + "\t" + tail + "\r\n";
-    return asByte(WriteFileRange(m_names.FooterFileName, offset,
-                                 offset + kFooterRecordLength - 1, record));
+    return asByte(
+        WriteFileRange(m_names.FooterFileName, offset, offset + kFooterRecordLength - 1, record));
 }
 
 ResultCode RecordFiles::ReadFooterLineFromFile(std::uint8_t n, std::uint8_t k, std::string& text,
@@ -53,8 +59,7 @@ ResultCode RecordFiles::ReadFooterLineFromFile(std::uint8_t n, std::uint8_t k, s
     }
     if (k == 1) {
         std::int32_t offset = 0;
-        if (const ResultCode rc = LocateFooterRecord(m_names.FooterFileName, n, offset);
-            rc != 0) {
+        if (const ResultCode rc = LocateFooterRecord(m_names.FooterFileName, n, offset); rc != 0) {
             return asByte(rc);
         }
         if (!reachable(offset, kFooterRecordLength)) {
@@ -102,8 +107,8 @@ ResultCode RecordFiles::WriteBindingToFile(std::uint16_t plu, std::uint8_t n) {
         return asByte(-3);
     }
     const std::string record = "$" + digits(plu, 4) + "\t" + digits(n, 3) + "\r\n";
-    return asByte(WriteFileRange(m_names.BindingFileName, offset,
-                                 offset + kBindingRecordLength - 1, record));
+    return asByte(
+        WriteFileRange(m_names.BindingFileName, offset, offset + kBindingRecordLength - 1, record));
 }
 
 ResultCode RecordFiles::ReadBindingFromFile(std::uint16_t plu, std::uint8_t& n) {

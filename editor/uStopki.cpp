@@ -11,6 +11,8 @@ TfStopka::TfStopka() : QWidget(nullptr, Qt::Window) {
     eNazwa->setReadOnly(true);
 }
 
-void TfStopka::setItemNameVisible(bool visible) { eNazwa->setVisible(visible); }
+void TfStopka::setItemNameVisible(bool visible) {
+    eNazwa->setVisible(visible);
+}
 
 }  // namespace kalvero

@@ -48,8 +48,7 @@ class ConnectingTest : public QObject {
         app = std::make_unique<Kalvero>(*serial, messages);
     }
     QStringList panels() const {
-        return {app->fGlowna->panelText(0), app->fGlowna->panelText(1),
-                app->fGlowna->panelText(2)};
+        return {app->fGlowna->panelText(0), app->fGlowna->panelText(1), app->fGlowna->panelText(2)};
     }
     void detect() {
         app->fGlowna->findChild<QAction*>(QStringLiteral("Wykryjautomatycznie1"))->trigger();
@@ -81,8 +80,8 @@ private slots:
         addPrinter(1, 9600, 3, {'0', '1'});
         startKalvero();
         detect();
-        QCOMPARE(panels(), QStringList({"OFFLINE",
-                                        "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
+        QCOMPARE(panels(),
+                 QStringList({"OFFLINE", "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
         QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
         QCOMPARE(app->state.PortNumber, std::uint8_t(1));
     }
@@ -111,9 +110,9 @@ private slots:
     }
 
     void aPrinterThatHangsUpLeavesTheProgramOfflineAndUsable() {
-        printers.push_back(std::make_unique<oru::PtyPrinter>(
-            oru::PrinterMemory::factory(), oru::Faults{.hangUpAfter = 1},
-            oru::PtyOptions{*tmp / "ports/com1"}));
+        printers.push_back(std::make_unique<oru::PtyPrinter>(oru::PrinterMemory::factory(),
+                                                             oru::Faults{.hangUpAfter = 1},
+                                                             oru::PtyOptions{*tmp / "ports/com1"}));
         std::string error;
         QVERIFY(printers.back()->open(error));
         printers.back()->start();

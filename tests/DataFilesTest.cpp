@@ -1,5 +1,3 @@
-#include "DataFiles.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -7,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "DataFiles.h"
 #include "TempDir.h"
 
 namespace kalvero {
@@ -174,7 +173,7 @@ TEST_F(DataFilesTest, LookupsMatchTheWholeNumberAndTheFirstDuplicate) {
     EXPECT_EQ(LocateBindingRecord(names, 12, offset), 0);
     EXPECT_EQ(offset, 3);
     EXPECT_EQ(LocateBindingRecord(names, 13, offset), 0);
-    EXPECT_EQ(offset, 25);
+    EXPECT_EQ(offset, 25) << "the append position";
 }
 
 TEST_F(DataFilesTest, LookupsReportMissingFilesAndMalformedNumbers) {

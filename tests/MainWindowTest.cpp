@@ -53,7 +53,8 @@ class MainWindowTest : public QObject {
     bool offlineMark() const { return action("Tryboffline1")->isChecked(); }
     bool exchangeEntriesEnabled() const {
         const bool read = action("Odczyt1")->isEnabled();
-        Q_ASSERT(read == action("Zapis1")->isEnabled() && read == action("Kasowanie1")->isEnabled());
+        Q_ASSERT(read == action("Zapis1")->isEnabled() &&
+                 read == action("Kasowanie1")->isEnabled());
         return read;
     }
     // A printer of version v with number "07" answering at 9600 baud.
@@ -99,8 +100,8 @@ private slots:
         QCOMPARE(QApplication::applicationName(), QStringLiteral("Kalvero"));
         QCOMPARE(app->fGlowna->windowTitle(), QStringLiteral("Kalvero wersja beta"));
         QVERIFY(app->fGlowna->isVisible());
-        const QList<QWidget*> others{app->fKomunikacja.get(), app->fWymiana.get(), app->fStopka.get(),
-                                     app->AboutBox.get(), app->fStan.get()};
+        const QList<QWidget*> others{app->fKomunikacja.get(), app->fWymiana.get(),
+                                     app->fStopka.get(), app->AboutBox.get(), app->fStan.get()};
         for (QWidget* w : others) {
             QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
         }
@@ -133,10 +134,9 @@ private slots:
         }
         QCOMPARE(seen, QStringList({"Komunikacja", "  Tryb &online - automatycznie",
                                     "  Tryb o&nline - ustaw port", "  Tryb o&ffline",
-                                    "  &Koniec programu", "Wymiana danych", "  Odczyt ",
-                                    "  Zapis", "  Kasowanie", "Definiowanie",
-                                    "  Definiowanie stopek", "Stan drukarki", "Pomoc",
-                                    "  O programie"}));
+                                    "  &Koniec programu", "Wymiana danych", "  Odczyt ", "  Zapis",
+                                    "  Kasowanie", "Definiowanie", "  Definiowanie stopek",
+                                    "Stan drukarki", "Pomoc", "  O programie"}));
     }
 
     void theStatusBarHasThreeCentredPanelsOfTheirWidths() {
@@ -199,10 +199,10 @@ private slots:
         goOnline();
         auto* w = app->fWymiana.get();
         const auto visible = [w] {
-            return QList<bool>{!w->cbStopki->isHidden(),  !w->cbWiazania->isHidden(),
-                               !w->Edit1->isHidden(),     !w->sbZmienStopka->isHidden(),
-                               !w->Edit2->isHidden(),     !w->sbZmienWiazania->isHidden(),
-                               !w->Label1->isHidden(),    !w->seMaxPLU->isHidden()};
+            return QList<bool>{!w->cbStopki->isHidden(), !w->cbWiazania->isHidden(),
+                               !w->Edit1->isHidden(),    !w->sbZmienStopka->isHidden(),
+                               !w->Edit2->isHidden(),    !w->sbZmienWiazania->isHidden(),
+                               !w->Label1->isHidden(),   !w->seMaxPLU->isHidden()};
         };
 
         action("Kasowanie1")->trigger();
@@ -274,9 +274,9 @@ private slots:
 
     void automaticDetectionTriesPresentPortsInRisingOrderAndRetriesAtNineteenTwoHundred() {
         start({1, 3});
-        silentAttempt();                        // COM1, both speeds
-        serial->reply(OpIdentify, {}, 21);      // COM3 at 9600
-        scriptPrinter();                        // COM3 at 19200
+        silentAttempt();                    // COM1, both speeds
+        serial->reply(OpIdentify, {}, 21);  // COM3 at 9600
+        scriptPrinter();                    // COM3 at 19200
         QStringList seenWhileTrying;
         QList<Qt::CursorShape> cursors;
         serial->onCall = [&](const std::string& call) {
@@ -323,8 +323,8 @@ private slots:
         scriptPrinter(5);
         action("Tryboffline1")->trigger();
         action("Wykryjautomatycznie1")->trigger();
-        QCOMPARE(panels(), QStringList({"OFFLINE",
-                                        "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
+        QCOMPARE(panels(),
+                 QStringList({"OFFLINE", "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
         QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
         QCOMPARE(app->state.PortNumber, std::uint8_t(1));
         QCOMPARE(app->state.BaudRate, std::uint16_t(9600));
@@ -393,8 +393,8 @@ private slots:
         scriptPrinter(2);
         app->fKomunikacja->show();
         app->fKomunikacja->bPolaczClick();
-        QCOMPARE(panels(), QStringList({"OFFLINE",
-                                        "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
+        QCOMPARE(panels(),
+                 QStringList({"OFFLINE", "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
         QVERIFY(!app->fKomunikacja->isVisible());
         QVERIFY(!action("Definiowaniestopek1")->isEnabled());
         QCOMPARE(app->state.PortNumber, std::uint8_t(4));

@@ -1,5 +1,3 @@
-#include "RecordFiles.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +6,7 @@
 
 #include "Cp1250.h"
 #include "DataFiles.h"
+#include "RecordFiles.h"
 #include "ResultText.h"
 #include "TempDir.h"
 
@@ -203,14 +202,22 @@ TEST_F(RecordFilesTest, ReadingBindingsReportsMissingRecordsAndBadFields) {
     EXPECT_EQ(files.WriteBindingToFile(10000, 1), 255) << "five digits would break the stride";
 }
 
-TEST_F(RecordFilesTest, DamagedFilesNeverGetWritesOutsideTheRecord) {
-    put(names.BindingFileName, "#\r\n$0001\t000\r\n$00");  // ends inside a record
-    const std::string before = slurp(names.BindingFileName);
-    EXPECT_EQ(files.WriteBindingToFile(1, 9), 0);
+TEST_F(RecordFilesTest, AFileEndingInsideARecordTakesNoAppendedRecord) {
+    // Appended after the stray bytes, the record would sit off the stride and never
+    // be found again: the write would be lost while reported as done.
+    put(names.BindingFileName, "#\r\n$0001\t000\r\n$00");
+    EXPECT_EQ(files.WriteBindingToFile(1, 9), 0) << "records before the damage still change";
+    EXPECT_EQ(slurp(names.BindingFileName), "#\r\n$0001\t009\r\n$00");
+    EXPECT_EQ(files.WriteBindingToFile(2, 9), 255);
     EXPECT_EQ(slurp(names.BindingFileName), "#\r\n$0001\t009\r\n$00");
     std::uint8_t footer = 0;
-    EXPECT_EQ(files.ReadBindingFromFile(2, footer), 253);
-    EXPECT_EQ(before.size(), slurp(names.BindingFileName).size());
+    EXPECT_EQ(files.ReadBindingFromFile(2, footer), 255);
+
+    put(names.FooterFileName, "#1\r\n#\r\n#\r\n" + std::string("$000") +
+                                  tail({"", "", "", ""}).insert(0, "\t") + "\r\n\r\n");
+    EXPECT_EQ(files.WriteFooterRecordToFile(4, tail({"x", "", "", ""})), 255)
+        << "an empty line at the end";
+    EXPECT_EQ(files.WriteFooterRecordToFile(0, tail({"x", "", "", ""})), 0);
 }
 
 TEST(ResultText, EveryCodeHasItsTextByteForByte) {
@@ -220,7 +227,8 @@ TEST(ResultText, EveryCodeHasItsTextByteForByte) {
     EXPECT_EQ(Cp1250ToUtf8(ResultText(-3)), "Nie odczytano żądanej liczby danych");
     EXPECT_EQ(Cp1250ToUtf8(ResultText(20)),
               "Urządzenie niepodłączone lub niewłączone (timeout nadawania)");
-    EXPECT_EQ(Cp1250ToUtf8(ResultText(21)), "Nie odebrano danych z urządzenia (timeout odbierania)");
+    EXPECT_EQ(Cp1250ToUtf8(ResultText(21)),
+              "Nie odebrano danych z urządzenia (timeout odbierania)");
     EXPECT_EQ(Cp1250ToUtf8(ResultText(23)),
               "Odebrano niepoprawne dane z kasy (znak różny od ACK/NAK)");
     EXPECT_EQ(Cp1250ToUtf8(ResultText(24)), "Nie można wykonac rozkazu (NAK)");
@@ -230,7 +238,9 @@ TEST(ResultText, EveryCodeHasItsTextByteForByte) {
 }
 
 TEST(ResultText, OtherCodesAreNumberedAfterTwoBlanks) {
-    EXPECT_EQ(ResultText(22), "B\xB3\xB9" "d numer  22");
+    EXPECT_EQ(ResultText(22),
+              "B\xB3\xB9"
+              "d numer  22");
     EXPECT_EQ(Cp1250ToUtf8(ResultText(253)), "Błąd numer  253");
     EXPECT_EQ(Cp1250ToUtf8(ResultText(256)), "Błąd numer  256");
     EXPECT_EQ(Cp1250ToUtf8(ResultText(-4)), "Błąd numer  -4");
@@ -244,8 +254,9 @@ TEST(Cp1250, EveryByteSurvivesTheRoundTripThroughUnicode) {
         ASSERT_TRUE(back.has_value()) << b;
         EXPECT_EQ(*back, byte) << b;
     }
-    EXPECT_EQ(Cp1250ToUtf8("\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF"),
-              "ĄĆĘŁŃÓŚŹŻąćęłńóśźż");
+    EXPECT_EQ(
+        Cp1250ToUtf8("\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF"),
+        "ĄĆĘŁŃÓŚŹŻąćęłńóśźż");
     EXPECT_FALSE(Utf8ToCp1250("日本").has_value()) << "refused, never replaced";
     EXPECT_FALSE(Utf8ToCp1250("\xC3").has_value()) << "malformed UTF-8";
     EXPECT_EQ(*Utf8ToCp1250("€"), "\x80");

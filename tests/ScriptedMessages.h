@@ -10,7 +10,7 @@ namespace kalvero::test {
 // Answers the windows' message boxes from a script and keeps what they showed.
 class ScriptedMessages final : public Messages {
 public:
-    QStringList shown;      // every text, questions as "caption|text"
+    QStringList shown;         // every text, questions as "caption|text"
     std::deque<bool> answers;  // Yes = true; a question without a scripted answer gets No
 
     void inform(QWidget* /*parent*/, const QString& text) override { shown << text; }

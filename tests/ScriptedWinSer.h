@@ -51,7 +51,7 @@ public:
     std::uint8_t iInitializePort(std::uint8_t port, std::uint16_t baudRate, std::uint8_t tx,
                                  std::uint8_t rx) override {
         record("Init " + std::to_string(port) + " " + std::to_string(baudRate) + " " +
-                        std::to_string(tx) + " " + std::to_string(rx));
+               std::to_string(tx) + " " + std::to_string(rx));
         return initResult;
     }
     void UnInitializePort() override { record("UnInit"); }
@@ -64,7 +64,7 @@ public:
                             SerialBuffer& answer, const SerialBuffer& send) override {
         static const char* hex = "0123456789abcdef";
         record(std::string("RS ") + hex[command >> 4] + hex[command & 15] + " " +
-                        std::to_string(answerCount) + " " + std::to_string(sendCount));
+               std::to_string(answerCount) + " " + std::to_string(sendCount));
         sent.emplace_back(send.begin(), send.begin() + sendCount);
         auto& queue = replies[command];
         if (queue.empty()) {

@@ -7,7 +7,18 @@ cd "$(dirname "$0")/.."
 bash tools/deps.sh test
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
-cmake --preset asan -DKALVERO_WERROR="$werror" >/dev/null
+# The fuzz targets need clang and its libFuzzer; where they are, CTest runs each briefly.
+fuzzdir=
+runtime=$(clang++ -print-file-name=libclang_rt.fuzzer-x86_64.a 2>/dev/null || true)
+if [ -f "$runtime" ]; then
+    CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DKALVERO_FUZZ=ON \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVERO_WERROR="$werror" >/dev/null
+    cmake --build build/fuzz
+    fuzzdir="$PWD/build/fuzz/fuzz"
+else
+    echo "clang++ with libFuzzer not found: the fuzz targets are not run"
+fi
+cmake --preset asan -DKALVERO_WERROR="$werror" -DKALVERO_FUZZ_BIN_DIR="$fuzzdir" >/dev/null
 cmake --build --preset asan
 # Tests never touch the machine's own serial ports; a private, empty ports
 # directory makes sure of it even for a test that forgets to set its own.
