@@ -190,6 +190,16 @@ TEST_F(DataFilesTest, LookupsReportMissingFilesAndMalformedNumbers) {
     EXPECT_EQ(LocateBindingRecord(names, 2, offset), 255) << "LF-only ends shift the stride";
 }
 
+TEST_F(DataFilesTest, HeadersOfAnyShapeWorkBecauseTheFirstDollarStartsTheRecords) {
+    put(names.BindingFileName, bindingRecord(1, 5) + bindingRecord(2, 6));
+    std::int32_t offset = -1;
+    EXPECT_EQ(LocateBindingRecord(names, 2, offset), 0);
+    EXPECT_EQ(offset, 11);
+    put(names.BindingFileName, "# one\r\n# two, longer\r\n" + bindingRecord(7, 1));
+    EXPECT_EQ(LocateBindingRecord(names, 7, offset), 0);
+    EXPECT_EQ(offset, 22);
+}
+
 TEST_F(DataFilesTest, ExtractFieldSplitsAtTabs) {
     const std::string binding = "$0012\t005";
     EXPECT_EQ(ExtractField(1, binding), "00012");
