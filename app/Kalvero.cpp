@@ -11,11 +11,15 @@
 
 namespace kalvero {
 
-Kalvero::Kalvero(WinSer& serial, Messages& messages) {
+Kalvero::Kalvero(WinSer& serial, Messages& messages)
+    : m_question(messages),
+      m_records(files, state.OfflineMode, m_question),
+      m_commands(serial, m_records),
+      services{serial, state, files, messages, m_records, m_commands} {
     QApplication::setApplicationName(QStringLiteral("Kalvero"));
-    fGlowna = std::make_unique<TfGlowna>(serial, state, messages);
-    fKomunikacja = std::make_unique<TfKomunikacja>(serial, state, *fGlowna);
-    fWymiana = std::make_unique<TfWymiana>(state, files, *fGlowna);
+    fGlowna = std::make_unique<TfGlowna>(services);
+    fKomunikacja = std::make_unique<TfKomunikacja>(services, *fGlowna);
+    fWymiana = std::make_unique<TfWymiana>(services, *fGlowna);
     fStopka = std::make_unique<TfStopka>();
     AboutBox = std::make_unique<TAboutBox>();
     fStan = std::make_unique<TfStan>();

@@ -3,12 +3,14 @@
 #include <memory>
 
 #include "FileNames.h"
+#include "MessageQuestion.h"
 #include "OperatingState.h"
+#include "PrinterCommands.h"
+#include "RecordFiles.h"
+#include "Services.h"
 
 namespace kalvero {
 
-class Messages;
-class WinSer;
 class TfGlowna;
 class TfKomunikacja;
 class TfWymiana;
@@ -29,6 +31,14 @@ public:
 
     OperatingState state;
     FileNames files;
+
+private:
+    MessageQuestion m_question;
+    RecordFiles m_records;
+    PrinterCommands m_commands;
+
+public:
+    Services services;
     std::unique_ptr<TfGlowna> fGlowna;
     std::unique_ptr<TfKomunikacja> fKomunikacja;
     std::unique_ptr<TfWymiana> fWymiana;

@@ -13,6 +13,9 @@
 
 #include "Connecting.h"
 #include "Messages.h"
+#include "PrinterCommands.h"
+#include "ResultText.h"
+#include "Services.h"
 #include "Text.h"
 #include "WinSer.h"
 #include "opr.h"
@@ -23,8 +26,11 @@
 
 namespace kalvero {
 
-TfGlowna::TfGlowna(WinSer& serial, OperatingState& state, Messages& messages)
-    : m_serial(serial), m_state(state), m_messages(messages) {
+TfGlowna::TfGlowna(Services& services)
+    : m_serial(services.serial),
+      m_state(services.state),
+      m_messages(services.messages),
+      m_commands(services.commands) {
     setObjectName(QStringLiteral("fGlowna"));
     setWindowTitle(QStringLiteral("Kalvero wersja beta"));
     resize(544, 373);
@@ -340,11 +346,19 @@ void TfGlowna::Definiowaniestopek1Click() {
     }
 }
 
+// Asks the port whether or not a printer is connected; the entry itself stays hidden.
 void TfGlowna::Standrukarki1Click() {
-    if (!m_busy && m_windows.fStan != nullptr) {
-        m_windows.fStan->show();
-        m_windows.fStan->raise();
+    if (m_busy || m_windows.fStan == nullptr) {
+        return;
     }
+    m_windows.fStan->show();
+    m_windows.fStan->raise();
+    std::array<std::uint8_t, 4> status{};
+    if (const ResultCode rc = m_commands.ReadPrinterStatus(status); rc != 0) {
+        m_messages.inform(this, toQt(ResultText(rc)));
+        return;
+    }
+    m_windows.fStan->Label1->setText(QString::number(status[0] >> 4));
 }
 
 void TfGlowna::Oprogramie1Click() {

@@ -14,6 +14,8 @@ class QStatusBar;
 namespace kalvero {
 
 class Messages;
+class PrinterCommands;
+struct Services;
 class WinSer;
 class TfKomunikacja;
 class TfWymiana;
@@ -35,7 +37,7 @@ public:
     };
 
     // Scans the serial ports, as creating the main window does.
-    TfGlowna(WinSer& serial, OperatingState& state, Messages& messages);
+    explicit TfGlowna(Services& services);
 
     // The other windows are created after this one; startup hands them over.
     void setWindows(const Windows& windows) { m_windows = windows; }
@@ -85,6 +87,7 @@ private:
     WinSer& m_serial;
     OperatingState& m_state;
     Messages& m_messages;
+    PrinterCommands& m_commands;
     Windows m_windows;
     bool m_busy = false;
 

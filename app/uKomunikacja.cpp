@@ -8,14 +8,18 @@
 
 #include "Connecting.h"
 #include "OperatingState.h"
+#include "Services.h"
 #include "Text.h"
 #include "WinSer.h"
 #include "uGlowna.h"
 
 namespace kalvero {
 
-TfKomunikacja::TfKomunikacja(WinSer& serial, OperatingState& state, TfGlowna& fGlowna)
-    : QWidget(nullptr, Qt::Dialog), m_serial(serial), m_state(state), m_glowna(fGlowna) {
+TfKomunikacja::TfKomunikacja(Services& services, TfGlowna& fGlowna)
+    : QWidget(nullptr, Qt::Dialog),
+      m_serial(services.serial),
+      m_state(services.state),
+      m_glowna(fGlowna) {
     setObjectName(QStringLiteral("fKomunikacja"));
     setWindowTitle(QStringLiteral("Parametry komunikacji"));
     setFixedSize(380, 168);

@@ -12,13 +12,14 @@ namespace kalvero {
 class TfGlowna;
 class WinSer;
 struct OperatingState;
+struct Services;
 
 // The communication dialog: one port and the printer's channel, by hand.
 class TfKomunikacja : public QWidget {
     Q_OBJECT
 public:
     // Builds the port list once, from the ports present at creation.
-    TfKomunikacja(WinSer& serial, OperatingState& state, TfGlowna& fGlowna);
+    TfKomunikacja(Services& services, TfGlowna& fGlowna);
 
     // The channel the identification uses, automatic detection's included.
     int channel() const;

@@ -13,6 +13,7 @@
 
 #include "FileNames.h"
 #include "OperatingState.h"
+#include "Services.h"
 #include "uGlowna.h"
 
 namespace kalvero {
@@ -25,8 +26,11 @@ QString fromLocal(const std::string& name) {
 
 }  // namespace
 
-TfWymiana::TfWymiana(OperatingState& state, FileNames& files, TfGlowna& fGlowna)
-    : QWidget(nullptr, Qt::Dialog), m_state(state), m_files(files), m_glowna(fGlowna) {
+TfWymiana::TfWymiana(Services& services, TfGlowna& fGlowna)
+    : QWidget(nullptr, Qt::Dialog),
+      m_state(services.state),
+      m_files(services.files),
+      m_glowna(fGlowna) {
     setObjectName(QStringLiteral("fWymiana"));
     setFixedSize(371, 196);
     move(207, 163);

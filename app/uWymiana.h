@@ -14,6 +14,7 @@ namespace kalvero {
 
 struct FileNames;
 struct OperatingState;
+struct Services;
 class TfGlowna;
 
 enum class ExchangeKind { Write = 1, Read = 2, Erase = 3 };
@@ -22,7 +23,7 @@ enum class ExchangeKind { Write = 1, Read = 2, Erase = 3 };
 class TfWymiana : public QWidget {
     Q_OBJECT
 public:
-    TfWymiana(OperatingState& state, FileNames& files, TfGlowna& fGlowna);
+    TfWymiana(Services& services, TfGlowna& fGlowna);
 
     // The caption, the start button and the optional rows for one opening command.
     void prepare(ExchangeKind kind);

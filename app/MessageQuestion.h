@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Messages.h"
+#include "Question.h"
+#include "Text.h"
+
+namespace kalvero {
+
+// Questions from inside an operation, asked in a Yes/No message box.
+class MessageQuestion final : public Question {
+public:
+    explicit MessageQuestion(Messages& messages) : m_messages(messages) {}
+    bool ask(const std::string& caption, const std::string& text) override {
+        return m_messages.ask(nullptr, toQt(caption), toQt(text));
+    }
+
+private:
+    Messages& m_messages;
+};
+
+}  // namespace kalvero

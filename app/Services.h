@@ -1,0 +1,23 @@
+#pragma once
+
+namespace kalvero {
+
+class Messages;
+class PrinterCommands;
+class RecordFiles;
+class WinSer;
+struct FileNames;
+struct OperatingState;
+
+// What startup owns and the windows share: the port, the operating state, the
+// file names, the message boxes and the record operations.
+struct Services {
+    WinSer& serial;
+    OperatingState& state;
+    FileNames& files;
+    Messages& messages;
+    RecordFiles& records;
+    PrinterCommands& commands;
+};
+
+}  // namespace kalvero
