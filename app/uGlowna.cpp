@@ -197,6 +197,34 @@ void TfGlowna::setBusy(bool busy) {
     }
 }
 
+void TfGlowna::beginTransfer() {
+    setBusy(true);
+    menuBar()->setEnabled(false);
+    for (QWidget* window : otherWindows()) {
+        window->setEnabled(false);
+    }
+}
+
+void TfGlowna::endTransfer() {
+    for (QWidget* window : otherWindows()) {
+        window->setEnabled(true);
+    }
+    menuBar()->setEnabled(true);
+    setBusy(false);
+}
+
+QList<QWidget*> TfGlowna::otherWindows() const {
+    QList<QWidget*> windows;
+    for (QWidget* w : std::initializer_list<QWidget*>{m_windows.fKomunikacja, m_windows.fWymiana,
+                                                      m_windows.fStopka, m_windows.AboutBox,
+                                                      m_windows.fStan}) {
+        if (w != nullptr) {
+            windows << w;
+        }
+    }
+    return windows;
+}
+
 void TfGlowna::setItemNameVisible(bool visible) {
     if (m_windows.fStopka != nullptr) {
         m_windows.fStopka->setItemNameVisible(visible);
@@ -373,8 +401,15 @@ void TfGlowna::bbPrzerwijClick() {
     m_state.AbortRequested = 1;
 }
 
-// Closing by the frame ends the program; the port is closed on the way out.
+// Closing by the frame ends the program; the port is closed on the way out. A
+// running transfer is asked to stop first, and the window closes when it has.
 void TfGlowna::closeEvent(QCloseEvent* event) {
+    if (m_busy) {
+        m_state.AbortRequested = 1;
+        m_closeRequested = true;
+        event->ignore();
+        return;
+    }
     m_serial.UnInitializePort();
     event->accept();
     QApplication::quit();

@@ -51,6 +51,11 @@ public:
     void setEditorEntryEnabled(bool enabled);
     void setBusy(bool busy);
     bool busy() const { return m_busy; }
+    // While a transfer runs only "Przerwij" (and Escape) acts: the menu and the
+    // other windows wait, and closing the main window asks the transfer to stop.
+    void beginTransfer();
+    void endTransfer();
+    bool closeRequested() const { return m_closeRequested; }
     void goOnline(const QString& numberText);
     void goOfflineWith(const QString& reason);
 
@@ -83,6 +88,7 @@ private:
     bool ensureConnected();
     void setItemNameVisible(bool visible);
     int channel() const;
+    QList<QWidget*> otherWindows() const;
 
     WinSer& m_serial;
     OperatingState& m_state;
@@ -90,6 +96,7 @@ private:
     PrinterCommands& m_commands;
     Windows m_windows;
     bool m_busy = false;
+    bool m_closeRequested = false;
 
     QStatusBar* sbOru = nullptr;
     std::array<QLabel*, 3> m_panels{};

@@ -6,12 +6,16 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QToolButton>
 
 #include "FileNames.h"
+#include "Messages.h"
+#include "ResultText.h"
+#include "Text.h"
 #include "OperatingState.h"
 #include "Services.h"
 #include "uGlowna.h"
@@ -30,7 +34,10 @@ TfWymiana::TfWymiana(Services& services, TfGlowna& fGlowna)
     : QWidget(nullptr, Qt::Dialog),
       m_state(services.state),
       m_files(services.files),
-      m_glowna(fGlowna) {
+      m_glowna(fGlowna),
+      m_messages(services.messages),
+      m_progress(fGlowna),
+      m_transfers(services.commands, services.files, services.state, m_progress) {
     setObjectName(QStringLiteral("fWymiana"));
     setFixedSize(371, 196);
     move(207, 163);
@@ -91,6 +98,7 @@ TfWymiana::TfWymiana(Services& services, TfGlowna& fGlowna)
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, seMaxPLU);
 
+    connect(bDalej, &QPushButton::clicked, this, &TfWymiana::bDalejClick);
     connect(bAnuluj, &QPushButton::clicked, this, &TfWymiana::bAnulujClick);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &TfWymiana::bAnulujClick);
@@ -142,6 +150,89 @@ void TfWymiana::sbZmienStopkaClick() {
 
 void TfWymiana::sbZmienWiazaniaClick() {
     pickFile(m_files.BindingFileName, Edit2);
+}
+
+void TfWymiana::bDalejClick() {
+    m_state.AbortRequested = 0;
+    m_glowna.bbPrzerwij->show();
+    hide();
+    m_glowna.setEnabled(true);
+    m_glowna.beginTransfer();
+    runTransfers();
+    m_glowna.endTransfer();
+    m_glowna.bbPrzerwij->hide();
+    m_glowna.lOperacja->hide();
+    m_glowna.pb->hide();
+    if (m_glowna.closeRequested()) {
+        m_glowna.close();
+    }
+}
+
+// Footers first, then bindings, each only when ticked; the binding transfer runs
+// whatever became of the footer one, unless the main window is closing.
+void TfWymiana::runTransfers() {
+    const bool footers = cbStopki->isChecked();
+    const bool bindings = cbWiazania->isChecked();
+    switch (m_state.ExchangeMode) {
+        case 1:
+            if (footers) {
+                std::uint16_t count = 0;
+                const ResultCode rc = m_transfers.WriteAllFooters(count);
+                report(rc, QStringLiteral("Zapis stopek przerwany przez użytkownika"),
+                       QStringLiteral("Zapis stopek: OK, zapisano %1").arg(count));
+            }
+            if (bindings && !m_glowna.closeRequested()) {
+                report(m_transfers.WriteAllBindings(),
+                       QStringLiteral("Zapis wiązań przerwany przez użytkownika"),
+                       QStringLiteral("Zapis wiązań: OK"));
+            }
+            break;
+        case 2:
+            if (footers) {
+                report(m_transfers.ReadAllFooters(),
+                       QStringLiteral("Odczyt stopek przerwany przez użytkownika"),
+                       QStringLiteral("Odczyt stopek: OK"));
+            }
+            if (bindings && !m_glowna.closeRequested()) {
+                report(m_transfers.ReadAllBindings(static_cast<std::uint16_t>(seMaxPLU->value())),
+                       QStringLiteral("Odczyt wiązań przerwany przez użytkownika"),
+                       QStringLiteral("Odczyt wiązań: OK"));
+            }
+            break;
+        case 3:
+            if (footers) {
+                report(m_transfers.EraseAllFooters(),
+                       QStringLiteral("Kasowanie stopek przerwane przez użytkownika"),
+                       QStringLiteral("Kasowanie stopek: OK"));
+            }
+            if (bindings && !m_glowna.closeRequested()) {
+                report(m_transfers.EraseAllBindings(),
+                       QStringLiteral("Kasowanie wiązań przerwane przez użytkownika"),
+                       QStringLiteral("Kasowanie wiązań: OK"));
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void TfWymiana::report(ResultCode rc, const QString& stopped, const QString& done) {
+    if (m_glowna.closeRequested()) {
+        return;
+    }
+    if (rc == kFileErrorCode && m_transfers.fileError()) {
+        const FileError& error = *m_transfers.fileError();
+        m_messages.inform(&m_glowna, QStringLiteral("Nie można zapisać pliku %1\n%2")
+                                         .arg(QString::fromLocal8Bit(error.name.c_str()),
+                                              QString::fromLocal8Bit(error.reason.c_str())));
+    } else if (rc != 0) {
+        m_messages.inform(&m_glowna, toQt(ResultText(rc)));
+    } else if (m_state.AbortRequested != 0) {
+        m_messages.inform(&m_glowna, stopped);
+        m_state.AbortRequested = 0;
+    } else {
+        m_messages.inform(&m_glowna, done);
+    }
 }
 
 void TfWymiana::bAnulujClick() {

@@ -2,6 +2,9 @@
 
 #include <QWidget>
 
+#include "MainProgress.h"
+#include "orukom.h"
+
 class QCheckBox;
 class QFileDialog;
 class QLabel;
@@ -16,6 +19,7 @@ struct FileNames;
 struct OperatingState;
 struct Services;
 class TfGlowna;
+class Messages;
 
 enum class ExchangeKind { Write = 1, Read = 2, Erase = 3 };
 
@@ -41,6 +45,7 @@ public:
     QLabel* Label1 = nullptr;
 
 public slots:
+    void bDalejClick();
     void bAnulujClick();
     void sbZmienStopkaClick();
     void sbZmienWiazaniaClick();
@@ -51,10 +56,16 @@ protected:
 private:
     void FormCreate();
     bool pickFile(std::string& name, QLineEdit* field);
+    // One message box for a transfer's outcome; a stop is reported and the flag cleared.
+    void report(ResultCode rc, const QString& stopped, const QString& done);
+    void runTransfers();
 
     OperatingState& m_state;
     FileNames& m_files;
     TfGlowna& m_glowna;
+    Messages& m_messages;
+    MainProgress m_progress;
+    BulkTransfers m_transfers;
 };
 
 }  // namespace kalvero

@@ -1,0 +1,332 @@
+#include "orukom.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "DataFiles.h"
+
+namespace kalvero {
+
+namespace {
+
+constexpr int kFooters = 201;
+constexpr ResultCode kMalformed = 255;
+const std::string kBlankLine(40, ' ');
+
+std::string digits(long value, std::size_t width) {
+    std::string text = std::to_string(value);
+    return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
+}
+
+bool writeAll(std::FILE* file, const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
+}
+
+// A line of a data file without its line end (CR LF or LF).
+bool readLine(std::ifstream& in, std::string& line) {
+    if (!std::getline(in, line)) {
+        return false;
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return true;
+}
+
+bool atEnd(std::ifstream& in) { return in.peek() == std::ifstream::traits_type::eof(); }
+
+// A number that must travel in a byte (or 16 bits) and does not fit is no number.
+long fieldValue(const std::string& field, long maximum) {
+    const long value = DecimalField(field);
+    return value > maximum ? -1 : value;
+}
+
+bool openForReading(const std::string& name, std::ifstream& in) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(name, ec)) {
+        return false;
+    }
+    in.open(name, std::ios::binary);
+    return static_cast<bool>(in);
+}
+
+}  // namespace
+
+BulkTransfers::BulkTransfers(PrinterCommands& commands, const FileNames& names,
+                             OperatingState& state, ProgressView& view)
+    : m_commands(commands), m_names(names), m_state(state), m_view(view) {}
+
+void BulkTransfers::progressStep(const std::string& label) {
+    m_view.PumpMessages();
+    m_view.stepBar();
+    if (!label.empty()) {
+        m_view.setLabel(label);
+    }
+    m_view.repaint();
+    m_view.bringToFront();
+}
+
+void BulkTransfers::endView() {
+    m_view.showLabel(false);
+    m_view.showBar(false);
+}
+
+ResultCode BulkTransfers::fileError(const std::string& name, int error) {
+    m_fileError = FileError{name, std::strerror(error)};
+    endView();
+    return kFileErrorCode;
+}
+
+std::FILE* BulkTransfers::startReadFile(const std::string& name, ResultCode& rc) {
+    std::error_code ec;
+    if (std::filesystem::exists(name, ec)) {
+        std::filesystem::copy_file(name, backupName(name),
+                                   std::filesystem::copy_options::overwrite_existing, ec);
+        if (ec) {
+            rc = fileError(backupName(name), ec.value());
+            return nullptr;
+        }
+    }
+    std::FILE* file = std::fopen(name.c_str(), "wb");
+    if (file == nullptr) {
+        rc = fileError(name, errno);
+        return nullptr;
+    }
+    if (!writeAll(file, "#\r\n#\r\n#\r\n")) {
+        const int error = errno;
+        std::fclose(file);
+        rc = fileError(name, error);
+        return nullptr;
+    }
+    rc = 0;
+    return file;
+}
+
+ResultCode BulkTransfers::ReadAllFooters() {
+    m_fileError.reset();
+    m_view.setLabel("Odczyt stopek...");
+    m_view.showLabel(true);
+    m_view.showBar(true);
+    m_view.setBar(0, 200, 1);
+    ResultCode rc = 0;
+    std::FILE* file = startReadFile(m_names.FooterFileName, rc);
+    if (file == nullptr) {
+        return rc;
+    }
+    for (int n = 0; n < kFooters; ++n) {
+        if (aborted()) {
+            std::fclose(file);
+            return 0;
+        }
+        // A footer goes to the file whole or not at all, so that every record keeps its stride.
+        std::string record = "$" + digits(n, 3) + "\t";
+        for (std::uint8_t line = 1; line <= 4; ++line) {
+            std::string text;
+            std::uint8_t width20 = 0;
+            std::uint8_t enabled = 0;
+            rc = m_commands.ReadFooterLine(0, static_cast<std::uint8_t>(n), line, text, width20,
+                                           enabled);
+            if (rc != 0) {
+                std::fclose(file);
+                endView();
+                return rc;
+            }
+            text.resize(40, ' ');
+            record += std::string(width20 != 0 ? "1" : "0") + "\t" + (enabled != 0 ? "1" : "0") +
+                      "\t" + text + (line < 4 ? "\t" : "\r\n");
+        }
+        if (!writeAll(file, record)) {
+            const int error = errno;
+            std::fclose(file);
+            return fileError(m_names.FooterFileName, error);
+        }
+        progressStep("Odczyt stopek" + std::to_string(n) + "/200");
+    }
+    endView();
+    if (std::fclose(file) != 0) {
+        return fileError(m_names.FooterFileName, errno);
+    }
+    return 0;
+}
+
+ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
+    m_fileError.reset();
+    m_view.setLabel("Zapis stopek...");
+    m_view.showLabel(true);
+    m_view.setBar(0, 200, 1);
+    m_view.bringToFront();
+    std::ifstream in;
+    if (!openForReading(m_names.FooterFileName, in)) {
+        m_view.showLabel(false);
+        count = 0;
+        return -1;
+    }
+    std::string line;
+    for (int i = 0; i < 3 && readLine(in, line); ++i) {
+    }
+    count = 0;
+    while (!atEnd(in)) {
+        if (aborted()) {
+            return 0;
+        }
+        if (!readLine(in, line)) {
+            endView();
+            return kMalformed;
+        }
+        const std::string first = ExtractField(1, line);
+        const long footer = first.size() >= 4 ? fieldValue(first.substr(1, 3), 255) : -1;
+        if (footer < 0) {
+            endView();
+            return kMalformed;
+        }
+        for (std::uint8_t j = 1; j <= 4; ++j) {
+            const long width20 = fieldValue(ExtractField(3 * j - 1, line), 255);
+            const long enabled = fieldValue(ExtractField(3 * j, line), 255);
+            if (width20 < 0 || enabled < 0) {
+                endView();
+                return kMalformed;
+            }
+            const ResultCode rc = m_commands.WriteFooterLine(
+                0, static_cast<std::uint8_t>(footer), j, ExtractField(3 * j + 1, line),
+                static_cast<std::uint8_t>(width20), static_cast<std::uint8_t>(enabled));
+            if (rc != 0) {
+                endView();
+                return rc;
+            }
+        }
+        ++count;
+        progressStep("Zapis stopek... " + std::to_string(count) + "/200");
+    }
+    m_view.showLabel(false);
+    m_view.barToMaximum();
+    m_view.showBar(false);
+    return 0;
+}
+
+ResultCode BulkTransfers::EraseAllFooters() {
+    m_fileError.reset();
+    m_view.showLabel(true);
+    m_view.setBar(0, 200, 1);
+    m_view.showBar(true);
+    for (int n = 0; n < kFooters; ++n) {
+        if (aborted()) {
+            return 0;
+        }
+        for (std::uint8_t line = 1; line <= 4; ++line) {
+            const ResultCode rc =
+                m_commands.WriteFooterLine(0, static_cast<std::uint8_t>(n), line, kBlankLine, 0, 0);
+            if (rc != 0) {
+                endView();
+                return rc;
+            }
+        }
+        progressStep("Kasowanie stopek " + std::to_string(n) + "/200");
+    }
+    endView();
+    return 0;
+}
+
+ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
+    m_fileError.reset();
+    m_view.setLabel("Odczyt wiaza\xF1...");
+    m_view.showLabel(true);
+    m_view.showBar(true);
+    m_view.setBar(1, lastPlu, 1);
+    ResultCode rc = 0;
+    std::FILE* file = startReadFile(m_names.BindingFileName, rc);
+    if (file == nullptr) {
+        return rc;
+    }
+    for (std::uint32_t plu = 1; plu <= lastPlu; ++plu) {
+        if (aborted()) {
+            std::fclose(file);
+            return 0;
+        }
+        std::uint8_t footer = 0;
+        rc = m_commands.ReadBinding(0, static_cast<std::uint16_t>(plu), footer);
+        if (rc != 0) {
+            endView();
+            std::fclose(file);
+            return rc;
+        }
+        progressStep("Odczyt wi\xB9za\xF1... " + std::to_string(plu) + "/" + std::to_string(lastPlu));
+        if (!writeAll(file, "$" + digits(plu, 4) + "\t" + digits(footer, 3) + "\r\n")) {
+            const int error = errno;
+            std::fclose(file);
+            return fileError(m_names.BindingFileName, error);
+        }
+    }
+    endView();
+    if (std::fclose(file) != 0) {
+        return fileError(m_names.BindingFileName, errno);
+    }
+    return 0;
+}
+
+ResultCode BulkTransfers::WriteAllBindings() {
+    m_fileError.reset();
+    m_view.setLabel("Zapis wi\xB9za\xF1...");
+    m_view.showLabel(true);
+    m_view.setBar(0, 9983, 1);
+    m_view.bringToFront();
+    std::ifstream in;
+    if (!openForReading(m_names.BindingFileName, in)) {
+        return -1;
+    }
+    std::string line;
+    for (int i = 0; i < 3 && readLine(in, line); ++i) {
+    }
+    while (!atEnd(in)) {
+        if (aborted()) {
+            return 0;
+        }
+        if (!readLine(in, line)) {
+            endView();
+            return kMalformed;
+        }
+        if (line.empty()) {
+            break;  // an empty line ends the records as the end of the file does
+        }
+        const long plu = fieldValue(ExtractField(1, line), 0xFFFF);
+        const long footer = fieldValue(ExtractField(2, line), 255);
+        if (plu < 0 || footer < 0) {
+            endView();
+            return kMalformed;
+        }
+        const ResultCode rc = m_commands.WriteBinding(0, static_cast<std::uint16_t>(plu),
+                                                      static_cast<std::uint8_t>(footer));
+        if (rc != 0) {
+            endView();
+            return rc;
+        }
+        progressStep({});
+    }
+    m_view.showLabel(false);
+    return 0;
+}
+
+ResultCode BulkTransfers::EraseAllBindings() {
+    m_fileError.reset();
+    m_view.setLabel("Kasowanie wi\xB9za\xF1...");
+    m_view.showLabel(true);
+    m_view.setBar(0, 9983, 1);
+    m_view.showBar(true);
+    for (std::uint16_t plu = 1; plu <= kLastPlu; ++plu) {
+        if (aborted()) {
+            return 0;
+        }
+        const ResultCode rc = m_commands.WriteBinding(0, plu, 0);
+        if (rc != 0) {
+            endView();
+            return rc;
+        }
+        progressStep("Kasowanie wi\xB9za\xF1..." + std::to_string(plu) + "/9983");
+    }
+    endView();
+    return 0;
+}
+
+}  // namespace kalvero
