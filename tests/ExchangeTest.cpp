@@ -1,0 +1,225 @@
+// Reading, writing and erasing everything through the windows, against emulated
+// printers on a private ports directory.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+#include <memory>
+
+#include "Kalvero.h"
+#include "PtyPrinter.h"
+#include "QtWinSer.h"
+#include "ScriptedMessages.h"
+#include "TempDir.h"
+#include "orukom.h"
+#include "uGlowna.h"
+#include "uKomunikacja.h"
+#include "uWymiana.h"
+
+namespace kalvero {
+
+namespace {
+
+oru::PrinterMemory shopPrinter() {
+    oru::PrinterMemory memory = oru::PrinterMemory::factory();
+    for (int n = 0; n <= 200; n += 3) {
+        for (int k = 0; k < 4; ++k) {
+            auto& line = memory.footers[n][k];
+            line.flags = k == 1 ? 0x0C : 0x08;
+            const std::string text = "Sklep " + std::to_string(n) + " \x88\xA5ka " + std::to_string(k);
+            std::copy(text.begin(), text.end(), line.text.begin());
+        }
+    }
+    for (int plu = 1; plu <= 9983; ++plu) {
+        memory.bindings[plu] = static_cast<std::uint8_t>((plu * 7) % 201);
+    }
+    return memory;
+}
+
+}  // namespace
+
+class ExchangeTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> tmp;
+    std::unique_ptr<oru::PtyPrinter> printer;
+    std::unique_ptr<QtWinSer> serial;
+    std::unique_ptr<test::ScriptedMessages> messages;
+    std::unique_ptr<Kalvero> app;
+
+    void plugIn(oru::PrinterMemory memory, oru::Faults faults = {}) {
+        printer.reset();
+        printer = std::make_unique<oru::PtyPrinter>(std::move(memory), faults,
+                                                    oru::PtyOptions{*tmp / "ports/com1"});
+        std::string error;
+        QVERIFY2(printer->open(error), error.c_str());
+        printer->start();
+    }
+    void start(oru::PrinterMemory memory, oru::Faults faults = {}) {
+        tmp = std::make_unique<test::TempDir>();
+        plugIn(std::move(memory), faults);
+        serial = std::make_unique<QtWinSer>(PortMap(*tmp / "ports", *tmp / "dev", *tmp / "sys"),
+                                            std::chrono::milliseconds(20));
+        messages = std::make_unique<test::ScriptedMessages>();
+        app = std::make_unique<Kalvero>(*serial, *messages);
+        app->files.FooterFileName = (*tmp / "stopki.txt").string();
+        app->files.BindingFileName = (*tmp / "wiazplu.txt").string();
+        connectPrinter();
+    }
+    void connectPrinter() {
+        app->fGlowna->Wykryjautomatycznie1Click();
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(0));
+    }
+    void run(const char* command) {
+        app->fGlowna->findChild<QAction*>(QString::fromLatin1(command))->trigger();
+        QVERIFY(app->fWymiana->isVisible());
+        app->fWymiana->bDalej->click();
+    }
+    std::string file(const std::string& name) const {
+        std::ifstream in(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void checkCleanedUp() {
+        QVERIFY(app->fGlowna->bbPrzerwij->isHidden());
+        QVERIFY(app->fGlowna->lOperacja->isHidden());
+        QVERIFY(app->fGlowna->pb->isHidden());
+        QVERIFY(app->fGlowna->isEnabled());
+        QVERIFY(app->fGlowna->menuBar()->isEnabled());
+        QCOMPARE(app->fGlowna->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(!app->fWymiana->isVisible());
+    }
+
+private slots:
+    void cleanup() {
+        app.reset();
+        serial.reset();
+        printer.reset();
+        tmp.reset();
+    }
+
+    void readsEverythingAndWritesItToAFreshPrinter() {
+        const oru::PrinterMemory shop = shopPrinter();
+        start(shop);
+        run("Odczyt1");
+        QCOMPARE(messages->shown, QStringList({"Odczyt stopek: OK", "Odczyt wiązań: OK"}));
+        checkCleanedUp();
+        QCOMPARE(file(app->files.FooterFileName).size(), std::size_t(37395));
+        QCOMPARE(file(app->files.BindingFileName).size(), std::size_t(9 + 9983 * 11));
+
+        plugIn(oru::PrinterMemory::factory());  // another shop's printer on the same port
+        connectPrinter();
+        messages->shown.clear();
+        run("Zapis1");
+        QCOMPARE(messages->shown, QStringList({"Zapis stopek: OK, zapisano 201", "Zapis wiązań: OK"}));
+        checkCleanedUp();
+        const oru::PrinterMemory copy = printer->memory();
+        QVERIFY(copy.footers == shop.footers);
+        QVERIFY(copy.bindings == shop.bindings);
+    }
+
+    void erasesEverything() {
+        start(shopPrinter());
+        run("Kasowanie1");
+        QCOMPARE(messages->shown, QStringList({"Kasowanie stopek: OK", "Kasowanie wiązań: OK"}));
+        checkCleanedUp();
+        const oru::PrinterMemory erased = printer->memory();
+        QVERIFY(erased.footers == oru::PrinterMemory{}.footers);
+        QVERIFY(erased.bindings == oru::PrinterMemory{}.bindings);
+    }
+
+    void przerwijStopsTheFooterReadAndTheBindingsStillRun() {
+        start(shopPrinter());
+        app->fWymiana->seMaxPLU->setValue(10);
+        QTimer::singleShot(0, app->fGlowna->bbPrzerwij, &QPushButton::click);
+        run("Odczyt1");
+        QCOMPARE(messages->shown,
+                 QStringList({"Odczyt stopek przerwany przez użytkownika", "Odczyt wiązań: OK"}));
+        QCOMPARE(file(app->files.FooterFileName).size(), std::size_t(9 + 186));  // footer 0 only
+        QCOMPARE(file(app->files.BindingFileName).size(), std::size_t(9 + 10 * 11));
+        QCOMPARE(app->state.AbortRequested, std::uint8_t(0));
+        checkCleanedUp();
+    }
+
+    void aPrinterThatFallsSilentIsReportedAndTheProgramStaysUsable() {
+        start(shopPrinter(), {.stopAfter = 3 + 100});
+        run("Odczyt1");
+        const QString silent = QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)");
+        QCOMPARE(messages->shown, QStringList({silent, silent}));
+        QCOMPARE(file(app->files.FooterFileName).size(), std::size_t(9 + 25 * 186));
+        checkCleanedUp();
+        QCOMPARE(app->fGlowna->panelText(0), QStringLiteral("ONLINE"));
+    }
+
+    void onlyPrzerwijActsWhileATransferRuns() {
+        start(shopPrinter());
+        app->fWymiana->cbStopki->setChecked(false);
+        bool menuEnabled = true;
+        bool dialogEnabled = true;
+        QTimer::singleShot(0, app->fGlowna.get(), [&] {
+            menuEnabled = app->fGlowna->menuBar()->isEnabled();
+            dialogEnabled = app->fKomunikacja->isEnabled();
+            app->fGlowna->findChild<QAction*>(QStringLiteral("Tryboffline1"))->trigger();
+            app->fGlowna->bbPrzerwij->click();
+        });
+        run("Kasowanie1");
+        QVERIFY(!menuEnabled);
+        QVERIFY(!dialogEnabled);
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(0));  // the offline command waited
+        QCOMPARE(messages->shown, QStringList({"Kasowanie wiązań przerwane przez użytkownika"}));
+        QVERIFY(app->fKomunikacja->isEnabled());
+        app->fWymiana->cbStopki->setChecked(true);
+    }
+
+    void closingTheMainWindowStopsTheTransferFirst() {
+        start(shopPrinter());
+        app->fGlowna->show();
+        QTimer::singleShot(0, app->fGlowna.get(), [this] { app->fGlowna->close(); });
+        run("Kasowanie1");
+        QVERIFY(messages->shown.isEmpty());
+        QVERIFY(!app->fGlowna->isVisible());
+        QVERIFY2(printer->memory().bindings[9983] != 0, "the binding erase never started");
+    }
+
+    void aFileThatCannotBeCreatedIsReportedByNameAndTheBindingsStillRun() {
+        start(shopPrinter());
+        app->files.FooterFileName = (*tmp / "no/such/dir/stopki.txt").string();
+        app->fWymiana->seMaxPLU->setValue(1);
+        run("Odczyt1");
+        QCOMPARE(messages->shown.size(), 2);
+        QVERIFY2(messages->shown.at(0).startsWith(QStringLiteral("Nie można zapisać pliku ") +
+                                                  QString::fromStdString(app->files.FooterFileName)),
+                 qPrintable(messages->shown.at(0)));
+        QCOMPARE(messages->shown.at(1), QStringLiteral("Odczyt wiązań: OK"));
+        checkCleanedUp();
+    }
+
+    void writingFromAMissingFileSaysSoAndNeitherBoxTickedRunsNothing() {
+        start(shopPrinter());
+        app->fWymiana->cbWiazania->setChecked(false);
+        run("Zapis1");
+        QCOMPARE(messages->shown, QStringList({"Podany plik nie istnieje"}));
+        checkCleanedUp();
+
+        messages->shown.clear();
+        app->fWymiana->cbStopki->setChecked(false);
+        const long before = printer->exchanges();
+        run("Zapis1");
+        QVERIFY(messages->shown.isEmpty());
+        QCOMPARE(printer->exchanges(), before);
+        checkCleanedUp();
+        app->fWymiana->cbStopki->setChecked(true);
+        app->fWymiana->cbWiazania->setChecked(true);
+    }
+};
+
+}  // namespace kalvero
+
+QTEST_MAIN(kalvero::ExchangeTest)
+#include "ExchangeTest.moc"

@@ -1,0 +1,348 @@
+#include "orukom.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "Cp1250.h"
+#include "DataFiles.h"
+#include "ProtocolWinSer.h"
+#include "ScriptedWinSer.h"
+#include "TempDir.h"
+
+namespace kalvero {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void put(const fs::path& file, const std::string& content) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
+}
+
+// Keeps what a transfer showed; onPump runs where window messages would.
+class RecordingProgress final : public ProgressView {
+public:
+    std::vector<std::string> labels;
+    bool labelShown = false;
+    bool barShown = false;
+    int minimum = -1;
+    int maximum = -1;
+    int steps = 0;
+    int pumps = 0;
+    bool atMaximum = false;
+    std::function<void(int pump)> onPump;
+
+    std::string lastLabel() const { return labels.empty() ? "" : Cp1250ToUtf8(labels.back()); }
+
+    void setLabel(const std::string& text) override { labels.push_back(text); }
+    void showLabel(bool visible) override { labelShown = visible; }
+    void setBar(int min, int max, int step) override {
+        minimum = min;
+        maximum = max;
+        EXPECT_EQ(step, 1);
+    }
+    void showBar(bool visible) override { barShown = visible; }
+    void stepBar() override { ++steps; }
+    void barToMaximum() override { atMaximum = true; }
+    void repaint() override {}
+    void bringToFront() override {}
+    void PumpMessages() override {
+        ++pumps;
+        if (onPump) {
+            onPump(pumps);
+        }
+    }
+};
+
+class NoQuestion final : public Question {
+public:
+    bool ask(const std::string&, const std::string&) override { return false; }
+};
+
+std::string footerLine(int n, const std::array<std::string, 4>& texts, const std::string& flags) {
+    char number[8];
+    std::snprintf(number, sizeof number, "$%03d", n);
+    std::string line = number;
+    for (int k = 0; k < 4; ++k) {
+        line += std::string("\t") + flags[2 * k] + "\t" + flags[2 * k + 1] + "\t" + texts[k];
+    }
+    return line + "\r\n";
+}
+
+class TransfersTest : public ::testing::Test {
+protected:
+    TransfersTest() {
+        names.FooterFileName = (tmp / "stopki.txt").string();
+        names.BindingFileName = (tmp / "wiazplu.txt").string();
+        state.OfflineMode = 0;
+        for (int n = 0; n <= 200; ++n) {
+            for (int k = 0; k < 4; ++k) {
+                auto& line = memory.footers[n][k];
+                line.flags = static_cast<std::uint8_t>((n + k) % 3 == 0 ? 0x0C : 0x08);
+                const std::string text = "stopka " + std::to_string(n) + " linia " + std::to_string(k + 1);
+                std::copy(text.begin(), text.end(), line.text.begin());
+            }
+        }
+        for (int plu = 1; plu <= 9983; ++plu) {
+            memory.bindings[plu] = static_cast<std::uint8_t>(plu % 201);
+        }
+    }
+
+    oru::PrinterMemory memory = oru::PrinterMemory::factory();
+    test::TempDir tmp;
+    FileNames names;
+    OperatingState state;
+    NoQuestion question;
+    RecordFiles files{names, state.OfflineMode, question};
+    RecordingProgress view;
+
+    ResultCode withPrinter(const std::function<ResultCode(BulkTransfers&)>& run,
+                           oru::Faults faults = {}) {
+        test::ProtocolWinSer serial(memory, faults);
+        PrinterCommands commands(serial, files);
+        BulkTransfers transfers(commands, names, state, view);
+        const ResultCode rc = run(transfers);
+        lastFileError = transfers.fileError();
+        return rc;
+    }
+    std::optional<FileError> lastFileError;
+};
+
+TEST_F(TransfersTest, ReadingAllFootersWritesTheHeaderAndTwoHundredAndOneRecords) {
+    ASSERT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }), 0);
+    const std::string content = slurp(names.FooterFileName);
+    ASSERT_EQ(content.size(), 37395u);
+    EXPECT_EQ(content.substr(0, 9), "#\r\n#\r\n#\r\n");
+    const std::string record7 = content.substr(9 + 7 * 186, 186);
+    EXPECT_EQ(record7.substr(0, 9), "$007\t0\t1\t");
+    EXPECT_EQ(ExtractField(4, record7), "stopka 7 linia 1" + std::string(24, ' '));
+    EXPECT_EQ(ExtractField(8, record7), "1") << "line 3 of footer 7 is 20 wide";
+    EXPECT_EQ(ExtractField(10, record7), "stopka 7 linia 3" + std::string(24, ' '));
+    EXPECT_EQ(record7.substr(184), "\r\n");
+    EXPECT_EQ(view.lastLabel(), "Odczyt stopek200/200");
+    EXPECT_EQ(Cp1250ToUtf8(view.labels.front()), "Odczyt stopek...");
+    EXPECT_EQ(view.minimum, 0);
+    EXPECT_EQ(view.maximum, 200);
+    EXPECT_EQ(view.steps, 201);
+    EXPECT_EQ(view.pumps, 201);
+    EXPECT_FALSE(view.labelShown);
+    EXPECT_FALSE(view.barShown);
+}
+
+TEST_F(TransfersTest, AStopDuringFooterFiftySevenKeepsFootersZeroToFiftySeven) {
+    view.onPump = [this](int pump) {
+        if (pump == 58) {
+            state.AbortRequested = 1;  // "Przerwij" pressed while footer 57 was read
+        }
+    };
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }), 0);
+    EXPECT_EQ(state.AbortRequested, 1) << "left set for the caller";
+    const std::string content = slurp(names.FooterFileName);
+    EXPECT_EQ(content.size(), 9u + 58 * 186);
+    EXPECT_EQ(content.substr(9 + 57 * 186, 4), "$057");
+    EXPECT_EQ(view.lastLabel(), "Odczyt stopek57/200");
+}
+
+TEST_F(TransfersTest, APrinterErrorInTheMiddleOfAFooterLeavesOnlyWholeRecordsAndABackup) {
+    put(names.FooterFileName, "earlier file");
+    // Identification is not run here: footer 3's line 3 is exchange 15.
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }, {.stopAfter = 14}),
+              21);
+    EXPECT_EQ(slurp(names.FooterFileName).size(), 9u + 3 * 186) << "footer 3 is not written half";
+    EXPECT_EQ(slurp(BulkTransfers::backupName(names.FooterFileName)), "earlier file");
+    EXPECT_FALSE(view.labelShown);
+    EXPECT_FALSE(view.barShown);
+}
+
+TEST_F(TransfersTest, AReadIntoAFileThatCannotBeCreatedReportsItsNameAndReason) {
+    names.FooterFileName = (tmp / "no/such/dir/stopki.txt").string();
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }), kFileErrorCode);
+    ASSERT_TRUE(lastFileError.has_value());
+    EXPECT_EQ(lastFileError->name, names.FooterFileName);
+    EXPECT_FALSE(lastFileError->reason.empty());
+
+    fs::create_directory(tmp / "dir");
+    names.BindingFileName = (tmp / "dir").string();
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllBindings(5); }), kFileErrorCode);
+    EXPECT_TRUE(fs::is_directory(tmp / "dir")) << "nothing emptied";
+}
+
+TEST_F(TransfersTest, ReadingBindingsWritesOneRecordPerPlu) {
+    memory.bindings[1] = 5;
+    memory.bindings[2] = 0;
+    memory.bindings[3] = 120;
+    ASSERT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllBindings(3); }), 0);
+    EXPECT_EQ(slurp(names.BindingFileName),
+              "#\r\n#\r\n#\r\n$0001\t005\r\n$0002\t000\r\n$0003\t120\r\n");
+    EXPECT_EQ(Cp1250ToUtf8(view.labels.front()), "Odczyt wiazań...");
+    EXPECT_EQ(view.lastLabel(), "Odczyt wiązań... 3/3");
+    EXPECT_EQ(view.minimum, 1);
+    EXPECT_EQ(view.maximum, 3);
+}
+
+TEST_F(TransfersTest, APrinterErrorAtPluFortyTwoKeepsPlusOneToFortyOne) {
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllBindings(9983); },
+                          {.nakCommand = 0x1F, .faultsFrom = 42}),
+              24);
+    EXPECT_EQ(slurp(names.BindingFileName).size(), 9u + 41 * 11);
+}
+
+TEST_F(TransfersTest, ReadingUpToPluZeroWritesTheHeaderOnly) {
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllBindings(0); }), 0);
+    EXPECT_EQ(slurp(names.BindingFileName), "#\r\n#\r\n#\r\n");
+}
+
+TEST_F(TransfersTest, WritingFootersSendsTheFileRecordsInFileOrder) {
+    put(names.FooterFileName,
+        "#1\r\n#\r\n#\r\n" + footerLine(9, {"Dzi\xEAkujemy", "$pecjalna", "", "x"}, "11100001") +
+            footerLine(205, {"a", "b", "c", "d"}, "00000000") +
+            footerLine(0, {"zero", "", "", ""}, "01000000"));
+    std::uint16_t count = 99;
+    oru::PrinterMemory before = memory;
+    test::ProtocolWinSer serial(memory);
+    PrinterCommands commands(serial, files);
+    BulkTransfers transfers(commands, names, state, view);
+    EXPECT_EQ(transfers.WriteAllFooters(count), 3) << "footer 205: the printer says 3";
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(memory.footers[9][0].flags, 0x0C);
+    EXPECT_EQ(memory.footers[9][0].text[3], 0xA9) << "ę in code page 852";
+    EXPECT_EQ(memory.footers[9][1].text[0], '0') << "a leading $ reaches the printer as 0";
+    EXPECT_EQ(memory.footers[9][3].flags, 0x08);
+    EXPECT_EQ(memory.footers[0], before.footers[0]) << "not reached";
+    EXPECT_EQ(view.lastLabel(), "Zapis stopek... 1/200");
+    EXPECT_EQ(Cp1250ToUtf8(view.labels.front()), "Zapis stopek...");
+}
+
+TEST_F(TransfersTest, WritingFootersCountsEveryRecordSent) {
+    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "b", "c", "d"}, "00000000") +
+                                  footerLine(2, {"a", "b", "c", "d"}, "00000000") +
+                                  footerLine(3, {"a", "b", "c", "d"}, "00000000"));
+    std::uint16_t count = 0;
+    EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 0);
+    EXPECT_EQ(count, 3);
+    EXPECT_TRUE(view.atMaximum);
+    EXPECT_EQ(view.lastLabel(), "Zapis stopek... 3/200");
+
+    CreateDefaultFile(names, names.FooterFileName);
+    EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 0);
+    EXPECT_EQ(count, 1) << "the default file holds footer 0";
+
+    put(names.FooterFileName, "#\r\n#\r\n#\r\n");
+    test::ProtocolWinSer serial(memory);
+    PrinterCommands commands(serial, files);
+    BulkTransfers transfers(commands, names, state, view);
+    EXPECT_EQ(transfers.WriteAllFooters(count), 0);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(serial.exchanges(), 0) << "header only: nothing sent";
+}
+
+TEST_F(TransfersTest, AMalformedFooterRecordEndsTheWriteWithWhatWasSentBefore) {
+    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "b", "c", "d"}, "00000000") +
+                                  footerLine(2, {"x", "y", "z", "w"}, "1111x111"));
+    std::uint16_t count = 0;
+    EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(memory.footers[2][1].text[0], 'y') << "lines 1 and 2 of footer 2 were accepted";
+    EXPECT_NE(memory.footers[2][2].text[0], 'z');
+    EXPECT_FALSE(view.labelShown);
+
+    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "b", "c", "d"}, "00000000") + "\r\n");
+    EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255)
+        << "an empty line at the end";
+    EXPECT_EQ(count, 1);
+
+    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + footerLine(300, {"a", "b", "c", "d"}, "00000000"));
+    EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255)
+        << "footer 300 does not fit a byte: never sent as footer 44";
+    EXPECT_EQ(memory.footers[44][0].text[0], 's');
+}
+
+TEST_F(TransfersTest, WritingFromAMissingFileGivesMinusOne) {
+    std::uint16_t count = 5;
+    EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), -1);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), -1);
+}
+
+TEST_F(TransfersTest, WritingBindingsSendsEveryLineUpToAnEmptyOne) {
+    CreateDefaultFile(names, names.BindingFileName);
+    {
+        test::ProtocolWinSer serial(memory);
+        PrinterCommands commands(serial, files);
+        BulkTransfers transfers(commands, names, state, view);
+        EXPECT_EQ(transfers.WriteAllBindings(), 0);
+        EXPECT_EQ(serial.exchanges(), 9983);
+    }
+    EXPECT_EQ(memory.bindings[9983], 0);
+    EXPECT_EQ(Cp1250ToUtf8(view.labels.back()), "Zapis wiązań...") << "the label is only repainted";
+
+    put(names.BindingFileName, "#\r\n#\r\n#\r\n$0012\t005\r\n$0013\t007\r\n\r\n$0014\t009\r\n");
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 0);
+    EXPECT_EQ(memory.bindings[12], 5);
+    EXPECT_EQ(memory.bindings[13], 7);
+    EXPECT_NE(memory.bindings[14], 9) << "after the empty line";
+}
+
+TEST_F(TransfersTest, AMalformedBindingLineEndsTheWrite) {
+    put(names.BindingFileName, "#\r\n#\r\n#\r\n$0012\t005\r\n$0013\t007 \r\n$0014\t009\r\n");
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255);
+    EXPECT_EQ(memory.bindings[12], 5);
+    EXPECT_NE(memory.bindings[14], 9);
+    put(names.BindingFileName, "#\r\n#\r\n#\r\n$65537\t005\r\n");
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255)
+        << "never sent as PLU 1";
+    put(names.BindingFileName, "#\r\n#\r\n#\r\n$0001\t256\r\n");
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255);
+    EXPECT_EQ(memory.bindings[1], 1);
+}
+
+TEST_F(TransfersTest, ErasingFootersBlanksEveryLine) {
+    test::ScriptedWinSer serial;
+    for (int i = 0; i < 804; ++i) {
+        serial.reply(OpWriteFooterLine, {0x2A});
+        serial.further.push_back(0);
+    }
+    PrinterCommands commands(serial, files);
+    BulkTransfers transfers(commands, names, state, view);
+    EXPECT_EQ(transfers.EraseAllFooters(), 0);
+    ASSERT_EQ(serial.sent.size(), 804u);
+    EXPECT_EQ(serial.sent[6][0], 1) << "footer 1";
+    EXPECT_EQ(serial.sent[6][1], 2) << "line 3: flags = line - 1, 40 wide, off";
+    EXPECT_EQ(serial.sent[6].size(), 42u);
+    EXPECT_EQ(std::string(serial.sent[6].begin() + 2, serial.sent[6].end()), std::string(40, ' '));
+    EXPECT_EQ(view.lastLabel(), "Kasowanie stopek 200/200");
+}
+
+TEST_F(TransfersTest, StoppingTheBindingEraseAfterPluFiveHundredKeepsTheRest) {
+    view.onPump = [this](int pump) {
+        if (pump == 500) {
+            state.AbortRequested = 1;
+        }
+    };
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.EraseAllBindings(); }), 0);
+    EXPECT_EQ(memory.bindings[500], 0);
+    EXPECT_EQ(memory.bindings[501], 501 % 201);
+    EXPECT_EQ(view.lastLabel(), "Kasowanie wiązań...500/9983");
+}
+
+TEST_F(TransfersTest, ARefusalDuringTheEraseEndsItWithTheStatus) {
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.EraseAllBindings(); },
+                          {.errorStatus = 7, .faultsFrom = 100}),
+              7);
+    EXPECT_EQ(memory.bindings[99], 0);
+    EXPECT_EQ(memory.bindings[100], 100);
+    EXPECT_FALSE(view.labelShown);
+}
+
+}  // namespace
+}  // namespace kalvero
