@@ -217,6 +217,7 @@ void TfWymiana::runTransfers() {
 }
 
 void TfWymiana::report(ResultCode rc, const QString& stopped, const QString& done) {
+    m_progress.flush();
     if (m_glowna.closeRequested()) {
         return;
     }

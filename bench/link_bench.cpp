@@ -37,9 +37,15 @@ void BM_StatusExchange(benchmark::State& state) {
         return;
     }
     kalvero::SerialBuffer answer{};
-    const kalvero::SerialBuffer send{};
+    kalvero::SerialBuffer send{};
+    send[0] = 1;
+    const bool binding = state.range(0) != 0;
     for (auto _ : state) {
-        if (serial.RSSequence(0x9B, 1, 0, answer, send) != 0) {
+        std::uint8_t status = 0;
+        const bool ok = binding ? serial.RSSequence(0x1E, 1, 3, answer, send) == 0 &&
+                                      serial.ReadByte(status) == 1
+                                : serial.RSSequence(0x9B, 1, 0, answer, send) == 0;
+        if (!ok) {
             state.SkipWithError("exchange failed");
             break;
         }
@@ -50,6 +56,8 @@ void BM_StatusExchange(benchmark::State& state) {
     fs::remove_all(dir);
 }
 BENCHMARK(BM_StatusExchange)
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

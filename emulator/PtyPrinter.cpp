@@ -110,19 +110,34 @@ bool PtyPrinter::baudMatches() const {
     return ::cfgetospeed(&tio) == speedFor(m_memory.baudRate);
 }
 
-void PtyPrinter::pace(std::size_t bytes) {
+// Wire time, 10 bits a byte, kept by two clocks. What the host sends arrives a
+// byte time per byte after it was written; what the printer sends starts once
+// the command has arrived and follows back to back, so the sleeps' own lateness
+// never adds up.
+std::chrono::microseconds PtyPrinter::byteTime() const {
+    return std::chrono::microseconds(10'000'000 / m_memory.baudRate);
+}
+
+void PtyPrinter::paceIn(std::size_t bytes) {
     if (!m_options.pace) {
         return;
     }
-    const auto byteTime = std::chrono::microseconds(10'000'000 / m_memory.baudRate);
-    m_wireClock = std::max(m_wireClock, std::chrono::steady_clock::now()) + bytes * byteTime;
-    std::this_thread::sleep_until(m_wireClock);
+    m_receiveClock =
+        std::max(m_receiveClock, std::chrono::steady_clock::now()) + bytes * byteTime();
+    std::this_thread::sleep_until(m_receiveClock);
+}
+
+void PtyPrinter::paceOut() {
+    m_sendClock = std::max(m_sendClock, m_receiveClock) + byteTime();
+    std::this_thread::sleep_until(m_sendClock);
 }
 
 void PtyPrinter::send(const std::vector<std::uint8_t>& bytes) {
     for (std::size_t i = 0; i < bytes.size();) {
         const std::size_t chunk = m_options.pace ? 1 : bytes.size() - i;
-        pace(chunk);
+        if (m_options.pace) {
+            paceOut();
+        }
         const ssize_t n = ::write(m_master, bytes.data() + i, chunk);
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN) {
@@ -191,7 +206,7 @@ void PtyPrinter::serve() {
             m_protocol.dropPartialCommand();
             continue;
         }
-        pace(static_cast<std::size_t>(n));
+        paceIn(static_cast<std::size_t>(n));
         deadline = std::chrono::steady_clock::now() + kDataGap;
         for (ssize_t i = 0; i < n; ++i) {
             reply.clear();

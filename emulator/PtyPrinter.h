@@ -44,7 +44,9 @@ public:
 
 private:
     bool baudMatches() const;
-    void pace(std::size_t bytes);
+    std::chrono::microseconds byteTime() const;
+    void paceIn(std::size_t bytes);
+    void paceOut();
     void send(const std::vector<std::uint8_t>& bytes);
     void hangUp();
     void closeAll();
@@ -59,7 +61,8 @@ private:
     std::string m_slavePath;
     std::thread m_thread;
     std::atomic<bool> m_hungUp{false};
-    std::chrono::steady_clock::time_point m_wireClock{};
+    std::chrono::steady_clock::time_point m_receiveClock{};
+    std::chrono::steady_clock::time_point m_sendClock{};
 };
 
 }  // namespace oru

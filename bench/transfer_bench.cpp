@@ -1,0 +1,90 @@
+// Timed runs of the bulk transfers through the windows against the emulator on a
+// pseudo-terminal: the binding erase unpaced, and the footer read paced at the
+// real wire speed, compared with the wire time of the bytes exchanged.
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "Kalvero.h"
+#include "PtyPrinter.h"
+#include "QtWinSer.h"
+#include "ScriptedMessages.h"
+#include "uGlowna.h"
+#include "uWymiana.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+struct Bench {
+    explicit Bench(std::uint32_t baud, bool pace) {
+        std::string pattern = (fs::temp_directory_path() / "kalvero-bench-XXXXXX").string();
+        dir = ::mkdtemp(pattern.data());
+        oru::PrinterMemory memory = oru::PrinterMemory::factory();
+        memory.baudRate = baud;
+        printer = std::make_unique<oru::PtyPrinter>(memory, oru::Faults{},
+                                                    oru::PtyOptions{dir / "ports/com1", pace});
+        std::string error;
+        if (!printer->open(error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            std::exit(1);
+        }
+        printer->start();
+        serial = std::make_unique<kalvero::QtWinSer>(
+            kalvero::PortMap(dir / "ports", dir / "dev", dir / "sys"));
+        app = std::make_unique<kalvero::Kalvero>(*serial, messages);
+        app->files.FooterFileName = (dir / "stopki.txt").string();
+        app->files.BindingFileName = (dir / "wiazplu.txt").string();
+        app->fGlowna->Wykryjautomatycznie1Click();
+    }
+    ~Bench() {
+        app.reset();
+        serial.reset();
+        printer.reset();
+        fs::remove_all(dir);
+    }
+    // Seconds for one exchange command with only the given box ticked.
+    double run(const char* command, bool footers) {
+        app->fGlowna->findChild<QAction*>(QString::fromLatin1(command))->trigger();
+        app->fWymiana->cbStopki->setChecked(footers);
+        app->fWymiana->cbWiazania->setChecked(!footers);
+        const auto start = Clock::now();
+        app->fWymiana->bDalej->click();
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    }
+
+    fs::path dir;
+    std::unique_ptr<oru::PtyPrinter> printer;
+    std::unique_ptr<kalvero::QtWinSer> serial;
+    kalvero::test::ScriptedMessages messages;
+    std::unique_ptr<kalvero::Kalvero> app;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    {
+        Bench bench(9600, false);
+        const double seconds = bench.run("Kasowanie1", false);
+        std::printf("erase 9983 bindings, windows, unpaced: %.3f s (%s)\n", seconds,
+                    qPrintable(bench.messages.shown.join(", ")));
+    }
+    // One footer line: command and 2 data bytes out; ACK, 1 answer and 42 further bytes in.
+    constexpr double kBytes = 804.0 * (3 + 44);
+    for (const std::uint32_t baud : {19200u, 9600u}) {
+        Bench bench(baud, true);
+        const double seconds = bench.run("Odczyt1", true);
+        const double wire = kBytes * 10 / baud;
+        std::printf("read 201 footers, windows, paced at %u: %.3f s, wire time %.3f s, ratio %.4f (%s)\n",
+                    baud, seconds, wire, seconds / wire, qPrintable(bench.messages.shown.join(", ")));
+    }
+    return 0;
+}
