@@ -10,6 +10,9 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QToolButton>
 #include <fstream>
 #include <memory>
 
@@ -198,6 +201,29 @@ private slots:
                  qPrintable(messages->shown.at(0)));
         QCOMPARE(messages->shown.at(1), QStringLiteral("Odczyt wiązań: OK"));
         checkCleanedUp();
+    }
+
+    void theFilePickersChangeTheNamesForTheRestOfTheRun() {
+        start(shopPrinter());
+        const std::string chosen = (*tmp / "sklep2-stopki.txt").string();
+        std::ofstream(chosen) << "#\r\n#\r\n#\r\n";
+        auto* dialog = app->fWymiana.get();
+        QTimer::singleShot(0, dialog->odPlik, [dialog, chosen] {
+            dialog->odPlik->selectFile(QString::fromStdString(chosen));
+            static_cast<QDialog*>(dialog->odPlik)->accept();
+        });
+        dialog->sbZmienStopka->click();
+        QCOMPARE(app->files.FooterFileName, chosen);
+        QCOMPARE(dialog->Edit1->text(), QString::fromStdString(chosen));
+
+        QTimer::singleShot(0, dialog->odPlik, [dialog] { dialog->odPlik->reject(); });
+        dialog->sbZmienWiazania->click();
+        QCOMPARE(app->files.BindingFileName, (*tmp / "wiazplu.txt").string());
+
+        dialog->cbWiazania->setChecked(false);
+        run("Zapis1");
+        QCOMPARE(messages->shown, QStringList({"Zapis stopek: OK, zapisano 0"}));
+        dialog->cbWiazania->setChecked(true);
     }
 
     void writingFromAMissingFileSaysSoAndNeitherBoxTickedRunsNothing() {
