@@ -20,7 +20,7 @@ Kalvero::Kalvero(WinSer& serial, Messages& messages)
     fGlowna = std::make_unique<TfGlowna>(services);
     fKomunikacja = std::make_unique<TfKomunikacja>(services, *fGlowna);
     fWymiana = std::make_unique<TfWymiana>(services, *fGlowna);
-    fStopka = std::make_unique<TfStopka>();
+    fStopka = std::make_unique<TfStopka>(services, *fGlowna);
     AboutBox = std::make_unique<TAboutBox>();
     fStan = std::make_unique<TfStan>();
     fGlowna->setWindows(

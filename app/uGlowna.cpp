@@ -369,8 +369,7 @@ void TfGlowna::Kasowanie1Click() {
 
 void TfGlowna::Definiowaniestopek1Click() {
     if (!m_busy && m_windows.fStopka != nullptr) {
-        m_windows.fStopka->show();
-        m_windows.fStopka->raise();
+        m_windows.fStopka->open();
     }
 }
 

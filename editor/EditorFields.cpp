@@ -1,0 +1,151 @@
+#include "EditorFields.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QValidator>
+
+#include "Cp1250.h"
+
+namespace kalvero {
+
+namespace {
+
+bool isStepKey(int key) { return key == Qt::Key_Up || key == Qt::Key_Down; }
+bool isEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+
+// Accepts only text that Windows-1250 can hold.
+class Cp1250Validator final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& /*pos*/) const override {
+        return Utf8ToCp1250(input.toStdString()) ? Acceptable : Invalid;
+    }
+};
+
+}  // namespace
+
+NumberField::NumberField(int maxDigits, QWidget* parent) : QLineEdit(parent) {
+    setMaxLength(maxDigits);
+}
+
+void NumberField::setRange(int minimum, int maximum) {
+    m_minimum = minimum;
+    m_maximum = maximum;
+}
+
+int NumberField::value() const {
+    bool ok = false;
+    const int number = text().toInt(&ok);
+    return ok ? number : m_minimum;
+}
+
+void NumberField::setValue(int value) { setText(QString::number(value)); }
+
+void NumberField::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (isStepKey(key)) {
+        setValue(limited(value() + (key == Qt::Key_Up ? 1 : -1)));
+        return;
+    }
+    const QString typed = event->text();
+    const bool control = typed.isEmpty() || typed.at(0).category() == QChar::Other_Control;
+    const bool allowed = !typed.isEmpty() && QStringLiteral("0123456789+-,.").contains(typed.at(0));
+    if (isEnterKey(key) || (!control && !allowed)) {
+        QApplication::beep();
+        event->accept();  // Enter never reaches a default button
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void NumberField::keyReleaseEvent(QKeyEvent* event) {
+    QLineEdit::keyReleaseEvent(event);
+    if ((isStepKey(event->key()) || isEnterKey(event->key())) && !event->isAutoRepeat()) {
+        emit keyReleased();
+    }
+}
+
+void NumberField::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    // Another window or a popup taking the focus is not leaving the field.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
+        emit focusLeft();
+    }
+}
+
+UpDown::UpDown(NumberField& field, QWidget* parent)
+    : QWidget(parent), m_field(field), m_up(new QToolButton(this)), m_down(new QToolButton(this)) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    for (QToolButton* arrow : {m_up, m_down}) {
+        arrow->setArrowType(arrow == m_up ? Qt::UpArrow : Qt::DownArrow);
+        arrow->setFocusPolicy(Qt::NoFocus);
+        arrow->setAutoRepeat(true);
+        arrow->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        arrow->installEventFilter(this);
+        column->addWidget(arrow);
+        connect(arrow, &QToolButton::clicked, this, [this, arrow] {
+            m_field.setValue(m_field.limited(m_field.value() + (arrow == m_up ? 1 : -1)));
+        });
+    }
+}
+
+bool UpDown::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease && (watched == m_up || watched == m_down)) {
+        // Let the click step first, then report the release.
+        const auto button = static_cast<QMouseEvent*>(event)->button();
+        QMetaObject::invokeMethod(this, [this, button] { emit released(button); },
+                                  Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+LineField::LineField(QWidget* parent) : QLineEdit(parent) {
+    setValidator(new Cp1250Validator(this));
+    connect(this, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
+}
+
+void LineField::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    emit entered();
+}
+
+void LineField::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    emit entered();
+}
+
+WidthChoice::WidthChoice(QWidget* parent)
+    : QWidget(parent),
+      m_group(new QButtonGroup(this)),
+      m_forty(new QRadioButton(QStringLiteral("40"), this)),
+      m_twenty(new QRadioButton(QStringLiteral("20"), this)) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 0, 4, 0);
+    QFont bold = font();
+    bold.setBold(true);
+    for (QRadioButton* item : {m_forty, m_twenty}) {
+        item->setFont(bold);
+        row->addWidget(item);
+    }
+    m_group->addButton(m_forty, 0);
+    m_group->addButton(m_twenty, 1);
+    m_forty->setChecked(true);
+    connect(m_group, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked) {
+            emit changed();
+        }
+    });
+}
+
+int WidthChoice::itemIndex() const { return m_group->checkedId(); }
+
+void WidthChoice::setItemIndex(int index) { item(index)->setChecked(true); }
+
+}  // namespace kalvero

@@ -1,0 +1,391 @@
+// The footer editor driven through its real window, offline on files in a
+// temporary directory and online against the emulator on a pty.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <fstream>
+#include <memory>
+
+#include "Cp1250.h"
+#include "DataFiles.h"
+#include "EditorFields.h"
+#include "Kalvero.h"
+#include "PtyPrinter.h"
+#include "QtWinSer.h"
+#include "ScriptedMessages.h"
+#include "ScriptedWinSer.h"
+#include "TempDir.h"
+#include "uGlowna.h"
+#include "uStopki.h"
+
+namespace kalvero {
+
+namespace {
+
+const QString kMarker = QStringLiteral("!BRAK OPISU STOPKI W PLIKU!");
+const QString kCreateBindings = QStringLiteral("Brak pliku|Czy utworzyc plik z danymi wiązań ?");
+const QString kCreateFooters = QStringLiteral("Brak pliku|Czy utworzyc plik z danymi stopek ?");
+const QString kSaveCurrent = QStringLiteral("Zmienione dane stopki|Czy zapisac obecną stopkę?");
+const QString kSaveToo = QStringLiteral("Zmienione dane stopki|Czy zapisac również stopkę?");
+
+std::string slurp(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+QString spaces(int n) { return QString(n, QLatin1Char(' ')); }
+
+}  // namespace
+
+class EditorTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> tmp;
+    std::unique_ptr<oru::PtyPrinter> printer;
+    std::unique_ptr<WinSer> serial;
+    std::unique_ptr<test::ScriptedMessages> messages;
+    std::unique_ptr<Kalvero> app;
+    TfStopka* ed = nullptr;
+
+    void startOffline(bool withFiles = true) {
+        tmp = std::make_unique<test::TempDir>();
+        serial = std::make_unique<test::ScriptedWinSer>();
+        messages = std::make_unique<test::ScriptedMessages>();
+        app = std::make_unique<Kalvero>(*serial, *messages);
+        app->files.FooterFileName = (*tmp / "stopki.txt").string();
+        app->files.BindingFileName = (*tmp / "wiazplu.txt").string();
+        if (withFiles) {
+            CreateDefaultFile(app->files, app->files.FooterFileName);
+            CreateDefaultFile(app->files, app->files.BindingFileName);
+        }
+        ed = app->fStopka.get();
+    }
+    void startOnline(oru::PrinterMemory memory, oru::Faults faults = {}) {
+        tmp = std::make_unique<test::TempDir>();
+        printer = std::make_unique<oru::PtyPrinter>(std::move(memory), faults,
+                                                    oru::PtyOptions{*tmp / "ports/com1"});
+        std::string error;
+        QVERIFY2(printer->open(error), error.c_str());
+        printer->start();
+        serial = std::make_unique<QtWinSer>(PortMap(*tmp / "ports", *tmp / "dev", *tmp / "sys"),
+                                            std::chrono::milliseconds(20));
+        messages = std::make_unique<test::ScriptedMessages>();
+        app = std::make_unique<Kalvero>(*serial, *messages);
+        app->fGlowna->Wykryjautomatycznie1Click();
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(0));
+        ed = app->fStopka.get();
+    }
+    void open() {
+        app->fGlowna->findChild<QAction*>("Definiowaniestopek1")->trigger();
+        QApplication::setActiveWindow(ed);
+        QVERIFY(QTest::qWaitForWindowActive(ed));
+    }
+    void release(QWidget* field, Qt::Key key) {
+        QKeyEvent event(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(field, &event);
+    }
+    // Key events carrying the text, as a keyboard with Polish letters sends them.
+    static void typeText(QWidget* field, const QString& text) {
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(field, &press);
+            QKeyEvent up(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(field, &up);
+        }
+    }
+    void typeInto(QLineEdit* field, const QString& text) {
+        field->setFocus();
+        field->selectAll();
+        typeText(field, text);
+    }
+    void loadFooter(int n) {
+        ed->seNrStopki->setText(QString::number(n));
+        release(ed->seNrStopki, Qt::Key_Return);
+    }
+    void loadItem(int plu) {
+        ed->sePLU->setText(QString::number(plu));
+        release(ed->sePLU, Qt::Key_Return);
+    }
+    QStringList lines() const {
+        return {ed->s[0]->text(), ed->s[1]->text(), ed->s[2]->text(), ed->s[3]->text()};
+    }
+
+private slots:
+    void cleanup() {
+        app.reset();
+        serial.reset();
+        printer.reset();
+        tmp.reset();
+        ed = nullptr;
+    }
+
+    void openingOfflineWithoutFilesAsksForBothAndShowsTheMissingBinding() {
+        startOffline(false);
+        messages->answers = {true, true};
+        open();
+        QCOMPARE(messages->shown, QStringList({kCreateBindings, kCreateFooters}));
+        QCOMPARE(ed->windowTitle(), QStringLiteral("Definiowanie stopek - dane z/do plików"));
+        QVERIFY(!app->fGlowna->isEnabled());
+        QCOMPARE(lines(), QStringList(4, kMarker));
+        QCOMPARE(ed->statusText(), QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU"));
+        QVERIFY(ed->eNazwa->isVisible());
+        QCOMPARE(ed->eNazwa->text(), QStringLiteral("!!BRAK WIĄZANIA PLU-STOPKA W PLIKU!!"));
+        QVERIFY(!ed->FooterEdited());
+        QCOMPARE(slurp(app->files.BindingFileName).size(), std::size_t(109823));
+        QCOMPARE(slurp(app->files.FooterFileName).size(), std::size_t(196));
+
+        loadItem(1);  // the next item loaded shows footer 0 from the new files
+        QCOMPARE(lines(), QStringList(4, spaces(40)));
+        QCOMPARE(ed->statusText(), QStringLiteral("OK"));
+        QVERIFY(!ed->eNazwa->isVisible());
+        QCOMPARE(messages->shown.size(), 2);
+
+        ed->bWyjdz->click();
+        QVERIFY(!ed->isVisible());
+        QVERIFY(app->fGlowna->isEnabled());
+    }
+
+    void aFooterIsSavedOfflineAsOneRecordAndLoadsBackUnchanged() {
+        startOffline();
+        open();
+        loadFooter(7);
+        QCOMPARE(lines(), QStringList(4, kMarker));
+        QCOMPARE(ed->statusText(), QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU"));
+        typeInto(ed->s[0], QStringLiteral("Dziękujemy za zakupy"));
+        ed->rg[1]->item(1)->click();
+        typeInto(ed->s[1], QStringLiteral("Zapraszamy ponownie"));
+        ed->w[0]->click();
+        QVERIFY(ed->FooterEdited());
+        QVERIFY(ed->changeMark->isVisible());
+        ed->bZatwierdz->click();
+        QCOMPARE(ed->statusText(), QStringLiteral("OK"));
+        QVERIFY(!ed->FooterEdited());
+        QVERIFY(!ed->changeMark->isVisible());
+
+        const std::string file = slurp(app->files.FooterFileName);
+        QCOMPARE(file.size(), std::size_t(382));
+        const std::string record = file.substr(196);
+        QCOMPARE(record.substr(0, 9), std::string("$007\t0\t1\t"));
+        QCOMPARE(Cp1250ToUtf8(record.substr(9, 40)), std::string("Dziękujemy za zakupy") + std::string(20, ' '));
+        QCOMPARE(record.substr(49, 5), std::string("\t1\t0\t"));
+        QCOMPARE(ExtractField(10, record.substr(0, 184)), kMarker.toStdString() + std::string(13, ' '));
+
+        loadFooter(0);
+        loadFooter(7);
+        QCOMPARE(ed->s[0]->text(), QStringLiteral("Dziękujemy za zakupy") + spaces(20));
+        QCOMPARE(ed->s[1]->text(), QStringLiteral("Zapraszamy ponownie "));
+        QCOMPARE(ed->s[1]->geometry(), QRect(427, 110, 150, 21));
+        QCOMPARE(ed->s[1]->maxLength(), 20);
+        QCOMPARE(ed->s[0]->geometry(), QRect(352, 79, 300, 21));
+        QVERIFY(ed->w[0]->isChecked());
+        QVERIFY(!ed->FooterEdited());
+        QCOMPARE(ed->statusText(), QStringLiteral("OK"));
+    }
+
+    void switchingToTwentyCutsTheTextAndBackToFortyKeepsTheCut() {
+        startOffline();
+        open();
+        ed->rg[2]->item(0)->click();
+        const QString thirty = QStringLiteral("123456789012345678901234567890");
+        typeInto(ed->s[2], thirty);
+        QCOMPARE(ed->s[2]->text(), thirty);
+        ed->rg[2]->item(1)->click();
+        QCOMPARE(ed->s[2]->text(), thirty.left(20));
+        ed->rg[2]->item(0)->click();
+        QCOMPARE(ed->s[2]->text(), thirty.left(20));
+        QCOMPARE(ed->s[2]->maxLength(), 40);
+        QVERIFY(ed->FooterEdited());
+    }
+
+    void theFooterNumberFieldLimitsAsItIsLeftOrConfirmed() {
+        startOffline();
+        open();
+        typeInto(ed->seNrStopki, QStringLiteral("999"));
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("999"));
+        ed->sePLU->setFocus();  // leaving the field loads
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("200"));
+        QCOMPARE(ed->statusText(), QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU"));
+
+        typeInto(ed->seNrStopki, QStringLiteral("-5"));
+        ed->sePLU->setFocus();
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("200"));
+
+        typeInto(ed->seNrStopki, QStringLiteral("-5"));
+        release(ed->seNrStopki, Qt::Key_Return);
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("0"));
+        QCOMPARE(ed->statusText(), QStringLiteral("OK"));
+
+        typeInto(ed->seNrStopki, QStringLiteral("1a;"));
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("1"));
+        QTest::keyClick(ed->seNrStopki, Qt::Key_Up);
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("2"));
+        ed->seNrStopki->setText(QStringLiteral("200"));
+        QTest::keyClick(ed->seNrStopki, Qt::Key_Up);
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("200"));
+        ed->seNrStopki->clear();
+        QCOMPARE(ed->seNrStopki->value(), 0);
+        QCOMPARE(ed->seNrStopki->maxLength(), 3);
+    }
+
+    void enterInALineSavesAndEnterInTheNumberFieldOnlyLoads() {
+        startOffline();
+        open();
+        typeInto(ed->s[3], QStringLiteral("czwarta"));
+        QTest::keyClick(ed->seNrStopki, Qt::Key_Return);
+        QCOMPARE(ed->s[3]->text(), spaces(40));  // loaded again, nothing saved
+        QVERIFY(slurp(app->files.FooterFileName).find("czwarta") == std::string::npos);
+        typeInto(ed->s[3], QStringLiteral("czwarta"));
+        QTest::keyClick(ed->s[3], Qt::Key_Return);
+        QVERIFY(!ed->FooterEdited());
+        QCOMPARE(ed->statusText(), QStringLiteral("OK"));
+        QVERIFY(slurp(app->files.FooterFileName).find("czwarta") != std::string::npos);
+    }
+
+    void lettersWindows1250CannotHoldAreRefusedWhereTheyAreTyped() {
+        startOffline();
+        open();
+        typeInto(ed->s[0], QStringLiteral("żółw"));
+        QCOMPARE(ed->s[0]->text(), QStringLiteral("żółw"));
+        ed->s[0]->end(false);
+        typeText(ed->s[0], QStringLiteral("日€"));
+        QCOMPARE(ed->s[0]->text(), QStringLiteral("żółw€"));
+    }
+
+    void itemNumbersAreLimitedAndBindingsStoreWithoutLoadingFirst() {
+        startOffline();
+        open();
+        loadItem(9999);
+        QCOMPARE(ed->sePLU->text(), QStringLiteral("9983"));
+        typeInto(ed->sePLU, QStringLiteral("0"));
+        release(ed->sePLU, Qt::Key_Return);
+        QCOMPARE(ed->sePLU->text(), QStringLiteral("1"));
+
+        loadFooter(0);
+        ed->sePLU->setText(QStringLiteral("12"));
+        ed->seNrStopki->setText(QStringLiteral("5"));
+        ed->bZatwWiaz->click();
+        QCOMPARE(slurp(app->files.BindingFileName).substr(10 + 11 * 11, 11), std::string("$0012\t005\r\n"));
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("5"));
+        QCOMPARE(ed->statusText(), QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU"));  // footer 5 not in the file
+    }
+
+    void aBoundFooterAboveTwoHundredLoadsFooterTwoHundred() {
+        startOffline();
+        std::string bindings = slurp(app->files.BindingFileName);
+        bindings.replace(10 + 6, 3, "250");
+        std::ofstream(app->files.BindingFileName, std::ios::binary) << bindings;
+        open();
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("200"));
+    }
+
+    void editsAreAskedAboutBeforeAnItemLoadAndABindingStore() {
+        startOffline();
+        open();
+        typeInto(ed->s[0], QStringLiteral("zmiana"));
+        messages->answers = {true};
+        loadItem(2);
+        QCOMPARE(messages->shown, QStringList({kSaveCurrent}));
+        QCOMPARE(ed->s[0]->text(), QStringLiteral("zmiana") + spaces(34));  // saved, then footer 0 loaded
+
+        messages->shown.clear();
+        typeInto(ed->s[1], QStringLiteral("druga"));
+        messages->answers = {false, false};
+        ed->bZatwWiaz->click();
+        QCOMPARE(messages->shown, QStringList({kSaveToo, kSaveCurrent}));
+        QCOMPARE(ed->s[1]->text(), spaces(40));  // the second No loads the footer over the edits
+    }
+
+    void reopeningAfterLeavingWithEditsAsksFirstAndStoresUnderTheSameNumber() {
+        startOffline();
+        open();
+        loadFooter(9);
+        typeInto(ed->s[0], QStringLiteral("niezapisane"));
+        ed->close();  // the close box keeps the footer number
+        QVERIFY(app->fGlowna->isEnabled());
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("9"));
+        messages->answers = {true};
+        open();
+        QCOMPARE(messages->shown, QStringList({kSaveCurrent}));
+        const std::string file = slurp(app->files.FooterFileName);
+        QCOMPARE(file.substr(196, 4), std::string("$009"));
+        QCOMPARE(file.substr(196 + 9, 11), std::string("niezapisane"));
+        QCOMPARE(file.substr(10, 4), std::string("$000"));  // footer 0 untouched
+        QCOMPARE(ed->sePLU->text(), QStringLiteral("1"));  // every opening starts at item 1
+    }
+
+    void anotherFileChosenForTheRunIsTheOneTheEditorUses() {
+        startOffline();
+        const std::string other = (*tmp / "inny-sklep.txt").string();
+        app->files.FooterFileName = other;
+        CreateDefaultFile(app->files, other);
+        open();
+        typeInto(ed->s[0], QStringLiteral("inny"));
+        ed->bZatwierdz->click();
+        QVERIFY(slurp(other).find("inny") != std::string::npos);
+        QVERIFY(slurp((*tmp / "stopki.txt").string()).find("inny") == std::string::npos);
+    }
+
+    void onlineTheItemNameShowsAndTheFooterComesLineByLine() {
+        oru::PrinterMemory memory = oru::PrinterMemory::factory();
+        memory.bindings[1] = 17;
+        memory.footers[17][0] = {0x0C, {}};
+        memory.footers[17][0].text.fill(' ');
+        const std::string line = "Dzi\xA9kujemy";  // code page 852
+        std::copy(line.begin(), line.end(), memory.footers[17][0].text.begin());
+        startOnline(memory);
+        open();
+        QCOMPARE(ed->windowTitle(), QStringLiteral("Definiowanie stopek - dane z/do drukarki etykiet"));
+        QVERIFY(ed->eNazwa->isVisible());
+        QCOMPARE(ed->eNazwa->text(), QStringLiteral("CHLEB ŻYTNI       "));
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("17"));
+        QCOMPARE(ed->s[0]->text(), QStringLiteral("Dziękujemy          "));
+        QCOMPARE(ed->rg[0]->itemIndex(), 1);
+        QVERIFY(ed->w[0]->isChecked());
+        QCOMPARE(ed->statusText(), QStringLiteral("OK"));
+
+        loadItem(5000);
+        QCOMPARE(ed->eNazwa->text(), QStringLiteral("BRAK NAZWY TOWARU"));
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("0"));
+
+        typeInto(ed->s[2], QStringLiteral("Łódź"));
+        ed->rg[2]->item(1)->click();
+        ed->bZatwierdz->click();
+        QCOMPARE(ed->statusText(), QStringLiteral("OK"));
+        QCOMPARE(printer->memory().footers[0][2].text[0], 0x9D);  // Ł in code page 852
+        QCOMPARE(printer->memory().footers[0][2].flags, 0x04);
+
+        ed->seNrStopki->setText(QStringLiteral("17"));
+        ed->sePLU->setText(QStringLiteral("300"));
+        ed->bZatwWiaz->click();
+        QCOMPARE(printer->memory().bindings[300], 17);
+        QCOMPARE(ed->eNazwa->text(), QStringLiteral("KAWA ZIARNISTA    "));
+        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("17"));
+        QCOMPARE(ed->s[0]->text(), QStringLiteral("Dziękujemy          "));
+    }
+
+    void onlineAFailingLineTwoKeepsTheOldLinesAndCountsAsUnchanged() {
+        oru::PrinterMemory memory = oru::PrinterMemory::factory();
+        for (int k = 0; k < 4; ++k) {
+            memory.footers[3][k].text[0] = static_cast<std::uint8_t>('A' + k);
+        }
+        // Identification 3, opening: name, binding, footer 0 lines 1-4 = 6; footer 3 line 1 = 1.
+        startOnline(memory, {.stopAfter = 3 + 6 + 1});
+        open();
+        QCOMPARE(ed->statusText(), QStringLiteral("OK"));
+        loadFooter(3);
+        QCOMPARE(ed->s[0]->text(), QStringLiteral("A") + spaces(39));
+        QCOMPARE(ed->s[1]->text(), spaces(40));
+        QCOMPARE(ed->statusText(), QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)"));
+        QVERIFY(!ed->FooterEdited());
+    }
+};
+
+}  // namespace kalvero
+
+QTEST_MAIN(kalvero::EditorTest)
+#include "EditorTest.moc"
