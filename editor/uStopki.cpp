@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <filesystem>
 
@@ -247,7 +248,15 @@ void TfStopka::open() {
 void TfStopka::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     m_glowna.setEnabled(false);
-    move(m_glowna.geometry().center() - rect().center());
+    // Centred on the main window, but never pushed off the screen.
+    QRect placed = rect();
+    placed.moveCenter(m_glowna.geometry().center());
+    if (const QScreen* screen = this->screen()) {
+        const QRect free = screen->availableGeometry();
+        placed.moveLeft(std::clamp(placed.left(), free.left(), std::max(free.left(), free.right() - placed.width())));
+        placed.moveTop(std::clamp(placed.top(), free.top(), std::max(free.top(), free.bottom() - placed.height())));
+    }
+    move(placed.topLeft());
 }
 
 void TfStopka::hideEvent(QHideEvent* event) {

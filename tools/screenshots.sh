@@ -1,23 +1,56 @@
 #!/usr/bin/env bash
-# Screenshots of the windows against the emulator, for the README. Needs
-# xvfb, xdotool and imagemagick: xvfb-run -a -s "-screen 0 800x600x24" bash tools/screenshots.sh
+# Screenshots of the windows against the emulator, for the README. Needs xvfb,
+# xdotool and imagemagick:
+#   xvfb-run -a -s "-screen 0 1024x768x24" bash tools/screenshots.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out=docs/screenshots
+root=$PWD
+out=$root/docs/screenshots
 mkdir -p "$out"
-export XDG_CONFIG_HOME=$(mktemp -d)
-build/dev/emulator/oru-emulator --com 1 --number 07 >/dev/null 2>&1 &
-emulator=$!
+work=$(mktemp -d)
+export XDG_CONFIG_HOME=$work/config
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+
+# Item 1 bound to footer 5: a 40-character line, a 20-character line, Polish letters.
+python3 - "$work" <<'PY'
+import sys
+work = sys.argv[1]
+lines = [("Dziękujemy za zakupy!", 0, 1), ("Zapraszamy ponownie", 1, 1),
+         ("Sklep Żabka, Łódź ul. Źródlana 5", 0, 1), ("", 0, 0)]
+tail = "\t".join(f"{w}\t{e}\t{t.ljust(40)}" for t, w, e in lines)
+with open(f"{work}/stopki.txt", "wb") as f:
+    f.write(("#\r\n#\r\n#\r\n$005\t" + tail + "\r\n").encode("cp1250"))
+with open(f"{work}/wiazplu.txt", "wb") as f:
+    f.write(b"#\r\n#\r\n#\r\n" + b"".join(b"$%04d\t%03d\r\n" % (p, 5 if p == 1 else 0) for p in range(1, 101)))
+with open(f"{work}/memory.txt", "w") as f:
+    f.write("binding 1 5\n")
+    for k, (t, w, e) in enumerate(lines, 1):
+        flags = (4 if w else 0) | (8 if e else 0)
+        f.write(f"footer 5 {k} {flags:02x} {t.ljust(40).encode('cp852').hex()}\n")
+    f.write("name 1 " + "CHLEB ŻYTNI".ljust(18).encode("cp852").hex() + "\n")
+PY
+
+"$root/build/dev/emulator/oru-emulator" --com 1 --number 07 --load "$work/memory.txt" >/dev/null 2>&1 &
 sleep 0.3
-build/dev/app/kalvero 2>/dev/null &
-kalvero=$!
-trap 'kill $kalvero $emulator 2>/dev/null; rm -rf "$XDG_CONFIG_HOME"' EXIT
+(cd "$work" && "$root/build/dev/app/kalvero" 2>/dev/null) &
 sleep 1.5
-shot() { import -window "$(xdotool search --name "$1" | head -1)" "$out/$2"; }
+window() { xdotool search --name "$1" | head -1; }
+shot() { local id; id=$(window "$1"); [ -n "$id" ] || { echo "no window: $1" >&2; exit 1; }; import -window "$id" "$out/$2"; }
+menu() {
+    xdotool mousemove "$1" 8; sleep 0.2; xdotool click 1; sleep 0.5
+    xdotool mousemove "$1" "$2"; sleep 0.2; xdotool click 1; sleep 1
+}
+
 shot "Kalvero wersja beta" main-offline.png
+menu 258 30
+shot "Definiowanie stopek" editor-offline.png
+xdotool mousemove --window "$(window "Definiowanie stopek")" 716 276 click 1; sleep 0.5
 xdotool mousemove 48 8 click 1; sleep 0.4
 import -window root -crop 560x400+0+0 "$out/menu-komunikacja.png"
 xdotool mousemove 90 40 click 1; sleep 1.5
 shot "Kalvero wersja beta" main-online.png
-xdotool mousemove 48 8 click 1; sleep 0.4; xdotool mousemove 90 62 click 1; sleep 0.8
+menu 258 30
+shot "Definiowanie stopek" editor-online.png
+xdotool mousemove --window "$(window "Definiowanie stopek")" 716 276 click 1; sleep 0.5
+menu 48 62
 shot "Parametry komunikacji" komunikacja.png

@@ -1,0 +1,77 @@
+// Loading item 9983 in the footer editor (its binding, then the bound footer),
+// offline from default-sized files and online against the unpaced emulator.
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "DataFiles.h"
+#include "EditorFields.h"
+#include "Kalvero.h"
+#include "PtyPrinter.h"
+#include "QtWinSer.h"
+#include "ScriptedMessages.h"
+#include "ScriptedWinSer.h"
+#include "uGlowna.h"
+#include "uStopki.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+double millisecondsPerLoad(kalvero::Kalvero& app, int runs) {
+    kalvero::TfStopka& editor = *app.fStopka;
+    app.fGlowna->Definiowaniestopek1Click();
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < runs; ++i) {
+        editor.sePLU->setText(QStringLiteral("9983"));
+        editor.sePLUChange();
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    return std::chrono::duration<double, std::milli>(elapsed).count() / runs;
+}
+
+fs::path tempDir() {
+    std::string pattern = (fs::temp_directory_path() / "kalvero-bench-XXXXXX").string();
+    return ::mkdtemp(pattern.data());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const fs::path dir = tempDir();
+    {
+        kalvero::test::ScriptedWinSer serial;
+        kalvero::test::ScriptedMessages messages;
+        kalvero::Kalvero app(serial, messages);
+        app.files.FooterFileName = (dir / "stopki.txt").string();
+        app.files.BindingFileName = (dir / "wiazplu.txt").string();
+        kalvero::CreateDefaultFile(app.files, app.files.BindingFileName);
+        kalvero::CreateDefaultFile(app.files, app.files.FooterFileName);
+        const double ms = millisecondsPerLoad(app, 200);
+        std::printf("offline, item 9983 from default files: %.3f ms per load (%s)\n", ms,
+                    qPrintable(app.fStopka->statusText()));
+    }
+    {
+        oru::PtyPrinter printer(oru::PrinterMemory::factory(), {}, {dir / "ports/com1", false});
+        std::string error;
+        if (!printer.open(error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        printer.start();
+        kalvero::QtWinSer serial(kalvero::PortMap(dir / "ports", dir / "dev", dir / "sys"));
+        kalvero::test::ScriptedMessages messages;
+        kalvero::Kalvero app(serial, messages);
+        app.fGlowna->Wykryjautomatycznie1Click();
+        const double ms = millisecondsPerLoad(app, 200);
+        std::printf("online, item 9983 against the unpaced emulator: %.3f ms per load (%s)\n", ms,
+                    qPrintable(app.fStopka->statusText()));
+    }
+    fs::remove_all(dir);
+    return 0;
+}
