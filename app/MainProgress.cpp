@@ -76,6 +76,8 @@ void MainProgress::bringToFront() {
     }
 }
 
-void MainProgress::PumpMessages() { QApplication::processEvents(); }
+void MainProgress::PumpMessages() {
+    QApplication::processEvents();
+}
 
 }  // namespace kalvero

@@ -215,9 +215,9 @@ void TfGlowna::endTransfer() {
 
 QList<QWidget*> TfGlowna::otherWindows() const {
     QList<QWidget*> windows;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_windows.fKomunikacja, m_windows.fWymiana,
-                                                      m_windows.fStopka, m_windows.AboutBox,
-                                                      m_windows.fStan}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_windows.fKomunikacja, m_windows.fWymiana,
+                                         m_windows.fStopka, m_windows.AboutBox, m_windows.fStan}) {
         if (w != nullptr) {
             windows << w;
         }

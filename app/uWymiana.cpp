@@ -14,10 +14,10 @@
 
 #include "FileNames.h"
 #include "Messages.h"
-#include "ResultText.h"
-#include "Text.h"
 #include "OperatingState.h"
+#include "ResultText.h"
 #include "Services.h"
+#include "Text.h"
 #include "uGlowna.h"
 
 namespace kalvero {

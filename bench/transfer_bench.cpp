@@ -83,8 +83,9 @@ int main(int argc, char** argv) {
         Bench bench(baud, true);
         const double seconds = bench.run("Odczyt1", true);
         const double wire = kBytes * 10 / baud;
-        std::printf("read 201 footers, windows, paced at %u: %.3f s, wire time %.3f s, ratio %.4f (%s)\n",
-                    baud, seconds, wire, seconds / wire, qPrintable(bench.messages.shown.join(", ")));
+        std::printf(
+            "read 201 footers, windows, paced at %u: %.3f s, wire time %.3f s, ratio %.4f (%s)\n",
+            baud, seconds, wire, seconds / wire, qPrintable(bench.messages.shown.join(", ")));
     }
     return 0;
 }

@@ -15,8 +15,12 @@ namespace kalvero {
 
 namespace {
 
-bool isStepKey(int key) { return key == Qt::Key_Up || key == Qt::Key_Down; }
-bool isEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool isStepKey(int key) {
+    return key == Qt::Key_Up || key == Qt::Key_Down;
+}
+bool isEnterKey(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 
 // Accepts only text that Windows-1250 can hold.
 class Cp1250Validator final : public QValidator {
@@ -44,7 +48,9 @@ int NumberField::value() const {
     return ok ? number : m_minimum;
 }
 
-void NumberField::setValue(int value) { setText(QString::number(value)); }
+void NumberField::setValue(int value) {
+    setText(QString::number(value));
+}
 
 void NumberField::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
@@ -100,8 +106,8 @@ bool UpDown::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease && (watched == m_up || watched == m_down)) {
         // Let the click step first, then report the release.
         const auto button = static_cast<QMouseEvent*>(event)->button();
-        QMetaObject::invokeMethod(this, [this, button] { emit released(button); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, button] { emit released(button); }, Qt::QueuedConnection);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -144,8 +150,12 @@ WidthChoice::WidthChoice(QWidget* parent)
     });
 }
 
-int WidthChoice::itemIndex() const { return m_group->checkedId(); }
+int WidthChoice::itemIndex() const {
+    return m_group->checkedId();
+}
 
-void WidthChoice::setItemIndex(int index) { item(index)->setChecked(true); }
+void WidthChoice::setItemIndex(int index) {
+    item(index)->setChecked(true);
+}
 
 }  // namespace kalvero

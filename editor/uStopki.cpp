@@ -186,9 +186,9 @@ void TfStopka::buildFooterPart() {
         connect(s[k], &QLineEdit::textEdited, this, &TfStopka::showChangeMark);
         connect(w[k], &QCheckBox::clicked, this, &TfStopka::showChangeMark);
         // Enter in a line's field, box or selector saves the footer.
-        for (QObject* control : {static_cast<QObject*>(w[k]), static_cast<QObject*>(s[k]),
-                                 static_cast<QObject*>(rg[k]->item(0)),
-                                 static_cast<QObject*>(rg[k]->item(1))}) {
+        for (QObject* control :
+             {static_cast<QObject*>(w[k]), static_cast<QObject*>(s[k]),
+              static_cast<QObject*>(rg[k]->item(0)), static_cast<QObject*>(rg[k]->item(1))}) {
             control->installEventFilter(this);
         }
     }
@@ -208,9 +208,13 @@ bool TfStopka::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-std::uint8_t TfStopka::mode() const { return m_services.state.OfflineMode; }
+std::uint8_t TfStopka::mode() const {
+    return m_services.state.OfflineMode;
+}
 
-QString TfStopka::statusText() const { return m_status->text(); }
+QString TfStopka::statusText() const {
+    return m_status->text();
+}
 
 void TfStopka::setStatus(const QString& text) {
     m_status->setText(text);
@@ -225,10 +229,14 @@ void TfStopka::setBusy(bool busy) {
     }
 }
 
-void TfStopka::setItemNameVisible(bool visible) { eNazwa->setVisible(visible); }
+void TfStopka::setItemNameVisible(bool visible) {
+    eNazwa->setVisible(visible);
+}
 
 // The mark says that the shown footer differs from what was last loaded or saved.
-void TfStopka::showChangeMark() { changeMark->setVisible(FooterEdited()); }
+void TfStopka::showChangeMark() {
+    changeMark->setVisible(FooterEdited());
+}
 
 bool TfStopka::askToCreate(const std::string& name, const QString& text) {
     if (!m_services.messages.ask(this, QStringLiteral("Brak pliku"), text)) {
@@ -253,8 +261,10 @@ void TfStopka::showEvent(QShowEvent* event) {
     placed.moveCenter(m_glowna.geometry().center());
     if (const QScreen* screen = this->screen()) {
         const QRect free = screen->availableGeometry();
-        placed.moveLeft(std::clamp(placed.left(), free.left(), std::max(free.left(), free.right() - placed.width())));
-        placed.moveTop(std::clamp(placed.top(), free.top(), std::max(free.top(), free.bottom() - placed.height())));
+        placed.moveLeft(std::clamp(placed.left(), free.left(),
+                                   std::max(free.left(), free.right() - placed.width())));
+        placed.moveTop(std::clamp(placed.top(), free.top(),
+                                  std::max(free.top(), free.bottom() - placed.height())));
     }
     move(placed.topLeft());
 }
@@ -271,8 +281,9 @@ void TfStopka::closeEvent(QCloseEvent* event) {
 }
 
 void TfStopka::FormActivate() {
-    setWindowTitle(mode() == 1 ? QStringLiteral("Definiowanie stopek - dane z/do plików")
-                               : QStringLiteral("Definiowanie stopek - dane z/do drukarki etykiet"));
+    setWindowTitle(mode() == 1
+                       ? QStringLiteral("Definiowanie stopek - dane z/do plików")
+                       : QStringLiteral("Definiowanie stopek - dane z/do drukarki etykiet"));
     seNrStopki->setEnabled(true);
     sePLU->setEnabled(true);
     seNrStopki->setRange(0, kLastFooterNumber);
@@ -284,7 +295,9 @@ void TfStopka::FormActivate() {
     sePLU->setFocus();
 }
 
-void TfStopka::bWyjdzClick() { hide(); }
+void TfStopka::bWyjdzClick() {
+    hide();
+}
 
 void TfStopka::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
@@ -445,9 +458,8 @@ void TfStopka::bZatwierdzClick() {
 }
 
 void TfStopka::sePLUChange() {
-    if (FooterEdited() &&
-        m_services.messages.ask(this, QStringLiteral("Zmienione dane stopki"),
-                                QStringLiteral("Czy zapisac obecną stopkę?"))) {
+    if (FooterEdited() && m_services.messages.ask(this, QStringLiteral("Zmienione dane stopki"),
+                                                  QStringLiteral("Czy zapisac obecną stopkę?"))) {
         bZatwierdzClick();
     }
     auto item = static_cast<std::uint16_t>(sePLU->value());
@@ -488,9 +500,8 @@ void TfStopka::sePLUChange() {
 }
 
 void TfStopka::bZatwWiazClick() {
-    if (FooterEdited() &&
-        m_services.messages.ask(this, QStringLiteral("Zmienione dane stopki"),
-                                QStringLiteral("Czy zapisac również stopkę?"))) {
+    if (FooterEdited() && m_services.messages.ask(this, QStringLiteral("Zmienione dane stopki"),
+                                                  QStringLiteral("Czy zapisac również stopkę?"))) {
         bZatwierdzClick();
     }
     setStatus(QStringLiteral("Zapis wiązania..."));

@@ -81,7 +81,8 @@ private:
     void rg1Click(int line);
     void seNrStopkiKeyUp();
     void sePLUKeyUp();
-    void takeOverLine(int line, const std::string& text, std::uint8_t width20, std::uint8_t enabled);
+    void takeOverLine(int line, const std::string& text, std::uint8_t width20,
+                      std::uint8_t enabled);
     std::string lineText(int line) const;
     std::string footerRecordTail() const;
     void setStatus(const QString& text);

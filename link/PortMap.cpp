@@ -30,9 +30,18 @@ PortMap PortMap::fromEnvironment() {
     return PortMap(defaultPortsDir(), "/dev", "/sys/class/tty");
 }
 
+PortMap PortMap::forDevice(fs::path device) {
+    PortMap map({}, {}, "/sys/class/tty");
+    map.m_device = std::move(device);
+    return map;
+}
+
 std::optional<fs::path> PortMap::devicePath(int port) const {
     if (port < kFirstPort || port > kLastPort) {
         return std::nullopt;
+    }
+    if (!m_device.empty()) {
+        return port == kFirstPort ? std::optional(m_device) : std::nullopt;
     }
     std::error_code ec;
     if (fs::is_directory(m_portsDir, ec)) {

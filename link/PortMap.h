@@ -19,6 +19,8 @@ public:
     // $XDG_CONFIG_HOME/kalvero/ports (default ~/.config/kalvero/ports), /dev, /sys/class/tty.
     static PortMap fromEnvironment();
     static std::filesystem::path defaultPortsDir();
+    // COM1 is the given device and no other port exists (a port named by its path).
+    static PortMap forDevice(std::filesystem::path device);
 
     std::optional<std::filesystem::path> devicePath(int port) const;
     // True when the device exists and, for a built-in UART, the kernel reports a real one.
@@ -31,6 +33,7 @@ private:
     std::filesystem::path m_portsDir;
     std::filesystem::path m_devDir;
     std::filesystem::path m_sysClassTty;
+    std::filesystem::path m_device;
 };
 
 }  // namespace kalvero

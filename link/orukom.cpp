@@ -36,7 +36,9 @@ bool readLine(std::ifstream& in, std::string& line) {
     return true;
 }
 
-bool atEnd(std::ifstream& in) { return in.peek() == std::ifstream::traits_type::eof(); }
+bool atEnd(std::ifstream& in) {
+    return in.peek() == std::ifstream::traits_type::eof();
+}
 
 // A number that must travel in a byte (or 16 bits) and does not fit is no number.
 long fieldValue(const std::string& field, long maximum) {
@@ -252,7 +254,8 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
             std::fclose(file);
             return rc;
         }
-        progressStep("Odczyt wi\xB9za\xF1... " + std::to_string(plu) + "/" + std::to_string(lastPlu));
+        progressStep("Odczyt wi\xB9za\xF1... " + std::to_string(plu) + "/" +
+                     std::to_string(lastPlu));
         if (!writeAll(file, "$" + digits(plu, 4) + "\t" + digits(footer, 3) + "\r\n")) {
             const int error = errno;
             std::fclose(file);

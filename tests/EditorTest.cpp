@@ -38,7 +38,9 @@ std::string slurp(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-QString spaces(int n) { return QString(n, QLatin1Char(' ')); }
+QString spaces(int n) {
+    return QString(n, QLatin1Char(' '));
+}
 
 }  // namespace
 
@@ -171,9 +173,11 @@ private slots:
         QCOMPARE(file.size(), std::size_t(382));
         const std::string record = file.substr(196);
         QCOMPARE(record.substr(0, 9), std::string("$007\t0\t1\t"));
-        QCOMPARE(Cp1250ToUtf8(record.substr(9, 40)), std::string("Dziękujemy za zakupy") + std::string(20, ' '));
+        QCOMPARE(Cp1250ToUtf8(record.substr(9, 40)),
+                 std::string("Dziękujemy za zakupy") + std::string(20, ' '));
         QCOMPARE(record.substr(49, 5), std::string("\t1\t0\t"));
-        QCOMPARE(ExtractField(10, record.substr(0, 184)), kMarker.toStdString() + std::string(13, ' '));
+        QCOMPARE(ExtractField(10, record.substr(0, 184)),
+                 kMarker.toStdString() + std::string(13, ' '));
 
         loadFooter(0);
         loadFooter(7);
@@ -269,9 +273,11 @@ private slots:
         ed->sePLU->setText(QStringLiteral("12"));
         ed->seNrStopki->setText(QStringLiteral("5"));
         ed->bZatwWiaz->click();
-        QCOMPARE(slurp(app->files.BindingFileName).substr(10 + 11 * 11, 11), std::string("$0012\t005\r\n"));
+        QCOMPARE(slurp(app->files.BindingFileName).substr(10 + 11 * 11, 11),
+                 std::string("$0012\t005\r\n"));
         QCOMPARE(ed->seNrStopki->text(), QStringLiteral("5"));
-        QCOMPARE(ed->statusText(), QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU"));  // footer 5 not in the file
+        QCOMPARE(ed->statusText(),
+                 QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU"));  // footer 5 not in the file
     }
 
     void aBoundFooterAboveTwoHundredLoadsFooterTwoHundred() {
@@ -290,7 +296,8 @@ private slots:
         messages->answers = {true};
         loadItem(2);
         QCOMPARE(messages->shown, QStringList({kSaveCurrent}));
-        QCOMPARE(ed->s[0]->text(), QStringLiteral("zmiana") + spaces(34));  // saved, then footer 0 loaded
+        QCOMPARE(ed->s[0]->text(),
+                 QStringLiteral("zmiana") + spaces(34));  // saved, then footer 0 loaded
 
         messages->shown.clear();
         typeInto(ed->s[1], QStringLiteral("druga"));
@@ -315,7 +322,7 @@ private slots:
         QCOMPARE(file.substr(196, 4), std::string("$009"));
         QCOMPARE(file.substr(196 + 9, 11), std::string("niezapisane"));
         QCOMPARE(file.substr(10, 4), std::string("$000"));  // footer 0 untouched
-        QCOMPARE(ed->sePLU->text(), QStringLiteral("1"));  // every opening starts at item 1
+        QCOMPARE(ed->sePLU->text(), QStringLiteral("1"));   // every opening starts at item 1
     }
 
     void anotherFileChosenForTheRunIsTheOneTheEditorUses() {
@@ -339,7 +346,8 @@ private slots:
         std::copy(line.begin(), line.end(), memory.footers[17][0].text.begin());
         startOnline(memory);
         open();
-        QCOMPARE(ed->windowTitle(), QStringLiteral("Definiowanie stopek - dane z/do drukarki etykiet"));
+        QCOMPARE(ed->windowTitle(),
+                 QStringLiteral("Definiowanie stopek - dane z/do drukarki etykiet"));
         QVERIFY(ed->eNazwa->isVisible());
         QCOMPARE(ed->eNazwa->text(), QStringLiteral("CHLEB ŻYTNI       "));
         QCOMPARE(ed->seNrStopki->text(), QStringLiteral("17"));
@@ -380,7 +388,8 @@ private slots:
         loadFooter(3);
         QCOMPARE(ed->s[0]->text(), QStringLiteral("A") + spaces(39));
         QCOMPARE(ed->s[1]->text(), spaces(40));
-        QCOMPARE(ed->statusText(), QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)"));
+        QCOMPARE(ed->statusText(),
+                 QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)"));
         QVERIFY(!ed->FooterEdited());
     }
 };

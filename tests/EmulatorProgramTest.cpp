@@ -14,62 +14,18 @@
 #include <string>
 #include <vector>
 
+#include "Process.h"
 #include "TempDir.h"
 
 namespace {
 
-struct Child {
-    pid_t pid = -1;
-    int out = -1;  // the program's standard output
-};
+using kalvero::test::Child;
+using kalvero::test::exitCode;
+using kalvero::test::firstLine;
+using kalvero::test::readAll;
 
 Child start(const std::vector<std::string>& args) {
-    int pipeFds[2];
-    EXPECT_EQ(::pipe(pipeFds), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[0]);
-        std::vector<char*> argv{const_cast<char*>(ORU_EMULATOR_PATH)};
-        for (const auto& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        ::execv(ORU_EMULATOR_PATH, argv.data());
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
-    return {pid, pipeFds[0]};
-}
-
-std::string readAll(int fd, int timeoutMs = 5000) {
-    std::string text;
-    char buffer[4096];
-    pollfd p{fd, POLLIN, 0};
-    while (::poll(&p, 1, timeoutMs) > 0) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0) {
-            break;
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return text;
-}
-
-std::string firstLine(int fd) {
-    std::string line;
-    char c = 0;
-    pollfd p{fd, POLLIN, 0};
-    while (::poll(&p, 1, 5000) > 0 && ::read(fd, &c, 1) == 1 && c != '\n') {
-        line += c;
-    }
-    return line;
-}
-
-int exitCode(pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return kalvero::test::spawn(ORU_EMULATOR_PATH, args);
 }
 
 std::string exchange(const std::string& device, const std::vector<std::uint8_t>& bytes,

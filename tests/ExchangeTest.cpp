@@ -3,15 +3,15 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QToolButton>
 #include <fstream>
 #include <memory>
@@ -36,7 +36,8 @@ oru::PrinterMemory shopPrinter() {
         for (int k = 0; k < 4; ++k) {
             auto& line = memory.footers[n][k];
             line.flags = k == 1 ? 0x0C : 0x08;
-            const std::string text = "Sklep " + std::to_string(n) + " \x88\xA5ka " + std::to_string(k);
+            const std::string text =
+                "Sklep " + std::to_string(n) + " \x88\xA5ka " + std::to_string(k);
             std::copy(text.begin(), text.end(), line.text.begin());
         }
     }
@@ -120,7 +121,8 @@ private slots:
         connectPrinter();
         messages->shown.clear();
         run("Zapis1");
-        QCOMPARE(messages->shown, QStringList({"Zapis stopek: OK, zapisano 201", "Zapis wiązań: OK"}));
+        QCOMPARE(messages->shown,
+                 QStringList({"Zapis stopek: OK, zapisano 201", "Zapis wiązań: OK"}));
         checkCleanedUp();
         const oru::PrinterMemory copy = printer->memory();
         QVERIFY(copy.footers == shop.footers);
@@ -153,7 +155,8 @@ private slots:
     void aPrinterThatFallsSilentIsReportedAndTheProgramStaysUsable() {
         start(shopPrinter(), {.stopAfter = 3 + 100});
         run("Odczyt1");
-        const QString silent = QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)");
+        const QString silent =
+            QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)");
         QCOMPARE(messages->shown, QStringList({silent, silent}));
         QCOMPARE(file(app->files.FooterFileName).size(), std::size_t(9 + 25 * 186));
         checkCleanedUp();
@@ -196,9 +199,10 @@ private slots:
         app->fWymiana->seMaxPLU->setValue(1);
         run("Odczyt1");
         QCOMPARE(messages->shown.size(), 2);
-        QVERIFY2(messages->shown.at(0).startsWith(QStringLiteral("Nie można zapisać pliku ") +
-                                                  QString::fromStdString(app->files.FooterFileName)),
-                 qPrintable(messages->shown.at(0)));
+        QVERIFY2(
+            messages->shown.at(0).startsWith(QStringLiteral("Nie można zapisać pliku ") +
+                                             QString::fromStdString(app->files.FooterFileName)),
+            qPrintable(messages->shown.at(0)));
         QCOMPARE(messages->shown.at(1), QStringLiteral("Odczyt wiązań: OK"));
         checkCleanedUp();
     }

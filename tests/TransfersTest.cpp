@@ -1,5 +1,3 @@
-#include "orukom.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include "ProtocolWinSer.h"
 #include "ScriptedWinSer.h"
 #include "TempDir.h"
+#include "orukom.h"
 
 namespace kalvero {
 namespace {
@@ -89,7 +88,8 @@ protected:
             for (int k = 0; k < 4; ++k) {
                 auto& line = memory.footers[n][k];
                 line.flags = static_cast<std::uint8_t>((n + k) % 3 == 0 ? 0x0C : 0x08);
-                const std::string text = "stopka " + std::to_string(n) + " linia " + std::to_string(k + 1);
+                const std::string text =
+                    "stopka " + std::to_string(n) + " linia " + std::to_string(k + 1);
                 std::copy(text.begin(), text.end(), line.text.begin());
             }
         }
@@ -256,12 +256,14 @@ TEST_F(TransfersTest, AMalformedFooterRecordEndsTheWriteWithWhatWasSentBefore) {
     EXPECT_NE(memory.footers[2][2].text[0], 'z');
     EXPECT_FALSE(view.labelShown);
 
-    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "b", "c", "d"}, "00000000") + "\r\n");
+    put(names.FooterFileName,
+        "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "b", "c", "d"}, "00000000") + "\r\n");
     EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255)
         << "an empty line at the end";
     EXPECT_EQ(count, 1);
 
-    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + footerLine(300, {"a", "b", "c", "d"}, "00000000"));
+    put(names.FooterFileName,
+        "#\r\n#\r\n#\r\n" + footerLine(300, {"a", "b", "c", "d"}, "00000000"));
     EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255)
         << "footer 300 does not fit a byte: never sent as footer 44";
     EXPECT_EQ(memory.footers[44][0].text[0], 's');

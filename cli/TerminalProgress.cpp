@@ -1,0 +1,76 @@
+#include "TerminalProgress.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "Cp1250.h"
+
+namespace kalvero {
+
+volatile std::sig_atomic_t TerminalProgress::interrupted = 0;
+
+TerminalProgress::TerminalProgress(OperatingState& state)
+    : m_state(state), m_terminal(::isatty(STDERR_FILENO) == 1) {}
+
+void TerminalProgress::setLabel(const std::string& text) {
+    m_label = Cp1250ToUtf8(text);
+}
+
+void TerminalProgress::showLabel(bool visible) {
+    if (!visible) {
+        draw(true);
+        if (m_lineOpen) {
+            std::fputc('\n', stderr);
+            m_lineOpen = false;
+        }
+    }
+}
+
+void TerminalProgress::setBar(int minimum, int maximum, int /*step*/) {
+    m_minimum = minimum;
+    m_maximum = maximum;
+    m_value = minimum;
+    m_lastTenth = -1;
+}
+
+void TerminalProgress::stepBar() {
+    ++m_value;
+}
+
+void TerminalProgress::barToMaximum() {
+    m_value = m_maximum;
+}
+
+void TerminalProgress::repaint() {
+    draw(false);
+}
+
+void TerminalProgress::PumpMessages() {
+    if (interrupted != 0) {
+        m_state.AbortRequested = 1;
+    }
+}
+
+void TerminalProgress::draw(bool force) {
+    const int span = std::max(1, m_maximum - m_minimum);
+    if (m_terminal) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!force && now - m_lastDraw < std::chrono::milliseconds(100)) {
+            return;
+        }
+        m_lastDraw = now;
+        std::fprintf(stderr, "\r\033[K%s", m_label.c_str());
+        m_lineOpen = true;
+    } else {
+        const int tenth = std::clamp((m_value - m_minimum) * 10 / span, 0, 10);
+        if ((tenth != m_lastTenth || force) && m_label != m_printed) {
+            m_lastTenth = tenth;
+            m_printed = m_label;
+            std::fprintf(stderr, "%s\n", m_label.c_str());
+        }
+    }
+    std::fflush(stderr);
+}
+
+}  // namespace kalvero

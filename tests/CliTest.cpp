@@ -1,0 +1,257 @@
+// kalvero-cli end to end against oru-emulator, both as separate programs.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "Process.h"
+#include "TempDir.h"
+
+namespace kalvero {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Child;
+
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The footer and binding lines of a saved emulator memory.
+std::set<std::string> printerData(const fs::path& memory) {
+    std::set<std::string> lines;
+    std::istringstream in(slurp(memory));
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("footer ", 0) == 0 || line.rfind("binding ", 0) == 0) {
+            lines.insert(line);
+        }
+    }
+    return lines;
+}
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+// One emulated printer on COM1 of its own ports directory.
+class Printer {
+public:
+    Printer(const fs::path& home, std::vector<std::string> options) : m_home(home) {
+        options.insert(options.end(), {"--link", (home / "kalvero/ports/com1").string(), "--save",
+                                       (home / "saved.txt").string()});
+        m_child = test::spawn(ORU_EMULATOR_PATH, options);
+        EXPECT_FALSE(test::firstLine(m_child.out).empty());
+    }
+    ~Printer() { stop(); }
+    // Ends the emulator; its memory is then in saved().
+    void stop() {
+        if (m_child.pid > 0) {
+            ::kill(m_child.pid, SIGTERM);
+            test::exitCode(m_child.pid);
+            m_child.pid = -1;
+        }
+    }
+    fs::path saved() const { return m_home / "saved.txt"; }
+    const fs::path& home() const { return m_home; }
+
+private:
+    fs::path m_home;
+    Child m_child;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    Result cli(const fs::path& home, const std::vector<std::string>& args) {
+        Child child = test::spawn(KALVERO_CLI_PATH, args, {{"XDG_CONFIG_HOME", home.string()}},
+                                  tmp.path().string());
+        Result r{0, "", ""};
+        r.out = test::readAll(child.out);
+        r.err = test::readAll(child.err);
+        r.code = test::exitCode(child.pid);
+        ::close(child.out);
+        ::close(child.err);
+        return r;
+    }
+    fs::path home(const std::string& name) {
+        fs::create_directories(tmp / name / "kalvero/ports");
+        return tmp / name;
+    }
+    fs::path shopMemory() {
+        std::ofstream memory(tmp / "shop.txt");
+        std::string blanks;
+        for (int i = 0; i < 21; ++i) {
+            blanks += "20";
+        }
+        for (int n = 0; n <= 200; n += 7) {
+            // "Zapraszamy ponownie" and 21 blanks, 20 characters wide, enabled.
+            memory << "footer " << n << " 2 0c 5a6170726f737a616d7920706f6e6f776e6965" << blanks
+                   << "\n";
+        }
+        for (int plu = 1; plu <= 9983; plu += 13) {
+            memory << "binding " << plu << " " << plu % 201 << "\n";
+        }
+        return tmp / "shop.txt";
+    }
+
+    test::TempDir tmp;
+};
+
+TEST_F(CliTest, ReadsEverythingAndRollsItOutToAnotherPrinter) {
+    const fs::path a = home("a");
+    const fs::path b = home("b");
+    Printer shop(a, {"--load", shopMemory().string(), "--number", "12"});
+    Printer other(b, {"--baud", "19200"});
+
+    const Result detect = cli(a, {"detect"});
+    EXPECT_EQ(detect.code, 0) << detect.err;
+    EXPECT_NE(detect.out.find("DURAX ORU nr: 12"), std::string::npos) << detect.out;
+    EXPECT_NE(detect.out.find("COM1,9600"), std::string::npos);
+
+    const Result read = cli(a, {"read"});
+    ASSERT_EQ(read.code, 0) << read.err;
+    EXPECT_EQ(read.out, "Odczyt stopek: OK\nOdczyt wiązań: OK\n");
+    EXPECT_EQ(fs::file_size(tmp / "stopki.txt"), 37395u);
+    EXPECT_EQ(fs::file_size(tmp / "wiazplu.txt"), 9u + 9983 * 11);
+
+    const Result write = cli(b, {"write"});
+    ASSERT_EQ(write.code, 0) << write.err;
+    EXPECT_EQ(write.out, "Zapis stopek: OK\nzapisano 201\nZapis wiązań: OK\n");
+    shop.stop();
+    other.stop();
+    EXPECT_EQ(printerData(other.saved()), printerData(shop.saved()));
+    EXPECT_FALSE(printerData(other.saved()).empty());
+
+    Printer again(b, {"--load", other.saved().string()});
+    const Result erase = cli(b, {"erase"});
+    EXPECT_EQ(erase.code, 0) << erase.err;
+    again.stop();
+    EXPECT_TRUE(printerData(again.saved()).empty());
+}
+
+TEST_F(CliTest, ReadsOnlyWhatIsNamedIntoTheNamedFileKeepingTheOldOne) {
+    const fs::path a = home("a");
+    Printer shop(a, {"--load", shopMemory().string()});
+    std::ofstream(tmp / "mine.txt") << "old";
+    const Result read = cli(a, {"read", "--bindings=mine.txt", "--last-plu", "14"});
+    ASSERT_EQ(read.code, 0) << read.err;
+    EXPECT_EQ(read.out, "Odczyt wiązań: OK\n");
+    EXPECT_EQ(slurp(tmp / "mine.txt").substr(9 + 13 * 11), "$0014\t014\r\n");
+    EXPECT_EQ(slurp(tmp / "mine.txt.bak"), "old");
+    EXPECT_FALSE(fs::exists(tmp / "stopki.txt"));
+}
+
+TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
+    const fs::path a = home("a");
+    Printer slow(a, {"--pace"});
+    Child child = test::spawn(KALVERO_CLI_PATH, {"read", "--footers"},
+                              {{"XDG_CONFIG_HOME", a.string()}}, tmp.path().string());
+    ::usleep(1'500'000);
+    ::kill(child.pid, SIGINT);
+    const std::string err = test::readAll(child.err);
+    EXPECT_EQ(test::exitCode(child.pid), 130) << err;
+    EXPECT_NE(err.find("Odczyt stopek przerwany przez użytkownika"), std::string::npos) << err;
+    const auto size = fs::file_size(tmp / "stopki.txt");
+    EXPECT_GT(size, 9u);
+    EXPECT_LT(size, 37395u);
+    EXPECT_EQ((size - 9) % 186, 0u);
+}
+
+TEST_F(CliTest, EachFaultOfThePrinterHasItsExitCodeAndText) {
+    struct Case {
+        std::vector<std::string> emulator;
+        std::vector<std::string> command;
+        int code;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {{"--silent"}, {"detect"}, 3, "Nie wykryto drukarki etykiet"},
+        {{"--version", "3"}, {"detect"}, 3, "Wersja programu w drukarce etykiet mniejsza niż 4"},
+        {{"--identify-byte", "41"}, {"status"}, 3, "Nie wykryto drukarki etykiet"},
+        {{"--stop-after", "50"},
+         {"read", "--footers"},
+         1,
+         "Nie odebrano danych z urządzenia (timeout odbierania)"},
+        {{"--nak", "2b"}, {"read", "--footers"}, 1, "Nie można wykonac rozkazu (NAK)"},
+        {{"--not-ack", "3f", "--faults-from", "4"},
+         {"item", "1"},
+         1,
+         "Odebrano niepoprawne dane z kasy (znak różny od ACK/NAK)"},
+        {{"--hang-up-after", "20"},
+         {"erase", "--bindings"},
+         1,
+         "Urządzenie niepodłączone lub niewłączone (timeout nadawania)"},
+        {{"--error-status", "7"}, {"binding", "set", "5", "9"}, 1, "Błąd numer  7"},
+    };
+    for (const Case& c : cases) {
+        const fs::path h = home("fault");
+        Printer printer(h, c.emulator);
+        const Result r = cli(h, c.command);
+        EXPECT_EQ(r.code, c.code) << c.emulator[0] << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.text), std::string::npos) << c.emulator[0] << "\n" << r.err;
+    }
+}
+
+TEST_F(CliTest, OfflineFootersAndBindingsAreStoredByteForByte) {
+    const fs::path h = home("none");
+    const Result set = cli(h, {"footer", "set", "7", "--offline", "--create", "--line",
+                               "1:40:1:Dziękujemy za zakupy", "--line", "2:20:1:Zapraszamy"});
+    ASSERT_EQ(set.code, 0) << set.err;
+    const std::string file = slurp(tmp / "stopki.txt");
+    ASSERT_EQ(file.size(), 382u);
+    const std::string expected = std::string("$007\t0\t1\tDzi\xEAkujemy za zakupy") +
+                                 std::string(20, ' ') + "\t1\t1\tZapraszamy" +
+                                 std::string(30, ' ') + "\t0\t0\t" + std::string(40, ' ') +
+                                 "\t0\t0\t" + std::string(40, ' ') + "\r\n";
+    EXPECT_EQ(file.substr(196), expected);
+
+    const Result get = cli(h, {"footer", "get", "7", "--offline"});
+    ASSERT_EQ(get.code, 0) << get.err;
+    EXPECT_EQ(get.out, "1\t40\t1\tDziękujemy za zakupy" + std::string(20, ' ') +
+                           "\n2\t20\t1\tZapraszamy          \n3\t40\t0\t" + std::string(40, ' ') +
+                           "\n4\t40\t0\t" + std::string(40, ' ') + "\n");
+
+    EXPECT_EQ(cli(h, {"binding", "set", "12", "5", "--offline"}).code, 1) << "no file, no --create";
+    EXPECT_EQ(cli(h, {"binding", "set", "12", "5", "--offline", "--create"}).code, 0);
+    EXPECT_EQ(slurp(tmp / "wiazplu.txt").substr(10 + 11 * 11, 11), "$0012\t005\r\n");
+    const Result bound = cli(h, {"binding", "get", "12", "--offline"});
+    EXPECT_EQ(bound.out, "5\n");
+}
+
+TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
+    const fs::path h = home("a");
+    EXPECT_EQ(cli(h, {"--frobnicate"}).code, 2);
+    EXPECT_EQ(cli(h, {"footer", "get", "201", "--offline"}).code, 2);
+    EXPECT_EQ(cli(h, {"footer", "set", "1", "--offline", "--line", "1:30:1:x"}).code, 2);
+    EXPECT_EQ(cli(h, {"footer", "set", "1", "--offline", "--line", "1:40:1:日本"}).code, 2);
+    EXPECT_EQ(cli(h, {"binding", "get", "0", "--offline"}).code, 2);
+    const Result help = cli(h, {"read", "--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("--last-plu"), std::string::npos);
+
+    Printer printer(h, {});
+    const Result absent = cli(h, {"--port", "COM9", "detect"});
+    EXPECT_EQ(absent.code, 3);
+    EXPECT_NE(absent.err.find("COM9"), std::string::npos) << absent.err;
+    EXPECT_EQ(cli(h, {"--port", "/dev/nonexistent", "detect"}).code, 3);
+
+    EXPECT_EQ(cli(h, {"write", "--footers"}).code, 4) << "no footer file";
+    std::ofstream(tmp / "bad.txt") << "#\r\n#\r\n#\r\n$0001\tx05\r\n";
+    const Result malformed = cli(h, {"write", "--bindings=bad.txt"});
+    EXPECT_EQ(malformed.code, 1);
+    EXPECT_NE(malformed.err.find("Bledny format pliku"), std::string::npos);
+    const Result unwritable = cli(h, {"read", "--footers=no/such/dir/stopki.txt"});
+    EXPECT_EQ(unwritable.code, 4);
+    EXPECT_NE(unwritable.err.find("no/such/dir/stopki.txt"), std::string::npos) << unwritable.err;
+}
+
+}  // namespace
+}  // namespace kalvero
