@@ -310,9 +310,9 @@ public:
             return kExitOk;
         }
         std::array<std::tuple<std::uint8_t, std::uint8_t, std::string>, 4> lines{};
-        for (const std::string& spec : m_options.lines) {
-            if (!parseLine(spec, lines)) {
-                return usage("bad --line " + spec +
+        for (const std::string& lineOption : m_options.lines) {
+            if (!parseLine(lineOption, lines)) {
+                return usage("bad --line " + lineOption +
                              " (K:WIDTH:ENABLED:TEXT, TEXT in Windows-1250)");
             }
         }
@@ -443,18 +443,18 @@ private:
         return kExitOk;
     }
     static bool parseLine(
-        const std::string& spec,
+        const std::string& lineOption,
         std::array<std::tuple<std::uint8_t, std::uint8_t, std::string>, 4>& lines) {
-        const std::size_t a = spec.find(':');
-        const std::size_t b = a == std::string::npos ? a : spec.find(':', a + 1);
-        const std::size_t c = b == std::string::npos ? b : spec.find(':', b + 1);
+        const std::size_t a = lineOption.find(':');
+        const std::size_t b = a == std::string::npos ? a : lineOption.find(':', a + 1);
+        const std::size_t c = b == std::string::npos ? b : lineOption.find(':', b + 1);
         if (c == std::string::npos) {
             return false;
         }
-        const auto k = number(spec.substr(0, a));
-        const std::string width = spec.substr(a + 1, b - a - 1);
-        const std::string enabled = spec.substr(b + 1, c - b - 1);
-        const auto text = Utf8ToCp1250(spec.substr(c + 1));
+        const auto k = number(lineOption.substr(0, a));
+        const std::string width = lineOption.substr(a + 1, b - a - 1);
+        const std::string enabled = lineOption.substr(b + 1, c - b - 1);
+        const auto text = Utf8ToCp1250(lineOption.substr(c + 1));
         if (!k || *k < 1 || *k > 4 || (width != "40" && width != "20") ||
             (enabled != "0" && enabled != "1") || !text || text->size() > 40) {
             return false;

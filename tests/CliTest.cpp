@@ -8,21 +8,17 @@
 #include <set>
 #include <sstream>
 
+#include "Files.h"
 #include "Process.h"
 #include "TempDir.h"
 
 namespace kalvero {
 namespace {
 
+using test::slurp;
+
 namespace fs = std::filesystem;
 using test::Child;
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The footer and binding lines of a saved emulator memory.
 std::set<std::string> printerData(const fs::path& memory) {

@@ -8,8 +8,7 @@
 #include <memory>
 
 #include "Kalvero.h"
-#include "PtyPrinter.h"
-#include "QtWinSer.h"
+#include "PrinterOnPort.h"
 #include "ScriptedMessages.h"
 #include "TempDir.h"
 #include "uGlowna.h"
@@ -32,19 +31,15 @@ class ConnectingTest : public QObject {
         memory.baudRate = baud;
         memory.version = version;
         memory.number = number;
-        printers.push_back(std::make_unique<oru::PtyPrinter>(
-            memory, oru::Faults{}, oru::PtyOptions{*tmp / ("ports/com" + std::to_string(com))}));
-        std::string error;
-        if (!printers.back()->open(error)) {
-            qFatal("%s", error.c_str());
+        printers.push_back(test::plugInPrinter(tmp->path(), com, memory));
+        if (!printers.back()) {
+            qFatal("no pseudo-terminal");
         }
-        printers.back()->start();
         return *printers.back();
     }
     // Startup scans the ports, so the printers come first.
     void startKalvero() {
-        serial = std::make_unique<QtWinSer>(PortMap(*tmp / "ports", *tmp / "dev", *tmp / "sys"),
-                                            std::chrono::milliseconds(20));
+        serial = test::portLayer(tmp->path());
         app = std::make_unique<Kalvero>(*serial, messages);
     }
     QStringList panels() const {
@@ -110,12 +105,9 @@ private slots:
     }
 
     void aPrinterThatHangsUpLeavesTheProgramOfflineAndUsable() {
-        printers.push_back(std::make_unique<oru::PtyPrinter>(oru::PrinterMemory::factory(),
-                                                             oru::Faults{.hangUpAfter = 1},
-                                                             oru::PtyOptions{*tmp / "ports/com1"}));
-        std::string error;
-        QVERIFY(printers.back()->open(error));
-        printers.back()->start();
+        printers.push_back(
+            test::plugInPrinter(tmp->path(), 1, oru::PrinterMemory::factory(), {.hangUpAfter = 1}));
+        QVERIFY(printers.back() != nullptr);
         addPrinter(2, 9600, 4, {'2', '2'});
         startKalvero();
         detect();

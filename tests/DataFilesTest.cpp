@@ -6,24 +6,17 @@
 #include <sstream>
 
 #include "DataFiles.h"
+#include "Files.h"
 #include "TempDir.h"
 
 namespace kalvero {
 namespace {
 
+using test::put;
+using test::slurp;
+
 namespace fs = std::filesystem;
 using test::TempDir;
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void put(const fs::path& file, const std::string& content) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
-}
 
 std::string footerRecord(int n, char width = '0', char enabled = '0', char fill = ' ') {
     std::string number = std::to_string(n);

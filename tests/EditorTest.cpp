@@ -14,9 +14,9 @@
 #include "Cp1250.h"
 #include "DataFiles.h"
 #include "EditorFields.h"
+#include "Files.h"
 #include "Kalvero.h"
-#include "PtyPrinter.h"
-#include "QtWinSer.h"
+#include "PrinterOnPort.h"
 #include "ScriptedMessages.h"
 #include "ScriptedWinSer.h"
 #include "TempDir.h"
@@ -27,16 +27,13 @@ namespace kalvero {
 
 namespace {
 
+using test::slurp;
+
 const QString kMarker = QStringLiteral("!BRAK OPISU STOPKI W PLIKU!");
 const QString kCreateBindings = QStringLiteral("Brak pliku|Czy utworzyc plik z danymi wiązań ?");
 const QString kCreateFooters = QStringLiteral("Brak pliku|Czy utworzyc plik z danymi stopek ?");
 const QString kSaveCurrent = QStringLiteral("Zmienione dane stopki|Czy zapisac obecną stopkę?");
 const QString kSaveToo = QStringLiteral("Zmienione dane stopki|Czy zapisac również stopkę?");
-
-std::string slurp(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 QString spaces(int n) {
     return QString(n, QLatin1Char(' '));
@@ -69,13 +66,9 @@ class EditorTest : public QObject {
     }
     void startOnline(oru::PrinterMemory memory, oru::Faults faults = {}) {
         tmp = std::make_unique<test::TempDir>();
-        printer = std::make_unique<oru::PtyPrinter>(std::move(memory), faults,
-                                                    oru::PtyOptions{*tmp / "ports/com1"});
-        std::string error;
-        QVERIFY2(printer->open(error), error.c_str());
-        printer->start();
-        serial = std::make_unique<QtWinSer>(PortMap(*tmp / "ports", *tmp / "dev", *tmp / "sys"),
-                                            std::chrono::milliseconds(20));
+        printer = test::plugInPrinter(tmp->path(), 1, std::move(memory), faults);
+        QVERIFY(printer != nullptr);
+        serial = test::portLayer(tmp->path());
         messages = std::make_unique<test::ScriptedMessages>();
         app = std::make_unique<Kalvero>(*serial, *messages);
         app->fGlowna->Wykryjautomatycznie1Click();

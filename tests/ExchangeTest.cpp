@@ -16,9 +16,9 @@
 #include <fstream>
 #include <memory>
 
+#include "Files.h"
 #include "Kalvero.h"
-#include "PtyPrinter.h"
-#include "QtWinSer.h"
+#include "PrinterOnPort.h"
 #include "ScriptedMessages.h"
 #include "TempDir.h"
 #include "orukom.h"
@@ -60,17 +60,13 @@ class ExchangeTest : public QObject {
 
     void plugIn(oru::PrinterMemory memory, oru::Faults faults = {}) {
         printer.reset();
-        printer = std::make_unique<oru::PtyPrinter>(std::move(memory), faults,
-                                                    oru::PtyOptions{*tmp / "ports/com1"});
-        std::string error;
-        QVERIFY2(printer->open(error), error.c_str());
-        printer->start();
+        printer = test::plugInPrinter(tmp->path(), 1, std::move(memory), faults);
+        QVERIFY(printer != nullptr);
     }
     void start(oru::PrinterMemory memory, oru::Faults faults = {}) {
         tmp = std::make_unique<test::TempDir>();
         plugIn(std::move(memory), faults);
-        serial = std::make_unique<QtWinSer>(PortMap(*tmp / "ports", *tmp / "dev", *tmp / "sys"),
-                                            std::chrono::milliseconds(20));
+        serial = test::portLayer(tmp->path());
         messages = std::make_unique<test::ScriptedMessages>();
         app = std::make_unique<Kalvero>(*serial, *messages);
         app->files.FooterFileName = (*tmp / "stopki.txt").string();
@@ -85,10 +81,6 @@ class ExchangeTest : public QObject {
         app->fGlowna->findChild<QAction*>(QString::fromLatin1(command))->trigger();
         QVERIFY(app->fWymiana->isVisible());
         app->fWymiana->bDalej->click();
-    }
-    std::string file(const std::string& name) const {
-        std::ifstream in(name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
     }
     void checkCleanedUp() {
         QVERIFY(app->fGlowna->bbPrzerwij->isHidden());
@@ -114,8 +106,8 @@ private slots:
         run("Odczyt1");
         QCOMPARE(messages->shown, QStringList({"Odczyt stopek: OK", "Odczyt wiązań: OK"}));
         checkCleanedUp();
-        QCOMPARE(file(app->files.FooterFileName).size(), std::size_t(37395));
-        QCOMPARE(file(app->files.BindingFileName).size(), std::size_t(9 + 9983 * 11));
+        QCOMPARE(test::slurp(app->files.FooterFileName).size(), std::size_t(37395));
+        QCOMPARE(test::slurp(app->files.BindingFileName).size(), std::size_t(9 + 9983 * 11));
 
         plugIn(oru::PrinterMemory::factory());  // another shop's printer on the same port
         connectPrinter();
@@ -146,8 +138,9 @@ private slots:
         run("Odczyt1");
         QCOMPARE(messages->shown,
                  QStringList({"Odczyt stopek przerwany przez użytkownika", "Odczyt wiązań: OK"}));
-        QCOMPARE(file(app->files.FooterFileName).size(), std::size_t(9 + 186));  // footer 0 only
-        QCOMPARE(file(app->files.BindingFileName).size(), std::size_t(9 + 10 * 11));
+        QCOMPARE(test::slurp(app->files.FooterFileName).size(),
+                 std::size_t(9 + 186));  // footer 0 only
+        QCOMPARE(test::slurp(app->files.BindingFileName).size(), std::size_t(9 + 10 * 11));
         QCOMPARE(app->state.AbortRequested, std::uint8_t(0));
         checkCleanedUp();
     }
@@ -158,7 +151,7 @@ private slots:
         const QString silent =
             QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)");
         QCOMPARE(messages->shown, QStringList({silent, silent}));
-        QCOMPARE(file(app->files.FooterFileName).size(), std::size_t(9 + 25 * 186));
+        QCOMPARE(test::slurp(app->files.FooterFileName).size(), std::size_t(9 + 25 * 186));
         checkCleanedUp();
         QCOMPARE(app->fGlowna->panelText(0), QStringLiteral("ONLINE"));
     }

@@ -6,6 +6,7 @@
 
 #include "Cp1250.h"
 #include "DataFiles.h"
+#include "Files.h"
 #include "RecordFiles.h"
 #include "ResultText.h"
 #include "TempDir.h"
@@ -13,18 +14,10 @@
 namespace kalvero {
 namespace {
 
+using test::put;
+using test::slurp;
+
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void put(const fs::path& file, const std::string& content) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
-}
 
 class AnsweringQuestion final : public Question {
 public:

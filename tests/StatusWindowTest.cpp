@@ -7,8 +7,7 @@
 #include <memory>
 
 #include "Kalvero.h"
-#include "PtyPrinter.h"
-#include "QtWinSer.h"
+#include "PrinterOnPort.h"
 #include "ScriptedMessages.h"
 #include "TempDir.h"
 #include "opr.h"
@@ -30,13 +29,9 @@ class StatusWindowTest : public QObject {
         tmp = std::make_unique<test::TempDir>();
         oru::PrinterMemory memory = oru::PrinterMemory::factory();
         memory.status = status;
-        printer =
-            std::make_unique<oru::PtyPrinter>(memory, faults, oru::PtyOptions{*tmp / "ports/com1"});
-        std::string error;
-        QVERIFY2(printer->open(error), error.c_str());
-        printer->start();
-        serial = std::make_unique<QtWinSer>(PortMap(*tmp / "ports", *tmp / "dev", *tmp / "sys"),
-                                            std::chrono::milliseconds(20));
+        printer = test::plugInPrinter(tmp->path(), 1, memory, faults);
+        QVERIFY(printer != nullptr);
+        serial = test::portLayer(tmp->path());
         messages = std::make_unique<test::ScriptedMessages>();
         app = std::make_unique<Kalvero>(*serial, *messages);
         app->fGlowna->Wykryjautomatycznie1Click();

@@ -7,6 +7,7 @@
 
 #include "Cp1250.h"
 #include "DataFiles.h"
+#include "Files.h"
 #include "ProtocolWinSer.h"
 #include "ScriptedWinSer.h"
 #include "TempDir.h"
@@ -15,18 +16,10 @@
 namespace kalvero {
 namespace {
 
+using test::put;
+using test::slurp;
+
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void put(const fs::path& file, const std::string& content) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
-}
 
 // Keeps what a transfer showed; onPump runs where window messages would.
 class RecordingProgress final : public ProgressView {
