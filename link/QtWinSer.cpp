@@ -101,23 +101,24 @@ bool QtWinSer::writeAll(const char* data, qint64 size) {
     return usable();
 }
 
-QtWinSer::Wait QtWinSer::waitForByte(std::uint8_t& byte) {
+// One byte within the receive time-out: 0, 21 for a silent line, 20 for a port that is gone.
+std::uint8_t QtWinSer::receive(std::uint8_t& byte) {
     if (!usable()) {
-        return Wait::Gone;
+        return serial::kTransmitTimeout;
     }
     if (m_port.bytesAvailable() == 0 && !m_port.waitForReadyRead(m_rxTimeoutMs)) {
         if (!usable()) {
-            return Wait::Gone;
+            return serial::kTransmitTimeout;
         }
         m_port.clearError();
-        return Wait::Silent;
+        return serial::kReceiveTimeout;
     }
     char c = 0;
     if (m_port.read(&c, 1) != 1) {
-        return usable() ? Wait::Silent : Wait::Gone;
+        return usable() ? serial::kReceiveTimeout : serial::kTransmitTimeout;
     }
     byte = static_cast<std::uint8_t>(c);
-    return Wait::Byte;
+    return serial::kOk;
 }
 
 std::uint8_t QtWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCount,
@@ -134,13 +135,8 @@ std::uint8_t QtWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCount
         return serial::kTransmitTimeout;
     }
     std::uint8_t reply = 0;
-    switch (waitForByte(reply)) {
-        case Wait::Gone:
-            return serial::kTransmitTimeout;
-        case Wait::Silent:
-            return serial::kReceiveTimeout;
-        case Wait::Byte:
-            break;
+    if (const std::uint8_t rc = receive(reply); rc != serial::kOk) {
+        return rc;
     }
     if (reply == serial::kNakByte) {
         return serial::kNak;
@@ -152,20 +148,15 @@ std::uint8_t QtWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCount
         return serial::kTransmitTimeout;
     }
     for (std::uint8_t i = 0; i < answerCount; ++i) {
-        switch (waitForByte(answer[i])) {
-            case Wait::Gone:
-                return serial::kTransmitTimeout;
-            case Wait::Silent:
-                return serial::kReceiveTimeout;
-            case Wait::Byte:
-                break;
+        if (const std::uint8_t rc = receive(answer[i]); rc != serial::kOk) {
+            return rc;
         }
     }
     return serial::kOk;
 }
 
 std::uint8_t QtWinSer::ReadByte(std::uint8_t& byte) {
-    return waitForByte(byte) == Wait::Byte ? serial::kByteCame : 0;
+    return receive(byte) == serial::kOk ? serial::kByteCame : 0;
 }
 
 }  // namespace kalvero

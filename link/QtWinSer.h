@@ -34,9 +34,7 @@ public:
     std::uint8_t ReadByte(std::uint8_t& byte) override;
 
 private:
-    enum class Wait { Byte, Silent, Gone };
-
-    Wait waitForByte(std::uint8_t& byte);
+    std::uint8_t receive(std::uint8_t& byte);
     bool writeAll(const char* data, qint64 size);
     void setLine(bool dtr, bool value);
     bool usable() const;
