@@ -88,8 +88,9 @@ TfWymiana::TfWymiana(Services& services, TfGlowna& fGlowna)
     seMaxPLU->setValue(9983);
     Label1 = new QLabel(QStringLiteral("odczyt do PLU nr"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(64, 91, 101, 16);
     Label1->setFont(bigger);
+    // At least its design width, wider where this system's font needs it.
+    Label1->setGeometry(64, 91, std::max(101, Label1->sizeHint().width()), 16);
 
     setTabOrder(cbWiazania, cbStopki);
     setTabOrder(cbStopki, bDalej);

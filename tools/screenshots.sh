@@ -49,6 +49,9 @@ xdotool mousemove 48 8 click 1; sleep 0.4
 import -window root -crop 560x400+0+0 "$out/menu-komunikacja.png"
 xdotool mousemove 90 40 click 1; sleep 1.5
 shot "Kalvero wersja beta" main-online.png
+menu 153 30
+shot "Odczyt danych z drukarki etykiet" wymiana-odczyt.png
+xdotool mousemove --window "$(window "Odczyt danych z drukarki etykiet")" 93 140 click 1; sleep 0.5
 menu 258 30
 shot "Definiowanie stopek" editor-online.png
 xdotool mousemove --window "$(window "Definiowanie stopek")" 716 276 click 1; sleep 0.5
