@@ -10,8 +10,7 @@
 #include "DataFiles.h"
 #include "EditorFields.h"
 #include "Kalvero.h"
-#include "PtyPrinter.h"
-#include "QtWinSer.h"
+#include "PrinterOnPort.h"
 #include "ScriptedMessages.h"
 #include "ScriptedWinSer.h"
 #include "uGlowna.h"
@@ -57,16 +56,14 @@ int main(int argc, char** argv) {
                     qPrintable(app.fStopka->statusText()));
     }
     {
-        oru::PtyPrinter printer(oru::PrinterMemory::factory(), {}, {dir / "ports/com1", false});
-        std::string error;
-        if (!printer.open(error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+        const auto printer = kalvero::test::plugInPrinter(dir, 1);
+        if (!printer) {
+            std::fprintf(stderr, "no pseudo-terminal\n");
             return 1;
         }
-        printer.start();
-        kalvero::QtWinSer serial(kalvero::PortMap(dir / "ports", dir / "dev", dir / "sys"));
+        const auto serial = kalvero::test::portLayer(dir, std::chrono::milliseconds(100));
         kalvero::test::ScriptedMessages messages;
-        kalvero::Kalvero app(serial, messages);
+        kalvero::Kalvero app(*serial, messages);
         app.fGlowna->Wykryjautomatycznie1Click();
         const double ms = millisecondsPerLoad(app, 200);
         std::printf("online, item 9983 against the unpaced emulator: %.3f ms per load (%s)\n", ms,

@@ -8,8 +8,7 @@
 #include <filesystem>
 
 #include "Identification.h"
-#include "PtyPrinter.h"
-#include "QtWinSer.h"
+#include "PrinterOnPort.h"
 
 namespace {
 
@@ -22,14 +21,13 @@ fs::path makeTempDir() {
 
 void BM_StatusExchange(benchmark::State& state) {
     const fs::path dir = makeTempDir();
-    oru::PtyPrinter printer(oru::PrinterMemory::factory(), {}, {dir / "ports/com1", false});
-    std::string error;
-    if (!printer.open(error)) {
-        state.SkipWithError(error.c_str());
+    const auto printer = kalvero::test::plugInPrinter(dir, 1);
+    if (!printer) {
+        state.SkipWithError("no pseudo-terminal");
         return;
     }
-    printer.start();
-    kalvero::QtWinSer serial(kalvero::PortMap(dir / "ports", "/nonexistent", "/nonexistent"));
+    const auto port = kalvero::test::portLayer(dir, std::chrono::milliseconds(100));
+    kalvero::QtWinSer& serial = *port;
     kalvero::PrinterIdentity identity;
     if (kalvero::IdentifyPrinter(
             serial, [] { return 1; }, 1, 9600, identity) != 0) {
@@ -52,7 +50,7 @@ void BM_StatusExchange(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
     serial.UnInitializePort();
-    printer.stop();
+    printer->stop();
     fs::remove_all(dir);
 }
 BENCHMARK(BM_StatusExchange)

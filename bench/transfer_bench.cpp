@@ -11,8 +11,7 @@
 #include <filesystem>
 
 #include "Kalvero.h"
-#include "PtyPrinter.h"
-#include "QtWinSer.h"
+#include "PrinterOnPort.h"
 #include "ScriptedMessages.h"
 #include "uGlowna.h"
 #include "uWymiana.h"
@@ -28,16 +27,12 @@ struct Bench {
         dir = ::mkdtemp(pattern.data());
         oru::PrinterMemory memory = oru::PrinterMemory::factory();
         memory.baudRate = baud;
-        printer = std::make_unique<oru::PtyPrinter>(memory, oru::Faults{},
-                                                    oru::PtyOptions{dir / "ports/com1", pace});
-        std::string error;
-        if (!printer->open(error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+        printer = kalvero::test::plugInPrinter(dir, 1, memory, {}, pace);
+        if (!printer) {
+            std::fprintf(stderr, "no pseudo-terminal\n");
             std::exit(1);
         }
-        printer->start();
-        serial = std::make_unique<kalvero::QtWinSer>(
-            kalvero::PortMap(dir / "ports", dir / "dev", dir / "sys"));
+        serial = kalvero::test::portLayer(dir, std::chrono::milliseconds(100));
         app = std::make_unique<kalvero::Kalvero>(*serial, messages);
         app->files.FooterFileName = (dir / "stopki.txt").string();
         app->files.BindingFileName = (dir / "wiazplu.txt").string();
