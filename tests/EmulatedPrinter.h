@@ -17,7 +17,6 @@ public:
         EXPECT_NE(m_printer, nullptr);
     }
 
-    PortMap ports() const { return PortMap(m_tmp / "ports", m_tmp / "dev", m_tmp / "sys"); }
     std::unique_ptr<QtWinSer> serial() const { return portLayer(m_tmp.path()); }
     oru::PtyPrinter& printer() { return *m_printer; }
     const std::filesystem::path& dir() const { return m_tmp.path(); }
