@@ -230,7 +230,7 @@ public:
     }
 
 private:
-    // Offline the files are the target; online the printer must be found first.
+    // A script cannot be asked: --create answers the question about a missing file.
     struct FileQuestion final : Question {
         bool create = false;
         bool ask(const std::string&, const std::string&) override { return create; }
@@ -258,6 +258,7 @@ private:
                    : "COM" + std::to_string(m_state.PortNumber);
     }
     std::uint8_t mode() const { return m_state.OfflineMode; }
+    // Offline the files are the target; online the printer must be found first.
     int prepare() { return m_options.offline ? kExitOk : connect(true); }
     int done() {
         say("OK");
