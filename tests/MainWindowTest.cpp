@@ -265,6 +265,13 @@ private slots:
         QVERIFY(offlineMark());
     }
 
+    void closingTheMainWindowByItsFrameClosesThePort() {
+        goOnline();
+        app->fGlowna->close();
+        QCOMPARE(serial->calls, std::vector<std::string>{"UnInit"});
+        QVERIFY(!app->fGlowna->isVisible());
+    }
+
     void theExitCommandClosesThePort() {
         goOnline();
         action("Koniecprogramu1")->trigger();
