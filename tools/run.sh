@@ -12,7 +12,7 @@ fi
 
 bash tools/deps.sh
 cmake --preset dev -DKALVERO_TESTS=OFF -DKALVERO_BENCHMARKS=OFF >/dev/null
-cmake --build --preset dev --target kalvero oru-emulator
+cmake --build --preset dev --target kalvero oru-emulator kalvero-cli
 
 if $emulator; then
     config=$(mktemp -d)
