@@ -14,8 +14,7 @@ void QtMessages::inform(QWidget* parent, const QString& text) {
 }
 
 bool QtMessages::ask(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No,
-                    parent);
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Tak"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&Nie"));

@@ -98,7 +98,10 @@ void TfKomunikacja::bPolaczClick() {
 
     const ConnectAttempt attempt = TryPort(
         m_serial, [this] { return channel(); }, port);
-    const QString notFound = QStringLiteral("Nie wykryto drukarki DURAX ORU na COM%1").arg(port);
+    const QString notFound =
+        attempt.result == serial::kPortBusy
+            ? QStringLiteral("Port COM%1 zajęty przez inny program").arg(port)
+            : QStringLiteral("Nie wykryto drukarki DURAX ORU na COM%1").arg(port);
     if (attempt.result != 0 || attempt.identity.found == 0) {
         m_glowna.goOfflineWith(notFound);
         show();

@@ -31,13 +31,15 @@ Options:
   --offline              footer/binding get/set work on the files, not the printer
   --create               create a missing data file for an offline set
   --line K:W:E:TEXT      footer set: line K (1..4), width 40 or 20, enabled 1 or 0
-                         and its text; lines not given are blank, off, 40 wide
+                         and its text (no control characters); lines not
+                         given are blank, off, 40 wide
   --help                 this help; 'kalvero-cli COMMAND --help' for one command
 
 read, write and erase take both footers and bindings unless --footers or
 --bindings names one of them. Footers always go first. Ctrl+C stops between
-two records; a file being read keeps the whole records done so far, and the
-previous file is kept as FILE.bak.
+two records; a file being read keeps the whole records done so far. Before a
+read empties a file, the file is kept beside it as FILE.YYYY-MM-DD_HH-MM-SS.bak
+(the newest 20 such copies stay).
 
 Exit codes: 0 done; 1 the printer or a file answered with an error (its text
 is printed); 2 a wrong command line; 3 no printer; 4 a data file that cannot

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -53,6 +54,9 @@ public:
             const ConnectAttempt attempt = TryPort(m_serial, channel, port);
             if (attempt.printerFound()) {
                 found = {port, attempt};
+            } else if (attempt.result == serial::kPortBusy) {
+                complain(*m_options.port + Cp1250ToUtf8(": port zaj\xEAty przez inny program"));
+                return kExitNoPrinter;
             } else if (attempt.result != 0) {
                 complain(*m_options.port + ": " + Cp1250ToUtf8(ResultText(attempt.result)));
             }
@@ -154,13 +158,16 @@ public:
         }
         std::array<std::tuple<std::uint8_t, std::uint8_t, std::string>, 4> lines{};
         for (const std::string& lineOption : m_options.lines) {
-            if (!parseLine(lineOption, lines)) {
-                return usage("bad --line " + lineOption +
-                             " (K:WIDTH:ENABLED:TEXT, TEXT in Windows-1250)");
+            if (const auto why = parseLine(lineOption, lines)) {
+                return usage("bad --line " + lineOption + ": " + *why);
             }
         }
         if (mode() == 1 && m_options.create && !std::filesystem::exists(m_names.FooterFileName)) {
-            CreateDefaultFile(m_names, m_names.FooterFileName);
+            FileError error;
+            if (!CreateDefaultFile(m_names, m_names.FooterFileName, &error)) {
+                complain(error.name + ": " + error.reason);
+                return kExitFile;
+            }
         }
         if (mode() == 1) {
             std::string tail;
@@ -265,6 +272,10 @@ private:
         return kExitOk;
     }
     int fail(ResultCode rc) {
+        if (const auto& error = m_records.fileError()) {
+            complain(error->name + ": " + error->reason);
+            return kExitFile;
+        }
         complain(Cp1250ToUtf8(ResultText(rc)));
         return kExitFailed;
     }
@@ -286,25 +297,32 @@ private:
         say(name + ": OK");
         return kExitOk;
     }
-    static bool parseLine(
+    // Why the option is wrong, or nothing when it was taken.
+    static std::optional<std::string> parseLine(
         const std::string& lineOption,
         std::array<std::tuple<std::uint8_t, std::uint8_t, std::string>, 4>& lines) {
         const std::size_t a = lineOption.find(':');
         const std::size_t b = a == std::string::npos ? a : lineOption.find(':', a + 1);
         const std::size_t c = b == std::string::npos ? b : lineOption.find(':', b + 1);
         if (c == std::string::npos) {
-            return false;
+            return "not K:WIDTH:ENABLED:TEXT";
         }
         const auto k = number(lineOption.substr(0, a));
         const std::string width = lineOption.substr(a + 1, b - a - 1);
         const std::string enabled = lineOption.substr(b + 1, c - b - 1);
         const auto text = Utf8ToCp1250(lineOption.substr(c + 1));
         if (!k || *k < 1 || *k > 4 || (width != "40" && width != "20") ||
-            (enabled != "0" && enabled != "1") || !text || text->size() > 40) {
-            return false;
+            (enabled != "0" && enabled != "1")) {
+            return "K is 1..4, WIDTH 40 or 20, ENABLED 0 or 1";
+        }
+        if (!text || text->size() > 40) {
+            return "TEXT must be at most 40 characters of Windows-1250";
+        }
+        if (HasControlCharacter(*text)) {
+            return "TEXT must not hold a control character (TAB, CR, LF...)";
         }
         lines[*k - 1] = {width == "20" ? 1 : 0, enabled == "1" ? 1 : 0, *text};
-        return true;
+        return std::nullopt;
     }
 
     const Options& m_options;

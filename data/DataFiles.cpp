@@ -1,5 +1,6 @@
 #include "DataFiles.h"
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -76,7 +77,8 @@ long DecimalField(const std::string& field) {
     return value;
 }
 
-bool CreateDefaultFile(const FileNames& names, const std::string& name) {
+bool CreateDefaultFile(const FileNames& names, const std::string& name, FileError* error,
+                       const Sinks& sinks) {
     std::string content = std::string("#1") + kLineEnd + "#" + kLineEnd + "#" + kLineEnd;
     if (name == names.BindingFileName) {
         content.reserve(content.size() + kLastPlu * kBindingRecordLength);
@@ -91,10 +93,21 @@ bool CreateDefaultFile(const FileNames& names, const std::string& name) {
         }
         content += kLineEnd;
     }
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    return static_cast<bool>(out);
+    const std::unique_ptr<FileSink> sink = sinks.open(name, FileSink::Open::Create);
+    const bool created = sink->isOpen();
+    if (created && sink->append(content) && sink->close()) {
+        return true;
+    }
+    if (error != nullptr) {
+        *error = sink->error();
+    }
+    // Half a default file would pass for a whole one.
+    if (created) {
+        sink->close();
+        std::error_code ec;
+        fs::remove(name, ec);
+    }
+    return false;
 }
 
 ResultCode FindRecordStart(const std::string& name, std::int32_t& position) {
@@ -134,24 +147,24 @@ ResultCode ReadFileRange(const std::string& name, std::int32_t first, std::int32
 }
 
 ResultCode WriteFileRange(const std::string& name, std::int32_t first, std::int32_t last,
-                          const std::string& text) {
-    std::error_code ec;
-    if (!fs::is_regular_file(name, ec)) {
-        return -2;
-    }
-    std::fstream file(name, std::ios::binary | std::ios::in | std::ios::out);
-    if (!file) {
+                          const std::string& text, FileError* error, const Sinks& sinks) {
+    const std::unique_ptr<FileSink> sink = sinks.open(name, FileSink::Open::Update);
+    if (!sink->isOpen()) {
+        if (error != nullptr) {
+            *error = sink->error();
+        }
         return -2;
     }
     const std::int64_t count = std::int64_t{last} - first + 1;
-    if (first < 0 || count < 0 || count > kMaxRange) {
+    if (first < 0 || count < 0 || count > kMaxRange || first > sink->size() ||
+        text.size() < static_cast<std::size_t>(count)) {
         return -3;
     }
-    const auto written = std::min<std::int64_t>(count, static_cast<std::int64_t>(text.size()));
-    file.seekp(first);
-    file.write(text.data(), static_cast<std::streamsize>(written));
-    file.flush();
-    if (!file || written < count) {
+    if (!sink->writeAt(first, std::string_view(text).substr(0, static_cast<std::size_t>(count))) ||
+        !sink->close()) {
+        if (error != nullptr) {
+            *error = sink->error();
+        }
         return -3;
     }
     return 0;
@@ -179,7 +192,7 @@ ResultCode LocateBindingRecord(const FileNames& names, std::uint16_t plu, std::i
     return locate(names.BindingFileName, kBindingRecordLength, 4, plu, offset);
 }
 
-std::string ExtractField(int n, const std::string& line) {
+std::string TextField(int n, const std::string& line) {
     std::size_t start = 0;
     for (int skipped = 1; skipped < n && start <= line.size(); ++skipped) {
         const std::size_t tab = line.find('\t', start);
@@ -189,12 +202,49 @@ std::string ExtractField(int n, const std::string& line) {
         return {};
     }
     const std::size_t end = line.find('\t', start);
-    std::string field =
-        line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+std::string ExtractField(int n, const std::string& line) {
+    std::string field = TextField(n, line);
     if (!field.empty() && field[0] == '$') {
         field[0] = '0';
     }
     return field;
+}
+
+bool HasControlCharacter(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+}
+
+bool ReadDataLine(std::istream& in, std::string& line) {
+    line.clear();
+    std::streambuf* buffer = in.rdbuf();
+    using Traits = std::istream::traits_type;
+    for (;;) {
+        const Traits::int_type c = buffer->sbumpc();
+        if (Traits::eq_int_type(c, Traits::eof())) {
+            if (line.empty()) {
+                in.setstate(std::ios::eofbit | std::ios::failbit);
+                return false;
+            }
+            in.setstate(std::ios::eofbit);
+            return true;
+        }
+        if (c == '\n') {
+            return true;
+        }
+        if (c == '\r') {
+            if (buffer->sgetc() == '\n') {
+                buffer->sbumpc();
+            }
+            return true;
+        }
+        line += Traits::to_char_type(c);
+    }
 }
 
 }  // namespace kalvero

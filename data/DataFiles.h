@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <istream>
 #include <string>
 
 #include "FileNames.h"
+#include "FileSink.h"
 #include "ResultCode.h"
 
 namespace kalvero {
@@ -19,8 +21,10 @@ constexpr int kLastPlu = 9983;
 constexpr int kLastFooter = 200;
 
 // Creates (or truncates) the file with the header "#1", "#", "#" and, when name
-// is one of the two data files, its default records. False on an I/O error.
-bool CreateDefaultFile(const FileNames& names, const std::string& name);
+// is one of the two data files, its default records. False on an I/O error, with
+// the reason in error when given; a file that could not be written whole is removed.
+bool CreateDefaultFile(const FileNames& names, const std::string& name, FileError* error = nullptr,
+                       const Sinks& sinks = Sinks::files());
 
 // 0 and the 1-based position of the first "$"; -1 no such file; -2 cannot be
 // opened for reading; -3 the file ends before any "$".
@@ -32,9 +36,11 @@ ResultCode ReadFileRange(const std::string& name, std::int32_t first, std::int32
                          std::string& text);
 
 // Writes the first last - first + 1 bytes of text at first. The file must exist:
-// it is neither created nor truncated. 0; -2 cannot open for writing; -3 short write.
+// it is neither created nor truncated. 0; -2 cannot open for writing; -3 short write,
+// after which the file is as it was. The system's reason goes to error when given.
 ResultCode WriteFileRange(const std::string& name, std::int32_t first, std::int32_t last,
-                          const std::string& text);
+                          const std::string& text, FileError* error = nullptr,
+                          const Sinks& sinks = Sinks::files());
 
 // Columns j1..j2 (1-based, column 1 is the "$") of record i (from 0) of length L,
 // with H the position of the first "$". Clears text first. 0; -2; -3.
@@ -47,8 +53,18 @@ ResultCode ReadRecordField(std::int32_t h, const std::string& name, std::int32_t
 ResultCode LocateFooterRecord(const std::string& name, std::uint8_t n, std::int32_t& offset);
 ResultCode LocateBindingRecord(const FileNames& names, std::uint16_t plu, std::int32_t& offset);
 
-// Field n (from 1) of a TAB-separated line; a leading "$" reads as "0".
+// Field n (from 1) of a TAB-separated line, as it stands.
+std::string TextField(int n, const std::string& line);
+// The same for a number field: a leading "$" reads as "0".
 std::string ExtractField(int n, const std::string& line);
+
+// True when text holds a byte that no footer text may hold (below 0x20, or 0x7F):
+// a TAB or a line end would split the record it is stored in.
+bool HasControlCharacter(const std::string& text);
+
+// The next line of a data file without its line end: CR LF, LF or a lone CR.
+// False at the end of the file.
+bool ReadDataLine(std::istream& in, std::string& line);
 
 // A field of decimal digits only, its value; -1 for anything else (empty, signs,
 // blanks, letters, or too many digits to mean a record number).

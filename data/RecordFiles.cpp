@@ -32,13 +32,32 @@ bool reachable(std::int32_t offset, std::int32_t length) {
 }  // namespace
 
 RecordFiles::RecordFiles(const FileNames& names, const std::uint8_t& offlineMode,
-                         Question& question)
-    : m_names(names), m_offlineMode(offlineMode), m_question(question) {}
+                         Question& question, const Sinks& sinks)
+    : m_names(names), m_offlineMode(offlineMode), m_question(question), m_sinks(sinks) {}
+
+ResultCode RecordFiles::writeRecord(const std::string& name, std::int32_t offset,
+                                    const std::string& record) {
+    FileError error;
+    const ResultCode rc =
+        WriteFileRange(name, offset, offset + static_cast<std::int32_t>(record.size()) - 1, record,
+                       &error, m_sinks);
+    if (rc != 0 && !error.reason.empty()) {
+        m_fileError = error;
+    }
+    return asByte(rc);
+}
 
 ResultCode RecordFiles::WriteFooterRecordToFile(std::uint8_t n, const std::string& tail) {
+    m_fileError.reset();
     // A tail of another length would put every later record off the stride.
     if (tail.size() != static_cast<std::size_t>(kFooterTailLength)) {
         return kMalformed;
+    }
+    // A text with a TAB or a line end in it would be read back as another record.
+    for (std::size_t k = 0; k < 4; ++k) {
+        if (HasControlCharacter(tail.substr(4 + 45 * k, kFooterLineTextLength))) {
+            return kMalformed;
+        }
     }
     std::int32_t offset = 0;
     if (const ResultCode rc = LocateFooterRecord(m_names.FooterFileName, n, offset); rc != 0) {
@@ -47,9 +66,7 @@ ResultCode RecordFiles::WriteFooterRecordToFile(std::uint8_t n, const std::strin
     if (!reachable(offset, kFooterRecordLength)) {
         return asByte(-3);
     }
-    const std::string record = "$" + digits(n, 3) + "\t" + tail + "\r\n";
-    return asByte(
-        WriteFileRange(m_names.FooterFileName, offset, offset + kFooterRecordLength - 1, record));
+    return writeRecord(m_names.FooterFileName, offset, "$" + digits(n, 3) + "\t" + tail + "\r\n");
 }
 
 ResultCode RecordFiles::ReadFooterLineFromFile(std::uint8_t n, std::uint8_t k, std::string& text,
@@ -80,20 +97,26 @@ ResultCode RecordFiles::ReadFooterLineFromFile(std::uint8_t n, std::uint8_t k, s
     const std::size_t b = 5 + 45 * (k - 1);
     const int width = digitValue(m_cachedFooterRecord[b]);
     const int on = digitValue(m_cachedFooterRecord[b + 2]);
-    if (width < 0 || on < 0) {
+    std::string stored = m_cachedFooterRecord.substr(b + 4, kFooterLineTextLength);
+    if (width < 0 || on < 0 || HasControlCharacter(stored)) {
         return kMalformed;
     }
     width20 = static_cast<std::uint8_t>(width);
     enabled = static_cast<std::uint8_t>(on);
-    text = m_cachedFooterRecord.substr(b + 4, kFooterLineTextLength);
+    text = std::move(stored);
     return 0;
 }
 
 ResultCode RecordFiles::WriteBindingToFile(std::uint16_t plu, std::uint8_t n) {
+    m_fileError.reset();
     std::error_code ec;
     if (m_offlineMode == 1 && !std::filesystem::exists(m_names.BindingFileName, ec) &&
         m_question.ask("Brak pliku", "Czy utworzyc plik z danymi o wi\xB9zaniach?")) {
-        CreateDefaultFile(m_names, m_names.BindingFileName);
+        FileError error;
+        if (!CreateDefaultFile(m_names, m_names.BindingFileName, &error, m_sinks)) {
+            m_fileError = error;
+            return asByte(-2);
+        }
     }
     // Four digits hold the PLU; a wider one would put every later record off the stride.
     if (plu > 9999) {
@@ -106,9 +129,8 @@ ResultCode RecordFiles::WriteBindingToFile(std::uint16_t plu, std::uint8_t n) {
     if (!reachable(offset, kBindingRecordLength)) {
         return asByte(-3);
     }
-    const std::string record = "$" + digits(plu, 4) + "\t" + digits(n, 3) + "\r\n";
-    return asByte(
-        WriteFileRange(m_names.BindingFileName, offset, offset + kBindingRecordLength - 1, record));
+    return writeRecord(m_names.BindingFileName, offset,
+                       "$" + digits(plu, 4) + "\t" + digits(n, 3) + "\r\n");
 }
 
 ResultCode RecordFiles::ReadBindingFromFile(std::uint16_t plu, std::uint8_t& n) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "FileNames.h"
+#include "FileSink.h"
 #include "Question.h"
 #include "ResultCode.h"
 
@@ -15,7 +17,8 @@ namespace kalvero {
 class RecordFiles {
 public:
     // offlineMode is the operating state's flag, read at each binding write.
-    RecordFiles(const FileNames& names, const std::uint8_t& offlineMode, Question& question);
+    RecordFiles(const FileNames& names, const std::uint8_t& offlineMode, Question& question,
+                const Sinks& sinks = Sinks::files());
 
     // Stores the whole footer: "$", n as three digits, TAB, the 179-byte tail, CR LF,
     // in place of the footer's first record or appended at the end.
@@ -27,12 +30,19 @@ public:
     ResultCode ReadBindingFromFile(std::uint16_t plu, std::uint8_t& n);
 
     const std::string& CachedFooterRecord() const { return m_cachedFooterRecord; }
+    // Why the last record write failed, when the system said why: a file that
+    // could not be created or written. Reset by every record write.
+    const std::optional<FileError>& fileError() const { return m_fileError; }
 
 private:
+    ResultCode writeRecord(const std::string& name, std::int32_t offset, const std::string& record);
+
     const FileNames& m_names;
     const std::uint8_t& m_offlineMode;
     Question& m_question;
+    const Sinks& m_sinks;
     std::string m_cachedFooterRecord;
+    std::optional<FileError> m_fileError;
 };
 
 }  // namespace kalvero

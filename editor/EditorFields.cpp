@@ -10,6 +10,7 @@
 #include <QValidator>
 
 #include "Cp1250.h"
+#include "DataFiles.h"
 
 namespace kalvero {
 
@@ -22,12 +23,14 @@ bool isEnterKey(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
-// Accepts only text that Windows-1250 can hold.
+// Accepts only text that Windows-1250 can hold and a footer record can store:
+// a TAB or a line end would split the record.
 class Cp1250Validator final : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int& /*pos*/) const override {
-        return Utf8ToCp1250(input.toStdString()) ? Acceptable : Invalid;
+        const auto text = Utf8ToCp1250(input.toStdString());
+        return text && !HasControlCharacter(*text) ? Acceptable : Invalid;
     }
 };
 

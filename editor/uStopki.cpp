@@ -18,6 +18,7 @@
 #include "Messages.h"
 #include "OperatingState.h"
 #include "PrinterCommands.h"
+#include "RecordFiles.h"
 #include "ResultText.h"
 #include "Services.h"
 #include "Text.h"
@@ -238,12 +239,27 @@ void TfStopka::showChangeMark() {
     changeMark->setVisible(FooterEdited());
 }
 
-bool TfStopka::askToCreate(const std::string& name, const QString& text) {
+std::optional<QString> TfStopka::createIfWanted(const std::string& name, const QString& text) {
     if (!m_services.messages.ask(this, QStringLiteral("Brak pliku"), text)) {
-        return false;
+        return std::nullopt;
     }
-    CreateDefaultFile(m_services.files, name);
-    return true;
+    FileError error;
+    if (CreateDefaultFile(m_services.files, name, &error)) {
+        return std::nullopt;
+    }
+    return QStringLiteral("Nie utworzono pliku %1: %2")
+        .arg(QString::fromStdString(error.name), QString::fromStdString(error.reason));
+}
+
+// A file the system would not create or write is named with the system's reason.
+QString TfStopka::failureText(ResultCode rc) const {
+    if (mode() == 1) {
+        if (const auto& error = m_services.records.fileError()) {
+            return QStringLiteral("Nie zapisano pliku %1: %2")
+                .arg(QString::fromStdString(error->name), QString::fromStdString(error->reason));
+        }
+    }
+    return toQt(ResultText(rc));
 }
 
 void TfStopka::open() {
@@ -367,16 +383,18 @@ void TfStopka::seNrStopkiChange() {
     ResultCode rc = m_services.commands.ReadFooterLine(mode(), footer, 1, text, width20, enabled);
     seNrStopki->setEnabled(true);
     if (rc != 0) {
+        QString status = QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU");
         if (mode() == 1 && !fileExists(m_services.files.FooterFileName)) {
-            askToCreate(m_services.files.FooterFileName,
-                        QStringLiteral("Czy utworzyc plik z danymi stopek ?"));
+            status = createIfWanted(m_services.files.FooterFileName,
+                                    QStringLiteral("Czy utworzyc plik z danymi stopek ?"))
+                         .value_or(status);
         }
         for (int k = 0; k < 4; ++k) {
             rg[k]->setItemIndex(0);
             s[k]->setText(QString::fromLatin1(kNoFooterMarker));
             w[k]->setChecked(false);
         }
-        setStatus(QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU"));
+        setStatus(status);
         showChangeMark();
         m_loading = false;
         return;
@@ -423,8 +441,12 @@ std::string TfStopka::footerRecordTail() const {
 
 void TfStopka::bZatwierdzClick() {
     if (mode() == 1 && !fileExists(m_services.files.FooterFileName)) {
-        askToCreate(m_services.files.FooterFileName,
-                    QStringLiteral("Czy utworzyc plik z danymi stopek ?"));
+        if (const auto failure =
+                createIfWanted(m_services.files.FooterFileName,
+                               QStringLiteral("Czy utworzyc plik z danymi stopek ?"))) {
+            setStatus(*failure);
+            return;
+        }
     }
     setStatus(QStringLiteral("Zapis danych stopki..."));
     setBusy(true);
@@ -452,7 +474,7 @@ void TfStopka::bZatwierdzClick() {
             }
         }
     }
-    setStatus(rc != 0 ? toQt(ResultText(rc)) : QStringLiteral("OK"));
+    setStatus(rc != 0 ? failureText(rc) : QStringLiteral("OK"));
     setBusy(false);
     showChangeMark();
 }
@@ -482,13 +504,17 @@ void TfStopka::sePLUChange() {
     rc = m_services.commands.ReadBinding(mode(), item, footer);
     setBusy(false);
     if (rc != 0) {
+        std::optional<QString> failure;
         if (!fileExists(m_services.files.BindingFileName)) {
-            askToCreate(m_services.files.BindingFileName,
-                        QStringLiteral("Czy utworzyc plik z danymi wiązań ?"));
+            failure = createIfWanted(m_services.files.BindingFileName,
+                                     QStringLiteral("Czy utworzyc plik z danymi wiązań ?"));
         }
         setStatus(QStringLiteral("BRAK WIĄZANIA PLU-STOPKA W PLIKU"));
         seNrStopki->setValue(0);
         seNrStopkiChange();
+        if (failure) {
+            setStatus(*failure);
+        }
         eNazwa->show();
         eNazwa->setText(QStringLiteral("!!BRAK WIĄZANIA PLU-STOPKA W PLIKU!!"));
         return;
@@ -511,7 +537,7 @@ void TfStopka::bZatwWiazClick() {
     const ResultCode rc = m_services.commands.WriteBinding(mode(), item, footer);
     setBusy(false);
     if (rc != 0) {
-        setStatus(toQt(ResultText(rc)));
+        setStatus(failureText(rc));
         return;
     }
     setStatus(QStringLiteral("OK"));

@@ -2,7 +2,10 @@
 
 #include <QWidget>
 #include <array>
+#include <optional>
 #include <string>
+
+#include "ResultCode.h"
 
 class QCheckBox;
 class QFrame;
@@ -87,7 +90,10 @@ private:
     std::string footerRecordTail() const;
     void setStatus(const QString& text);
     void setBusy(bool busy);
-    bool askToCreate(const std::string& name, const QString& text);
+    // Asks whether to create a missing data file and creates it; the failure's text
+    // when it could not be created.
+    std::optional<QString> createIfWanted(const std::string& name, const QString& text);
+    QString failureText(ResultCode rc) const;
     void showChangeMark();
     std::uint8_t mode() const;
 

@@ -176,10 +176,11 @@ void OruProtocol::writeFooterLine(std::vector<std::uint8_t>& out) {
     out.push_back(m_command);
     const int footer = m_data[0];
     const std::uint8_t flags = m_data[1];
-    std::uint8_t status = footer > kLastFooter ? kStatusOutOfRange : 0;
-    status = statusOr(status);
+    // An injected status changes the answer, never which memory may be written.
+    const bool valid = footer <= kLastFooter;
+    const std::uint8_t status = statusOr(valid ? 0 : kStatusOutOfRange);
     out.push_back(status);
-    if (status != 0) {
+    if (!valid || status != 0) {
         return;
     }
     FooterLine& line = m_memory.footers[footer][flags & 0x03];
@@ -208,11 +209,10 @@ void OruProtocol::writeBinding(std::vector<std::uint8_t>& out) {
     out.push_back(m_command);
     const int item = plu();
     const int footer = m_data[2];
-    std::uint8_t status =
-        item < kFirstPlu || item > kLastPlu || footer > kLastFooter ? kStatusOutOfRange : 0;
-    status = statusOr(status);
+    const bool valid = item >= kFirstPlu && item <= kLastPlu && footer <= kLastFooter;
+    const std::uint8_t status = statusOr(valid ? 0 : kStatusOutOfRange);
     out.push_back(status);
-    if (status == 0) {
+    if (valid && status == 0) {
         m_memory.bindings[item] = static_cast<std::uint8_t>(footer);
     }
 }
@@ -220,11 +220,11 @@ void OruProtocol::writeBinding(std::vector<std::uint8_t>& out) {
 void OruProtocol::readBinding(std::vector<std::uint8_t>& out) {
     out.push_back(m_command);
     const int item = plu();
-    std::uint8_t status = item < kFirstPlu || item > kLastPlu ? kStatusOutOfRange : 0;
-    status = statusOr(status);
+    const bool valid = item >= kFirstPlu && item <= kLastPlu;
+    const std::uint8_t status = statusOr(valid ? 0 : kStatusOutOfRange);
     out.push_back(status);
     if (status == 0) {
-        out.push_back(m_memory.bindings[item]);
+        out.push_back(valid ? m_memory.bindings[item] : 0);
     }
 }
 

@@ -22,8 +22,18 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
     }
     m_txTimeoutMs = static_cast<int>(txTimeout * m_tick.count());
     m_rxTimeoutMs = static_cast<int>(rxTimeout * m_tick.count());
-    m_port.setPortName(QString::fromStdString(device->string()));
+    // The real device, so that every name of one port leads to the same lock.
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(*device, ec);
+    if (ec) {
+        return serial::kNoSuchPort;
+    }
+    if (!m_lock.take(real)) {
+        return serial::kPortBusy;
+    }
+    m_port.setPortName(QString::fromStdString(real.string()));
     if (!m_port.open(QIODevice::ReadWrite)) {
+        m_lock.release();
         return m_port.error() == QSerialPort::DeviceNotFoundError ? serial::kNoSuchPort
                                                                   : serial::kCannotOpen;
     }
@@ -33,6 +43,7 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
         m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
         m_port.close();
+        m_lock.release();
         return serial::kCannotConfigure;
     }
     m_port.clearError();
@@ -43,6 +54,7 @@ void QtWinSer::UnInitializePort() {
     if (m_port.isOpen()) {
         m_port.close();
     }
+    m_lock.release();
     m_port.clearError();
 }
 

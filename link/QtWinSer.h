@@ -3,6 +3,7 @@
 #include <QSerialPort>
 #include <chrono>
 
+#include "PortLock.h"
 #include "PortMap.h"
 #include "WinSer.h"
 
@@ -41,6 +42,7 @@ private:
 
     PortMap m_ports;
     std::chrono::milliseconds m_tick;
+    PortLock m_lock;
     QSerialPort m_port;
     int m_txTimeoutMs = 500;
     int m_rxTimeoutMs = 500;

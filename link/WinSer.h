@@ -47,6 +47,7 @@ constexpr std::uint8_t kByteCame = 1;
 constexpr std::uint8_t kNoSuchPort = 2;
 constexpr std::uint8_t kCannotOpen = 3;
 constexpr std::uint8_t kCannotConfigure = 4;
+constexpr std::uint8_t kPortBusy = 5;  // another program holds the port
 
 constexpr std::uint8_t kAck = 0x06;
 constexpr std::uint8_t kNakByte = 0x15;

@@ -1,11 +1,10 @@
 #include "orukom.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
+#include "Backups.h"
 #include "DataFiles.h"
 
 namespace kalvero {
@@ -13,27 +12,13 @@ namespace kalvero {
 namespace {
 
 constexpr int kFooters = 201;
+constexpr int kFooterFields = 13;  // the number, then width, enabled and text of four lines
 constexpr ResultCode kMalformed = 255;
 const std::string kBlankLine(40, ' ');
 
 std::string digits(long value, std::size_t width) {
     std::string text = std::to_string(value);
     return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
-}
-
-bool writeAll(std::FILE* file, const std::string& text) {
-    return std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
-}
-
-// A line of a data file without its line end (CR LF or LF).
-bool readLine(std::ifstream& in, std::string& line) {
-    if (!std::getline(in, line)) {
-        return false;
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    return true;
 }
 
 bool atEnd(std::ifstream& in) {
@@ -58,8 +43,8 @@ bool openForReading(const std::string& name, std::ifstream& in) {
 }  // namespace
 
 BulkTransfers::BulkTransfers(PrinterCommands& commands, const FileNames& names,
-                             OperatingState& state, ProgressView& view)
-    : m_commands(commands), m_names(names), m_state(state), m_view(view) {}
+                             OperatingState& state, ProgressView& view, const Sinks& sinks)
+    : m_commands(commands), m_names(names), m_state(state), m_view(view), m_sinks(sinks) {}
 
 void BulkTransfers::progressStep(const std::string& label) {
     m_view.PumpMessages();
@@ -76,31 +61,20 @@ void BulkTransfers::endView() {
     m_view.showBar(false);
 }
 
-ResultCode BulkTransfers::fileError(const std::string& name, int error) {
-    m_fileError = FileError{name, std::strerror(error)};
+ResultCode BulkTransfers::fileError(const FileError& error) {
+    m_fileError = error;
     endView();
     return kFileErrorCode;
 }
 
-std::FILE* BulkTransfers::startReadFile(const std::string& name, ResultCode& rc) {
-    std::error_code ec;
-    if (std::filesystem::exists(name, ec)) {
-        std::filesystem::copy_file(name, backupName(name),
-                                   std::filesystem::copy_options::overwrite_existing, ec);
-        if (ec) {
-            rc = fileError(backupName(name), ec.value());
-            return nullptr;
-        }
-    }
-    std::FILE* file = std::fopen(name.c_str(), "wb");
-    if (file == nullptr) {
-        rc = fileError(name, errno);
+std::unique_ptr<FileSink> BulkTransfers::startReadFile(const std::string& name, ResultCode& rc) {
+    if (const std::optional<FileError> error = Backups(m_sinks).keep(name)) {
+        rc = fileError(*error);
         return nullptr;
     }
-    if (!writeAll(file, "#\r\n#\r\n#\r\n")) {
-        const int error = errno;
-        std::fclose(file);
-        rc = fileError(name, error);
+    std::unique_ptr<FileSink> file = m_sinks.open(name, FileSink::Open::Create);
+    if (!file->isOpen() || !file->append("#\r\n#\r\n#\r\n")) {
+        rc = fileError(file->error());
         return nullptr;
     }
     rc = 0;
@@ -114,13 +88,12 @@ ResultCode BulkTransfers::ReadAllFooters() {
     m_view.showBar(true);
     m_view.setBar(0, 200, 1);
     ResultCode rc = 0;
-    std::FILE* file = startReadFile(m_names.FooterFileName, rc);
-    if (file == nullptr) {
+    const std::unique_ptr<FileSink> file = startReadFile(m_names.FooterFileName, rc);
+    if (!file) {
         return rc;
     }
     for (int n = 0; n < kFooters; ++n) {
         if (aborted()) {
-            std::fclose(file);
             return 0;
         }
         // A footer goes to the file whole or not at all, so that every record keeps its stride.
@@ -132,7 +105,6 @@ ResultCode BulkTransfers::ReadAllFooters() {
             rc = m_commands.ReadFooterLine(0, static_cast<std::uint8_t>(n), line, text, width20,
                                            enabled);
             if (rc != 0) {
-                std::fclose(file);
                 endView();
                 return rc;
             }
@@ -140,16 +112,14 @@ ResultCode BulkTransfers::ReadAllFooters() {
             record += std::string(width20 != 0 ? "1" : "0") + "\t" + (enabled != 0 ? "1" : "0") +
                       "\t" + text + (line < 4 ? "\t" : "\r\n");
         }
-        if (!writeAll(file, record)) {
-            const int error = errno;
-            std::fclose(file);
-            return fileError(m_names.FooterFileName, error);
+        if (!file->append(record)) {
+            return fileError(file->error());
         }
         progressStep("Odczyt stopek" + std::to_string(n) + "/200");
     }
     endView();
-    if (std::fclose(file) != 0) {
-        return fileError(m_names.FooterFileName, errno);
+    if (!file->close()) {
+        return fileError(file->error());
     }
     return 0;
 }
@@ -167,20 +137,25 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
         return -1;
     }
     std::string line;
-    for (int i = 0; i < 3 && readLine(in, line); ++i) {
+    for (int i = 0; i < 3 && ReadDataLine(in, line); ++i) {
     }
     count = 0;
     while (!atEnd(in)) {
         if (aborted()) {
             return 0;
         }
-        if (!readLine(in, line)) {
+        if (!ReadDataLine(in, line)) {
             endView();
             return kMalformed;
         }
         const std::string first = ExtractField(1, line);
         const long footer = first.size() >= 4 ? fieldValue(first.substr(1, 3), 255) : -1;
-        if (footer < 0) {
+        // A TAB inside a text makes a field too many, and any other control character
+        // cannot be printed: such a footer is refused before any of its lines is sent.
+        std::string separated = line;
+        std::replace(separated.begin(), separated.end(), '\t', ' ');
+        if (footer < 0 || std::count(line.begin(), line.end(), '\t') >= kFooterFields ||
+            HasControlCharacter(separated)) {
             endView();
             return kMalformed;
         }
@@ -192,7 +167,7 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
                 return kMalformed;
             }
             const ResultCode rc = m_commands.WriteFooterLine(
-                0, static_cast<std::uint8_t>(footer), j, ExtractField(3 * j + 1, line),
+                0, static_cast<std::uint8_t>(footer), j, TextField(3 * j + 1, line),
                 static_cast<std::uint8_t>(width20), static_cast<std::uint8_t>(enabled));
             if (rc != 0) {
                 endView();
@@ -238,33 +213,29 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
     m_view.showBar(true);
     m_view.setBar(1, lastPlu, 1);
     ResultCode rc = 0;
-    std::FILE* file = startReadFile(m_names.BindingFileName, rc);
-    if (file == nullptr) {
+    const std::unique_ptr<FileSink> file = startReadFile(m_names.BindingFileName, rc);
+    if (!file) {
         return rc;
     }
     for (std::uint32_t plu = 1; plu <= lastPlu; ++plu) {
         if (aborted()) {
-            std::fclose(file);
             return 0;
         }
         std::uint8_t footer = 0;
         rc = m_commands.ReadBinding(0, static_cast<std::uint16_t>(plu), footer);
         if (rc != 0) {
             endView();
-            std::fclose(file);
             return rc;
         }
         progressStep("Odczyt wi\xB9za\xF1... " + std::to_string(plu) + "/" +
                      std::to_string(lastPlu));
-        if (!writeAll(file, "$" + digits(plu, 4) + "\t" + digits(footer, 3) + "\r\n")) {
-            const int error = errno;
-            std::fclose(file);
-            return fileError(m_names.BindingFileName, error);
+        if (!file->append("$" + digits(plu, 4) + "\t" + digits(footer, 3) + "\r\n")) {
+            return fileError(file->error());
         }
     }
     endView();
-    if (std::fclose(file) != 0) {
-        return fileError(m_names.BindingFileName, errno);
+    if (!file->close()) {
+        return fileError(file->error());
     }
     return 0;
 }
@@ -280,13 +251,13 @@ ResultCode BulkTransfers::WriteAllBindings() {
         return -1;
     }
     std::string line;
-    for (int i = 0; i < 3 && readLine(in, line); ++i) {
+    for (int i = 0; i < 3 && ReadDataLine(in, line); ++i) {
     }
     while (!atEnd(in)) {
         if (aborted()) {
             return 0;
         }
-        if (!readLine(in, line)) {
+        if (!ReadDataLine(in, line)) {
             endView();
             return kMalformed;
         }

@@ -1,23 +1,18 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "FileNames.h"
+#include "FileSink.h"
 #include "OperatingState.h"
 #include "PrinterCommands.h"
 #include "ProgressView.h"
 #include "ResultCode.h"
 
 namespace kalvero {
-
-// A data file that could not be kept, created or written during a bulk read.
-struct FileError {
-    std::string name;
-    std::string reason;  // the system's words
-};
 
 // Code of a transfer that ended on a FileError; the caller shows the error itself.
 constexpr ResultCode kFileErrorCode = -100;
@@ -28,7 +23,7 @@ constexpr ResultCode kFileErrorCode = -100;
 class BulkTransfers {
 public:
     BulkTransfers(PrinterCommands& commands, const FileNames& names, OperatingState& state,
-                  ProgressView& view);
+                  ProgressView& view, const Sinks& sinks = Sinks::files());
 
     ResultCode ReadAllFooters();
     ResultCode WriteAllFooters(std::uint16_t& count);
@@ -37,24 +32,24 @@ public:
     ResultCode WriteAllBindings();
     ResultCode EraseAllBindings();
 
-    // Set when a transfer ended with kFileErrorCode.
+    // Set when a transfer ended with kFileErrorCode: a data file that could not be
+    // kept, created or written during a bulk read.
     const std::optional<FileError>& fileError() const { return m_fileError; }
-
-    // Where the previous data file is kept before a bulk read empties it.
-    static std::string backupName(const std::string& name) { return name + ".bak"; }
 
 private:
     bool aborted() const { return m_state.AbortRequested != 0; }
     void progressStep(const std::string& label);
     void endView();
-    ResultCode fileError(const std::string& name, int error);
-    // Keeps the previous file, then creates it anew with the header "#", "#", "#".
-    std::FILE* startReadFile(const std::string& name, ResultCode& rc);
+    ResultCode fileError(const FileError& error);
+    // Keeps the previous file as a backup generation, then creates it anew with the
+    // header "#", "#", "#". Null, with rc set, when either failed.
+    std::unique_ptr<FileSink> startReadFile(const std::string& name, ResultCode& rc);
 
     PrinterCommands& m_commands;
     const FileNames& m_names;
     OperatingState& m_state;
     ProgressView& m_view;
+    const Sinks& m_sinks;
     std::optional<FileError> m_fileError;
 };
 

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "Backups.h"
 #include "DataFiles.h"
+#include "FailingSinks.h"
 #include "Files.h"
 #include "TempDir.h"
 
@@ -122,6 +126,62 @@ TEST_F(DataFilesTest, WriteFileRangeWritesInPlaceAndNeverCreates) {
     EXPECT_EQ(WriteFileRange((tmp / "dir").string(), 0, 1, "ab"), -2);
 }
 
+TEST_F(DataFilesTest, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
+    const std::string file = (tmp / "f").string();
+    put(file, "0123456789");
+    const test::FailingSinks twoBytesLeft(2);
+    FileError error;
+    EXPECT_EQ(WriteFileRange(file, 3, 6, "abcd", &error, twoBytesLeft), -3);
+    EXPECT_EQ(slurp(file), "0123456789") << "in place: the overwritten bytes are back";
+    EXPECT_EQ(error.name, file);
+    EXPECT_EQ(error.reason, std::strerror(ENOSPC));
+    EXPECT_EQ(WriteFileRange(file, 8, 13, "89WXYZ", &error, twoBytesLeft), -3);
+    EXPECT_EQ(slurp(file), "0123456789") << "appending: cut back to the old length";
+
+    EXPECT_FALSE(CreateDefaultFile(names, names.BindingFileName, &error, test::FailingSinks(5000)));
+    EXPECT_FALSE(fs::exists(names.BindingFileName)) << "half a default file would pass for one";
+    EXPECT_EQ(error.reason, std::strerror(ENOSPC));
+}
+
+TEST_F(DataFilesTest, BackupsKeepTwentyGenerationsEachANewFile) {
+    const std::string file = names.FooterFileName;
+    const Backups backups;
+    EXPECT_FALSE(backups.keep(file)) << "nothing to keep";
+    EXPECT_TRUE(Backups::generations(file).empty());
+    for (int i = 0; i < 22; ++i) {
+        put(file, "v" + std::to_string(i));
+        EXPECT_FALSE(backups.keep(file));
+    }
+    auto kept = Backups::generations(file);
+    ASSERT_EQ(kept.size(), Backups::kGenerations);
+    EXPECT_EQ(slurp(kept.front()), "v2");
+    EXPECT_EQ(slurp(kept.back()), "v21");
+    EXPECT_EQ(kept.back().filename().string().rfind("stopki.txt.20", 0), 0u);
+    EXPECT_FALSE(backups.keep(file));
+    EXPECT_EQ(Backups::generations(file).back(), kept.back()) << "the same bytes: no new one";
+
+    // A copy that fails part-way leaves no partial generation behind.
+    put(file, "v22 is longer");
+    const auto failed = Backups(test::FailingSinks(3)).keep(file);
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->reason, std::strerror(ENOSPC));
+    EXPECT_EQ(Backups::generations(file), kept);
+
+    // Names that a generation may take, planted as links: never written through.
+    const std::string other = names.BindingFileName;
+    put(tmp / "victim", "precious");
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t = now; t <= now + 1; ++t) {
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", std::localtime(&t));
+        fs::create_symlink(tmp / "victim", other + "." + stamp + ".bak");
+    }
+    put(other, "bindings");
+    EXPECT_FALSE(backups.keep(other));
+    EXPECT_EQ(slurp(tmp / "victim"), "precious");
+    EXPECT_EQ(Backups::generations(other).size(), 3u);
+}
+
 TEST_F(DataFilesTest, WriteFileRangeReportsAFileThatRefusesWriting) {
     put(tmp / "ro", "0123");
     fs::permissions(tmp / "ro", fs::perms::owner_read);
@@ -210,6 +270,17 @@ TEST_F(DataFilesTest, ExtractFieldSplitsAtTabs) {
     EXPECT_EQ(ExtractField(14, footer), "");
     const std::string longLine = std::string(300, 'x') + "\tend";
     EXPECT_EQ(ExtractField(2, longLine), "end");
+    EXPECT_EQ(TextField(2, "a\t$5 rabatu"), "$5 rabatu") << "a text field stands as it is";
+}
+
+TEST(ReadDataLine, EndsALineAtCrLfLfOrALoneCr) {
+    std::istringstream in("a\r\nb\rc\nd\r\n\r\ne");
+    std::string line;
+    for (const char* expected : {"a", "b", "c", "d", "", "e"}) {
+        ASSERT_TRUE(ReadDataLine(in, line));
+        EXPECT_EQ(line, expected);
+    }
+    EXPECT_FALSE(ReadDataLine(in, line));
 }
 
 TEST(DecimalField, TakesDigitsOnly) {

@@ -74,6 +74,14 @@ TEST_F(ProtocolTest, NumbersOutsideThePrintersRangeGetStatusThree) {
     EXPECT_EQ(send({0x1E, 0x01, 0x00, 201}).back(), 3) << "footer 201";
     EXPECT_EQ(send({0x1F, 0x00, 0x00}), (Bytes{0x06, 0x1F, 0x03})) << "PLU 0, no footer byte";
     EXPECT_EQ(send({0x2B, 201, 0}).size(), 44u) << "a line read always sends its 42 bytes";
+
+    // An injected status 0 changes the answer, never which memory is touched.
+    const oru::PrinterMemory before = memory;
+    withFaults({.errorStatus = 0x00});
+    EXPECT_EQ(send(write), (Bytes{0x06, 0x2A, 0x00}));
+    EXPECT_EQ(send({0x1E, 0x00, 0x27, 1}).back(), 0) << "PLU 9984";
+    EXPECT_EQ(send({0x1F, 0xFF, 0xFF}), (Bytes{0x06, 0x1F, 0x00, 0x00})) << "PLU 65535";
+    EXPECT_EQ(memory, before);
 }
 
 TEST_F(ProtocolTest, BindingsTravelLowByteFirst) {

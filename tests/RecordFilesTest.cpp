@@ -6,6 +6,7 @@
 
 #include "Cp1250.h"
 #include "DataFiles.h"
+#include "FailingSinks.h"
 #include "Files.h"
 #include "RecordFiles.h"
 #include "ResultText.h"
@@ -179,6 +180,45 @@ TEST_F(RecordFilesTest, AMissingBindingFileIsCreatedOnlyOfflineAndOnYes) {
     EXPECT_EQ(files.WriteBindingToFile(1, 2), 0);
     EXPECT_EQ(fs::file_size(names.BindingFileName), 109823u);
     EXPECT_EQ(slurp(names.BindingFileName).substr(10, 11), "$0001\t002\r\n");
+}
+
+TEST_F(RecordFilesTest, RecordWritesThatFailPartWayLeaveTheFileAsItWas) {
+    const test::FailingSinks full(100);
+    RecordFiles failing{names, offlineMode, question, full};
+    CreateDefaultFile(names, names.FooterFileName);
+    CreateDefaultFile(names, names.BindingFileName);
+    const std::string footers = slurp(names.FooterFileName);
+    const std::string bindings = slurp(names.BindingFileName);
+    EXPECT_EQ(failing.WriteFooterRecordToFile(7, tail({"siedem", "", "", ""})), 253) << "append";
+    EXPECT_EQ(failing.WriteFooterRecordToFile(0, tail({"zero", "", "", ""})), 253) << "in place";
+    EXPECT_EQ(slurp(names.FooterFileName), footers);
+    ASSERT_TRUE(failing.fileError());
+    EXPECT_EQ(failing.fileError()->name, names.FooterFileName);
+
+    const test::FailingSinks almostFull(4);
+    RecordFiles binding{names, offlineMode, question, almostFull};
+    EXPECT_EQ(binding.WriteBindingToFile(5, 7), 253);
+    EXPECT_EQ(binding.WriteBindingToFile(9983 + 1, 7), 253) << "append";
+    EXPECT_EQ(slurp(names.BindingFileName), bindings);
+
+    // A binding file that cannot be created is reported as such, not as a bad format.
+    fs::remove(names.BindingFileName);
+    question.answer = true;
+    EXPECT_EQ(failing.WriteBindingToFile(5, 7), 254);
+    ASSERT_TRUE(failing.fileError());
+    EXPECT_EQ(failing.fileError()->name, names.BindingFileName);
+    EXPECT_FALSE(fs::exists(names.BindingFileName));
+}
+
+TEST_F(RecordFilesTest, AFooterTextWithAControlCharacterIsNeitherStoredNorRead) {
+    CreateDefaultFile(names, names.FooterFileName);
+    const std::string before = slurp(names.FooterFileName);
+    EXPECT_EQ(files.WriteFooterRecordToFile(3, tail({"ab\ncd", "", "", ""})), 255);
+    EXPECT_EQ(files.WriteFooterRecordToFile(3, tail({"", "", "", "ab\x7F"})), 255);
+    EXPECT_EQ(slurp(names.FooterFileName), before);
+    put(names.FooterFileName, before + "$004\t" + tail({"", "tab\x01", "", ""}) + "\r\n");
+    EXPECT_EQ(readLine(4, 1).rc, 0);
+    EXPECT_EQ(readLine(4, 2).rc, 255);
 }
 
 TEST_F(RecordFilesTest, ReadingBindingsReportsMissingRecordsAndBadFields) {

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 
+#include "Backups.h"
 #include "Cp1250.h"
 #include "DataFiles.h"
+#include "FailingSinks.h"
 #include "Files.h"
 #include "ProtocolWinSer.h"
 #include "ScriptedWinSer.h"
@@ -103,12 +107,13 @@ protected:
                            oru::Faults faults = {}) {
         test::ProtocolWinSer serial(memory, faults);
         PrinterCommands commands(serial, files);
-        BulkTransfers transfers(commands, names, state, view);
+        BulkTransfers transfers(commands, names, state, view, *sinks);
         const ResultCode rc = run(transfers);
         lastFileError = transfers.fileError();
         return rc;
     }
     std::optional<FileError> lastFileError;
+    const Sinks* sinks = &Sinks::files();
 };
 
 TEST_F(TransfersTest, ReadingAllFootersWritesTheHeaderAndTwoHundredAndOneRecords) {
@@ -152,9 +157,42 @@ TEST_F(TransfersTest, APrinterErrorInTheMiddleOfAFooterLeavesOnlyWholeRecordsAnd
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }, {.stopAfter = 14}),
               21);
     EXPECT_EQ(slurp(names.FooterFileName).size(), 9u + 3 * 186) << "footer 3 is not written half";
-    EXPECT_EQ(slurp(BulkTransfers::backupName(names.FooterFileName)), "earlier file");
     EXPECT_FALSE(view.labelShown);
     EXPECT_FALSE(view.barShown);
+    // Tried again and failing again: the good file is still among the generations.
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }, {.stopAfter = 9}),
+              21);
+    const auto kept = Backups::generations(names.FooterFileName);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(slurp(kept.front()), "earlier file");
+}
+
+TEST_F(TransfersTest, AFullDiskDuringAReadLeavesWholeRecordsAndNamesTheFile) {
+    put(names.FooterFileName, "earlier file");
+    const test::FailingSinks footersFull(9 + 3 * 186 + 100);
+    sinks = &footersFull;
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }), kFileErrorCode);
+    EXPECT_EQ(slurp(names.FooterFileName).size(), 9u + 3 * 186);
+    ASSERT_TRUE(lastFileError);
+    EXPECT_EQ(lastFileError->name, names.FooterFileName);
+    EXPECT_EQ(lastFileError->reason, std::strerror(ENOSPC));
+    ASSERT_EQ(Backups::generations(names.FooterFileName).size(), 1u);
+    EXPECT_EQ(slurp(Backups::generations(names.FooterFileName).front()), "earlier file");
+
+    const test::FailingSinks bindingsFull(9 + 1488 * 11 + 5);
+    sinks = &bindingsFull;
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllBindings(9983); }),
+              kFileErrorCode);
+    const std::string bindings = slurp(names.BindingFileName);
+    EXPECT_EQ(bindings.size(), 9u + 1488 * 11) << "no $1489 half record";
+    EXPECT_EQ(bindings.substr(bindings.size() - 11), "$1488\t081\r\n");
+    EXPECT_FALSE(view.labelShown);
+
+    // A backup that cannot be made keeps the file as it was.
+    const test::FailingSinks noRoom(0);
+    sinks = &noRoom;
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllBindings(5); }), kFileErrorCode);
+    EXPECT_EQ(slurp(names.BindingFileName), bindings);
 }
 
 TEST_F(TransfersTest, AReadIntoAFileThatCannotBeCreatedReportsItsNameAndReason) {
@@ -209,7 +247,7 @@ TEST_F(TransfersTest, WritingFootersSendsTheFileRecordsInFileOrder) {
     EXPECT_EQ(count, 1);
     EXPECT_EQ(memory.footers[9][0].flags, 0x0C);
     EXPECT_EQ(memory.footers[9][0].text[3], 0xA9) << "ę in code page 852";
-    EXPECT_EQ(memory.footers[9][1].text[0], '0') << "a leading $ reaches the printer as 0";
+    EXPECT_EQ(memory.footers[9][1].text[0], '$') << "a text is sent as it stands";
     EXPECT_EQ(memory.footers[9][3].flags, 0x08);
     EXPECT_EQ(memory.footers[0], before.footers[0]) << "not reached";
     EXPECT_EQ(view.lastLabel(), "Zapis stopek... 1/200");
@@ -255,6 +293,16 @@ TEST_F(TransfersTest, AMalformedFooterRecordEndsTheWriteWithWhatWasSentBefore) {
         << "an empty line at the end";
     EXPECT_EQ(count, 1);
 
+    // A control character in any text, or a TAB that makes a field too many: nothing
+    // of the footer is sent.
+    for (const char* text : {"a\x01", "a\tb"}) {
+        put(names.FooterFileName,
+            "#\r\n#\r\n#\r\n" + footerLine(3, {"x", "y", "z", text}, "00000000"));
+        EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }),
+                  255);
+        EXPECT_NE(memory.footers[3][0].text[0], 'x');
+    }
+
     put(names.FooterFileName,
         "#\r\n#\r\n#\r\n" + footerLine(300, {"a", "b", "c", "d"}, "00000000"));
     EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255)
@@ -286,6 +334,20 @@ TEST_F(TransfersTest, WritingBindingsSendsEveryLineUpToAnEmptyOne) {
     EXPECT_EQ(memory.bindings[12], 5);
     EXPECT_EQ(memory.bindings[13], 7);
     EXPECT_NE(memory.bindings[14], 9) << "after the empty line";
+
+    // Lone CRs end lines too: a file from an old Mac editor is not "written" as nothing.
+    put(names.BindingFileName, "#\r#\r#\r$0015\t004\r$0016\t006\r");
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 0);
+    EXPECT_EQ(memory.bindings[15], 4);
+    EXPECT_EQ(memory.bindings[16], 6);
+    put(names.FooterFileName, "#\r#\r#\r" + footerLine(8, {"cr", "", "", ""}, "00000000"));
+    std::string crOnly = slurp(names.FooterFileName);
+    crOnly.erase(crOnly.size() - 1);
+    put(names.FooterFileName, crOnly);
+    std::uint16_t count = 0;
+    EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 0);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(memory.footers[8][0].text[1], 'r');
 }
 
 TEST_F(TransfersTest, AMalformedBindingLineEndsTheWrite) {
