@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -141,7 +143,15 @@ TEST_F(CliTest, ReadsOnlyWhatIsNamedIntoTheNamedFileKeepingTheOldOne) {
     ASSERT_EQ(read.code, 0) << read.err;
     EXPECT_EQ(read.out, "Odczyt wiązań: OK\n");
     EXPECT_EQ(slurp(tmp / "mine.txt").substr(9 + 13 * 11), "$0014\t014\r\n");
-    EXPECT_EQ(slurp(tmp / "mine.txt.bak"), "old");
+    std::vector<fs::path> kept;
+    for (const auto& entry : fs::directory_iterator(tmp.path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("mine.txt.20", 0) == 0 && name.size() == 32) {
+            kept.push_back(entry.path());
+        }
+    }
+    ASSERT_EQ(kept.size(), 1u) << "mine.txt.YYYY-MM-DD_HH-MM-SS.bak";
+    EXPECT_EQ(slurp(kept[0]), "old");
     EXPECT_FALSE(fs::exists(tmp / "stopki.txt"));
 }
 
@@ -229,6 +239,9 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
     EXPECT_EQ(cli(h, {"footer", "set", "1", "--offline", "--line", "1:30:1:x"}).code, 2);
     EXPECT_EQ(cli(h, {"footer", "set", "1", "--offline", "--line", "1:40:1:日本"}).code, 2);
     EXPECT_EQ(cli(h, {"binding", "get", "0", "--offline"}).code, 2);
+    const Result tab = cli(h, {"footer", "set", "1", "--offline", "--line", "1:40:1:ab\tcd"});
+    EXPECT_EQ(tab.code, 2);
+    EXPECT_NE(tab.err.find("control character"), std::string::npos) << tab.err;
     const Result help = cli(h, {"read", "--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("--last-plu"), std::string::npos);
@@ -247,6 +260,49 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
     const Result unwritable = cli(h, {"read", "--footers=no/such/dir/stopki.txt"});
     EXPECT_EQ(unwritable.code, 4);
     EXPECT_NE(unwritable.err.find("no/such/dir/stopki.txt"), std::string::npos) << unwritable.err;
+}
+
+TEST_F(CliTest, OnePrinterServesOneProgramWhateverNameEachUses) {
+    const fs::path a = home("a");
+    Printer slow(a, {"--load", shopMemory().string(), "--pace"});
+    const fs::path device = fs::canonical(a / "kalvero/ports/com1");
+    Child first = test::spawn(KALVERO_CLI_PATH, {"read", "--bindings", "--last-plu", "500"},
+                              {{"XDG_CONFIG_HOME", a.string()}}, tmp.path().string());
+    ::usleep(1'000'000);
+    const Result second = cli(a, {"--port", device.string(), "status"});
+    EXPECT_EQ(second.code, 3);
+    EXPECT_NE(second.err.find("zajęty przez inny program"), std::string::npos) << second.err;
+    const std::string err = test::readAll(first.err);
+    ASSERT_EQ(test::exitCode(first.pid), 0) << err;
+    const std::string bindings = slurp(tmp / "wiazplu.txt");
+    ASSERT_EQ(bindings.size(), 9u + 500 * 11);
+    EXPECT_EQ(bindings.substr(9 + 494 * 11, 11), "$0495\t093\r\n") << "undisturbed";
+}
+
+// A real file system that fills up: whole records stay, and the reason is given.
+TEST_F(CliTest, AFullDiskKeepsWholeRecordsAndSaysWhy) {
+    const fs::path small = tmp / "small";
+    fs::create_directory(small);
+    if (::geteuid() != 0 ||
+        std::system(("mount -t tmpfs -o size=64k kalvero-test " + small.string() + " 2>/dev/null")
+                        .c_str()) != 0) {
+        GTEST_SKIP() << "mounting a small file system needs root";
+    }
+    struct Unmount {
+        std::string path;
+        ~Unmount() { std::system(("umount " + path).c_str()); }
+    } unmount{small.string()};
+    const fs::path a = home("a");
+    Printer shop(a, {"--load", shopMemory().string()});
+    const Result read =
+        cli(a, {"read", "--footers=small/stopki.txt", "--bindings=small/wiazplu.txt"});
+    EXPECT_EQ(read.code, 4);
+    EXPECT_NE(read.err.find("small/wiazplu.txt: No space left on device"), std::string::npos)
+        << read.err;
+    EXPECT_EQ(fs::file_size(small / "stopki.txt"), 37395u);
+    const auto size = fs::file_size(small / "wiazplu.txt");
+    EXPECT_GT(size, 9u);
+    EXPECT_EQ((size - 9) % 11, 0u) << "no half record";
 }
 
 }  // namespace

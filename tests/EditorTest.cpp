@@ -251,6 +251,20 @@ private slots:
         ed->s[0]->end(false);
         typeText(ed->s[0], QStringLiteral("日€"));
         QCOMPARE(ed->s[0]->text(), QStringLiteral("żółw€"));
+        ed->s[0]->insert(QStringLiteral("a\tb\ncd"));  // as a paste arrives
+        QCOMPARE(ed->s[0]->text(), QStringLiteral("żółw€"));
+    }
+
+    void aDataFileThatCannotBeCreatedIsNamedWithTheReason() {
+        startOffline(false);
+        app->files.FooterFileName = (tmp->path() / "no/such/stopki.txt").string();
+        messages->answers = {false, true};
+        open();
+        QCOMPARE(messages->shown, QStringList({kCreateBindings, kCreateFooters}));
+        const QString name = QString::fromStdString(app->files.FooterFileName);
+        QVERIFY2(ed->statusText().startsWith(QStringLiteral("Nie utworzono pliku %1: ").arg(name)),
+                 qPrintable(ed->statusText()));
+        QVERIFY2(ed->statusText().size() > name.size() + 22, "with the system's reason");
     }
 
     void itemNumbersAreLimitedAndBindingsStoreWithoutLoadingFirst() {
