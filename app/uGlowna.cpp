@@ -205,6 +205,15 @@ void TfGlowna::beginTransfer() {
     }
 }
 
+void TfGlowna::setEditorOpen(bool open) {
+    m_editorOpen = open;
+    setEnabled(!open);
+}
+
+void TfGlowna::enableInput() {
+    setEnabled(!m_editorOpen);
+}
+
 void TfGlowna::endTransfer() {
     for (QWidget* window : otherWindows()) {
         window->setEnabled(true);
@@ -288,6 +297,8 @@ void TfGlowna::Wykryjautomatycznie1Click() {
 }
 
 void TfGlowna::Trybonline1Click() {
+    // The entry only shows the dialog: its mark follows the state, never the click.
+    showOnlineMarks(m_state.OfflineMode == 0);
     if (!m_busy && m_windows.fKomunikacja != nullptr) {
         m_windows.fKomunikacja->show();
         m_windows.fKomunikacja->raise();
@@ -296,6 +307,7 @@ void TfGlowna::Trybonline1Click() {
 
 void TfGlowna::Tryboffline1Click() {
     if (m_busy) {
+        showOnlineMarks(m_state.OfflineMode == 0);
         return;
     }
     m_serial.UnInitializePort();

@@ -55,6 +55,11 @@ public:
     // other windows wait, and closing the main window asks the transfer to stop.
     void beginTransfer();
     void endTransfer();
+    // While the footer editor is open the main window takes no input, whatever else
+    // would enable it.
+    void setEditorOpen(bool open);
+    // Enables the window, unless the footer editor is open.
+    void enableInput();
     bool closeRequested() const { return m_closeRequested; }
     void goOnline(const QString& numberText);
     void goOfflineWith(const QString& reason);
@@ -97,6 +102,7 @@ private:
     Windows m_windows;
     bool m_busy = false;
     bool m_closeRequested = false;
+    bool m_editorOpen = false;
 
     QStatusBar* sbOru = nullptr;
     std::array<QLabel*, 3> m_panels{};

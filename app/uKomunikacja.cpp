@@ -2,11 +2,13 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSpinBox>
+#include <algorithm>
 
 #include "Connecting.h"
+#include "DialogKeys.h"
 #include "OperatingState.h"
 #include "Services.h"
 #include "Text.h"
@@ -14,6 +16,30 @@
 #include "uGlowna.h"
 
 namespace kalvero {
+
+namespace {
+
+// The channel as typed: text that is no number counts as 1, and a number outside
+// 1..4 becomes the nearer end when the field is left.
+class ChannelField final : public QSpinBox {
+public:
+    explicit ChannelField(QWidget* parent) : QSpinBox(parent) {}
+
+protected:
+    QValidator::State validate(QString& input, int& /*pos*/) const override {
+        bool number = false;
+        const int value = input.toInt(&number);
+        return number && value >= minimum() && value <= maximum() ? QValidator::Acceptable
+                                                                  : QValidator::Intermediate;
+    }
+    void fixup(QString& input) const override {
+        bool number = false;
+        const int value = input.trimmed().toInt(&number);
+        input = QString::number(number ? std::clamp(value, minimum(), maximum()) : 1);
+    }
+};
+
+}  // namespace
 
 TfKomunikacja::TfKomunikacja(Services& services, TfGlowna& fGlowna)
     : QWidget(nullptr, Qt::Dialog),
@@ -35,7 +61,7 @@ TfKomunikacja::TfKomunikacja(Services& services, TfGlowna& fGlowna)
     Label2 = new QLabel(QStringLiteral("Kanał"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(24, 64, 120, 21);
-    seKanal = new QSpinBox(this);
+    seKanal = new ChannelField(this);
     seKanal->setObjectName(QStringLiteral("seKanal"));
     seKanal->setRange(1, 4);
     seKanal->setValue(1);
@@ -54,8 +80,11 @@ TfKomunikacja::TfKomunikacja(Services& services, TfGlowna& fGlowna)
 
     connect(bPolacz, &QPushButton::clicked, this, &TfKomunikacja::bPolaczClick);
     connect(bCofnij, &QPushButton::clicked, this, &TfKomunikacja::bCofnijClick);
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &TfKomunikacja::bCofnijClick);
+    // Typed text is never matched against the list, neither as it is typed nor when
+    // the field is left: only a picked entry counts.
+    cbPort->setCompleter(nullptr);
+    disconnect(cbPort->lineEdit(), &QLineEdit::editingFinished, cbPort, nullptr);
+    (new DialogKeys(this, bPolacz, bCofnij))->takeKeysFrom(cbPort->lineEdit());
     connect(cbPort, &QComboBox::activated, this, [this](int index) { m_chosen = index; });
     FormCreate();
 }

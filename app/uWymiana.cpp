@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSpinBox>
 #include <QToolButton>
 
+#include "DialogKeys.h"
 #include "FileNames.h"
 #include "Messages.h"
 #include "OperatingState.h"
@@ -80,7 +80,8 @@ TfWymiana::TfWymiana(Services& services, TfGlowna& fGlowna)
     Edit2->setGeometry(200, 56, 97, 21);
     odPlik = new QFileDialog(this);
     odPlik->setObjectName(QStringLiteral("odPlik"));
-    odPlik->setFileMode(QFileDialog::ExistingFile);
+    // A read creates the file it is given: a name that does not exist yet is taken.
+    odPlik->setFileMode(QFileDialog::AnyFile);
     seMaxPLU = new QSpinBox(this);
     seMaxPLU->setObjectName(QStringLiteral("seMaxPLU"));
     seMaxPLU->setGeometry(200, 88, 65, 22);
@@ -101,8 +102,7 @@ TfWymiana::TfWymiana(Services& services, TfGlowna& fGlowna)
 
     connect(bDalej, &QPushButton::clicked, this, &TfWymiana::bDalejClick);
     connect(bAnuluj, &QPushButton::clicked, this, &TfWymiana::bAnulujClick);
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &TfWymiana::bAnulujClick);
+    new DialogKeys(this, bDalej, bAnuluj);
     connect(sbZmienStopka, &QToolButton::clicked, this, &TfWymiana::sbZmienStopkaClick);
     connect(sbZmienWiazania, &QToolButton::clicked, this, &TfWymiana::sbZmienWiazaniaClick);
     FormCreate();
@@ -157,7 +157,7 @@ void TfWymiana::bDalejClick() {
     m_state.AbortRequested = 0;
     m_glowna.bbPrzerwij->show();
     hide();
-    m_glowna.setEnabled(true);
+    m_glowna.enableInput();
     m_glowna.beginTransfer();
     runTransfers();
     m_glowna.endTransfer();
@@ -239,13 +239,13 @@ void TfWymiana::report(ResultCode rc, const QString& stopped, const QString& don
 
 void TfWymiana::bAnulujClick() {
     hide();
-    m_glowna.setEnabled(true);
+    m_glowna.enableInput();
 }
 
 // The close box enables the main window and hides its operation label. The
 // status bar stays: nothing would ever show it again.
 void TfWymiana::closeEvent(QCloseEvent* event) {
-    m_glowna.setEnabled(true);
+    m_glowna.enableInput();
     m_glowna.lOperacja->hide();
     event->accept();
 }

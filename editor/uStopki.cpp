@@ -83,6 +83,10 @@ TfStopka::TfStopka(Services& services, TfGlowna& fGlowna)
     connect(bZatwierdz, &QPushButton::clicked, this, &TfStopka::bZatwierdzClick);
     connect(bZatwWiaz, &QPushButton::clicked, this, &TfStopka::bZatwWiazClick);
     connect(bWyjdz, &QPushButton::clicked, this, &TfStopka::bWyjdzClick);
+    // Enter on a focused button presses it.
+    for (QPushButton* button : {bZatwierdz, bZatwWiaz, bWyjdz}) {
+        button->setAutoDefault(true);
+    }
 
     sbStopka = new QStatusBar(this);
     sbStopka->setObjectName(QStringLiteral("sbStopka"));
@@ -271,7 +275,10 @@ void TfStopka::open() {
 
 void TfStopka::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    m_glowna.setEnabled(false);
+    m_glowna.setEditorOpen(true);
+    if (event->spontaneous()) {
+        return;  // restored from the task bar: it stays where the user left it
+    }
     // Centred on the main window, but never pushed off the screen.
     QRect placed = rect();
     placed.moveCenter(m_glowna.geometry().center());
@@ -285,9 +292,12 @@ void TfStopka::showEvent(QShowEvent* event) {
     move(placed.topLeft());
 }
 
+// A minimized editor is hidden too, but still open: the main window stays disabled.
 void TfStopka::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    m_glowna.setEnabled(true);
+    if (!isVisible()) {
+        m_glowna.setEditorOpen(false);
+    }
 }
 
 // The close box only hides: the footer number stays, so edits asked about at the
@@ -379,9 +389,14 @@ void TfStopka::seNrStopkiChange() {
     std::string text;
     std::uint8_t width20 = 0;
     std::uint8_t enabled = 0;
+    // Disabling the focused field would hand the focus on to the next control.
+    const bool focused = seNrStopki->hasFocus();
     seNrStopki->setEnabled(false);
     ResultCode rc = m_services.commands.ReadFooterLine(mode(), footer, 1, text, width20, enabled);
     seNrStopki->setEnabled(true);
+    if (focused) {
+        seNrStopki->setFocus();
+    }
     if (rc != 0) {
         QString status = QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU");
         if (mode() == 1 && !fileExists(m_services.files.FooterFileName)) {

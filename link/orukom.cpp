@@ -31,6 +31,17 @@ long fieldValue(const std::string& field, long maximum) {
     return value > maximum ? -1 : value;
 }
 
+// A flag is an integer of which the low 8 bits count: "-1" is set, "256" clear.
+// -1 for a field that is no integer.
+long flagValue(const std::string& field) {
+    const bool sign = !field.empty() && (field[0] == '-' || field[0] == '+');
+    const long magnitude = DecimalField(sign ? field.substr(1) : field);
+    if (magnitude < 0) {
+        return -1;
+    }
+    return (field[0] == '-' ? -magnitude : magnitude) & 0xFF;
+}
+
 bool openForReading(const std::string& name, std::ifstream& in) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(name, ec)) {
@@ -149,7 +160,8 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
             return kMalformed;
         }
         const std::string first = ExtractField(1, line);
-        const long footer = first.size() >= 4 ? fieldValue(first.substr(1, 3), 255) : -1;
+        // Characters 2 to 4 of the field: "$7" is footer 7 as much as "$007".
+        const long footer = first.size() >= 2 ? fieldValue(first.substr(1, 3), 255) : -1;
         // A TAB inside a text makes a field too many, and any other control character
         // cannot be printed: such a footer is refused before any of its lines is sent.
         std::string separated = line;
@@ -160,8 +172,8 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
             return kMalformed;
         }
         for (std::uint8_t j = 1; j <= 4; ++j) {
-            const long width20 = fieldValue(ExtractField(3 * j - 1, line), 255);
-            const long enabled = fieldValue(ExtractField(3 * j, line), 255);
+            const long width20 = flagValue(ExtractField(3 * j - 1, line));
+            const long enabled = flagValue(ExtractField(3 * j, line));
             if (width20 < 0 || enabled < 0) {
                 endView();
                 return kMalformed;

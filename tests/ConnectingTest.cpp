@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 #include <memory>
@@ -102,6 +104,42 @@ private slots:
         dialog->seKanal->setValue(4);
         dialog->bPolaczClick();
         QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 05", "COM5,19200"}));
+    }
+
+    void keysAndTypedTextActAsInADialogAndOnlyAListEntryNamesAPort() {
+        addPrinter(2, 9600, 4, {'0', '2'});
+        addPrinter(5, 9600, 4, {'0', '5'});
+        startKalvero();
+        auto* dialog = app->fKomunikacja.get();
+        const auto openDialog = [this, dialog] {
+            app->fGlowna->findChild<QAction*>(QStringLiteral("Trybonline1"))->trigger();
+            QApplication::setActiveWindow(dialog);
+            return QTest::qWaitForWindowActive(dialog);
+        };
+        QVERIFY(openDialog());
+        dialog->bCofnij->setFocus();
+        QTest::keyClick(dialog->bCofnij, Qt::Key_Return);
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(openDialog());
+        QTest::keyClick(dialog->seKanal, Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
+
+        QVERIFY(openDialog());
+        // Left by the focus: no number counts as 1, a number out of range as its nearer end.
+        for (const auto& [typed, channel] : {std::pair{"0", 1}, {"7", 4}, {"x", 1}, {"", 1}}) {
+            dialog->seKanal->setFocus();
+            dialog->seKanal->selectAll();
+            QTest::keyClick(dialog->seKanal, Qt::Key_Backspace);
+            QTest::keyClicks(dialog->seKanal, QString::fromLatin1(typed));
+            dialog->cbPort->setFocus();
+            QCOMPARE(dialog->seKanal->value(), channel);
+        }
+        // "COM5" typed is no choice: Enter connects on the first entry.
+        dialog->cbPort->lineEdit()->selectAll();
+        QTest::keyClicks(dialog->cbPort->lineEdit(), QStringLiteral("COM5"));
+        QTest::keyClick(dialog->cbPort->lineEdit(), Qt::Key_Return);
+        QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 02", "COM2,9600"}));
     }
 
     void aPrinterThatHangsUpLeavesTheProgramOfflineAndUsable() {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolButton>
 #include <fstream>
 #include <memory>
 
@@ -227,6 +228,14 @@ private slots:
         ed->seNrStopki->clear();
         QCOMPARE(ed->seNrStopki->value(), 0);
         QCOMPARE(ed->seNrStopki->maxLength(), 3);
+
+        // After the arrows the focus stays in the field: a Space then marks nothing edited.
+        ed->seNrStopki->setFocus();
+        auto* up = ed->UpDown1->findChildren<QToolButton*>().first();
+        QTest::mouseClick(up, Qt::LeftButton);
+        QVERIFY(ed->seNrStopki->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(!ed->FooterEdited());
     }
 
     void enterInALineSavesAndEnterInTheNumberFieldOnlyLoads() {
@@ -241,6 +250,10 @@ private slots:
         QVERIFY(!ed->FooterEdited());
         QCOMPARE(ed->statusText(), QStringLiteral("OK"));
         QVERIFY(slurp(app->files.FooterFileName).find("czwarta") != std::string::npos);
+
+        ed->bWyjdz->setFocus();
+        QTest::keyClick(ed->bWyjdz, Qt::Key_Return);  // Enter on a focused button presses it
+        QVERIFY(!ed->isVisible());
     }
 
     void lettersWindows1250CannotHoldAreRefusedWhereTheyAreTyped() {

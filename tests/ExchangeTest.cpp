@@ -123,7 +123,16 @@ private slots:
 
     void erasesEverything() {
         start(shopPrinter());
-        run("Kasowanie1");
+        app->fGlowna->findChild<QAction*>(QStringLiteral("Kasowanie1"))->trigger();
+        QApplication::setActiveWindow(app->fWymiana.get());
+        QVERIFY(QTest::qWaitForWindowActive(app->fWymiana.get()));
+        QTest::keyClick(app->fWymiana->cbStopki, Qt::Key_Escape);
+        QVERIFY(!app->fWymiana->isVisible());
+        QVERIFY(messages->shown.isEmpty());
+        app->fGlowna->findChild<QAction*>(QStringLiteral("Kasowanie1"))->trigger();
+        QApplication::setActiveWindow(app->fWymiana.get());
+        QVERIFY(QTest::qWaitForWindowActive(app->fWymiana.get()));
+        QTest::keyClick(app->fWymiana->cbStopki, Qt::Key_Return);  // presses the default button
         QCOMPARE(messages->shown, QStringList({"Kasowanie stopek: OK", "Kasowanie wiązań: OK"}));
         checkCleanedUp();
         const oru::PrinterMemory erased = printer->memory();
@@ -216,6 +225,16 @@ private slots:
         QTimer::singleShot(0, dialog->odPlik, [dialog] { dialog->odPlik->reject(); });
         dialog->sbZmienWiazania->click();
         QCOMPARE(app->files.BindingFileName, (*tmp / "wiazplu.txt").string());
+        // A read creates its file: a name that does not exist yet is taken.
+        const std::string fresh = (*tmp / "nowe-wiazania.txt").string();
+        QTimer::singleShot(0, dialog->odPlik, [dialog, fresh] {
+            // Typed, as a new name is: the dialog's list has nothing to select.
+            dialog->odPlik->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText(QString::fromStdString(fresh));
+            static_cast<QDialog*>(dialog->odPlik)->accept();
+        });
+        dialog->sbZmienWiazania->click();
+        QCOMPARE(app->files.BindingFileName, fresh);
 
         dialog->cbWiazania->setChecked(false);
         run("Zapis1");

@@ -246,6 +246,33 @@ private slots:
         QVERIFY(app->fGlowna->statusBar()->isVisible());
     }
 
+    void theMarksFollowTheStateAloneAndTheEditorKeepsTheMainWindowDisabled() {
+        goOnline();
+        action("Tryboffline1")->trigger();
+        action("Trybonline1")->trigger();  // only shows the dialog
+        QVERIFY(!onlineMark());
+        QVERIFY(offlineMark());
+        app->fKomunikacja->bCofnij->click();
+        QVERIFY(!onlineMark());
+        QVERIFY(offlineMark());
+        action("Tryboffline1")->trigger();  // offline again: its mark stays
+        QVERIFY(offlineMark());
+
+        app->fStopka->open();
+        app->fStopka->showMinimized();
+        QVERIFY2(!app->fGlowna->isEnabled(), "minimized is still open");
+        app->fStopka->bWyjdz->click();
+        QVERIFY(app->fGlowna->isEnabled());
+
+        goOnline();
+        action("Zapis1")->trigger();  // the write dialog leaves the main window enabled
+        app->fStopka->open();
+        app->fWymiana->bAnuluj->click();
+        QVERIFY2(!app->fGlowna->isEnabled(), "the editor is still open");
+        app->fStopka->bWyjdz->click();
+        QVERIFY(app->fGlowna->isEnabled());
+    }
+
     void theOfflineCommandClosesThePortAndDisablesTheExchangeEntries() {
         goOnline();
         action("Tryboffline1")->trigger();

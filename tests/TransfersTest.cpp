@@ -268,6 +268,13 @@ TEST_F(TransfersTest, WritingFootersCountsEveryRecordSent) {
     EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 0);
     EXPECT_EQ(count, 1) << "the default file holds footer 0";
 
+    // The number is characters 2 to 4 of the first field; a flag counts by its low 8 bits.
+    put(names.FooterFileName, "#\r\n#\r\n#\r\n$7\t-1\t256\tsiedem\t0\t0\t\t0\t0\t\t0\t0\t\r\n");
+    EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 0);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(memory.footers[7][0].flags, 0x04) << "-1 sets the width, 256 clears enabled";
+    EXPECT_EQ(memory.footers[7][0].text[0], 's');
+
     put(names.FooterFileName, "#\r\n#\r\n#\r\n");
     test::ProtocolWinSer serial(memory);
     PrinterCommands commands(serial, files);
