@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "Kalvero.h"
+#include "PortLock.h"
 #include "PrinterOnPort.h"
 #include "ScriptedMessages.h"
 #include "TempDir.h"
@@ -139,6 +140,18 @@ private slots:
         dialog->cbPort->lineEdit()->selectAll();
         QTest::keyClicks(dialog->cbPort->lineEdit(), QStringLiteral("COM5"));
         QTest::keyClick(dialog->cbPort->lineEdit(), Qt::Key_Return);
+        QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 02", "COM2,9600"}));
+    }
+
+    void aPortHeldByAnotherProgramIsNamedAsBusy() {
+        addPrinter(2, 9600, 4, {'0', '2'});
+        startKalvero();
+        PortLock other;
+        QVERIFY(other.take(std::filesystem::canonical(*tmp / "ports/com2")));
+        app->fKomunikacja->bPolaczClick();
+        QCOMPARE(panels(), QStringList({"OFFLINE", "Port COM2 zajęty przez inny program", ""}));
+        other.release();
+        app->fKomunikacja->bPolaczClick();
         QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 02", "COM2,9600"}));
     }
 
