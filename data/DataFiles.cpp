@@ -16,16 +16,10 @@ namespace {
 constexpr std::int32_t kMaxRange = 255;
 constexpr const char* kLineEnd = "\r\n";
 
-std::string digits(long value, int width) {
-    std::string text = std::to_string(value);
-    return text.size() < static_cast<std::size_t>(width)
-               ? std::string(static_cast<std::size_t>(width) - text.size(), '0') + text
-               : text;
-}
-
 // The scan shared by both lookups: one open, one buffered pass over the records.
-ResultCode locate(const std::string& name, std::int32_t length, std::int32_t numberWidth,
+ResultCode locate(const std::string& name, std::size_t recordLength, std::size_t numberWidth,
                   long wanted, std::int32_t& offset) {
+    const auto length = static_cast<std::int64_t>(recordLength);
     std::int32_t h = 0;
     if (const ResultCode rc = FindRecordStart(name, h); rc != 0) {
         return rc;
@@ -81,17 +75,13 @@ bool CreateDefaultFile(const FileNames& names, const std::string& name, FileErro
                        const Sinks& sinks) {
     std::string content = std::string("#1") + kLineEnd + "#" + kLineEnd + "#" + kLineEnd;
     if (name == names.BindingFileName) {
-        content.reserve(content.size() + kLastPlu * kBindingRecordLength);
+        content.reserve(content.size() + kLastPlu * BindingRecord::kLength);
         for (int plu = 1; plu <= kLastPlu; ++plu) {
-            content += '$' + digits(plu, 4) + "\t000" + kLineEnd;
+            content += BindingRecord{static_cast<std::uint16_t>(plu), 0}.format();
         }
     }
     if (name == names.FooterFileName) {
-        content += "$000";
-        for (int k = 0; k < 4; ++k) {
-            content += "\t0\t0\t" + std::string(kFooterLineTextLength, ' ');
-        }
-        content += kLineEnd;
+        content += FooterRecord{}.format();
     }
     const std::unique_ptr<FileSink> sink = sinks.open(name, FileSink::Open::Create);
     const bool created = sink->isOpen();
@@ -185,11 +175,12 @@ ResultCode ReadRecordField(std::int32_t h, const std::string& name, std::int32_t
 }
 
 ResultCode LocateFooterRecord(const std::string& name, std::uint8_t n, std::int32_t& offset) {
-    return locate(name, kFooterRecordLength, 3, n, offset);
+    return locate(name, FooterRecord::kLength, FooterRecord::kNumberDigits, n, offset);
 }
 
 ResultCode LocateBindingRecord(const FileNames& names, std::uint16_t plu, std::int32_t& offset) {
-    return locate(names.BindingFileName, kBindingRecordLength, 4, plu, offset);
+    return locate(names.BindingFileName, BindingRecord::kLength, BindingRecord::kNumberDigits, plu,
+                  offset);
 }
 
 std::string TextField(int n, const std::string& line) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "FileNames.h"
+#include "FileRecords.h"
 #include "FileSink.h"
 #include "ResultCode.h"
 
@@ -12,13 +13,6 @@ namespace kalvero {
 
 // The byte-level routines of the footer file and the binding file. Each opens
 // the file it needs and closes it before returning; nothing is cached.
-
-constexpr int kFooterRecordLength = 186;
-constexpr int kBindingRecordLength = 11;
-constexpr int kFooterTailLength = 179;
-constexpr int kFooterLineTextLength = 40;
-constexpr int kLastPlu = 9983;
-constexpr int kLastFooter = 200;
 
 // Creates (or truncates) the file with the header "#1", "#", "#" and, when name
 // is one of the two data files, its default records. False on an I/O error, with

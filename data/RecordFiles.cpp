@@ -15,18 +15,9 @@ ResultCode asByte(ResultCode code) {
     return code & 0xFF;
 }
 
-std::string digits(long value, std::size_t width) {
-    std::string text = std::to_string(value);
-    return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
-}
-
-int digitValue(char c) {
-    return c >= '0' && c <= '9' ? c - '0' : -1;
-}
-
 // A record must end where an int32 offset can still reach.
-bool reachable(std::int32_t offset, std::int32_t length) {
-    return offset <= INT32_MAX - length;
+bool reachable(std::int32_t offset, std::size_t length) {
+    return offset <= INT32_MAX - static_cast<std::int32_t>(length);
 }
 
 }  // namespace
@@ -49,24 +40,20 @@ ResultCode RecordFiles::writeRecord(const std::string& name, std::int32_t offset
 
 ResultCode RecordFiles::WriteFooterRecordToFile(std::uint8_t n, const std::string& tail) {
     m_fileError.reset();
-    // A tail of another length would put every later record off the stride.
-    if (tail.size() != static_cast<std::size_t>(kFooterTailLength)) {
+    // A tail of another shape would put every later record off the stride, and a
+    // text with a TAB or a line end would be read back as another record.
+    const std::optional<std::string> record = FooterRecord::formatTail(n, tail);
+    if (!record) {
         return kMalformed;
-    }
-    // A text with a TAB or a line end in it would be read back as another record.
-    for (std::size_t k = 0; k < 4; ++k) {
-        if (HasControlCharacter(tail.substr(4 + 45 * k, kFooterLineTextLength))) {
-            return kMalformed;
-        }
     }
     std::int32_t offset = 0;
     if (const ResultCode rc = LocateFooterRecord(m_names.FooterFileName, n, offset); rc != 0) {
         return asByte(rc);
     }
-    if (!reachable(offset, kFooterRecordLength)) {
+    if (!reachable(offset, FooterRecord::kLength)) {
         return asByte(-3);
     }
-    return writeRecord(m_names.FooterFileName, offset, "$" + digits(n, 3) + "\t" + tail + "\r\n");
+    return writeRecord(m_names.FooterFileName, offset, *record);
 }
 
 ResultCode RecordFiles::ReadFooterLineFromFile(std::uint8_t n, std::uint8_t k, std::string& text,
@@ -79,31 +66,28 @@ ResultCode RecordFiles::ReadFooterLineFromFile(std::uint8_t n, std::uint8_t k, s
         if (const ResultCode rc = LocateFooterRecord(m_names.FooterFileName, n, offset); rc != 0) {
             return asByte(rc);
         }
-        if (!reachable(offset, kFooterRecordLength)) {
+        if (!reachable(offset, FooterRecord::kLength)) {
             return asByte(-3);
         }
         std::string record;
         if (const ResultCode rc = ReadFileRange(m_names.FooterFileName, offset,
-                                                offset + kFooterRecordLength - 1, record);
+                                                offset + FooterRecord::kLength - 1, record);
             rc != 0) {
             return asByte(rc);
         }
         m_cachedFooterRecord = record;
     }
     // Lines 2..4 without a line 1 read before them find no record to take them from.
-    if (m_cachedFooterRecord.size() != static_cast<std::size_t>(kFooterRecordLength)) {
+    if (m_cachedFooterRecord.size() != FooterRecord::kLength) {
         return asByte(-3);
     }
-    const std::size_t b = 5 + 45 * (k - 1);
-    const int width = digitValue(m_cachedFooterRecord[b]);
-    const int on = digitValue(m_cachedFooterRecord[b + 2]);
-    std::string stored = m_cachedFooterRecord.substr(b + 4, kFooterLineTextLength);
-    if (width < 0 || on < 0 || HasControlCharacter(stored)) {
+    const std::optional<FooterLine> line = FooterRecord::line(m_cachedFooterRecord, k);
+    if (!line) {
         return kMalformed;
     }
-    width20 = static_cast<std::uint8_t>(width);
-    enabled = static_cast<std::uint8_t>(on);
-    text = std::move(stored);
+    width20 = line->width20;
+    enabled = line->enabled;
+    text = line->text;
     return 0;
 }
 
@@ -126,11 +110,10 @@ ResultCode RecordFiles::WriteBindingToFile(std::uint16_t plu, std::uint8_t n) {
     if (const ResultCode rc = LocateBindingRecord(m_names, plu, offset); rc != 0) {
         return asByte(rc);
     }
-    if (!reachable(offset, kBindingRecordLength)) {
+    if (!reachable(offset, BindingRecord::kLength)) {
         return asByte(-3);
     }
-    return writeRecord(m_names.BindingFileName, offset,
-                       "$" + digits(plu, 4) + "\t" + digits(n, 3) + "\r\n");
+    return writeRecord(m_names.BindingFileName, offset, BindingRecord{plu, n}.format());
 }
 
 ResultCode RecordFiles::ReadBindingFromFile(std::uint16_t plu, std::uint8_t& n) {
@@ -138,11 +121,13 @@ ResultCode RecordFiles::ReadBindingFromFile(std::uint16_t plu, std::uint8_t& n) 
     if (const ResultCode rc = LocateBindingRecord(m_names, plu, offset); rc != 0) {
         return asByte(rc);
     }
-    if (!reachable(offset, kBindingRecordLength)) {
+    if (!reachable(offset, BindingRecord::kLength)) {
         return asByte(-3);
     }
     std::string field;
-    if (const ResultCode rc = ReadFileRange(m_names.BindingFileName, offset + 6, offset + 8, field);
+    if (const ResultCode rc =
+            ReadFileRange(m_names.BindingFileName, offset + BindingRecord::kFooterOffset,
+                          offset + BindingRecord::kFooterOffset + 2, field);
         rc != 0) {
         return asByte(rc);
     }

@@ -29,8 +29,6 @@ namespace kalvero {
 namespace {
 
 constexpr int kRowsY[4] = {79, 110, 142, 174};
-constexpr int kLastFooterNumber = 200;
-constexpr int kLastItem = 9983;
 const char* const kLineHints[4] = {"Pierwsza linia stopki", "Druga linia stopki",
                                    "Trzecia linia stopki", "Czwarta linia stopki"};
 
@@ -124,7 +122,7 @@ void TfStopka::buildItemPart() {
     sePLU->setToolTip(
         QStringLiteral("Zmiana towaru spowoduje odczytanie towaru i związanej z nim stopki"));
     sePLU->setGeometry(328, 19, 49, 22);
-    sePLU->setRange(0, kLastItem);
+    sePLU->setRange(0, kLastPlu);
     sePLU->setValue(0);
     udtowar = new UpDown(*sePLU, this);
     udtowar->setObjectName(QStringLiteral("udtowar"));
@@ -155,7 +153,7 @@ void TfStopka::buildFooterPart() {
     seNrStopki->setObjectName(QStringLiteral("seNrStopki"));
     seNrStopki->setToolTip(QStringLiteral("Zmiana numeru spowoduje odczytanie stopki z ORU"));
     seNrStopki->setGeometry(256, 110, 42, 22);
-    seNrStopki->setRange(-1, kLastFooterNumber);
+    seNrStopki->setRange(-1, kLastFooter);
     seNrStopki->setValue(-1);
     UpDown1 = new UpDown(*seNrStopki, this);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
@@ -312,10 +310,10 @@ void TfStopka::FormActivate() {
                        : QStringLiteral("Definiowanie stopek - dane z/do drukarki etykiet"));
     seNrStopki->setEnabled(true);
     sePLU->setEnabled(true);
-    seNrStopki->setRange(0, kLastFooterNumber);
+    seNrStopki->setRange(0, kLastFooter);
     seNrStopki->setValue(seNrStopki->limited(seNrStopki->value()));
     sePLU->setValue(1);
-    sePLU->setRange(1, kLastItem);
+    sePLU->setRange(1, kLastPlu);
     changeMark->hide();
     sePLUChange();
     sePLU->setFocus();
@@ -379,8 +377,8 @@ void TfStopka::seNrStopkiChange() {
     m_loading = true;
     setStatus(QStringLiteral("Odczyt danych stopki..."));
     auto number = static_cast<std::uint16_t>(seNrStopki->value());
-    if (number > kLastFooterNumber) {
-        number = kLastFooterNumber;
+    if (number > kLastFooter) {
+        number = kLastFooter;
         seNrStopki->setValue(number);
         seNrStopki->repaint();
     }
@@ -444,14 +442,12 @@ bool TfStopka::FooterEdited() const {
 }
 
 std::string TfStopka::footerRecordTail() const {
-    std::string tail;
-    for (int k = 0; k < 4; ++k) {
-        std::string text = lineText(k);
-        text.resize(kFooterLineTextLength, ' ');
-        tail += std::string(k > 0 ? "\t" : "") + (rg[k]->itemIndex() == 1 ? "1" : "0") + "\t" +
-                (w[k]->isChecked() ? "1" : "0") + "\t" + text;
+    FooterRecord record;
+    for (std::size_t k = 0; k < record.lines.size(); ++k) {
+        record.lines[k] = {static_cast<std::uint8_t>(rg[k]->itemIndex() == 1 ? 1 : 0),
+                           static_cast<std::uint8_t>(w[k]->isChecked() ? 1 : 0), lineText(int(k))};
     }
-    return tail;
+    return record.tail();
 }
 
 void TfStopka::bZatwierdzClick() {
@@ -500,8 +496,8 @@ void TfStopka::sePLUChange() {
         bZatwierdzClick();
     }
     auto item = static_cast<std::uint16_t>(sePLU->value());
-    if (item > kLastItem) {
-        item = kLastItem;
+    if (item > kLastPlu) {
+        item = kLastPlu;
         sePLU->setValue(item);
     }
     eNazwa->setVisible(mode() == 0);

@@ -16,11 +16,6 @@ constexpr int kFooterFields = 13;  // the number, then width, enabled and text o
 constexpr ResultCode kMalformed = 255;
 const std::string kBlankLine(40, ' ');
 
-std::string digits(long value, std::size_t width) {
-    std::string text = std::to_string(value);
-    return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
-}
-
 bool atEnd(std::ifstream& in) {
     return in.peek() == std::ifstream::traits_type::eof();
 }
@@ -108,22 +103,19 @@ ResultCode BulkTransfers::ReadAllFooters() {
             return 0;
         }
         // A footer goes to the file whole or not at all, so that every record keeps its stride.
-        std::string record = "$" + digits(n, 3) + "\t";
+        FooterRecord record{static_cast<std::uint8_t>(n), {}};
         for (std::uint8_t line = 1; line <= 4; ++line) {
             std::string text;
             std::uint8_t width20 = 0;
             std::uint8_t enabled = 0;
-            rc = m_commands.ReadFooterLine(0, static_cast<std::uint8_t>(n), line, text, width20,
-                                           enabled);
+            rc = m_commands.ReadFooterLine(0, record.number, line, text, width20, enabled);
             if (rc != 0) {
                 endView();
                 return rc;
             }
-            text.resize(40, ' ');
-            record += std::string(width20 != 0 ? "1" : "0") + "\t" + (enabled != 0 ? "1" : "0") +
-                      "\t" + text + (line < 4 ? "\t" : "\r\n");
+            record.lines[line - 1] = {width20, enabled, text};
         }
-        if (!file->append(record)) {
+        if (!file->append(record.format())) {
             return fileError(file->error());
         }
         progressStep("Odczyt stopek" + std::to_string(n) + "/200");
@@ -241,7 +233,7 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
         }
         progressStep("Odczyt wi\xB9za\xF1... " + std::to_string(plu) + "/" +
                      std::to_string(lastPlu));
-        if (!file->append("$" + digits(plu, 4) + "\t" + digits(footer, 3) + "\r\n")) {
+        if (!file->append(BindingRecord{static_cast<std::uint16_t>(plu), footer}.format())) {
             return fileError(file->error());
         }
     }
