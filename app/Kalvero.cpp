@@ -24,7 +24,12 @@ Kalvero::Kalvero(WinSer& serial, Messages& messages)
     AboutBox = std::make_unique<TAboutBox>();
     fStan = std::make_unique<TfStan>();
     fGlowna->setWindows(
-        {fKomunikacja.get(), fWymiana.get(), fStopka.get(), AboutBox.get(), fStan.get()});
+        {fKomunikacja.get(),
+         fWymiana.get(),
+         fStopka.get(),
+         AboutBox.get(),
+         fStan.get(),
+         {fKomunikacja.get(), fWymiana.get(), fStopka.get(), AboutBox.get(), fStan.get()}});
     fGlowna->show();
 }
 

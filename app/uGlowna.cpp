@@ -200,7 +200,7 @@ void TfGlowna::setBusy(bool busy) {
 void TfGlowna::beginTransfer() {
     setBusy(true);
     menuBar()->setEnabled(false);
-    for (QWidget* window : otherWindows()) {
+    for (QWidget* window : m_windows.all) {
         window->setEnabled(false);
     }
 }
@@ -215,23 +215,11 @@ void TfGlowna::enableInput() {
 }
 
 void TfGlowna::endTransfer() {
-    for (QWidget* window : otherWindows()) {
+    for (QWidget* window : m_windows.all) {
         window->setEnabled(true);
     }
     menuBar()->setEnabled(true);
     setBusy(false);
-}
-
-QList<QWidget*> TfGlowna::otherWindows() const {
-    QList<QWidget*> windows;
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_windows.fKomunikacja, m_windows.fWymiana,
-                                         m_windows.fStopka, m_windows.AboutBox, m_windows.fStan}) {
-        if (w != nullptr) {
-            windows << w;
-        }
-    }
-    return windows;
 }
 
 void TfGlowna::setItemNameVisible(bool visible) {

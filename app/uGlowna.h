@@ -4,6 +4,7 @@
 #include <array>
 
 #include "OperatingState.h"
+#include "WindowLinks.h"
 
 class QAction;
 class QLabel;
@@ -19,21 +20,21 @@ struct Services;
 class WinSer;
 class TfKomunikacja;
 class TfWymiana;
-class TfStopka;
 class TAboutBox;
 class TfStan;
 
 // The main window: the menu every operation starts from, the connection state
 // in the status bar, and the progress elements the bulk transfers drive.
-class TfGlowna : public QMainWindow {
+class TfGlowna : public QMainWindow, public EditorHost {
     Q_OBJECT
 public:
     struct Windows {
         TfKomunikacja* fKomunikacja = nullptr;
         TfWymiana* fWymiana = nullptr;
-        TfStopka* fStopka = nullptr;
+        EditorWindow* fStopka = nullptr;
         TAboutBox* AboutBox = nullptr;
         TfStan* fStan = nullptr;
+        QList<QWidget*> all;  // every other window: they wait while a transfer runs
     };
 
     // Scans the serial ports, as creating the main window does.
@@ -57,7 +58,8 @@ public:
     void endTransfer();
     // While the footer editor is open the main window takes no input, whatever else
     // would enable it.
-    void setEditorOpen(bool open);
+    void setEditorOpen(bool open) override;
+    QPoint editorCentre() const override { return geometry().center(); }
     // Enables the window, unless the footer editor is open.
     void enableInput();
     bool closeRequested() const { return m_closeRequested; }
@@ -93,7 +95,6 @@ private:
     bool ensureConnected();
     void setItemNameVisible(bool visible);
     int channel() const;
-    QList<QWidget*> otherWindows() const;
 
     WinSer& m_serial;
     OperatingState& m_state;

@@ -22,7 +22,6 @@
 #include "ResultText.h"
 #include "Services.h"
 #include "Text.h"
-#include "uGlowna.h"
 
 namespace kalvero {
 
@@ -56,8 +55,8 @@ QFrame* bevel(QWidget* parent, const QRect& geometry) {
 
 }  // namespace
 
-TfStopka::TfStopka(Services& services, TfGlowna& fGlowna)
-    : QWidget(nullptr, Qt::Window), m_services(services), m_glowna(fGlowna) {
+TfStopka::TfStopka(Services& services, EditorHost& host)
+    : QWidget(nullptr, Qt::Window), m_services(services), m_host(host) {
     setObjectName(QStringLiteral("fStopka"));
     setWindowTitle(QStringLiteral("Definiowanie stopek"));
     setFixedSize(774, 312);
@@ -273,13 +272,13 @@ void TfStopka::open() {
 
 void TfStopka::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    m_glowna.setEditorOpen(true);
+    m_host.setEditorOpen(true);
     if (event->spontaneous()) {
         return;  // restored from the task bar: it stays where the user left it
     }
     // Centred on the main window, but never pushed off the screen.
     QRect placed = rect();
-    placed.moveCenter(m_glowna.geometry().center());
+    placed.moveCenter(m_host.editorCentre());
     if (const QScreen* screen = this->screen()) {
         const QRect free = screen->availableGeometry();
         placed.moveLeft(std::clamp(placed.left(), free.left(),
@@ -294,7 +293,7 @@ void TfStopka::showEvent(QShowEvent* event) {
 void TfStopka::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     if (!isVisible()) {
-        m_glowna.setEditorOpen(false);
+        m_host.setEditorOpen(false);
     }
 }
 

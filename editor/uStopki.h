@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ResultCode.h"
+#include "WindowLinks.h"
 
 class QCheckBox;
 class QFrame;
@@ -18,7 +19,6 @@ namespace kalvero {
 
 class LineField;
 class NumberField;
-class TfGlowna;
 class UpDown;
 class WidthChoice;
 struct Services;
@@ -33,16 +33,16 @@ using FooterSnapshotLines = std::array<FooterSnapshotLine, 4>;
 
 // The footer editor: one footer at a time loaded, edited and saved, and one item
 // at a time bound to a footer, in the printer (online) or in the data files.
-class TfStopka : public QWidget {
+class TfStopka : public QWidget, public EditorWindow {
     Q_OBJECT
 public:
     static constexpr const char* kNoFooterMarker = "!BRAK OPISU STOPKI W PLIKU!";
 
-    TfStopka(Services& services, TfGlowna& fGlowna);
+    TfStopka(Services& services, EditorHost& host);
 
     // The menu command: shows the window and runs what every opening runs.
-    void open();
-    void setItemNameVisible(bool visible);
+    void open() override;
+    void setItemNameVisible(bool visible) override;
     bool FooterEdited() const;
     const FooterSnapshotLines& FooterSnapshot() const { return m_snapshot; }
     QString statusText() const;
@@ -98,7 +98,7 @@ private:
     std::uint8_t mode() const;
 
     Services& m_services;
-    TfGlowna& m_glowna;
+    EditorHost& m_host;
     FooterSnapshotLines m_snapshot{};
     QLabel* m_status = nullptr;
     bool m_loading = false;
