@@ -46,17 +46,14 @@ public:
         const ChannelSource channel = [this] { return m_options.channel; };
         DetectResult found;
         if (m_options.port) {
-            const std::uint8_t port = namedPort();
-            if (port == 0) {
-                complain("no such port: " + *m_options.port);
+            const std::uint8_t port = *portNumber(*m_options.port);
+            const ConnectAttempt attempt = TryPort(m_serial, channel, port);
+            if (const auto& failure = m_serial.openFailure()) {
+                complain(portLabel(port) + ": " + portProblem(attempt.result, *failure));
                 return kExitNoPrinter;
             }
-            const ConnectAttempt attempt = TryPort(m_serial, channel, port);
             if (attempt.printerFound()) {
                 found = {port, attempt};
-            } else if (attempt.result == serial::kPortBusy) {
-                complain(*m_options.port + Cp1250ToUtf8(": port zaj\xEAty przez inny program"));
-                return kExitNoPrinter;
             } else if (attempt.result != 0) {
                 complain(*m_options.port + ": " + Cp1250ToUtf8(ResultText(attempt.result)));
             }
@@ -104,12 +101,19 @@ public:
             TerminalProgress::interrupted = 1;
             std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends at once
         });
+        // The two erase texts are neuter: "Kasowanie ... przerwane".
+        const std::string stopped = command == "erase" ? " przerwane przez u\xBFytkownika"
+                                                       : " przerwany przez u\xBFytkownika";
         int exit = kExitOk;
-        const auto run = [&](bool chosen, const char* what, auto&& operation) {
+        const auto run = [&](bool chosen, const char* what, auto&& operation,
+                             const std::uint16_t* written = nullptr) {
             if (!chosen || exit == kExitStopped) {
                 return;
             }
-            const int result = report(what, operation());
+            const ResultCode rc = operation();
+            const std::string done =
+                written != nullptr ? ": OK, zapisano " + std::to_string(*written) : ": OK";
+            const int result = report(what, rc, stopped, done);
             exit = exit == kExitOk ? result : exit;
         };
         if (command == "read") {
@@ -119,11 +123,9 @@ public:
             });
         } else if (command == "write") {
             std::uint16_t count = 0;
-            run(footers, "Zapis stopek",
-                [this, &count] { return m_transfers.WriteAllFooters(count); });
-            if (footers && exit == kExitOk) {
-                say("zapisano " + std::to_string(count));
-            }
+            run(
+                footers, "Zapis stopek",
+                [this, &count] { return m_transfers.WriteAllFooters(count); }, &count);
             run(bindings, "Zapis wi\xB9za\xF1", [this] { return m_transfers.WriteAllBindings(); });
         } else {
             run(footers, "Kasowanie stopek", [this] { return m_transfers.EraseAllFooters(); });
@@ -134,77 +136,26 @@ public:
     }
 
     int footer(const std::string& action, std::uint8_t footer) {
-        if (const int rc = prepare(); rc != kExitOk) {
-            return rc;
-        }
-        if (action == "get") {
-            std::uint8_t k = 1;
-            for (; k <= 4; ++k) {
-                std::string text;
-                std::uint8_t width20 = 0;
-                std::uint8_t enabled = 0;
-                const ResultCode rc =
-                    m_commands.ReadFooterLine(mode(), footer, k, text, width20, enabled);
-                if (rc != 0) {
-                    return fail(rc);
-                }
-                if (width20 != 0) {
-                    text.resize(20);
-                }
-                say(std::to_string(k) + "\t" + (width20 != 0 ? "20" : "40") + "\t" +
-                    (enabled != 0 ? "1" : "0") + "\t" + Cp1250ToUtf8(text));
-            }
-            return kExitOk;
-        }
-        std::array<std::tuple<std::uint8_t, std::uint8_t, std::string>, 4> lines{};
-        for (const std::string& lineOption : m_options.lines) {
-            if (const auto why = parseLine(lineOption, lines)) {
-                return usage("bad --line " + lineOption + ": " + *why);
-            }
-        }
-        if (mode() == 1 && m_options.create && !std::filesystem::exists(m_names.FooterFileName)) {
-            FileError error;
-            if (!CreateDefaultFile(m_names, m_names.FooterFileName, &error)) {
-                complain(error.name + ": " + error.reason);
-                return kExitFile;
-            }
-        }
-        if (mode() == 1) {
-            std::string tail;
-            for (std::size_t k = 0; k < 4; ++k) {
-                auto [width20, enabled, text] = lines[k];
-                text.resize(40, ' ');
-                tail += std::string(k > 0 ? "\t" : "") + (width20 ? "1" : "0") + "\t" +
-                        (enabled ? "1" : "0") + "\t" + text;
-            }
-            const ResultCode rc = m_commands.WriteFooterLine(1, footer, 1, tail, 0, 0);
-            return rc == 0 ? done() : fail(rc);
-        }
-        for (std::uint8_t k = 1; k <= 4; ++k) {
-            const auto& [width20, enabled, text] = lines[k - 1];
-            const ResultCode rc = m_commands.WriteFooterLine(0, footer, k, text, width20, enabled);
-            if (rc != 0) {
-                return fail(rc);
-            }
-        }
-        return done();
+        return action == "get" ? getFooter(footer) : setFooter(footer);
     }
 
     int binding(const std::string& action, std::uint16_t plu, std::uint8_t footer) {
-        if (const int rc = prepare(); rc != kExitOk) {
+        const std::string& file = m_names.BindingFileName;
+        if (const int rc = prepare(file, action == "set"); rc != kExitOk) {
             return rc;
         }
+        const std::string record = "wi\xB9zania PLU " + std::to_string(plu);
         if (action == "get") {
             std::uint8_t bound = 0;
             const ResultCode rc = m_commands.ReadBinding(mode(), plu, bound);
             if (rc != 0) {
-                return fail(rc);
+                return fail(rc, file, record);
             }
             say(std::to_string(bound));
             return kExitOk;
         }
         const ResultCode rc = m_commands.WriteBinding(mode(), plu, footer);
-        return rc == 0 ? done() : fail(rc);
+        return rc == 0 ? done() : fail(rc, file, record);
     }
 
     int item(std::uint16_t plu) {
@@ -243,21 +194,109 @@ private:
         bool ask(const std::string&, const std::string&) override { return create; }
     };
 
+    using FooterLines = std::array<std::tuple<std::uint8_t, std::uint8_t, std::string>, 4>;
+
+    // The four lines are shown only once all four came: no half a footer.
+    int getFooter(std::uint8_t footer) {
+        const std::string& file = m_names.FooterFileName;
+        if (const int rc = prepare(file, false); rc != kExitOk) {
+            return rc;
+        }
+        std::array<std::string, 4> shown;
+        for (std::uint8_t k = 1; k <= 4; ++k) {
+            std::string text;
+            std::uint8_t width20 = 0;
+            std::uint8_t enabled = 0;
+            const ResultCode rc =
+                m_commands.ReadFooterLine(mode(), footer, k, text, width20, enabled);
+            if (rc != 0) {
+                return fail(rc, file, footerRecord(footer));
+            }
+            if (width20 != 0) {
+                text.resize(20);
+            }
+            shown[k - 1] = std::to_string(k) + "\t" + (width20 != 0 ? "20" : "40") + "\t" +
+                           (enabled != 0 ? "1" : "0") + "\t" + Cp1250ToUtf8(text);
+        }
+        for (const std::string& line : shown) {
+            say(line);
+        }
+        return kExitOk;
+    }
+
+    int setFooter(std::uint8_t footer) {
+        FooterLines lines{};
+        for (const std::string& lineOption : m_options.lines) {
+            if (const auto why = parseLine(lineOption, lines)) {
+                return usage("bad --line " + lineOption + ": " + *why);
+            }
+        }
+        const std::string& file = m_names.FooterFileName;
+        if (const int rc = prepare(file, true); rc != kExitOk) {
+            return rc;
+        }
+        if (mode() == 1 && m_options.create && !std::filesystem::exists(file)) {
+            FileError error;
+            if (!CreateDefaultFile(m_names, file, &error)) {
+                complain(error.name + ": " + error.reason);
+                return kExitFile;
+            }
+        }
+        if (mode() == 1) {
+            std::string tail;
+            for (std::size_t k = 0; k < 4; ++k) {
+                auto [width20, enabled, text] = lines[k];
+                text.resize(40, ' ');
+                tail += std::string(k > 0 ? "\t" : "") + (width20 ? "1" : "0") + "\t" +
+                        (enabled ? "1" : "0") + "\t" + text;
+            }
+            const ResultCode rc = m_commands.WriteFooterLine(1, footer, 1, tail, 0, 0);
+            return rc == 0 ? done() : fail(rc, file, footerRecord(footer));
+        }
+        for (std::uint8_t k = 1; k <= 4; ++k) {
+            const auto& [width20, enabled, text] = lines[k - 1];
+            const ResultCode rc = m_commands.WriteFooterLine(0, footer, k, text, width20, enabled);
+            if (rc != 0) {
+                return fail(rc);
+            }
+        }
+        return done();
+    }
+
+    static std::string footerRecord(std::uint8_t footer) {
+        return "stopki " + std::to_string(footer);
+    }
+
     PortMap portMap() const {
         if (m_options.port && m_options.port->find('/') != std::string::npos) {
             return PortMap::forDevice(*m_options.port);
         }
         return PortMap::fromEnvironment();
     }
-    std::uint8_t namedPort() const {
-        const std::string& port = *m_options.port;
-        if (port.find('/') != std::string::npos) {
-            return 1;
+    // A port named COMn shows its device too: the mapping is where a fault often lies.
+    std::string portLabel(std::uint8_t port) const {
+        if (m_options.port->find('/') != std::string::npos) {
+            return *m_options.port;
         }
-        const std::string digits =
-            port.rfind("COM", 0) == 0 || port.rfind("com", 0) == 0 ? port.substr(3) : port;
-        const auto n = number(digits);
-        return n && *n >= 1 && *n <= 10 ? static_cast<std::uint8_t>(*n) : 0;
+        return *m_options.port + " (" + portMap().devicePath(port)->string() + ")";  // 1..10
+    }
+    // In the user's words, why the named port would not open.
+    static std::string portProblem(ResultCode rc, const QtWinSer::OpenFailure& failure) {
+        if (failure.notSerial) {
+            return "to nie jest port szeregowy";
+        }
+        switch (rc) {
+            case serial::kPortBusy:
+                return Cp1250ToUtf8("port zaj\xEAty przez inny program");
+            case serial::kNoSuchPort:
+                return Cp1250ToUtf8(
+                    "nie ma takiego urz\xB9"
+                    "dzenia");
+            case serial::kCannotConfigure:
+                return Cp1250ToUtf8("nie mo\xBFna ustawi\xE6 portu: ") + failure.reason;
+            default:
+                return Cp1250ToUtf8("nie mo\xBFna otworzy\xE6 portu: ") + failure.reason;
+        }
     }
     std::string portName() const {
         return m_options.port && m_options.port->find('/') != std::string::npos
@@ -265,8 +304,20 @@ private:
                    : "COM" + std::to_string(m_state.PortNumber);
     }
     std::uint8_t mode() const { return m_state.OfflineMode; }
-    // Offline the files are the target; online the printer must be found first.
-    int prepare() { return m_options.offline ? kExitOk : connect(true); }
+    // Offline the record is looked up in the file, which must be there unless a set
+    // may create it; online the printer must be found first.
+    int prepare(const std::string& file, bool set) {
+        if (!m_options.offline) {
+            return connect(true);
+        }
+        std::error_code ec;
+        if (std::filesystem::exists(file, ec) || (set && m_options.create)) {
+            return kExitOk;
+        }
+        complain(file +
+                 (set ? ": plik nie istnieje (utworzy go opcja --create)" : ": plik nie istnieje"));
+        return kExitFile;
+    }
     int done() {
         say("OK");
         return kExitOk;
@@ -279,7 +330,21 @@ private:
         complain(Cp1250ToUtf8(ResultText(rc)));
         return kExitFailed;
     }
-    int report(const std::string& what, ResultCode rc) {
+    // Offline the file answered for the record, so the file is named.
+    int fail(ResultCode rc, const std::string& file, const std::string& record) {
+        constexpr ResultCode kNoRecord = 253;       // -3: the file ends before the record
+        constexpr ResultCode kFileNotOpened = 254;  // -2
+        if (mode() == 1 && !m_records.fileError() && (rc == kNoRecord || rc == kFileNotOpened)) {
+            complain(
+                file + ": " +
+                Cp1250ToUtf8(rc == kNoRecord ? "brak " + record + " w pliku" : ResultText(rc)));
+            return rc == kNoRecord ? kExitFailed : kExitFile;
+        }
+        return fail(rc);
+    }
+    // stopped and done follow the operation's name, as the exchange window shows them.
+    int report(const std::string& what, ResultCode rc, const std::string& stopped,
+               const std::string& done) {
         const std::string name = Cp1250ToUtf8(what);
         if (rc == kFileErrorCode && m_transfers.fileError()) {
             complain(name + ": " + m_transfers.fileError()->name + ": " +
@@ -291,16 +356,14 @@ private:
             return rc == -1 ? kExitFile : kExitFailed;
         }
         if (m_state.AbortRequested != 0) {
-            complain(name + Cp1250ToUtf8(" przerwany przez u\xBFytkownika"));
+            complain(name + Cp1250ToUtf8(stopped));
             return kExitStopped;
         }
-        say(name + ": OK");
+        say(name + done);
         return kExitOk;
     }
     // Why the option is wrong, or nothing when it was taken.
-    static std::optional<std::string> parseLine(
-        const std::string& lineOption,
-        std::array<std::tuple<std::uint8_t, std::uint8_t, std::string>, 4>& lines) {
+    static std::optional<std::string> parseLine(const std::string& lineOption, FooterLines& lines) {
         const std::size_t a = lineOption.find(':');
         const std::size_t b = a == std::string::npos ? a : lineOption.find(':', a + 1);
         const std::size_t c = b == std::string::npos ? b : lineOption.find(':', b + 1);
@@ -315,8 +378,12 @@ private:
             (enabled != "0" && enabled != "1")) {
             return "K is 1..4, WIDTH 40 or 20, ENABLED 0 or 1";
         }
-        if (!text || text->size() > 40) {
-            return "TEXT must be at most 40 characters of Windows-1250";
+        if (!text) {
+            return "TEXT must be in Windows-1250";
+        }
+        // The printer keeps only WIDTH characters of a line.
+        if (text->size() > (width == "20" ? 20u : 40u)) {
+            return "TEXT is longer than its line's width, " + width + " characters";
         }
         if (HasControlCharacter(*text)) {
             return "TEXT must not hold a control character (TAB, CR, LF...)";

@@ -39,13 +39,13 @@ int run(const Options& options) {
     if (command == "footer" && w.size() == 3 && (w[1] == "get" || w[1] == "set")) {
         const auto n = argument(2, 200);
         return n ? session.footer(w[1], static_cast<std::uint8_t>(*n))
-                 : usage("footer number 0..200");
+                 : commandUsage(command, "footer number 0..200");
     }
     if (command == "binding" && w.size() >= 3 && (w[1] == "get" || w[1] == "set")) {
         const auto plu = argument(2, 9983);
         const auto n = w[1] == "set" ? argument(3, 200) : std::optional<long>(0);
         if (!plu || *plu < 1 || !n || w.size() != (w[1] == "set" ? 4u : 3u)) {
-            return usage("binding get PLU | binding set PLU FOOTER (PLU 1..9983, FOOTER 0..200)");
+            return commandUsage(command, "PLU 1..9983, FOOTER 0..200");
         }
         return session.binding(w[1], static_cast<std::uint16_t>(*plu),
                                static_cast<std::uint8_t>(*n));
@@ -53,12 +53,14 @@ int run(const Options& options) {
     if (command == "item" && w.size() == 2) {
         const auto plu = argument(1, 9983);
         return plu && *plu >= 1 ? session.item(static_cast<std::uint16_t>(*plu))
-                                : usage("item PLU 1..9983");
+                                : commandUsage(command, "PLU 1..9983");
     }
     if (command == "status" && w.size() == 1) {
         return session.status();
     }
-    return usage("unknown command: " + command);
+    return kCommandHelp.count(command) != 0
+               ? commandUsage(command, "wrong arguments for " + command)
+               : usage("unknown command: " + command);
 }
 
 }  // namespace

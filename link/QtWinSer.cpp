@@ -1,6 +1,34 @@
 #include "QtWinSer.h"
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <cerrno>
+#include <cstring>
+
 namespace kalvero {
+
+namespace {
+
+// A terminal is a character device that the kernel files under "tty"; a pseudo-terminal
+// has no such entry and is let through. Asking the device itself would open it.
+bool isTerminal(const std::filesystem::path& device) {
+    struct stat node {};
+    if (::stat(device.c_str(), &node) != 0) {
+        return true;  // the open will say why
+    }
+    if (!S_ISCHR(node.st_mode)) {
+        return false;
+    }
+    const std::string number =
+        std::to_string(major(node.st_rdev)) + ":" + std::to_string(minor(node.st_rdev));
+    std::error_code ec;
+    const auto subsystem =
+        std::filesystem::read_symlink("/sys/dev/char/" + number + "/subsystem", ec);
+    return ec || subsystem.filename() == "tty";
+}
+
+}  // namespace
 
 QtWinSer::QtWinSer(PortMap ports, std::chrono::milliseconds tick)
     : m_ports(std::move(ports)), m_tick(tick) {}
@@ -16,9 +44,10 @@ std::uint8_t QtWinSer::SerialPortPresent(std::uint8_t port) {
 std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate,
                                        std::uint8_t txTimeout, std::uint8_t rxTimeout) {
     UnInitializePort();
+    m_failure.reset();
     const auto device = m_ports.devicePath(port);
     if (!device) {
-        return serial::kNoSuchPort;
+        return fail(serial::kNoSuchPort, std::strerror(ENOENT));
     }
     m_txTimeoutMs = static_cast<int>(txTimeout * m_tick.count());
     m_rxTimeoutMs = static_cast<int>(rxTimeout * m_tick.count());
@@ -26,28 +55,38 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
     std::error_code ec;
     const std::filesystem::path real = std::filesystem::canonical(*device, ec);
     if (ec) {
-        return serial::kNoSuchPort;
+        return fail(serial::kNoSuchPort, ec.message());
+    }
+    if (!isTerminal(real)) {
+        return fail(serial::kCannotOpen, std::strerror(ENOTTY), true);
     }
     if (!m_lock.take(real)) {
-        return serial::kPortBusy;
+        return fail(serial::kPortBusy, {});
     }
     m_port.setPortName(QString::fromStdString(real.string()));
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_lock.release();
-        return m_port.error() == QSerialPort::DeviceNotFoundError ? serial::kNoSuchPort
-                                                                  : serial::kCannotOpen;
+        return fail(m_port.error() == QSerialPort::DeviceNotFoundError ? serial::kNoSuchPort
+                                                                       : serial::kCannotOpen,
+                    m_port.errorString().toStdString());
     }
     const bool configured =
         m_port.setBaudRate(baudRate) && m_port.setDataBits(QSerialPort::Data8) &&
         m_port.setParity(QSerialPort::NoParity) && m_port.setStopBits(QSerialPort::OneStop) &&
         m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
+        const std::string reason = m_port.errorString().toStdString();
         m_port.close();
         m_lock.release();
-        return serial::kCannotConfigure;
+        return fail(serial::kCannotConfigure, reason);
     }
     m_port.clearError();
     return serial::kOk;
+}
+
+std::uint8_t QtWinSer::fail(std::uint8_t code, std::string reason, bool notSerial) {
+    m_failure = OpenFailure{std::move(reason), notSerial};
+    return code;
 }
 
 void QtWinSer::UnInitializePort() {

@@ -2,6 +2,8 @@
 
 #include <QSerialPort>
 #include <chrono>
+#include <optional>
+#include <string>
 
 #include "PortLock.h"
 #include "PortMap.h"
@@ -34,7 +36,15 @@ public:
                             SerialBuffer& answer, const SerialBuffer& send) override;
     std::uint8_t ReadByte(std::uint8_t& byte) override;
 
+    // Why the last iInitializePort failed, beyond its code; nothing after a success.
+    struct OpenFailure {
+        std::string reason;      // the system's words; empty for a busy port
+        bool notSerial = false;  // no terminal at all (a directory, a file, /dev/null)
+    };
+    const std::optional<OpenFailure>& openFailure() const { return m_failure; }
+
 private:
+    std::uint8_t fail(std::uint8_t code, std::string reason, bool notSerial = false);
     std::uint8_t receive(std::uint8_t& byte);
     bool writeAll(const char* data, qint64 size);
     void setLine(bool dtr, bool value);
@@ -46,6 +56,7 @@ private:
     QSerialPort m_port;
     int m_txTimeoutMs = 500;
     int m_rxTimeoutMs = 500;
+    std::optional<OpenFailure> m_failure;
 };
 
 }  // namespace kalvero

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -122,7 +123,7 @@ TEST_F(CliTest, ReadsEverythingAndRollsItOutToAnotherPrinter) {
 
     const Result write = cli(b, {"write"});
     ASSERT_EQ(write.code, 0) << write.err;
-    EXPECT_EQ(write.out, "Zapis stopek: OK\nzapisano 201\nZapis wiązań: OK\n");
+    EXPECT_EQ(write.out, "Zapis stopek: OK, zapisano 201\nZapis wiązań: OK\n");
     shop.stop();
     other.stop();
     EXPECT_EQ(printerData(other.saved()), printerData(shop.saved()));
@@ -131,6 +132,7 @@ TEST_F(CliTest, ReadsEverythingAndRollsItOutToAnotherPrinter) {
     Printer again(b, {"--load", other.saved().string()});
     const Result erase = cli(b, {"erase"});
     EXPECT_EQ(erase.code, 0) << erase.err;
+    EXPECT_EQ(erase.out, "Kasowanie stopek: OK\nKasowanie wiązań: OK\n");
     again.stop();
     EXPECT_TRUE(printerData(again.saved()).empty());
 }
@@ -139,7 +141,7 @@ TEST_F(CliTest, ReadsOnlyWhatIsNamedIntoTheNamedFileKeepingTheOldOne) {
     const fs::path a = home("a");
     Printer shop(a, {"--load", shopMemory().string()});
     std::ofstream(tmp / "mine.txt") << "old";
-    const Result read = cli(a, {"read", "--bindings=mine.txt", "--last-plu", "14"});
+    const Result read = cli(a, {"read", "--bindings", "mine.txt", "--last-plu", "14"});
     ASSERT_EQ(read.code, 0) << read.err;
     EXPECT_EQ(read.out, "Odczyt wiązań: OK\n");
     EXPECT_EQ(slurp(tmp / "mine.txt").substr(9 + 13 * 11), "$0014\t014\r\n");
@@ -158,17 +160,22 @@ TEST_F(CliTest, ReadsOnlyWhatIsNamedIntoTheNamedFileKeepingTheOldOne) {
 TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
     const fs::path a = home("a");
     Printer slow(a, {"--pace"});
-    Child child = test::spawn(KALVERO_CLI_PATH, {"read", "--footers"},
-                              {{"XDG_CONFIG_HOME", a.string()}}, tmp.path().string());
-    ::usleep(1'500'000);
-    ::kill(child.pid, SIGINT);
-    const std::string err = test::readAll(child.err);
-    EXPECT_EQ(test::exitCode(child.pid), 130) << err;
-    EXPECT_NE(err.find("Odczyt stopek przerwany przez użytkownika"), std::string::npos) << err;
+    const auto interrupted = [&](const std::vector<std::string>& args, const std::string& text) {
+        Child child = test::spawn(KALVERO_CLI_PATH, args, {{"XDG_CONFIG_HOME", a.string()}},
+                                  tmp.path().string());
+        ::usleep(1'500'000);
+        ::kill(child.pid, SIGINT);
+        const std::string err = test::readAll(child.err);
+        EXPECT_EQ(test::exitCode(child.pid), 130) << err;
+        EXPECT_NE(err.find(text), std::string::npos) << err;
+    };
+    interrupted({"read", "--footers"}, "Odczyt stopek przerwany przez użytkownika");
     const auto size = fs::file_size(tmp / "stopki.txt");
     EXPECT_GT(size, 9u);
     EXPECT_LT(size, 37395u);
     EXPECT_EQ((size - 9) % 186, 0u);
+    // A command word after --bindings is the command, not a file.
+    interrupted({"--bindings", "erase"}, "Kasowanie wiązań przerwane przez użytkownika");
 }
 
 TEST_F(CliTest, EachFaultOfThePrinterHasItsExitCodeAndText) {
@@ -196,6 +203,10 @@ TEST_F(CliTest, EachFaultOfThePrinterHasItsExitCodeAndText) {
          1,
          "Urządzenie niepodłączone lub niewłączone (timeout nadawania)"},
         {{"--error-status", "7"}, {"binding", "set", "5", "9"}, 1, "Błąd numer  7"},
+        {{"--stop-after", "5"},
+         {"footer", "get", "3"},
+         1,
+         "Nie odebrano danych z urządzenia (timeout odbierania)"},
     };
     for (const Case& c : cases) {
         const fs::path h = home("fault");
@@ -203,6 +214,7 @@ TEST_F(CliTest, EachFaultOfThePrinterHasItsExitCodeAndText) {
         const Result r = cli(h, c.command);
         EXPECT_EQ(r.code, c.code) << c.emulator[0] << "\n" << r.err;
         EXPECT_NE(r.err.find(c.text), std::string::npos) << c.emulator[0] << "\n" << r.err;
+        EXPECT_EQ(r.out, "") << c.emulator[0] << ": no part of an answer";
     }
 }
 
@@ -225,11 +237,24 @@ TEST_F(CliTest, OfflineFootersAndBindingsAreStoredByteForByte) {
                            "\n2\t20\t1\tZapraszamy          \n3\t40\t0\t" + std::string(40, ' ') +
                            "\n4\t40\t0\t" + std::string(40, ' ') + "\n");
 
-    EXPECT_EQ(cli(h, {"binding", "set", "12", "5", "--offline"}).code, 1) << "no file, no --create";
+    const Result missing = cli(h, {"binding", "set", "12", "5", "--offline"});
+    EXPECT_EQ(missing.code, 4);
+    EXPECT_NE(missing.err.find("wiazplu.txt: plik nie istnieje (utworzy go opcja --create)"),
+              std::string::npos)
+        << missing.err;
+    const Result absent = cli(h, {"footer", "get", "7", "--offline", "--footers", "none.txt"});
+    EXPECT_EQ(absent.code, 4);
+    EXPECT_NE(absent.err.find("none.txt: plik nie istnieje"), std::string::npos) << absent.err;
     EXPECT_EQ(cli(h, {"binding", "set", "12", "5", "--offline", "--create"}).code, 0);
     EXPECT_EQ(slurp(tmp / "wiazplu.txt").substr(10 + 11 * 11, 11), "$0012\t005\r\n");
     const Result bound = cli(h, {"binding", "get", "12", "--offline"});
     EXPECT_EQ(bound.out, "5\n");
+
+    test::put(tmp / "failed.txt", "#\r\n#\r\n#\r\n");  // what a failed read leaves
+    const Result empty = cli(h, {"binding", "get", "12", "--offline", "--bindings", "failed.txt"});
+    EXPECT_EQ(empty.code, 1);
+    EXPECT_NE(empty.err.find("failed.txt: brak wiązania PLU 12 w pliku"), std::string::npos)
+        << empty.err;
 }
 
 TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
@@ -239,6 +264,19 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
     EXPECT_EQ(cli(h, {"footer", "set", "1", "--offline", "--line", "1:30:1:x"}).code, 2);
     EXPECT_EQ(cli(h, {"footer", "set", "1", "--offline", "--line", "1:40:1:日本"}).code, 2);
     EXPECT_EQ(cli(h, {"binding", "get", "0", "--offline"}).code, 2);
+    EXPECT_EQ(cli(h, {"--port", "COM11", "detect"}).code, 2);
+    EXPECT_EQ(cli(h, {"--port", "COM0", "detect"}).code, 2);
+    const Result noNumber = cli(h, {"footer", "get"});
+    EXPECT_EQ(noNumber.code, 2);
+    EXPECT_NE(noNumber.err.find("Usage: kalvero-cli footer get N"), std::string::npos);
+    for (const std::string width : {"20", "40"}) {
+        const std::string text(std::stoul(width) + 1, 'x');
+        const Result tooLong =
+            cli(h, {"footer", "set", "1", "--offline", "--line", "1:" + width + ":1:" + text});
+        EXPECT_EQ(tooLong.code, 2) << width;
+        EXPECT_NE(tooLong.err.find("width, " + width + " characters"), std::string::npos)
+            << tooLong.err;
+    }
     const Result tab = cli(h, {"footer", "set", "1", "--offline", "--line", "1:40:1:ab\tcd"});
     EXPECT_EQ(tab.code, 2);
     EXPECT_NE(tab.err.find("control character"), std::string::npos) << tab.err;
@@ -249,8 +287,28 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
     Printer printer(h, {});
     const Result absent = cli(h, {"--port", "COM9", "detect"});
     EXPECT_EQ(absent.code, 3);
-    EXPECT_NE(absent.err.find("COM9"), std::string::npos) << absent.err;
-    EXPECT_EQ(cli(h, {"--port", "/dev/nonexistent", "detect"}).code, 3);
+    EXPECT_NE(absent.err.find("COM9 (" + (h / "kalvero/ports/com9").string() +
+                              "): nie ma takiego urządzenia"),
+              std::string::npos)
+        << absent.err;
+    const fs::path plain = tmp / "plain.txt";
+    test::put(plain, "");
+    const int watch = ::inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(::inotify_add_watch(watch, plain.c_str(), IN_OPEN), 0);
+    const std::vector<std::pair<std::string, std::string>> wrongPorts = {
+        {"/dev/nonexistent", "nie ma takiego urządzenia"},
+        {"/dev/null", "to nie jest port szeregowy"},
+        {tmp.path().string(), "to nie jest port szeregowy"},
+        {plain.string(), "to nie jest port szeregowy"},
+    };
+    for (const auto& [port, why] : wrongPorts) {
+        const Result wrong = cli(h, {"--port", port, "status"});
+        EXPECT_EQ(wrong.code, 3) << port;
+        EXPECT_NE(wrong.err.find(port + ": " + why), std::string::npos) << wrong.err;
+    }
+    char events[256];
+    EXPECT_LT(::read(watch, events, sizeof events), 0) << "a plain file was opened as a port";
+    ::close(watch);
 
     EXPECT_EQ(cli(h, {"write", "--footers"}).code, 4) << "no footer file";
     std::ofstream(tmp / "bad.txt") << "#\r\n#\r\n#\r\n$0001\tx05\r\n";
