@@ -19,7 +19,7 @@ Kalvero::Kalvero(WinSer& serial, Messages& messages)
     QApplication::setApplicationName(QStringLiteral("Kalvero"));
     fGlowna = std::make_unique<TfGlowna>(services);
     fKomunikacja = std::make_unique<TfKomunikacja>(services, *fGlowna);
-    fWymiana = std::make_unique<TfWymiana>(services, *fGlowna);
+    fWymiana = std::make_unique<TfWymiana>(services, *fGlowna, fGlowna->progress());
     fStopka = std::make_unique<TfStopka>(services, *fGlowna);
     AboutBox = std::make_unique<TAboutBox>();
     fStan = std::make_unique<TfStan>();

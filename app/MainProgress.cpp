@@ -1,24 +1,68 @@
 #include "MainProgress.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStatusBar>
+#include <QVBoxLayout>
 
 #include "Text.h"
-#include "uGlowna.h"
 
 namespace kalvero {
 
 namespace {
 constexpr qint64 kFrameMs = 25;
+
+QWidget* centralOf(QMainWindow& window) {
+    auto* central = new QWidget(&window);
+    window.setCentralWidget(central);
+    return central;
+}
+
+}  // namespace
+
+MainProgress::MainProgress(QMainWindow& window)
+    : lOperacja(new QLabel(centralOf(window))),
+      pb(new QProgressBar(window.centralWidget())),
+      bbPrzerwij(new QPushButton(QStringLiteral("Przerwij"), window.centralWidget())),
+      m_window(window) {
+    lOperacja->setObjectName(QStringLiteral("lOperacja"));
+    pb->setObjectName(QStringLiteral("pb"));
+    pb->setRange(0, 100);
+    pb->setTextVisible(false);
+    pb->setFixedWidth(250);
+    bbPrzerwij->setObjectName(QStringLiteral("bbPrzerwij"));
+    bbPrzerwij->setFocusPolicy(Qt::NoFocus);
+    auto* column = new QVBoxLayout(window.centralWidget());
+    column->addStretch();
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(bbPrzerwij, 0, Qt::AlignBottom);
+    auto* progress = new QVBoxLayout;
+    progress->addWidget(lOperacja);
+    progress->addWidget(pb);
+    row->addLayout(progress);
+    column->addLayout(row);
+    hideAll();
+}
+
+QWidget& MainProgress::window() const {
+    return m_window;
+}
+
+void MainProgress::hideAll() {
+    flush();
+    bbPrzerwij->hide();
+    lOperacja->hide();
+    pb->hide();
 }
 
 void MainProgress::flush() {
     if (m_pending) {
-        m_glowna.lOperacja->setText(m_label);
-        m_glowna.pb->setValue(m_value);
+        lOperacja->setText(m_label);
+        pb->setValue(m_value);
         m_pending = false;
     }
 }
@@ -30,31 +74,31 @@ void MainProgress::setLabel(const std::string& text) {
 
 void MainProgress::showLabel(bool visible) {
     flush();
-    m_glowna.lOperacja->setVisible(visible);
+    lOperacja->setVisible(visible);
 }
 
 void MainProgress::setBar(int minimum, int maximum, int step) {
     flush();
-    m_glowna.pb->setRange(minimum, maximum);
-    m_value = m_glowna.pb->value();
+    pb->setRange(minimum, maximum);
+    m_value = pb->value();
     m_step = step;
 }
 
 void MainProgress::showBar(bool visible) {
     flush();
-    m_glowna.pb->setVisible(visible);
+    pb->setVisible(visible);
 }
 
 // Past the maximum the bar starts again from its minimum, as a stepped bar does.
 void MainProgress::stepBar() {
-    const QProgressBar* bar = m_glowna.pb;
+    const QProgressBar* bar = pb;
     const int next = std::max(m_value, bar->minimum()) + m_step;
     m_value = next > bar->maximum() ? bar->minimum() : next;
     m_pending = true;
 }
 
 void MainProgress::barToMaximum() {
-    m_value = m_glowna.pb->maximum();
+    m_value = pb->maximum();
     m_pending = true;
     flush();
 }
@@ -64,15 +108,15 @@ void MainProgress::barToMaximum() {
 void MainProgress::repaint() {
     if (m_pending && (!m_sinceDrawn.isValid() || m_sinceDrawn.elapsed() >= kFrameMs)) {
         flush();
-        m_glowna.lOperacja->repaint();
-        m_glowna.pb->repaint();
+        lOperacja->repaint();
+        pb->repaint();
         m_sinceDrawn.start();
     }
 }
 
 void MainProgress::bringToFront() {
-    if (!m_glowna.isActiveWindow()) {
-        m_glowna.raise();
+    if (!m_window.isActiveWindow()) {
+        m_window.raise();
     }
 }
 

@@ -3,19 +3,25 @@
 #include <QElapsedTimer>
 #include <QString>
 
+class QLabel;
+class QMainWindow;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+
 #include "ProgressView.h"
 
 namespace kalvero {
 
-class TfGlowna;
-
-// A bulk transfer's progress on the main window: lOperacja, pb, bbPrzerwij, sbOru.
+// A bulk transfer's progress on the main window: the operation label lOperacja, the
+// bar pb and the stop button bbPrzerwij, which it builds and owns.
 // A transfer steps thousands of times a second; the label and the bar are drawn
 // at most every 25 ms (faster than an eye follows) and whenever they are shown,
 // hidden or read, so that the drawing does not slow the transfer down.
 class MainProgress final : public ProgressView {
 public:
-    explicit MainProgress(TfGlowna& fGlowna) : m_glowna(fGlowna) {}
+    // Puts the button, then the label above the bar, at the bottom right of the window.
+    explicit MainProgress(QMainWindow& window);
 
     void setLabel(const std::string& text) override;
     void showLabel(bool visible) override;
@@ -29,9 +35,17 @@ public:
 
     // Puts the latest label text and bar position on the screen now.
     void flush();
+    // The end of a transfer: the button, the label and the bar go.
+    void hideAll();
+    // The window that shows the progress, and the outcome's message boxes over it.
+    QWidget& window() const;
+
+    QLabel* const lOperacja;
+    QProgressBar* const pb;
+    QPushButton* const bbPrzerwij;
 
 private:
-    TfGlowna& m_glowna;
+    QMainWindow& m_window;
     int m_step = 1;
     QString m_label;
     int m_value = 0;

@@ -30,4 +30,13 @@ TfStan::TfStan() : QWidget(nullptr, Qt::Window) {
         Label2);
 }
 
+void TfStan::open() {
+    show();
+    raise();
+}
+
+void TfStan::showPrinterNumber(int number) {
+    Label1->setText(QString::number(number));
+}
+
 }  // namespace kalvero

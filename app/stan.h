@@ -2,15 +2,20 @@
 
 #include <QWidget>
 
+#include "WindowLinks.h"
+
 class QLabel;
 
 namespace kalvero {
 
 // The printer status window: three rows, a caption and a value each.
-class TfStan : public QWidget {
+class TfStan : public QWidget, public StatusWindow {
     Q_OBJECT
 public:
     TfStan();
+
+    void open() override;
+    void showPrinterNumber(int number) override;
 
     QLabel* StaticText1 = nullptr;
     QLabel* lWersja = nullptr;

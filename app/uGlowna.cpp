@@ -2,14 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QVBoxLayout>
 
 #include "Connecting.h"
 #include "Messages.h"
@@ -18,11 +16,6 @@
 #include "Services.h"
 #include "Text.h"
 #include "WinSer.h"
-#include "opr.h"
-#include "stan.h"
-#include "uKomunikacja.h"
-#include "uStopki.h"
-#include "uWymiana.h"
 
 namespace kalvero {
 
@@ -30,13 +23,23 @@ TfGlowna::TfGlowna(Services& services)
     : m_serial(services.serial),
       m_state(services.state),
       m_messages(services.messages),
-      m_commands(services.commands) {
+      m_commands(services.commands),
+      m_progress(*this),
+      lOperacja(m_progress.lOperacja),
+      pb(m_progress.pb),
+      bbPrzerwij(m_progress.bbPrzerwij) {
     setObjectName(QStringLiteral("fGlowna"));
     setWindowTitle(QStringLiteral("Kalvero wersja beta"));
     resize(544, 373);
     buildMenu();
     buildStatusBar();
-    buildProgress();
+    connect(bbPrzerwij, &QPushButton::clicked, this, &TfGlowna::bbPrzerwijClick);
+    // The window's cancel button: Escape presses it while it is shown.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+        if (bbPrzerwij->isVisible()) {
+            bbPrzerwij->click();
+        }
+    });
     ScanSerialPorts(m_serial, m_state.PortPresent);
 }
 
@@ -123,42 +126,6 @@ void TfGlowna::buildStatusBar() {
     setStatusBar(sbOru);
 }
 
-// Button, then the label above the progress bar, just above the status bar at the right.
-void TfGlowna::buildProgress() {
-    auto* central = new QWidget(this);
-    auto* column = new QVBoxLayout(central);
-    column->addStretch();
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    bbPrzerwij = new QPushButton(QStringLiteral("Przerwij"), central);
-    bbPrzerwij->setObjectName(QStringLiteral("bbPrzerwij"));
-    bbPrzerwij->setFocusPolicy(Qt::NoFocus);
-    connect(bbPrzerwij, &QPushButton::clicked, this, &TfGlowna::bbPrzerwijClick);
-    // The window's cancel button: Escape presses it while it is shown.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
-        if (bbPrzerwij->isVisible()) {
-            bbPrzerwij->click();
-        }
-    });
-    row->addWidget(bbPrzerwij, 0, Qt::AlignBottom);
-    auto* progress = new QVBoxLayout;
-    lOperacja = new QLabel(central);
-    lOperacja->setObjectName(QStringLiteral("lOperacja"));
-    pb = new QProgressBar(central);
-    pb->setObjectName(QStringLiteral("pb"));
-    pb->setRange(0, 100);
-    pb->setTextVisible(false);
-    pb->setFixedWidth(250);
-    progress->addWidget(lOperacja);
-    progress->addWidget(pb);
-    row->addLayout(progress);
-    column->addLayout(row);
-    setCentralWidget(central);
-    bbPrzerwij->hide();
-    lOperacja->hide();
-    pb->hide();
-}
-
 void TfGlowna::setPanel(int panel, const QString& text) {
     m_panels.at(panel)->setText(text);
 }
@@ -198,6 +165,7 @@ void TfGlowna::setBusy(bool busy) {
 }
 
 void TfGlowna::beginTransfer() {
+    bbPrzerwij->show();
     setBusy(true);
     menuBar()->setEnabled(false);
     for (QWidget* window : m_windows.all) {
@@ -220,6 +188,10 @@ void TfGlowna::endTransfer() {
     }
     menuBar()->setEnabled(true);
     setBusy(false);
+    m_progress.hideAll();
+    if (m_closeRequested) {
+        close();
+    }
 }
 
 void TfGlowna::setItemNameVisible(bool visible) {
@@ -232,21 +204,42 @@ int TfGlowna::channel() const {
     return m_windows.fKomunikacja != nullptr ? m_windows.fKomunikacja->channel() : 1;
 }
 
-void TfGlowna::goOnline(const QString& numberText) {
-    setPanel(0, QStringLiteral("ONLINE"));
-    setPanel(1, QStringLiteral("DURAX ORU nr: ") + numberText);
-    setPanel(2, QStringLiteral("COM%1,%2").arg(m_state.PortNumber).arg(m_state.BaudRate));
+void TfGlowna::showConnecting(std::uint8_t port) {
+    for (int i = 0; i < 3; ++i) {
+        setPanel(i, QString());
+    }
+    setBusy(true);
+    setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
     repaintStatus();
-    m_state.OfflineMode = 0;
 }
 
-void TfGlowna::goOfflineWith(const QString& reason) {
-    setPanel(0, QStringLiteral("OFFLINE"));
-    setPanel(1, reason);
-    setPanel(2, QString());
+void TfGlowna::showConnection(const Connection& connection, const QString& notFound) {
+    TakeConnection(connection, m_state);
+    if (connection.outcome == ConnectOutcome::Online) {
+        setPanel(0, QStringLiteral("ONLINE"));
+        setPanel(1, QStringLiteral("DURAX ORU nr: ") + printerNumber(connection.identity));
+        setPanel(2, QStringLiteral("COM%1,%2").arg(m_state.PortNumber).arg(m_state.BaudRate));
+        showOnlineMarks(true);
+        setExchangeEntriesEnabled(true);
+    } else {
+        setPanel(0, QStringLiteral("OFFLINE"));
+        setPanel(1, connection.outcome == ConnectOutcome::VersionRefused
+                        ? QStringLiteral("Wersja programu w drukarce etykiet mniejsza niż 4")
+                        : notFound);
+        setPanel(2, QString());
+        showOnlineMarks(false);
+    }
     repaintStatus();
-    m_state.OfflineMode = 1;
-    showOnlineMarks(false);
+    setBusy(false);
+}
+
+void TfGlowna::showConnectionByHand(const Connection& connection) {
+    showConnection(
+        connection,
+        connection.outcome == ConnectOutcome::PortBusy
+            ? QStringLiteral("Port COM%1 zajęty przez inny program").arg(connection.port)
+            : QStringLiteral("Nie wykryto drukarki DURAX ORU na COM%1").arg(connection.port));
+    setEditorEntryEnabled(m_state.OfflineMode == 0);
 }
 
 void TfGlowna::Wykryjautomatycznie1Click() {
@@ -257,30 +250,19 @@ void TfGlowna::Wykryjautomatycznie1Click() {
         setPanel(i, QString());
     }
     setBusy(true);
-    const DetectResult found = DetectPrinter(
+    const Connection connection = DetectPrinter(
         m_serial, [this] { return channel(); }, m_state.PortPresent,
         [this](std::uint8_t port) {
             setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
             repaintStatus();
         });
-    if (found.port == 0) {
-        goOfflineWith(QStringLiteral("Nie wykryto drukarki DURAX ORU..."));
-    } else {
-        m_state.PortNumber = found.port;
-        m_state.BaudRate = found.attempt.baudRate;
-        if (found.attempt.identity.version < 4) {
-            goOfflineWith(QStringLiteral("Wersja programu w drukarce etykiet mniejsza niż 4"));
-        } else {
-            goOnline(printerNumber(found.attempt.identity));
-            setItemNameVisible(true);
-            showOnlineMarks(true);
-            setExchangeEntriesEnabled(true);
-            if (m_windows.fKomunikacja != nullptr) {
-                m_windows.fKomunikacja->hide();
-            }
+    showConnection(connection, QStringLiteral("Nie wykryto drukarki DURAX ORU..."));
+    if (connection.outcome == ConnectOutcome::Online) {
+        setItemNameVisible(true);
+        if (m_windows.fKomunikacja != nullptr) {
+            m_windows.fKomunikacja->dismiss();
         }
     }
-    setBusy(false);
     setEditorEntryEnabled(true);
 }
 
@@ -288,8 +270,7 @@ void TfGlowna::Trybonline1Click() {
     // The entry only shows the dialog: its mark follows the state, never the click.
     showOnlineMarks(m_state.OfflineMode == 0);
     if (!m_busy && m_windows.fKomunikacja != nullptr) {
-        m_windows.fKomunikacja->show();
-        m_windows.fKomunikacja->raise();
+        m_windows.fKomunikacja->open();
     }
 }
 
@@ -334,37 +315,33 @@ bool TfGlowna::ensureConnected() {
     return true;
 }
 
+void TfGlowna::openExchange(ExchangeKind kind) {
+    m_windows.fWymiana->open(kind);
+    m_state.ExchangeMode = kind;
+}
+
 void TfGlowna::Odczyt1Click() {
     if (m_busy || !ensureConnected()) {
         return;
     }
-    m_windows.fWymiana->prepare(ExchangeKind::Read);
-    m_windows.fWymiana->show();
-    m_windows.fWymiana->raise();
+    openExchange(ExchangeKind::Read);
     setEnabled(false);
-    m_state.ExchangeMode = 2;
 }
 
 void TfGlowna::Zapis1Click() {
     if (m_busy || !ensureConnected()) {
         return;
     }
-    m_windows.fWymiana->prepare(ExchangeKind::Write);
     pb->show();
-    m_windows.fWymiana->show();
-    m_windows.fWymiana->raise();
-    m_state.ExchangeMode = 1;
+    openExchange(ExchangeKind::Write);
 }
 
 void TfGlowna::Kasowanie1Click() {
     if (m_busy || !ensureConnected()) {
         return;
     }
-    m_windows.fWymiana->prepare(ExchangeKind::Erase);
     lOperacja->show();
-    m_windows.fWymiana->show();
-    m_windows.fWymiana->raise();
-    m_state.ExchangeMode = 3;
+    openExchange(ExchangeKind::Erase);
 }
 
 void TfGlowna::Definiowaniestopek1Click() {
@@ -378,14 +355,13 @@ void TfGlowna::Standrukarki1Click() {
     if (m_busy || m_windows.fStan == nullptr) {
         return;
     }
-    m_windows.fStan->show();
-    m_windows.fStan->raise();
+    m_windows.fStan->open();
     std::array<std::uint8_t, 4> status{};
     if (const ResultCode rc = m_commands.ReadPrinterStatus(status); rc != 0) {
         m_messages.inform(this, toQt(ResultText(rc)));
         return;
     }
-    m_windows.fStan->Label1->setText(QString::number(status[0] >> 4));
+    m_windows.fStan->showPrinterNumber(status[0] >> 4);
 }
 
 void TfGlowna::Oprogramie1Click() {

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <array>
 
+#include "MainProgress.h"
 #include "OperatingState.h"
 #include "WindowLinks.h"
 
@@ -18,57 +19,45 @@ class Messages;
 class PrinterCommands;
 struct Services;
 class WinSer;
-class TfKomunikacja;
-class TfWymiana;
-class TAboutBox;
-class TfStan;
 
 // The main window: the menu every operation starts from, the connection state
 // in the status bar, and the progress elements the bulk transfers drive.
-class TfGlowna : public QMainWindow, public EditorHost {
+class TfGlowna : public QMainWindow, public EditorHost, public ConnectionHost, public TransferHost {
     Q_OBJECT
 public:
+    // The windows the menu opens, created after this one and handed over by startup.
     struct Windows {
-        TfKomunikacja* fKomunikacja = nullptr;
-        TfWymiana* fWymiana = nullptr;
+        ConnectionDialog* fKomunikacja = nullptr;
+        ExchangeDialog* fWymiana = nullptr;
         EditorWindow* fStopka = nullptr;
-        TAboutBox* AboutBox = nullptr;
-        TfStan* fStan = nullptr;
+        QWidget* AboutBox = nullptr;
+        StatusWindow* fStan = nullptr;
         QList<QWidget*> all;  // every other window: they wait while a transfer runs
     };
 
     // Scans the serial ports, as creating the main window does.
     explicit TfGlowna(Services& services);
 
-    // The other windows are created after this one; startup hands them over.
     void setWindows(const Windows& windows) { m_windows = windows; }
-
-    // What connecting changes (also used by the communication dialog).
-    void setPanel(int panel, const QString& text);
+    MainProgress& progress() { return m_progress; }
     QString panelText(int panel) const;
-    void repaintStatus();
-    void showOnlineMarks(bool online);
-    void setExchangeEntriesEnabled(bool enabled);
-    void setEditorEntryEnabled(bool enabled);
-    void setBusy(bool busy);
-    bool busy() const { return m_busy; }
-    // While a transfer runs only "Przerwij" (and Escape) acts: the menu and the
-    // other windows wait, and closing the main window asks the transfer to stop.
-    void beginTransfer();
-    void endTransfer();
-    // While the footer editor is open the main window takes no input, whatever else
-    // would enable it.
+
+    // EditorHost
     void setEditorOpen(bool open) override;
     QPoint editorCentre() const override { return geometry().center(); }
-    // Enables the window, unless the footer editor is open.
-    void enableInput();
-    bool closeRequested() const { return m_closeRequested; }
-    void goOnline(const QString& numberText);
-    void goOfflineWith(const QString& reason);
+    // ConnectionHost
+    bool busy() const override { return m_busy; }
+    void showConnecting(std::uint8_t port) override;
+    void showConnectionByHand(const Connection& connection) override;
+    // TransferHost
+    void enableInput() override;
+    void beginTransfer() override;
+    void endTransfer() override;
+    bool closeRequested() const override { return m_closeRequested; }
 
-    QLabel* lOperacja = nullptr;
-    QProgressBar* pb = nullptr;
-    QPushButton* bbPrzerwij = nullptr;
+    QLabel* const lOperacja;
+    QProgressBar* const pb;
+    QPushButton* const bbPrzerwij;
 
 public slots:
     void Wykryjautomatycznie1Click();
@@ -89,10 +78,18 @@ protected:
 private:
     void buildMenu();
     void buildStatusBar();
-    void buildProgress();
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption,
                       void (TfGlowna::*handler)());
+    void setPanel(int panel, const QString& text);
+    void repaintStatus();
+    void showOnlineMarks(bool online);
+    void setExchangeEntriesEnabled(bool enabled);
+    void setEditorEntryEnabled(bool enabled);
+    void setBusy(bool busy);
+    // The status bar, marks and entries for what a connection came to.
+    void showConnection(const Connection& connection, const QString& notFound);
     bool ensureConnected();
+    void openExchange(ExchangeKind kind);
     void setItemNameVisible(bool visible);
     int channel() const;
 
@@ -100,6 +97,7 @@ private:
     OperatingState& m_state;
     Messages& m_messages;
     PrinterCommands& m_commands;
+    MainProgress m_progress;
     Windows m_windows;
     bool m_busy = false;
     bool m_closeRequested = false;

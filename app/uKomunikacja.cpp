@@ -13,7 +13,6 @@
 #include "Services.h"
 #include "Text.h"
 #include "WinSer.h"
-#include "uGlowna.h"
 
 namespace kalvero {
 
@@ -41,11 +40,11 @@ protected:
 
 }  // namespace
 
-TfKomunikacja::TfKomunikacja(Services& services, TfGlowna& fGlowna)
+TfKomunikacja::TfKomunikacja(Services& services, ConnectionHost& host)
     : QWidget(nullptr, Qt::Dialog),
       m_serial(services.serial),
       m_state(services.state),
-      m_glowna(fGlowna) {
+      m_host(host) {
     setObjectName(QStringLiteral("fKomunikacja"));
     setWindowTitle(QStringLiteral("Parametry komunikacji"));
     setFixedSize(380, 168);
@@ -112,42 +111,26 @@ std::uint8_t TfKomunikacja::chosenPort() const {
     return static_cast<std::uint8_t>(cbPort->itemData(index).toInt());
 }
 
+void TfKomunikacja::open() {
+    show();
+    raise();
+}
+
 void TfKomunikacja::bPolaczClick() {
-    if (m_glowna.busy()) {
+    if (m_host.busy()) {
         return;
     }
-    for (int i = 0; i < 3; ++i) {
-        m_glowna.setPanel(i, QString());
-    }
     hide();
-    m_glowna.setBusy(true);
     const std::uint8_t port = chosenPort();
-    m_glowna.setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
-    m_glowna.repaintStatus();
-
-    const ConnectAttempt attempt = TryPort(
+    m_host.showConnecting(port);
+    const Connection connection = ConnectOnPort(
         m_serial, [this] { return channel(); }, port);
-    const QString notFound =
-        attempt.result == serial::kPortBusy
-            ? QStringLiteral("Port COM%1 zajęty przez inny program").arg(port)
-            : QStringLiteral("Nie wykryto drukarki DURAX ORU na COM%1").arg(port);
-    if (attempt.result != 0 || attempt.identity.found == 0) {
-        m_glowna.goOfflineWith(notFound);
+    m_host.showConnectionByHand(connection);
+    const bool answered = connection.outcome == ConnectOutcome::Online ||
+                          connection.outcome == ConnectOutcome::VersionRefused;
+    if (!answered) {
         show();
-    } else {
-        m_state.PortNumber = port;
-        m_state.BaudRate = attempt.baudRate;
-        if (attempt.identity.version < 4) {
-            m_glowna.goOfflineWith(
-                QStringLiteral("Wersja programu w drukarce etykiet mniejsza niż 4"));
-        } else {
-            m_glowna.goOnline(printerNumber(attempt.identity));
-            m_glowna.showOnlineMarks(true);
-            m_glowna.setExchangeEntriesEnabled(true);
-        }
     }
-    m_glowna.setBusy(false);
-    m_glowna.setEditorEntryEnabled(m_state.OfflineMode == 0);
 }
 
 void TfKomunikacja::bCofnijClick() {

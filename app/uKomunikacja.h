@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "WindowLinks.h"
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -9,20 +11,20 @@ class QSpinBox;
 
 namespace kalvero {
 
-class TfGlowna;
 class WinSer;
 struct OperatingState;
 struct Services;
 
 // The communication dialog: one port and the printer's channel, by hand.
-class TfKomunikacja : public QWidget {
+class TfKomunikacja : public QWidget, public ConnectionDialog {
     Q_OBJECT
 public:
     // Builds the port list once, from the ports present at creation.
-    TfKomunikacja(Services& services, TfGlowna& fGlowna);
+    TfKomunikacja(Services& services, ConnectionHost& host);
 
-    // The channel the identification uses, automatic detection's included.
-    int channel() const;
+    int channel() const override;
+    void open() override;
+    void dismiss() override { hide(); }
 
     QLabel* Label1 = nullptr;
     QComboBox* cbPort = nullptr;
@@ -41,7 +43,7 @@ private:
 
     WinSer& m_serial;
     OperatingState& m_state;
-    TfGlowna& m_glowna;
+    ConnectionHost& m_host;
     int m_chosen = -1;  // the list entry the user picked; -1 while none
 };
 

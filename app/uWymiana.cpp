@@ -18,7 +18,6 @@
 #include "ResultText.h"
 #include "Services.h"
 #include "Text.h"
-#include "uGlowna.h"
 
 namespace kalvero {
 
@@ -30,13 +29,13 @@ QString fromLocal(const std::string& name) {
 
 }  // namespace
 
-TfWymiana::TfWymiana(Services& services, TfGlowna& fGlowna)
+TfWymiana::TfWymiana(Services& services, TransferHost& host, MainProgress& progress)
     : QWidget(nullptr, Qt::Dialog),
       m_state(services.state),
       m_files(services.files),
-      m_glowna(fGlowna),
+      m_host(host),
       m_messages(services.messages),
-      m_progress(fGlowna),
+      m_progress(progress),
       m_transfers(services.commands, services.files, services.state, m_progress) {
     setObjectName(QStringLiteral("fWymiana"));
     setFixedSize(371, 196);
@@ -114,7 +113,7 @@ void TfWymiana::FormCreate() {
     Edit2->setText(fromLocal(m_files.BindingFileName));
 }
 
-void TfWymiana::prepare(ExchangeKind kind) {
+void TfWymiana::open(ExchangeKind kind) {
     static const char* const captions[] = {"Zapis danych do drukarki etykiet",
                                            "Odczyt danych z drukarki etykiet",
                                            "Kasowanie danych z drukarki etykiet"};
@@ -133,6 +132,8 @@ void TfWymiana::prepare(ExchangeKind kind) {
     }
     Label1->setVisible(kind == ExchangeKind::Read);
     seMaxPLU->setVisible(kind == ExchangeKind::Read);
+    show();
+    raise();
 }
 
 bool TfWymiana::pickFile(std::string& name, QLineEdit* field) {
@@ -155,18 +156,11 @@ void TfWymiana::sbZmienWiazaniaClick() {
 
 void TfWymiana::bDalejClick() {
     m_state.AbortRequested = 0;
-    m_glowna.bbPrzerwij->show();
     hide();
-    m_glowna.enableInput();
-    m_glowna.beginTransfer();
+    m_host.enableInput();
+    m_host.beginTransfer();
     runTransfers();
-    m_glowna.endTransfer();
-    m_glowna.bbPrzerwij->hide();
-    m_glowna.lOperacja->hide();
-    m_glowna.pb->hide();
-    if (m_glowna.closeRequested()) {
-        m_glowna.close();
-    }
+    m_host.endTransfer();
 }
 
 // Footers first, then bindings, each only when ticked; the binding transfer runs
@@ -175,78 +169,79 @@ void TfWymiana::runTransfers() {
     const bool footers = cbStopki->isChecked();
     const bool bindings = cbWiazania->isChecked();
     switch (m_state.ExchangeMode) {
-        case 1:
+        case ExchangeKind::Write:
             if (footers) {
                 std::uint16_t count = 0;
                 const ResultCode rc = m_transfers.WriteAllFooters(count);
                 report(rc, QStringLiteral("Zapis stopek przerwany przez użytkownika"),
                        QStringLiteral("Zapis stopek: OK, zapisano %1").arg(count));
             }
-            if (bindings && !m_glowna.closeRequested()) {
+            if (bindings && !m_host.closeRequested()) {
                 report(m_transfers.WriteAllBindings(),
                        QStringLiteral("Zapis wiązań przerwany przez użytkownika"),
                        QStringLiteral("Zapis wiązań: OK"));
             }
             break;
-        case 2:
+        case ExchangeKind::Read:
             if (footers) {
                 report(m_transfers.ReadAllFooters(),
                        QStringLiteral("Odczyt stopek przerwany przez użytkownika"),
                        QStringLiteral("Odczyt stopek: OK"));
             }
-            if (bindings && !m_glowna.closeRequested()) {
+            if (bindings && !m_host.closeRequested()) {
                 report(m_transfers.ReadAllBindings(static_cast<std::uint16_t>(seMaxPLU->value())),
                        QStringLiteral("Odczyt wiązań przerwany przez użytkownika"),
                        QStringLiteral("Odczyt wiązań: OK"));
             }
             break;
-        case 3:
+        case ExchangeKind::Erase:
             if (footers) {
                 report(m_transfers.EraseAllFooters(),
                        QStringLiteral("Kasowanie stopek przerwane przez użytkownika"),
                        QStringLiteral("Kasowanie stopek: OK"));
             }
-            if (bindings && !m_glowna.closeRequested()) {
+            if (bindings && !m_host.closeRequested()) {
                 report(m_transfers.EraseAllBindings(),
                        QStringLiteral("Kasowanie wiązań przerwane przez użytkownika"),
                        QStringLiteral("Kasowanie wiązań: OK"));
             }
             break;
-        default:
+        case ExchangeKind::None:
             break;
     }
 }
 
 void TfWymiana::report(ResultCode rc, const QString& stopped, const QString& done) {
     m_progress.flush();
-    if (m_glowna.closeRequested()) {
+    if (m_host.closeRequested()) {
         return;
     }
     if (rc == kFileErrorCode && m_transfers.fileError()) {
         const FileError& error = *m_transfers.fileError();
-        m_messages.inform(&m_glowna, QStringLiteral("Nie można zapisać pliku %1\n%2")
-                                         .arg(QString::fromLocal8Bit(error.name.c_str()),
-                                              QString::fromLocal8Bit(error.reason.c_str())));
+        m_messages.inform(&m_progress.window(),
+                          QStringLiteral("Nie można zapisać pliku %1\n%2")
+                              .arg(QString::fromLocal8Bit(error.name.c_str()),
+                                   QString::fromLocal8Bit(error.reason.c_str())));
     } else if (rc != 0) {
-        m_messages.inform(&m_glowna, toQt(ResultText(rc)));
+        m_messages.inform(&m_progress.window(), toQt(ResultText(rc)));
     } else if (m_state.AbortRequested != 0) {
-        m_messages.inform(&m_glowna, stopped);
+        m_messages.inform(&m_progress.window(), stopped);
         m_state.AbortRequested = 0;
     } else {
-        m_messages.inform(&m_glowna, done);
+        m_messages.inform(&m_progress.window(), done);
     }
 }
 
 void TfWymiana::bAnulujClick() {
     hide();
-    m_glowna.enableInput();
+    m_host.enableInput();
 }
 
 // The close box enables the main window and hides its operation label. The
 // status bar stays: nothing would ever show it again.
 void TfWymiana::closeEvent(QCloseEvent* event) {
-    m_glowna.enableInput();
-    m_glowna.lOperacja->hide();
+    m_host.enableInput();
+    m_progress.showLabel(false);
     event->accept();
 }
 

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "MainProgress.h"
+#include "WindowLinks.h"
 #include "orukom.h"
 
 class QCheckBox;
@@ -18,19 +19,17 @@ namespace kalvero {
 struct FileNames;
 struct OperatingState;
 struct Services;
-class TfGlowna;
 class Messages;
 
-enum class ExchangeKind { Write = 1, Read = 2, Erase = 3 };
-
 // The data exchange dialog: what a bulk exchange covers and which files it uses.
-class TfWymiana : public QWidget {
+class TfWymiana : public QWidget, public ExchangeDialog {
     Q_OBJECT
 public:
-    TfWymiana(Services& services, TfGlowna& fGlowna);
+    // The transfers report on progress, the main window's progress elements.
+    TfWymiana(Services& services, TransferHost& host, MainProgress& progress);
 
     // The caption, the start button and the optional rows for one opening command.
-    void prepare(ExchangeKind kind);
+    void open(ExchangeKind kind) override;
 
     QCheckBox* cbWiazania = nullptr;
     QCheckBox* cbStopki = nullptr;
@@ -62,9 +61,9 @@ private:
 
     OperatingState& m_state;
     FileNames& m_files;
-    TfGlowna& m_glowna;
+    TransferHost& m_host;
     Messages& m_messages;
-    MainProgress m_progress;
+    MainProgress& m_progress;
     BulkTransfers m_transfers;
 };
 

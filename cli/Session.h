@@ -44,40 +44,40 @@ public:
     // Finds the printer on the given port or on the first present one.
     int connect(bool quiet) {
         const ChannelSource channel = [this] { return m_options.channel; };
-        DetectResult found;
+        Connection connection;
         if (m_options.port) {
             const std::uint8_t port = *portNumber(*m_options.port);
-            const ConnectAttempt attempt = TryPort(m_serial, channel, port);
+            connection = ConnectOnPort(m_serial, channel, port);
             if (const auto& failure = m_serial.openFailure()) {
-                complain(portLabel(port) + ": " + portProblem(attempt.result, *failure));
+                complain(portLabel(port) + ": " + portProblem(connection.result, *failure));
                 return kExitNoPrinter;
             }
-            if (attempt.printerFound()) {
-                found = {port, attempt};
-            } else if (attempt.result != 0) {
-                complain(*m_options.port + ": " + Cp1250ToUtf8(ResultText(attempt.result)));
+            if (connection.outcome == ConnectOutcome::NoPrinter && connection.result != 0) {
+                complain(*m_options.port + ": " + Cp1250ToUtf8(ResultText(connection.result)));
             }
         } else {
             ScanSerialPorts(m_serial, m_state.PortPresent);
-            found = DetectPrinter(m_serial, channel, m_state.PortPresent, [quiet](std::uint8_t n) {
-                if (!quiet) {
-                    std::fprintf(stderr, "Wykrywanie... COM%d\n", n);
-                }
-            });
+            connection =
+                DetectPrinter(m_serial, channel, m_state.PortPresent, [quiet](std::uint8_t n) {
+                    if (!quiet) {
+                        std::fprintf(stderr, "Wykrywanie... COM%d\n", n);
+                    }
+                });
         }
-        if (found.port == 0) {
-            complain("Nie wykryto drukarki etykiet");
-            return kExitNoPrinter;
+        TakeConnection(connection, m_state);
+        m_identity = connection.identity;
+        switch (connection.outcome) {
+            case ConnectOutcome::Online:
+                return kExitOk;
+            case ConnectOutcome::VersionRefused:
+                complain(Cp1250ToUtf8("Wersja programu w drukarce etykiet mniejsza ni\xBF 4"));
+                return kExitNoPrinter;
+            case ConnectOutcome::PortBusy:
+            case ConnectOutcome::NoPrinter:
+                break;
         }
-        m_state.PortNumber = found.port;
-        m_state.BaudRate = found.attempt.baudRate;
-        m_identity = found.attempt.identity;
-        if (m_identity.version < 4) {
-            complain(Cp1250ToUtf8("Wersja programu w drukarce etykiet mniejsza ni\xBF 4"));
-            return kExitNoPrinter;
-        }
-        m_state.OfflineMode = 0;
-        return kExitOk;
+        complain("Nie wykryto drukarki etykiet");
+        return kExitNoPrinter;
     }
 
     int detect() {

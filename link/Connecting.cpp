@@ -2,30 +2,55 @@
 
 namespace kalvero {
 
-ConnectAttempt TryPort(WinSer& serial, const ChannelSource& channel, std::uint8_t port) {
-    ConnectAttempt attempt;
-    attempt.result = IdentifyPrinter(serial, channel, port, 9600, attempt.identity);
-    if (attempt.result == serial::kReceiveTimeout) {
-        attempt.baudRate = 19200;
-        attempt.result = IdentifyPrinter(serial, channel, port, 19200, attempt.identity);
+namespace {
+
+constexpr std::uint8_t kFirstAcceptedVersion = 4;
+
+}  // namespace
+
+Connection ConnectOnPort(WinSer& serial, const ChannelSource& channel, std::uint8_t port) {
+    Connection connection;
+    connection.port = port;
+    connection.result = IdentifyPrinter(serial, channel, port, 9600, connection.identity);
+    if (connection.result == serial::kReceiveTimeout) {
+        connection.baudRate = 19200;
+        connection.result = IdentifyPrinter(serial, channel, port, 19200, connection.identity);
     }
-    return attempt;
+    if (connection.result == 0 && connection.identity.found) {
+        connection.outcome = connection.identity.version < kFirstAcceptedVersion
+                                 ? ConnectOutcome::VersionRefused
+                                 : ConnectOutcome::Online;
+    } else if (connection.result == serial::kPortBusy) {
+        connection.outcome = ConnectOutcome::PortBusy;
+    }
+    return connection;
 }
 
-DetectResult DetectPrinter(WinSer& serial, const ChannelSource& channel,
-                           const PortPresentFlags& portPresent,
-                           const std::function<void(std::uint8_t port)>& beforePort) {
+Connection DetectPrinter(WinSer& serial, const ChannelSource& channel,
+                         const PortPresentFlags& portPresent,
+                         const std::function<void(std::uint8_t port)>& beforePort) {
     for (std::uint8_t n = 1; n <= 10; ++n) {
         if (portPresent[n] == 0) {
             continue;
         }
         beforePort(n);
-        const ConnectAttempt attempt = TryPort(serial, channel, n);
-        if (attempt.printerFound()) {
-            return {n, attempt};
+        const Connection connection = ConnectOnPort(serial, channel, n);
+        if (connection.outcome == ConnectOutcome::Online ||
+            connection.outcome == ConnectOutcome::VersionRefused) {
+            return connection;
         }
     }
     return {};
+}
+
+void TakeConnection(const Connection& connection, OperatingState& state) {
+    const bool answered = connection.outcome == ConnectOutcome::Online ||
+                          connection.outcome == ConnectOutcome::VersionRefused;
+    if (answered) {
+        state.PortNumber = connection.port;
+        state.BaudRate = connection.baudRate;
+    }
+    state.OfflineMode = connection.outcome == ConnectOutcome::Online ? 0 : 1;
 }
 
 }  // namespace kalvero

@@ -4,29 +4,38 @@
 #include <functional>
 
 #include "Identification.h"
+#include "OperatingState.h"
 
 namespace kalvero {
 
-// One identification of a port: at 9600 baud, and again at 19200 only when the
-// line stayed silent (21).
-struct ConnectAttempt {
-    ResultCode result = 0;
-    PrinterIdentity identity;
+// What connecting came to; the windows and kalvero-cli each show it their way.
+enum class ConnectOutcome {
+    Online,          // a printer of program version 4 or later answered
+    VersionRefused,  // a printer answered, but its program is older than version 4
+    PortBusy,        // another program holds the port
+    NoPrinter,       // no printer answered
+};
+
+struct Connection {
+    ConnectOutcome outcome = ConnectOutcome::NoPrinter;
+    std::uint8_t port = 0;  // where a printer answered, or the port tried by hand
     std::uint16_t baudRate = 9600;
-
-    bool printerFound() const { return result == 0 && identity.found == 1; }
+    PrinterIdentity identity;
+    ResultCode result = 0;  // of the last identification
 };
 
-ConnectAttempt TryPort(WinSer& serial, const ChannelSource& channel, std::uint8_t port);
+// By hand, on one port: at 9600 baud, and again at 19200 only when the line stayed
+// silent (21).
+Connection ConnectOnPort(WinSer& serial, const ChannelSource& channel, std::uint8_t port);
 
-// Tries the present ports in rising order and stops at the first on which a
+// Automatically: the present ports in rising order, up to the first on which a
 // printer answers, whatever its version. beforePort runs before each port is tried.
-struct DetectResult {
-    std::uint8_t port = 0;  // 0: no printer found
-    ConnectAttempt attempt;
-};
-DetectResult DetectPrinter(WinSer& serial, const ChannelSource& channel,
-                           const PortPresentFlags& portPresent,
-                           const std::function<void(std::uint8_t port)>& beforePort);
+Connection DetectPrinter(WinSer& serial, const ChannelSource& channel,
+                         const PortPresentFlags& portPresent,
+                         const std::function<void(std::uint8_t port)>& beforePort);
+
+// The operating state after a connection: online only for an accepted printer; a
+// printer that answered leaves its port and baud rate either way.
+void TakeConnection(const Connection& connection, OperatingState& state);
 
 }  // namespace kalvero

@@ -52,10 +52,10 @@ ResultCode IdentifyPrinter(WinSer& serial, const ChannelSource& channel, std::ui
         return rc;
     }
     if (answer[0] != kPrinterKind) {
-        identity.found = 0;
+        identity.found = false;
         return 0;
     }
-    identity.found = 1;
+    identity.found = true;
 
     if (const std::uint8_t rc = serial.RSSequence(OpReadVersion, 2, 0, answer, send); rc != 0) {
         return rc;

@@ -17,7 +17,7 @@ using PortPresentFlags = std::array<std::uint8_t, 11>;
 using ChannelSource = std::function<int()>;
 
 struct PrinterIdentity {
-    std::uint8_t found = 0;
+    bool found = false;
     std::uint8_t version = 0;
     std::string numberText;  // exactly two characters once read
 };

@@ -57,7 +57,7 @@ protected:
             port, baud, identity);
     }
     // What a caller had in the outputs before the call; must survive steps not reached.
-    PrinterIdentity untouched() const { return {0x55, 0x0E, "xx"}; }
+    PrinterIdentity untouched() const { return {true, 0x0E, "xx"}; }
 
     ScriptedWinSer serial;
     int channel = 1;
@@ -73,7 +73,7 @@ TEST_F(IdentifyPrinterTest, APrinterOfTheRightKindGivesFoundVersionAndNumber) {
 
     EXPECT_EQ(identify(3, 19200), 0);
 
-    EXPECT_EQ(identity.found, 1);
+    EXPECT_TRUE(identity.found);
     EXPECT_EQ(identity.version, 4);
     EXPECT_EQ(identity.numberText, "07");
     EXPECT_THAT(serial.calls, ElementsAre("UnInit", "Init 3 19200 5 5", "ClearDTR", "ClearRTS",
@@ -102,7 +102,7 @@ TEST_F(IdentifyPrinterTest, ADeviceOfAnotherKindIsNoErrorAndNothingMoreIsAsked) 
 
     EXPECT_EQ(identify(), 0);
 
-    EXPECT_EQ(identity.found, 0);
+    EXPECT_FALSE(identity.found);
     EXPECT_EQ(identity.version, untouched().version);
     EXPECT_EQ(identity.numberText, untouched().numberText);
     EXPECT_EQ(serial.calls.back(), "RS ff 2 0");
@@ -129,7 +129,7 @@ TEST_F(IdentifyPrinterTest, AFailedVersionReadLeavesFoundSetAndVersionUntouched)
 
     EXPECT_EQ(identify(), 24);
 
-    EXPECT_EQ(identity.found, 1);
+    EXPECT_TRUE(identity.found);
     EXPECT_EQ(identity.version, untouched().version);
     EXPECT_EQ(identity.numberText, untouched().numberText);
     EXPECT_EQ(serial.calls.back(), "RS 5b 2 0");
@@ -142,7 +142,7 @@ TEST_F(IdentifyPrinterTest, AFailedNumberReadLeavesFoundAndVersionSetAndTheTextU
 
     EXPECT_EQ(identify(), 21);
 
-    EXPECT_EQ(identity.found, 1);
+    EXPECT_TRUE(identity.found);
     EXPECT_EQ(identity.version, 3);
     EXPECT_EQ(identity.numberText, untouched().numberText);
 }

@@ -165,7 +165,7 @@ private slots:
         QVERIFY(offlineMark());
         QVERIFY(!app->fWymiana->isVisible());
         QVERIFY(app->fStopka->eNazwa->isHidden());
-        QCOMPARE(app->state.ExchangeMode, std::uint8_t(0));
+        QCOMPARE(app->state.ExchangeMode, ExchangeKind::None);
     }
 
     void yesWithoutAPrinterReportsItAndOpensNoDialog() {
@@ -178,7 +178,7 @@ private slots:
         QCOMPARE(panels(), QStringList({"OFFLINE", "Nie wykryto drukarki DURAX ORU...", ""}));
         QVERIFY(!app->fWymiana->isVisible());
         QVERIFY(app->fGlowna->pb->isHidden());
-        QCOMPARE(app->state.ExchangeMode, std::uint8_t(0));
+        QCOMPARE(app->state.ExchangeMode, ExchangeKind::None);
     }
 
     void yesWithAPrinterConnectsAndOpensTheReadDialog() {
@@ -191,7 +191,7 @@ private slots:
         QCOMPARE(app->fWymiana->windowTitle(), QStringLiteral("Odczyt danych z drukarki etykiet"));
         QCOMPARE(app->fWymiana->bDalej->text(), QStringLiteral("Odczyt"));
         QVERIFY(!app->fGlowna->isEnabled());
-        QCOMPARE(app->state.ExchangeMode, std::uint8_t(2));
+        QCOMPARE(app->state.ExchangeMode, ExchangeKind::Read);
         QVERIFY(!app->fStopka->eNazwa->isHidden());
     }
 
@@ -211,7 +211,7 @@ private slots:
         QCOMPARE(visible(), QList<bool>({true, true, false, false, false, false, false, false}));
         QVERIFY(!app->fGlowna->lOperacja->isHidden());
         QVERIFY(app->fGlowna->isEnabled());
-        QCOMPARE(app->state.ExchangeMode, std::uint8_t(3));
+        QCOMPARE(app->state.ExchangeMode, ExchangeKind::Erase);
         w->bAnuluj->click();
 
         action("Zapis1")->trigger();
@@ -220,13 +220,13 @@ private slots:
         QCOMPARE(visible(), QList<bool>({true, true, true, true, true, true, false, false}));
         QVERIFY(!app->fGlowna->pb->isHidden());
         QVERIFY(app->fGlowna->isEnabled());
-        QCOMPARE(app->state.ExchangeMode, std::uint8_t(1));
+        QCOMPARE(app->state.ExchangeMode, ExchangeKind::Write);
         w->bAnuluj->click();
 
         action("Odczyt1")->trigger();
         QCOMPARE(visible(), QList<bool>({true, true, true, true, true, true, true, true}));
         QVERIFY(!app->fGlowna->isEnabled());
-        QCOMPARE(app->state.ExchangeMode, std::uint8_t(2));
+        QCOMPARE(app->state.ExchangeMode, ExchangeKind::Read);
         QVERIFY2(messages->shown.isEmpty(), "online: no question");
         QVERIFY2(serial->calls.empty(), "online: no new connection");
 

@@ -33,7 +33,7 @@ TEST(SerialEndToEnd, IdentifiesThePrinterOnEveryChannelDespiteThePtyHavingNoMode
     for (int channel = 1; channel <= 4; ++channel) {
         const Outcome o = identify(*serial, 9600, channel);
         EXPECT_EQ(o.result, 0) << "channel " << channel;
-        EXPECT_EQ(o.identity.found, 1);
+        EXPECT_TRUE(o.identity.found);
         EXPECT_EQ(o.identity.version, 4);
         EXPECT_EQ(o.identity.numberText, "07");
     }
@@ -45,7 +45,7 @@ TEST(SerialEndToEnd, APrinterAtAnotherBaudRateIsSilentUntilTheHostMatchesIt) {
     EXPECT_EQ(identify(*serial, 9600).result, 21);
     const Outcome o = identify(*serial, 19200);
     EXPECT_EQ(o.result, 0);
-    EXPECT_EQ(o.identity.found, 1);
+    EXPECT_TRUE(o.identity.found);
 }
 
 TEST(SerialEndToEnd, AnOldPrinterAndAForeignDeviceAreToldApart) {
@@ -57,7 +57,7 @@ TEST(SerialEndToEnd, AnOldPrinterAndAForeignDeviceAreToldApart) {
     EmulatedPrinter foreign(memoryWith([](oru::PrinterMemory& m) { m.identifyByte = 0x41; }));
     const Outcome f = identify(*foreign.serial());
     EXPECT_EQ(f.result, 0);
-    EXPECT_EQ(f.identity.found, 0);
+    EXPECT_FALSE(f.identity.found);
 }
 
 TEST(SerialEndToEnd, EachFaultOfThePrinterGivesItsCode) {
@@ -65,15 +65,15 @@ TEST(SerialEndToEnd, EachFaultOfThePrinterGivesItsCode) {
         const char* name;
         oru::Faults faults;
         ResultCode expected;
-        std::uint8_t found;
+        bool found;
     };
     const std::vector<Case> cases = {
-        {"silent", {.silent = true}, 21, 0},
-        {"nak", {.nakAll = true}, 24, 0},
-        {"nak version only", {.nakCommand = 0x5B}, 24, 1},
-        {"not ack", {.notAckByte = 0x3F}, 23, 0},
-        {"stops after the identification", {.stopAfter = 1}, 21, 1},
-        {"hangs up after the identification", {.hangUpAfter = 1}, 20, 1},
+        {"silent", {.silent = true}, 21, false},
+        {"nak", {.nakAll = true}, 24, false},
+        {"nak version only", {.nakCommand = 0x5B}, 24, true},
+        {"not ack", {.notAckByte = 0x3F}, 23, false},
+        {"stops after the identification", {.stopAfter = 1}, 21, true},
+        {"hangs up after the identification", {.hangUpAfter = 1}, 20, true},
     };
     for (const Case& c : cases) {
         EmulatedPrinter emulator(oru::PrinterMemory::factory(), c.faults);

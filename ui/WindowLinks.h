@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QPoint>
+#include <cstdint>
+
+#include "Connecting.h"
+#include "OperatingState.h"
 
 namespace kalvero {
 
@@ -24,6 +28,60 @@ public:
     // Shows the editor and loads what every opening loads.
     virtual void open() = 0;
     virtual void setItemNameVisible(bool visible) = 0;
+};
+
+// What the communication dialog asks of the main window.
+class ConnectionHost {
+public:
+    virtual ~ConnectionHost() = default;
+    // An operation is running: nothing else starts.
+    virtual bool busy() const = 0;
+    // The hourglass and "Wykrywanie... COMn" while the port is tried.
+    virtual void showConnecting(std::uint8_t port) = 0;
+    // The operating state, the status bar, the marks and the entries after a
+    // connection by hand; the hourglass ends.
+    virtual void showConnectionByHand(const Connection& connection) = 0;
+};
+
+// What the main window asks of the communication dialog.
+class ConnectionDialog {
+public:
+    virtual ~ConnectionDialog() = default;
+    // The channel every identification uses, the automatic one's included.
+    virtual int channel() const = 0;
+    virtual void open() = 0;
+    virtual void dismiss() = 0;
+};
+
+// What the data exchange dialog asks of the main window around a bulk transfer.
+class TransferHost {
+public:
+    virtual ~TransferHost() = default;
+    // Enables the main window, unless the footer editor is open.
+    virtual void enableInput() = 0;
+    // While a transfer runs only "Przerwij" (and Escape) acts.
+    virtual void beginTransfer() = 0;
+    // Hides the progress and lets everything act again; a main window closed
+    // during the transfer closes now.
+    virtual void endTransfer() = 0;
+    // The main window was closed during the transfer: nothing more starts.
+    virtual bool closeRequested() const = 0;
+};
+
+// What the main window asks of the data exchange dialog.
+class ExchangeDialog {
+public:
+    virtual ~ExchangeDialog() = default;
+    // Shows the dialog prepared for one exchange command.
+    virtual void open(ExchangeKind kind) = 0;
+};
+
+// What the main window asks of the printer status window.
+class StatusWindow {
+public:
+    virtual ~StatusWindow() = default;
+    virtual void open() = 0;
+    virtual void showPrinterNumber(int number) = 0;
 };
 
 }  // namespace kalvero
