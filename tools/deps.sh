@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6serialport6
-          libgl-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n)
+          libgl-dev libcli11-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n)
 if [ "${1:-}" = "test" ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev)
 fi
