@@ -11,7 +11,6 @@ namespace kalvero {
 
 namespace {
 
-constexpr int kFooters = 201;
 constexpr int kFooterFields = 13;  // the number, then width, enabled and text of four lines
 constexpr ResultCode kMalformed = 255;
 const std::string kBlankLine(40, ' ');
@@ -35,6 +34,12 @@ long flagValue(const std::string& field) {
         return -1;
     }
     return (field[0] == '-' ? -magnitude : magnitude) & 0xFF;
+}
+
+void skipHeader(std::ifstream& in) {
+    std::string line;
+    for (int i = 0; i < 3 && ReadDataLine(in, line); ++i) {
+    }
 }
 
 bool openForReading(const std::string& name, std::ifstream& in) {
@@ -87,6 +92,31 @@ std::unique_ptr<FileSink> BulkTransfers::startReadFile(const std::string& name, 
     return file;
 }
 
+ResultCode BulkTransfers::finishReadFile(FileSink& file, ResultCode rc) {
+    if (rc != 0 || aborted()) {
+        return rc;
+    }
+    endView();
+    return file.close() ? 0 : fileError(file.error());
+}
+
+ResultCode BulkTransfers::eachRecord(const std::function<RecordStep()>& record) {
+    for (;;) {
+        if (aborted()) {
+            return 0;
+        }
+        const RecordStep step = record();
+        if (step.rc != 0) {
+            endView();
+            return step.rc;
+        }
+        if (step.done) {
+            return 0;
+        }
+        progressStep(step.label);
+    }
+}
+
 ResultCode BulkTransfers::ReadAllFooters() {
     m_fileError.reset();
     m_view.setLabel("Odczyt stopek...");
@@ -98,9 +128,10 @@ ResultCode BulkTransfers::ReadAllFooters() {
     if (!file) {
         return rc;
     }
-    for (int n = 0; n < kFooters; ++n) {
-        if (aborted()) {
-            return 0;
+    int n = 0;
+    rc = eachRecord([&]() -> RecordStep {
+        if (n > kLastFooter) {
+            return RecordStep::end();
         }
         // A footer goes to the file whole or not at all, so that every record keeps its stride.
         FooterRecord record{static_cast<std::uint8_t>(n), {}};
@@ -108,23 +139,19 @@ ResultCode BulkTransfers::ReadAllFooters() {
             std::string text;
             std::uint8_t width20 = 0;
             std::uint8_t enabled = 0;
-            rc = m_commands.ReadFooterLine(0, record.number, line, text, width20, enabled);
-            if (rc != 0) {
-                endView();
-                return rc;
+            if (const ResultCode lineRc =
+                    m_commands.ReadFooterLine(0, record.number, line, text, width20, enabled);
+                lineRc != 0) {
+                return RecordStep::failed(lineRc);
             }
             record.lines[line - 1] = {width20, enabled, text};
         }
         if (!file->append(record.format())) {
-            return fileError(file->error());
+            return RecordStep::failed(fileError(file->error()));
         }
-        progressStep("Odczyt stopek" + std::to_string(n) + "/200");
-    }
-    endView();
-    if (!file->close()) {
-        return fileError(file->error());
-    }
-    return 0;
+        return RecordStep::next("Odczyt stopek" + std::to_string(n++) + "/200");
+    });
+    return finishReadFile(*file, rc);
 }
 
 ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
@@ -133,23 +160,20 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
     m_view.showLabel(true);
     m_view.setBar(0, 200, 1);
     m_view.bringToFront();
+    count = 0;
     std::ifstream in;
     if (!openForReading(m_names.FooterFileName, in)) {
         m_view.showLabel(false);
-        count = 0;
         return -1;
     }
-    std::string line;
-    for (int i = 0; i < 3 && ReadDataLine(in, line); ++i) {
-    }
-    count = 0;
-    while (!atEnd(in)) {
-        if (aborted()) {
-            return 0;
+    skipHeader(in);
+    const ResultCode rc = eachRecord([&]() -> RecordStep {
+        std::string line;
+        if (atEnd(in)) {
+            return RecordStep::end();
         }
         if (!ReadDataLine(in, line)) {
-            endView();
-            return kMalformed;
+            return RecordStep::failed(kMalformed);
         }
         const std::string first = ExtractField(1, line);
         // Characters 2 to 4 of the field: "$7" is footer 7 as much as "$007".
@@ -160,31 +184,30 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
         std::replace(separated.begin(), separated.end(), '\t', ' ');
         if (footer < 0 || std::count(line.begin(), line.end(), '\t') >= kFooterFields ||
             HasControlCharacter(separated)) {
-            endView();
-            return kMalformed;
+            return RecordStep::failed(kMalformed);
         }
         for (std::uint8_t j = 1; j <= 4; ++j) {
             const long width20 = flagValue(ExtractField(3 * j - 1, line));
             const long enabled = flagValue(ExtractField(3 * j, line));
             if (width20 < 0 || enabled < 0) {
-                endView();
-                return kMalformed;
+                return RecordStep::failed(kMalformed);
             }
-            const ResultCode rc = m_commands.WriteFooterLine(
-                0, static_cast<std::uint8_t>(footer), j, TextField(3 * j + 1, line),
-                static_cast<std::uint8_t>(width20), static_cast<std::uint8_t>(enabled));
-            if (rc != 0) {
-                endView();
-                return rc;
+            if (const ResultCode lineRc = m_commands.WriteFooterLine(
+                    0, static_cast<std::uint8_t>(footer), j, TextField(3 * j + 1, line),
+                    static_cast<std::uint8_t>(width20), static_cast<std::uint8_t>(enabled));
+                lineRc != 0) {
+                return RecordStep::failed(lineRc);
             }
         }
         ++count;
-        progressStep("Zapis stopek... " + std::to_string(count) + "/200");
+        return RecordStep::next("Zapis stopek... " + std::to_string(count) + "/200");
+    });
+    if (rc == 0 && !aborted()) {
+        m_view.showLabel(false);
+        m_view.barToMaximum();
+        m_view.showBar(false);
     }
-    m_view.showLabel(false);
-    m_view.barToMaximum();
-    m_view.showBar(false);
-    return 0;
+    return rc;
 }
 
 ResultCode BulkTransfers::EraseAllFooters() {
@@ -192,22 +215,24 @@ ResultCode BulkTransfers::EraseAllFooters() {
     m_view.showLabel(true);
     m_view.setBar(0, 200, 1);
     m_view.showBar(true);
-    for (int n = 0; n < kFooters; ++n) {
-        if (aborted()) {
-            return 0;
+    int n = 0;
+    const ResultCode rc = eachRecord([&]() -> RecordStep {
+        if (n > kLastFooter) {
+            return RecordStep::end();
         }
         for (std::uint8_t line = 1; line <= 4; ++line) {
-            const ResultCode rc =
-                m_commands.WriteFooterLine(0, static_cast<std::uint8_t>(n), line, kBlankLine, 0, 0);
-            if (rc != 0) {
-                endView();
-                return rc;
+            if (const ResultCode lineRc = m_commands.WriteFooterLine(
+                    0, static_cast<std::uint8_t>(n), line, kBlankLine, 0, 0);
+                lineRc != 0) {
+                return RecordStep::failed(lineRc);
             }
         }
-        progressStep("Kasowanie stopek " + std::to_string(n) + "/200");
+        return RecordStep::next("Kasowanie stopek " + std::to_string(n++) + "/200");
+    });
+    if (rc == 0 && !aborted()) {
+        endView();
     }
-    endView();
-    return 0;
+    return rc;
 }
 
 ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
@@ -221,27 +246,24 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
     if (!file) {
         return rc;
     }
-    for (std::uint32_t plu = 1; plu <= lastPlu; ++plu) {
-        if (aborted()) {
-            return 0;
+    std::uint32_t plu = 1;
+    rc = eachRecord([&]() -> RecordStep {
+        if (plu > lastPlu) {
+            return RecordStep::end();
         }
         std::uint8_t footer = 0;
-        rc = m_commands.ReadBinding(0, static_cast<std::uint16_t>(plu), footer);
-        if (rc != 0) {
-            endView();
-            return rc;
+        if (const ResultCode readRc =
+                m_commands.ReadBinding(0, static_cast<std::uint16_t>(plu), footer);
+            readRc != 0) {
+            return RecordStep::failed(readRc);
         }
-        progressStep("Odczyt wi\xB9za\xF1... " + std::to_string(plu) + "/" +
-                     std::to_string(lastPlu));
         if (!file->append(BindingRecord{static_cast<std::uint16_t>(plu), footer}.format())) {
-            return fileError(file->error());
+            return RecordStep::failed(fileError(file->error()));
         }
-    }
-    endView();
-    if (!file->close()) {
-        return fileError(file->error());
-    }
-    return 0;
+        return RecordStep::next("Odczyt wi\xB9za\xF1... " + std::to_string(plu++) + "/" +
+                                std::to_string(lastPlu));
+    });
+    return finishReadFile(*file, rc);
 }
 
 ResultCode BulkTransfers::WriteAllBindings() {
@@ -254,36 +276,31 @@ ResultCode BulkTransfers::WriteAllBindings() {
     if (!openForReading(m_names.BindingFileName, in)) {
         return -1;
     }
-    std::string line;
-    for (int i = 0; i < 3 && ReadDataLine(in, line); ++i) {
-    }
-    while (!atEnd(in)) {
-        if (aborted()) {
-            return 0;
+    skipHeader(in);
+    const ResultCode rc = eachRecord([&]() -> RecordStep {
+        std::string line;
+        if (atEnd(in)) {
+            return RecordStep::end();
         }
         if (!ReadDataLine(in, line)) {
-            endView();
-            return kMalformed;
+            return RecordStep::failed(kMalformed);
         }
         if (line.empty()) {
-            break;  // an empty line ends the records as the end of the file does
+            return RecordStep::end();  // an empty line ends the records as the end of the file does
         }
         const long plu = fieldValue(ExtractField(1, line), 0xFFFF);
         const long footer = fieldValue(ExtractField(2, line), 255);
         if (plu < 0 || footer < 0) {
-            endView();
-            return kMalformed;
+            return RecordStep::failed(kMalformed);
         }
-        const ResultCode rc = m_commands.WriteBinding(0, static_cast<std::uint16_t>(plu),
-                                                      static_cast<std::uint8_t>(footer));
-        if (rc != 0) {
-            endView();
-            return rc;
-        }
-        progressStep({});
+        const ResultCode writeRc = m_commands.WriteBinding(0, static_cast<std::uint16_t>(plu),
+                                                           static_cast<std::uint8_t>(footer));
+        return writeRc != 0 ? RecordStep::failed(writeRc) : RecordStep::next({});
+    });
+    if (rc == 0 && !aborted()) {
+        m_view.showLabel(false);
     }
-    m_view.showLabel(false);
-    return 0;
+    return rc;
 }
 
 ResultCode BulkTransfers::EraseAllBindings() {
@@ -292,19 +309,22 @@ ResultCode BulkTransfers::EraseAllBindings() {
     m_view.showLabel(true);
     m_view.setBar(0, 9983, 1);
     m_view.showBar(true);
-    for (std::uint16_t plu = 1; plu <= kLastPlu; ++plu) {
-        if (aborted()) {
-            return 0;
+    std::uint32_t plu = 1;
+    const ResultCode rc = eachRecord([&]() -> RecordStep {
+        if (plu > kLastPlu) {
+            return RecordStep::end();
         }
-        const ResultCode rc = m_commands.WriteBinding(0, plu, 0);
-        if (rc != 0) {
-            endView();
-            return rc;
+        if (const ResultCode writeRc =
+                m_commands.WriteBinding(0, static_cast<std::uint16_t>(plu), 0);
+            writeRc != 0) {
+            return RecordStep::failed(writeRc);
         }
-        progressStep("Kasowanie wi\xB9za\xF1..." + std::to_string(plu) + "/9983");
+        return RecordStep::next("Kasowanie wi\xB9za\xF1..." + std::to_string(plu++) + "/9983");
+    });
+    if (rc == 0 && !aborted()) {
+        endView();
     }
-    endView();
-    return 0;
+    return rc;
 }
 
 }  // namespace kalvero

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,21 @@ public:
     const std::optional<FileError>& fileError() const { return m_fileError; }
 
 private:
+    // What one record of a transfer came to: a code that ends the transfer, or the
+    // end of the records, or the label of the progress step that follows it.
+    struct RecordStep {
+        ResultCode rc = 0;
+        bool done = false;
+        std::string label;
+
+        static RecordStep failed(ResultCode code) { return {code, false, {}}; }
+        static RecordStep end() { return {0, true, {}}; }
+        static RecordStep next(std::string label) { return {0, false, std::move(label)}; }
+    };
+    // The shape every transfer shares: the stop check before each record, the
+    // record, the progress step after it. A code other than 0 ends the transfer
+    // with the label and the bar put away.
+    ResultCode eachRecord(const std::function<RecordStep()>& record);
     bool aborted() const { return m_state.AbortRequested != 0; }
     void progressStep(const std::string& label);
     void endView();
@@ -44,6 +60,9 @@ private:
     // Keeps the previous file as a backup generation, then creates it anew with the
     // header "#", "#", "#". Null, with rc set, when either failed.
     std::unique_ptr<FileSink> startReadFile(const std::string& name, ResultCode& rc);
+    // After the last record: the label and the bar go and the file is closed. A stop
+    // leaves both as they are.
+    ResultCode finishReadFile(FileSink& file, ResultCode rc);
 
     PrinterCommands& m_commands;
     const FileNames& m_names;
