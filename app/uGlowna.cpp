@@ -24,10 +24,10 @@ TfGlowna::TfGlowna(Services& services)
       m_state(services.state),
       m_messages(services.messages),
       m_commands(services.commands),
-      m_progress(*this),
-      lOperacja(m_progress.lOperacja),
-      pb(m_progress.pb),
-      bbPrzerwij(m_progress.bbPrzerwij) {
+      m_progress(*this) {
+    lOperacja = m_progress.lOperacja;
+    pb = m_progress.pb;
+    bbPrzerwij = m_progress.bbPrzerwij;
     setObjectName(QStringLiteral("fGlowna"));
     setWindowTitle(QStringLiteral("Kalvero wersja beta"));
     resize(544, 373);

@@ -55,9 +55,10 @@ public:
     void endTransfer() override;
     bool closeRequested() const override { return m_closeRequested; }
 
-    QLabel* const lOperacja;
-    QProgressBar* const pb;
-    QPushButton* const bbPrzerwij;
+    // The progress elements, as MainProgress built them.
+    QLabel* lOperacja = nullptr;
+    QProgressBar* pb = nullptr;
+    QPushButton* bbPrzerwij = nullptr;
 
 public slots:
     void Wykryjautomatycznie1Click();

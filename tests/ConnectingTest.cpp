@@ -9,75 +9,42 @@
 #include <QTest>
 #include <memory>
 
-#include "Kalvero.h"
 #include "PortLock.h"
-#include "PrinterOnPort.h"
-#include "ScriptedMessages.h"
-#include "TempDir.h"
-#include "uGlowna.h"
+#include "WindowTest.h"
 #include "uKomunikacja.h"
 
 namespace kalvero {
 
-class ConnectingTest : public QObject {
+class ConnectingTest : public test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<test::TempDir> tmp;
-    std::vector<std::unique_ptr<oru::PtyPrinter>> printers;
-    std::unique_ptr<QtWinSer> serial;
-    test::ScriptedMessages messages;
-    std::unique_ptr<Kalvero> app;
-
-    oru::PtyPrinter& addPrinter(int com, std::uint32_t baud, std::uint8_t version,
-                                std::array<char, 2> number) {
+    [[nodiscard]] bool addPrinter(int com, std::uint32_t baud, std::uint8_t version,
+                                  std::array<char, 2> number) {
         oru::PrinterMemory memory = oru::PrinterMemory::factory();
         memory.baudRate = baud;
         memory.version = version;
         memory.number = number;
-        printers.push_back(test::plugInPrinter(tmp->path(), com, memory));
-        if (!printers.back()) {
-            qFatal("no pseudo-terminal");
-        }
-        return *printers.back();
-    }
-    // Startup scans the ports, so the printers come first.
-    void startKalvero() {
-        serial = test::portLayer(tmp->path());
-        app = std::make_unique<Kalvero>(*serial, messages);
-    }
-    QStringList panels() const {
-        return {app->fGlowna->panelText(0), app->fGlowna->panelText(1), app->fGlowna->panelText(2)};
-    }
-    void detect() {
-        app->fGlowna->findChild<QAction*>(QStringLiteral("Wykryjautomatycznie1"))->trigger();
+        return plugIn(com, memory);
     }
 
 private slots:
-    void init() {
-        tmp = std::make_unique<test::TempDir>();
-        std::filesystem::create_directories(*tmp / "ports");
-    }
-    void cleanup() {
-        app.reset();
-        serial.reset();
-        printers.clear();
-        tmp.reset();
-    }
+    void init() { newFolder(); }
+    void cleanup() { closeAll(); }
 
     void findsTheOnlyPrinterOnComThreeAtNineteenTwoHundred() {
-        addPrinter(3, 19200, 4, {'1', '2'});
+        QVERIFY(addPrinter(3, 19200, 4, {'1', '2'}));
         startKalvero();
         QCOMPARE(app->state.PortPresent[1], std::uint8_t(0));
         QCOMPARE(app->state.PortPresent[3], std::uint8_t(1));
-        detect();
+        action("Wykryjautomatycznie1")->trigger();
         QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 12", "COM3,19200"}));
         QCOMPARE(app->state.OfflineMode, std::uint8_t(0));
     }
 
     void refusesAPrinterOfVersionThree() {
-        addPrinter(1, 9600, 3, {'0', '1'});
+        QVERIFY(addPrinter(1, 9600, 3, {'0', '1'}));
         startKalvero();
-        detect();
+        action("Wykryjautomatycznie1")->trigger();
         QCOMPARE(panels(),
                  QStringList({"OFFLINE", "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
         QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
@@ -85,18 +52,20 @@ private slots:
     }
 
     void theFirstOfTwoPrintersWins() {
-        oru::PtyPrinter& first = addPrinter(2, 9600, 4, {'0', '2'});
-        oru::PtyPrinter& second = addPrinter(4, 9600, 5, {'0', '4'});
+        QVERIFY(addPrinter(2, 9600, 4, {'0', '2'}));
+        QVERIFY(addPrinter(4, 9600, 5, {'0', '4'}));
+        const oru::PtyPrinter& first = printer(0);
+        const oru::PtyPrinter& second = printer(1);
         startKalvero();
-        detect();
+        action("Wykryjautomatycznie1")->trigger();
         QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 02", "COM2,9600"}));
         QCOMPARE(first.exchanges(), 3L);
         QCOMPARE(second.exchanges(), 0L);
     }
 
     void connectsByHandOnTheChosenPortAndChannel() {
-        addPrinter(2, 9600, 4, {'0', '2'});
-        addPrinter(5, 19200, 6, {'0', '5'});
+        QVERIFY(addPrinter(2, 9600, 4, {'0', '2'}));
+        QVERIFY(addPrinter(5, 19200, 6, {'0', '5'}));
         startKalvero();
         auto* dialog = app->fKomunikacja.get();
         QCOMPARE(dialog->cbPort->count(), 2);
@@ -108,8 +77,8 @@ private slots:
     }
 
     void keysAndTypedTextActAsInADialogAndOnlyAListEntryNamesAPort() {
-        addPrinter(2, 9600, 4, {'0', '2'});
-        addPrinter(5, 9600, 4, {'0', '5'});
+        QVERIFY(addPrinter(2, 9600, 4, {'0', '2'}));
+        QVERIFY(addPrinter(5, 9600, 4, {'0', '5'}));
         startKalvero();
         auto* dialog = app->fKomunikacja.get();
         const auto openDialog = [this, dialog] {
@@ -144,7 +113,7 @@ private slots:
     }
 
     void aPortHeldByAnotherProgramIsNamedAsBusy() {
-        addPrinter(2, 9600, 4, {'0', '2'});
+        QVERIFY(addPrinter(2, 9600, 4, {'0', '2'}));
         startKalvero();
         PortLock other;
         QVERIFY(other.take(std::filesystem::canonical(*tmp / "ports/com2")));
@@ -156,12 +125,10 @@ private slots:
     }
 
     void aPrinterThatHangsUpLeavesTheProgramOfflineAndUsable() {
-        printers.push_back(
-            test::plugInPrinter(tmp->path(), 1, oru::PrinterMemory::factory(), {.hangUpAfter = 1}));
-        QVERIFY(printers.back() != nullptr);
-        addPrinter(2, 9600, 4, {'2', '2'});
+        QVERIFY(plugIn(1, oru::PrinterMemory::factory(), {.hangUpAfter = 1}));
+        QVERIFY(addPrinter(2, 9600, 4, {'2', '2'}));
         startKalvero();
-        detect();
+        action("Wykryjautomatycznie1")->trigger();
         QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 22", "COM2,9600"}));
     }
 };

@@ -17,12 +17,8 @@
 #include <memory>
 
 #include "Files.h"
-#include "Kalvero.h"
-#include "PrinterOnPort.h"
-#include "ScriptedMessages.h"
-#include "TempDir.h"
+#include "WindowTest.h"
 #include "orukom.h"
-#include "uGlowna.h"
 #include "uKomunikacja.h"
 #include "uWymiana.h"
 
@@ -49,80 +45,55 @@ oru::PrinterMemory shopPrinter() {
 
 }  // namespace
 
-class ExchangeTest : public QObject {
+class ExchangeTest : public test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<test::TempDir> tmp;
-    std::unique_ptr<oru::PtyPrinter> printer;
-    std::unique_ptr<QtWinSer> serial;
-    std::unique_ptr<test::ScriptedMessages> messages;
-    std::unique_ptr<Kalvero> app;
-
-    void plugIn(oru::PrinterMemory memory, oru::Faults faults = {}) {
-        printer.reset();
-        printer = test::plugInPrinter(tmp->path(), 1, std::move(memory), faults);
-        QVERIFY(printer != nullptr);
+    // The program replaces its printer: another shop's on the same port.
+    [[nodiscard]] bool replacePrinter(oru::PrinterMemory memory, oru::Faults faults = {}) {
+        printers.clear();
+        return plugIn(1, std::move(memory), faults) && detect();
     }
-    void start(oru::PrinterMemory memory, oru::Faults faults = {}) {
-        tmp = std::make_unique<test::TempDir>();
-        plugIn(std::move(memory), faults);
-        serial = test::portLayer(tmp->path());
-        messages = std::make_unique<test::ScriptedMessages>();
-        app = std::make_unique<Kalvero>(*serial, *messages);
-        app->files.FooterFileName = (*tmp / "stopki.txt").string();
-        app->files.BindingFileName = (*tmp / "wiazplu.txt").string();
-        connectPrinter();
-    }
-    void connectPrinter() {
-        app->fGlowna->Wykryjautomatycznie1Click();
-        QCOMPARE(app->state.OfflineMode, std::uint8_t(0));
-    }
-    void run(const char* command) {
-        app->fGlowna->findChild<QAction*>(QString::fromLatin1(command))->trigger();
-        QVERIFY(app->fWymiana->isVisible());
+    [[nodiscard]] bool run(const char* command) {
+        action(command)->trigger();
+        if (!app->fWymiana->isVisible()) {
+            return false;
+        }
         app->fWymiana->bDalej->click();
+        return true;
     }
-    void checkCleanedUp() {
-        QVERIFY(app->fGlowna->bbPrzerwij->isHidden());
-        QVERIFY(app->fGlowna->lOperacja->isHidden());
-        QVERIFY(app->fGlowna->pb->isHidden());
-        QVERIFY(app->fGlowna->isEnabled());
-        QVERIFY(app->fGlowna->menuBar()->isEnabled());
-        QCOMPARE(app->fGlowna->cursor().shape(), Qt::ArrowCursor);
-        QVERIFY(!app->fWymiana->isVisible());
+    // Everything a finished transfer puts away is away.
+    [[nodiscard]] bool cleanedUp() const {
+        const TfGlowna& main = *app->fGlowna;
+        return main.bbPrzerwij->isHidden() && main.lOperacja->isHidden() && main.pb->isHidden() &&
+               main.isEnabled() && main.menuBar()->isEnabled() &&
+               main.cursor().shape() == Qt::ArrowCursor && !app->fWymiana->isVisible();
     }
 
 private slots:
-    void cleanup() {
-        app.reset();
-        serial.reset();
-        printer.reset();
-        tmp.reset();
-    }
+    void cleanup() { closeAll(); }
 
     void readsEverythingAndWritesItToAFreshPrinter() {
         const oru::PrinterMemory shop = shopPrinter();
-        start(shop);
-        run("Odczyt1");
+        QVERIFY(startOnline(shop));
+        QVERIFY(run("Odczyt1"));
         QCOMPARE(messages->shown, QStringList({"Odczyt stopek: OK", "Odczyt wiązań: OK"}));
-        checkCleanedUp();
+        QVERIFY(cleanedUp());
         QCOMPARE(test::slurp(app->files.FooterFileName).size(), std::size_t(37395));
         QCOMPARE(test::slurp(app->files.BindingFileName).size(), std::size_t(9 + 9983 * 11));
 
-        plugIn(oru::PrinterMemory::factory());  // another shop's printer on the same port
-        connectPrinter();
+        QVERIFY(replacePrinter(oru::PrinterMemory::factory()));
         messages->shown.clear();
-        run("Zapis1");
+        QVERIFY(run("Zapis1"));
         QCOMPARE(messages->shown,
                  QStringList({"Zapis stopek: OK, zapisano 201", "Zapis wiązań: OK"}));
-        checkCleanedUp();
-        const oru::PrinterMemory copy = printer->memory();
+        QVERIFY(cleanedUp());
+        const oru::PrinterMemory copy = printer().memory();
         QVERIFY(copy.footers == shop.footers);
         QVERIFY(copy.bindings == shop.bindings);
     }
 
     void erasesEverything() {
-        start(shopPrinter());
+        QVERIFY(startOnline(shopPrinter()));
         app->fGlowna->findChild<QAction*>(QStringLiteral("Kasowanie1"))->trigger();
         QApplication::setActiveWindow(app->fWymiana.get());
         QVERIFY(QTest::qWaitForWindowActive(app->fWymiana.get()));
@@ -134,39 +105,39 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(app->fWymiana.get()));
         QTest::keyClick(app->fWymiana->cbStopki, Qt::Key_Return);  // presses the default button
         QCOMPARE(messages->shown, QStringList({"Kasowanie stopek: OK", "Kasowanie wiązań: OK"}));
-        checkCleanedUp();
-        const oru::PrinterMemory erased = printer->memory();
+        QVERIFY(cleanedUp());
+        const oru::PrinterMemory erased = printer().memory();
         QVERIFY(erased.footers == oru::PrinterMemory{}.footers);
         QVERIFY(erased.bindings == oru::PrinterMemory{}.bindings);
     }
 
     void przerwijStopsTheFooterReadAndTheBindingsStillRun() {
-        start(shopPrinter());
+        QVERIFY(startOnline(shopPrinter()));
         app->fWymiana->seMaxPLU->setValue(10);
         QTimer::singleShot(0, app->fGlowna->bbPrzerwij, &QPushButton::click);
-        run("Odczyt1");
+        QVERIFY(run("Odczyt1"));
         QCOMPARE(messages->shown,
                  QStringList({"Odczyt stopek przerwany przez użytkownika", "Odczyt wiązań: OK"}));
         QCOMPARE(test::slurp(app->files.FooterFileName).size(),
                  std::size_t(9 + 186));  // footer 0 only
         QCOMPARE(test::slurp(app->files.BindingFileName).size(), std::size_t(9 + 10 * 11));
         QCOMPARE(app->state.AbortRequested, std::uint8_t(0));
-        checkCleanedUp();
+        QVERIFY(cleanedUp());
     }
 
     void aPrinterThatFallsSilentIsReportedAndTheProgramStaysUsable() {
-        start(shopPrinter(), {.stopAfter = 3 + 100});
-        run("Odczyt1");
+        QVERIFY(startOnline(shopPrinter(), {.stopAfter = 3 + 100}));
+        QVERIFY(run("Odczyt1"));
         const QString silent =
             QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)");
         QCOMPARE(messages->shown, QStringList({silent, silent}));
         QCOMPARE(test::slurp(app->files.FooterFileName).size(), std::size_t(9 + 25 * 186));
-        checkCleanedUp();
+        QVERIFY(cleanedUp());
         QCOMPARE(app->fGlowna->panelText(0), QStringLiteral("ONLINE"));
     }
 
     void onlyPrzerwijActsWhileATransferRuns() {
-        start(shopPrinter());
+        QVERIFY(startOnline(shopPrinter()));
         app->fWymiana->cbStopki->setChecked(false);
         bool menuEnabled = true;
         bool dialogEnabled = true;
@@ -176,7 +147,7 @@ private slots:
             app->fGlowna->findChild<QAction*>(QStringLiteral("Tryboffline1"))->trigger();
             app->fGlowna->bbPrzerwij->click();
         });
-        run("Kasowanie1");
+        QVERIFY(run("Kasowanie1"));
         QVERIFY(!menuEnabled);
         QVERIFY(!dialogEnabled);
         QCOMPARE(app->state.OfflineMode, std::uint8_t(0));  // the offline command waited
@@ -186,31 +157,31 @@ private slots:
     }
 
     void closingTheMainWindowStopsTheTransferFirst() {
-        start(shopPrinter());
+        QVERIFY(startOnline(shopPrinter()));
         app->fGlowna->show();
         QTimer::singleShot(0, app->fGlowna.get(), [this] { app->fGlowna->close(); });
-        run("Kasowanie1");
+        QVERIFY(run("Kasowanie1"));
         QVERIFY(messages->shown.isEmpty());
         QVERIFY(!app->fGlowna->isVisible());
-        QVERIFY2(printer->memory().bindings[9983] != 0, "the binding erase never started");
+        QVERIFY2(printer().memory().bindings[9983] != 0, "the binding erase never started");
     }
 
     void aFileThatCannotBeCreatedIsReportedByNameAndTheBindingsStillRun() {
-        start(shopPrinter());
+        QVERIFY(startOnline(shopPrinter()));
         app->files.FooterFileName = (*tmp / "no/such/dir/stopki.txt").string();
         app->fWymiana->seMaxPLU->setValue(1);
-        run("Odczyt1");
+        QVERIFY(run("Odczyt1"));
         QCOMPARE(messages->shown.size(), 2);
         QVERIFY2(
             messages->shown.at(0).startsWith(QStringLiteral("Nie można zapisać pliku ") +
                                              QString::fromStdString(app->files.FooterFileName)),
             qPrintable(messages->shown.at(0)));
         QCOMPARE(messages->shown.at(1), QStringLiteral("Odczyt wiązań: OK"));
-        checkCleanedUp();
+        QVERIFY(cleanedUp());
     }
 
     void theFilePickersChangeTheNamesForTheRestOfTheRun() {
-        start(shopPrinter());
+        QVERIFY(startOnline(shopPrinter()));
         const std::string chosen = (*tmp / "sklep2-stopki.txt").string();
         std::ofstream(chosen) << "#\r\n#\r\n#\r\n";
         auto* dialog = app->fWymiana.get();
@@ -237,25 +208,25 @@ private slots:
         QCOMPARE(app->files.BindingFileName, fresh);
 
         dialog->cbWiazania->setChecked(false);
-        run("Zapis1");
+        QVERIFY(run("Zapis1"));
         QCOMPARE(messages->shown, QStringList({"Zapis stopek: OK, zapisano 0"}));
         dialog->cbWiazania->setChecked(true);
     }
 
     void writingFromAMissingFileSaysSoAndNeitherBoxTickedRunsNothing() {
-        start(shopPrinter());
+        QVERIFY(startOnline(shopPrinter()));
         app->fWymiana->cbWiazania->setChecked(false);
-        run("Zapis1");
+        QVERIFY(run("Zapis1"));
         QCOMPARE(messages->shown, QStringList({"Podany plik nie istnieje"}));
-        checkCleanedUp();
+        QVERIFY(cleanedUp());
 
         messages->shown.clear();
         app->fWymiana->cbStopki->setChecked(false);
-        const long before = printer->exchanges();
-        run("Zapis1");
+        const long before = printer().exchanges();
+        QVERIFY(run("Zapis1"));
         QVERIFY(messages->shown.isEmpty());
-        QCOMPARE(printer->exchanges(), before);
-        checkCleanedUp();
+        QCOMPARE(printer().exchanges(), before);
+        QVERIFY(cleanedUp());
         app->fWymiana->cbStopki->setChecked(true);
         app->fWymiana->cbWiazania->setChecked(true);
     }

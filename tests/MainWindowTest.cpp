@@ -13,12 +13,10 @@
 #include <memory>
 
 #include "Identification.h"
-#include "Kalvero.h"
-#include "ScriptedMessages.h"
 #include "ScriptedWinSer.h"
+#include "WindowTest.h"
 #include "opr.h"
 #include "stan.h"
-#include "uGlowna.h"
 #include "uKomunikacja.h"
 #include "uStopki.h"
 #include "uWymiana.h"
@@ -28,70 +26,64 @@ namespace kalvero {
 using test::ScriptedMessages;
 using test::ScriptedWinSer;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedWinSer> serial;
-    std::unique_ptr<ScriptedMessages> messages;
-    std::unique_ptr<Kalvero> app;
+    ScriptedWinSer* port = nullptr;  // the scripted port layer the program runs on
 
     void start(std::set<int> ports = {}) {
-        serial = std::make_unique<ScriptedWinSer>();
-        serial->presentPorts = std::move(ports);
-        messages = std::make_unique<ScriptedMessages>();
-        app = std::make_unique<Kalvero>(*serial, *messages);
-        serial->calls.clear();
-    }
-    QAction* action(const char* name) const {
-        auto* a = app->fGlowna->findChild<QAction*>(QString::fromLatin1(name));
-        Q_ASSERT(a != nullptr);
-        return a;
+        newFolder();
+        auto scripted = std::make_unique<ScriptedWinSer>();
+        scripted->presentPorts = std::move(ports);
+        port = scripted.get();
+        startKalvero(std::move(scripted));
+        port->calls.clear();
     }
     QString panel(int i) const { return app->fGlowna->panelText(i); }
-    QStringList panels() const { return {panel(0), panel(1), panel(2)}; }
     bool onlineMark() const { return action("Trybonline1")->isChecked(); }
     bool offlineMark() const { return action("Tryboffline1")->isChecked(); }
-    bool exchangeEntriesEnabled() const {
-        const bool read = action("Odczyt1")->isEnabled();
-        Q_ASSERT(read == action("Zapis1")->isEnabled() &&
-                 read == action("Kasowanie1")->isEnabled());
-        return read;
+    // "Odczyt", "Zapis" and "Kasowanie" all enabled, or all disabled.
+    bool exchangeEntriesAre(bool enabled) const {
+        return action("Odczyt1")->isEnabled() == enabled &&
+               action("Zapis1")->isEnabled() == enabled &&
+               action("Kasowanie1")->isEnabled() == enabled;
     }
     // A printer of version v with number "07" answering at 9600 baud.
     void scriptPrinter(std::uint8_t version = 4) {
-        serial->reply(OpIdentify, {0x25, 0xFF});
-        serial->reply(OpReadVersion, {static_cast<std::uint8_t>(version << 4), 0x5B});
-        serial->reply(OpReadPrinterNumber, {'0', '7', 0xC0});
+        port->reply(OpIdentify, {0x25, 0xFF});
+        port->reply(OpReadVersion, {static_cast<std::uint8_t>(version << 4), 0x5B});
+        port->reply(OpReadPrinterNumber, {'0', '7', 0xC0});
     }
     void silentAttempt() {
-        serial->reply(OpIdentify, {}, 21);
-        serial->reply(OpIdentify, {}, 21);
+        port->reply(OpIdentify, {}, 21);
+        port->reply(OpIdentify, {}, 21);
     }
-    void goOnline() {
+    [[nodiscard]] bool goOnline() {
         start({1});
         scriptPrinter();
-        app->fGlowna->Wykryjautomatycznie1Click();
-        QCOMPARE(app->state.OfflineMode, std::uint8_t(0));
-        serial->calls.clear();
+        const bool online = detect();
+        port->calls.clear();
+        return online;
     }
 
 private slots:
     void cleanup() {
-        app.reset();
-        messages.reset();
-        serial.reset();
+        closeAll();
+        port = nullptr;
     }
 
     void startsOfflineWithOnlyTheMainWindowShownAndScansBeforeTheDialogListsPorts() {
-        serial = std::make_unique<ScriptedWinSer>();
-        serial->presentPorts = {2, 5};
+        auto scripted = std::make_unique<ScriptedWinSer>();
+        scripted->presentPorts = {2, 5};
+        port = scripted.get();
+        serial = std::move(scripted);
         messages = std::make_unique<ScriptedMessages>();
         app = std::make_unique<Kalvero>(*serial, *messages);
 
-        QCOMPARE(serial->calls.front(), std::string("UnInit"));
-        QCOMPARE(serial->calls.at(10), std::string("Present 10"));
-        QCOMPARE(serial->calls.at(11), std::string("UnInit"));  // the dialog closes the port too
-        QCOMPARE(serial->calls.size(), std::size_t(12));
+        QCOMPARE(port->calls.front(), std::string("UnInit"));
+        QCOMPARE(port->calls.at(10), std::string("Present 10"));
+        QCOMPARE(port->calls.at(11), std::string("UnInit"));  // the dialog closes the port too
+        QCOMPARE(port->calls.size(), std::size_t(12));
         QCOMPARE(app->fKomunikacja->cbPort->count(), 2);
         QCOMPARE(app->fKomunikacja->cbPort->itemText(0), QStringLiteral("COM2"));
         QCOMPARE(app->fKomunikacja->cbPort->itemText(1), QStringLiteral("COM5"));
@@ -108,7 +100,7 @@ private slots:
         QCOMPARE(panels(), QStringList({"OFFLINE", "", ""}));
         QVERIFY(!onlineMark());
         QVERIFY(offlineMark());
-        QVERIFY(exchangeEntriesEnabled());
+        QVERIFY(exchangeEntriesAre(true));
         QVERIFY(action("Definiowaniestopek1")->isEnabled());
         QVERIFY(!action("Standrukarki1")->isVisible());
         QVERIFY(app->fGlowna->bbPrzerwij->isHidden());
@@ -160,7 +152,7 @@ private slots:
         action("Odczyt1")->trigger();
         QCOMPARE(messages->shown,
                  QStringList({"Brak połączenia z drukarką etykiet|Czy połączyć się z drukarką?"}));
-        QVERIFY(serial->calls.empty());
+        QVERIFY(port->calls.empty());
         QCOMPARE(panels(), QStringList({"OFFLINE", "", ""}));
         QVERIFY(offlineMark());
         QVERIFY(!app->fWymiana->isVisible());
@@ -196,7 +188,7 @@ private slots:
     }
 
     void eachExchangeCommandPreparesTheDialogForItsMode() {
-        goOnline();
+        QVERIFY(goOnline());
         auto* w = app->fWymiana.get();
         const auto visible = [w] {
             return QList<bool>{!w->cbStopki->isHidden(), !w->cbWiazania->isHidden(),
@@ -228,7 +220,7 @@ private slots:
         QVERIFY(!app->fGlowna->isEnabled());
         QCOMPARE(app->state.ExchangeMode, ExchangeKind::Read);
         QVERIFY2(messages->shown.isEmpty(), "online: no question");
-        QVERIFY2(serial->calls.empty(), "online: no new connection");
+        QVERIFY2(port->calls.empty(), "online: no new connection");
 
         w->bAnuluj->click();
         QVERIFY(app->fGlowna->isEnabled());
@@ -236,7 +228,7 @@ private slots:
     }
 
     void theDialogsCloseBoxEnablesTheMainWindowAndKeepsTheStatusBar() {
-        goOnline();
+        QVERIFY(goOnline());
         action("Kasowanie1")->trigger();
         action("Odczyt1")->trigger();
         QVERIFY(!app->fGlowna->isEnabled());
@@ -247,7 +239,7 @@ private slots:
     }
 
     void theMarksFollowTheStateAloneAndTheEditorKeepsTheMainWindowDisabled() {
-        goOnline();
+        QVERIFY(goOnline());
         action("Tryboffline1")->trigger();
         action("Trybonline1")->trigger();  // only shows the dialog
         QVERIFY(!onlineMark());
@@ -264,7 +256,7 @@ private slots:
         app->fStopka->bWyjdz->click();
         QVERIFY(app->fGlowna->isEnabled());
 
-        goOnline();
+        QVERIFY(goOnline());
         action("Zapis1")->trigger();  // the write dialog leaves the main window enabled
         app->fStopka->open();
         app->fWymiana->bAnuluj->click();
@@ -274,46 +266,46 @@ private slots:
     }
 
     void theOfflineCommandClosesThePortAndDisablesTheExchangeEntries() {
-        goOnline();
+        QVERIFY(goOnline());
         action("Tryboffline1")->trigger();
-        QCOMPARE(serial->calls, std::vector<std::string>{"UnInit"});
+        QCOMPARE(port->calls, std::vector<std::string>{"UnInit"});
         QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
         QVERIFY(!onlineMark());
         QVERIFY(offlineMark());
         QCOMPARE(panels(), QStringList({"OFFLINE", "", ""}));
-        QVERIFY(!exchangeEntriesEnabled());
+        QVERIFY(exchangeEntriesAre(false));
         QVERIFY(action("Definiowaniestopek1")->isEnabled());
         QVERIFY(app->fStopka->eNazwa->isHidden());
         QCOMPARE(app->state.PortNumber, std::uint8_t(1));
         QCOMPARE(app->state.BaudRate, std::uint16_t(9600));
 
         action("Tryboffline1")->trigger();  // again, while offline: the same steps
-        QCOMPARE(serial->calls.size(), std::size_t(2));
+        QCOMPARE(port->calls.size(), std::size_t(2));
         QVERIFY(offlineMark());
     }
 
     void closingTheMainWindowByItsFrameClosesThePort() {
-        goOnline();
+        QVERIFY(goOnline());
         app->fGlowna->close();
-        QCOMPARE(serial->calls, std::vector<std::string>{"UnInit"});
+        QCOMPARE(port->calls, std::vector<std::string>{"UnInit"});
         QVERIFY(!app->fGlowna->isVisible());
     }
 
     void theExitCommandClosesThePort() {
-        goOnline();
+        QVERIFY(goOnline());
         action("Koniecprogramu1")->trigger();
-        QCOMPARE(serial->calls, std::vector<std::string>{"UnInit"});
+        QCOMPARE(port->calls, std::vector<std::string>{"UnInit"});
         QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
     }
 
     void automaticDetectionTriesPresentPortsInRisingOrderAndRetriesAtNineteenTwoHundred() {
         start({1, 3});
-        silentAttempt();                    // COM1, both speeds
-        serial->reply(OpIdentify, {}, 21);  // COM3 at 9600
-        scriptPrinter();                    // COM3 at 19200
+        silentAttempt();                  // COM1, both speeds
+        port->reply(OpIdentify, {}, 21);  // COM3 at 9600
+        scriptPrinter();                  // COM3 at 19200
         QStringList seenWhileTrying;
         QList<Qt::CursorShape> cursors;
-        serial->onCall = [&](const std::string& call) {
+        port->onCall = [&](const std::string& call) {
             if (call.rfind("Init", 0) == 0) {
                 seenWhileTrying << QString::fromStdString(call) + QLatin1Char('|') + panel(1);
                 cursors << app->fGlowna->cursor().shape();
@@ -336,18 +328,18 @@ private slots:
         QVERIFY(onlineMark());
         QVERIFY(!offlineMark());
         QVERIFY(!action("Wykryjautomatycznie1")->isChecked());
-        QVERIFY(exchangeEntriesEnabled());
+        QVERIFY(exchangeEntriesAre(true));
         QVERIFY(!app->fStopka->eNazwa->isHidden());
         // Channel 3 clears both lines, on every attempt.
-        const auto lines = std::count(serial->calls.begin(), serial->calls.end(), "ClearRTS");
+        const auto lines = std::count(port->calls.begin(), port->calls.end(), "ClearRTS");
         QCOMPARE(lines, 4);
     }
 
     void aForeignDeviceIsNotTriedAtTheSecondSpeed() {
         start({1});
-        serial->reply(OpIdentify, {0x00, 0x00});
+        port->reply(OpIdentify, {0x00, 0x00});
         action("Wykryjautomatycznie1")->trigger();
-        QCOMPARE(std::count(serial->calls.begin(), serial->calls.end(), "RS ff 2 0"), 1);
+        QCOMPARE(std::count(port->calls.begin(), port->calls.end(), "RS ff 2 0"), 1);
         QCOMPARE(panels(), QStringList({"OFFLINE", "Nie wykryto drukarki DURAX ORU...", ""}));
     }
 
@@ -363,18 +355,18 @@ private slots:
         QCOMPARE(app->state.PortNumber, std::uint8_t(1));
         QCOMPARE(app->state.BaudRate, std::uint16_t(9600));
         QVERIFY(offlineMark());
-        QVERIFY2(!exchangeEntriesEnabled(), "unchanged");
+        QVERIFY2(exchangeEntriesAre(false), "unchanged");
         QVERIFY(action("Definiowaniestopek1")->isEnabled());
-        QVERIFY(std::find(serial->calls.begin(), serial->calls.end(), "Init 2 9600 5 5") ==
-                serial->calls.end());
+        QVERIFY(std::find(port->calls.begin(), port->calls.end(), "Init 2 9600 5 5") ==
+                port->calls.end());
     }
 
     void aFailedAttemptWhileOnlineLeavesTheExchangeEntriesEnabledAndAsksAgain() {
-        goOnline();
+        QVERIFY(goOnline());
         silentAttempt();
         action("Wykryjautomatycznie1")->trigger();
         QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
-        QVERIFY(exchangeEntriesEnabled());
+        QVERIFY(exchangeEntriesAre(true));
         QCOMPARE(app->state.PortNumber, std::uint8_t(1));  // never cleared
         action("Odczyt1")->trigger();
         QCOMPARE(messages->shown.size(), 1);
@@ -387,22 +379,22 @@ private slots:
         action("Trybonline1")->trigger();
         QVERIFY(dialog->isVisible());
 
-        serial->reply(OpIdentify, {}, 24);
+        port->reply(OpIdentify, {}, 24);
         dialog->bPolaczClick();
-        QCOMPARE(serial->calls.at(1), std::string("Init 2 9600 5 5"));
+        QCOMPARE(port->calls.at(1), std::string("Init 2 9600 5 5"));
         QCOMPARE(panels(), QStringList({"OFFLINE", "Nie wykryto drukarki DURAX ORU na COM2", ""}));
         QVERIFY2(dialog->isVisible(), "shown again");
         QVERIFY(!action("Definiowaniestopek1")->isEnabled());
         QVERIFY(offlineMark());
 
-        serial->calls.clear();
+        port->calls.clear();
         dialog->cbPort->setCurrentIndex(1);
         emit dialog->cbPort->activated(1);
         dialog->cbPort->setEditText(QStringLiteral("COM9"));  // typed text is not read
         silentAttempt();
         dialog->bPolaczClick();
-        QCOMPARE(serial->calls.at(1), std::string("Init 5 9600 5 5"));
-        QCOMPARE(serial->calls.at(6), std::string("Init 5 19200 5 5"));
+        QCOMPARE(port->calls.at(1), std::string("Init 5 9600 5 5"));
+        QCOMPARE(port->calls.at(6), std::string("Init 5 19200 5 5"));
         QCOMPARE(panel(1), QStringLiteral("Nie wykryto drukarki DURAX ORU na COM5"));
 
         scriptPrinter();
@@ -410,7 +402,7 @@ private slots:
         QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 07", "COM5,9600"}));
         QVERIFY2(!dialog->isVisible(), "stays hidden");
         QVERIFY(onlineMark());
-        QVERIFY(exchangeEntriesEnabled());
+        QVERIFY(exchangeEntriesAre(true));
         QVERIFY(action("Definiowaniestopek1")->isEnabled());
         QCOMPARE(app->fGlowna->cursor().shape(), Qt::ArrowCursor);
 
@@ -438,7 +430,7 @@ private slots:
         start();
         QCOMPARE(app->fKomunikacja->cbPort->count(), 0);
         app->fKomunikacja->bPolaczClick();
-        QCOMPARE(serial->calls.at(1), std::string("Init 1 9600 5 5"));
+        QCOMPARE(port->calls.at(1), std::string("Init 1 9600 5 5"));
         QCOMPARE(panel(1), QStringLiteral("Nie wykryto drukarki DURAX ORU na COM1"));
         action("Wykryjautomatycznie1")->trigger();
         QCOMPARE(panel(1), QStringLiteral("Nie wykryto drukarki DURAX ORU..."));
@@ -453,10 +445,10 @@ private slots:
         dialog->bCofnij->click();
         QCOMPARE(dialog->cbPort->currentText(), QStringLiteral("COM2"));
         QVERIFY(!dialog->isVisible());
-        QVERIFY(serial->calls.empty());
+        QVERIFY(port->calls.empty());
         QCOMPARE(panels(), QStringList({"OFFLINE", "", ""}));
         dialog->bPolaczClick();
-        QCOMPARE(serial->calls.at(1), std::string("Init 2 9600 5 5"));
+        QCOMPARE(port->calls.at(1), std::string("Init 2 9600 5 5"));
     }
 
     void escapePressesPrzerwijOnlyWhileItIsShown() {

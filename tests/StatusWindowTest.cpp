@@ -1,54 +1,29 @@
 // The printer status command and the About box through the windows, against
 // emulated printers on a private ports directory.
 
-#include <QAction>
 #include <QLabel>
-#include <QTest>
-#include <memory>
 
-#include "Kalvero.h"
-#include "PrinterOnPort.h"
-#include "ScriptedMessages.h"
-#include "TempDir.h"
+#include "WindowTest.h"
 #include "opr.h"
 #include "stan.h"
-#include "uGlowna.h"
 
 namespace kalvero {
 
-class StatusWindowTest : public QObject {
+class StatusWindowTest : public test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<test::TempDir> tmp;
-    std::unique_ptr<oru::PtyPrinter> printer;
-    std::unique_ptr<QtWinSer> serial;
-    std::unique_ptr<test::ScriptedMessages> messages;
-    std::unique_ptr<Kalvero> app;
-
-    void start(std::array<std::uint8_t, 4> status, oru::Faults faults = {}) {
-        tmp = std::make_unique<test::TempDir>();
+    [[nodiscard]] bool start(std::array<std::uint8_t, 4> status, oru::Faults faults = {}) {
         oru::PrinterMemory memory = oru::PrinterMemory::factory();
         memory.status = status;
-        printer = test::plugInPrinter(tmp->path(), 1, memory, faults);
-        QVERIFY(printer != nullptr);
-        serial = test::portLayer(tmp->path());
-        messages = std::make_unique<test::ScriptedMessages>();
-        app = std::make_unique<Kalvero>(*serial, *messages);
-        app->fGlowna->Wykryjautomatycznie1Click();
-        QCOMPARE(app->state.OfflineMode, std::uint8_t(0));
+        return startOnline(memory, faults);
     }
-    void status() { app->fGlowna->findChild<QAction*>("Standrukarki1")->trigger(); }
+    void status() { action("Standrukarki1")->trigger(); }
 
 private slots:
-    void cleanup() {
-        app.reset();
-        serial.reset();
-        printer.reset();
-        tmp.reset();
-    }
+    void cleanup() { closeAll(); }
 
     void showsTheHighNibbleOfTheFirstStatusByte() {
-        start({0x3A, 0x11, 0x22, 0x33});
+        QVERIFY(start({0x3A, 0x11, 0x22, 0x33}));
         status();
         QVERIFY(app->fStan->isVisible());
         QCOMPARE(app->fStan->Label1->text(), QStringLiteral("3"));
@@ -60,13 +35,13 @@ private slots:
     }
 
     void showsZeroForALowFirstByte() {
-        start({0x0F, 0, 0, 0});
+        QVERIFY(start({0x0F, 0, 0, 0}));
         status();
         QCOMPARE(app->fStan->Label1->text(), QStringLiteral("0"));
     }
 
     void aFailingThirdQueryShowsItsMessageAndLeavesTheLabels() {
-        start({0x5A, 0, 0, 0}, {.nakCommand = 0x95, .faultsFrom = 8});
+        QVERIFY(start({0x5A, 0, 0, 0}, {.nakCommand = 0x95, .faultsFrom = 8}));
         status();
         QCOMPARE(app->fStan->Label1->text(), QStringLiteral("5"));
         status();  // exchanges 8..10: the third is refused
@@ -76,7 +51,7 @@ private slots:
     }
 
     void withoutAPrinterTheStatusCommandReportsTheLine() {
-        start({0x3A, 0, 0, 0});
+        QVERIFY(start({0x3A, 0, 0, 0}));
         app->fGlowna->Tryboffline1Click();
         status();
         QCOMPARE(messages->shown,

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QAction>
+#include <QObject>
+#include <QTest>
+#include <memory>
+#include <vector>
+
+#include "Kalvero.h"
+#include "PrinterOnPort.h"
+#include "ScriptedMessages.h"
+#include "TempDir.h"
+#include "uGlowna.h"
+
+namespace kalvero::test {
+
+// What the window tests share: a private folder with its ports directory and data
+// files, emulated printers on its COM ports, scripted message boxes and the
+// program's windows. Helpers that check report by their result, so that the test
+// stops at a failed one: QVERIFY(start(...)).
+class WindowTest : public QObject {
+protected:
+    std::unique_ptr<TempDir> tmp;
+    std::vector<std::unique_ptr<oru::PtyPrinter>> printers;
+    std::unique_ptr<WinSer> serial;
+    std::unique_ptr<ScriptedMessages> messages;
+    std::unique_ptr<Kalvero> app;
+
+    // A fresh folder, with nothing plugged in yet.
+    void newFolder() {
+        closeAll();
+        tmp = std::make_unique<TempDir>();
+        std::filesystem::create_directories(*tmp / "ports");
+    }
+    // An emulated printer on COMn of the folder's ports directory.
+    [[nodiscard]] bool plugIn(int com, oru::PrinterMemory memory = oru::PrinterMemory::factory(),
+                              oru::Faults faults = {}, bool pace = false) {
+        printers.push_back(plugInPrinter(tmp->path(), com, std::move(memory), faults, pace));
+        return printers.back() != nullptr;
+    }
+    oru::PtyPrinter& printer(std::size_t i = 0) { return *printers.at(i); }
+    // The program's windows on the given port layer, or on the real one pointed at
+    // the folder's ports; the data files live in the folder.
+    void startKalvero(std::unique_ptr<WinSer> port = nullptr) {
+        serial = port ? std::move(port) : portLayer(tmp->path());
+        messages = std::make_unique<ScriptedMessages>();
+        app = std::make_unique<Kalvero>(*serial, *messages);
+        app->files.FooterFileName = (*tmp / "stopki.txt").string();
+        app->files.BindingFileName = (*tmp / "wiazplu.txt").string();
+    }
+    // Automatic detection; true when the program went online.
+    [[nodiscard]] bool detect() {
+        app->fGlowna->Wykryjautomatycznie1Click();
+        return app->state.OfflineMode == 0;
+    }
+    // One printer on COM1 and the program online with it.
+    [[nodiscard]] bool startOnline(oru::PrinterMemory memory = oru::PrinterMemory::factory(),
+                                   oru::Faults faults = {}) {
+        newFolder();
+        if (!plugIn(1, std::move(memory), faults)) {
+            return false;
+        }
+        startKalvero();
+        return detect();
+    }
+    // A menu entry of the main window, or null when there is none by that name.
+    QAction* action(const char* name) const {
+        return app->fGlowna->findChild<QAction*>(QString::fromLatin1(name));
+    }
+    QStringList panels() const {
+        return {app->fGlowna->panelText(0), app->fGlowna->panelText(1), app->fGlowna->panelText(2)};
+    }
+    void closeAll() {
+        app.reset();
+        messages.reset();
+        serial.reset();
+        printers.clear();
+        tmp.reset();
+    }
+};
+
+}  // namespace kalvero::test
