@@ -14,6 +14,7 @@
 #include "PrinterCommands.h"
 #include "ResultText.h"
 #include "Services.h"
+#include "StatusPanels.h"
 #include "Text.h"
 #include "WinSer.h"
 
@@ -32,7 +33,8 @@ TfGlowna::TfGlowna(Services& services)
     setWindowTitle(QStringLiteral("Kalvero wersja beta"));
     resize(544, 373);
     buildMenu();
-    buildStatusBar();
+    sbOru = new StatusPanels(this);
+    setStatusBar(sbOru);
     connect(bbPrzerwij, &QPushButton::clicked, this, &TfGlowna::bbPrzerwijClick);
     // The window's cancel button: Escape presses it while it is shown.
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
@@ -90,52 +92,6 @@ void TfGlowna::buildMenu() {
     QMenu* pomoc = bar->addMenu(QStringLiteral("Pomoc"));
     pomoc->setObjectName(QStringLiteral("Pomoc1"));
     addEntry(pomoc, "Oprogramie1", QStringLiteral("O programie"), &TfGlowna::Oprogramie1Click);
-}
-
-void TfGlowna::buildStatusBar() {
-    sbOru = new QStatusBar(this);
-    sbOru->setObjectName(QStringLiteral("sbOru"));
-    sbOru->setSizeGripEnabled(false);
-    sbOru->setFixedHeight(32);
-    QFont font = sbOru->font();
-    font.setFamilies(
-        {QStringLiteral("Arial CE"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    font.setBold(true);
-    font.setPixelSize(16);
-    // The last panel takes the rest of the bar, as the window is narrower than the
-    // three widths together (80 + 340 + 140).
-    const std::array<int, 3> widths{80, 340, 140};
-    for (std::size_t i = 0; i < m_panels.size(); ++i) {
-        QLabel* panel = new QLabel(sbOru);
-        panel->setObjectName(QStringLiteral("sbOruPanel%1").arg(i));
-        panel->setAlignment(Qt::AlignCenter);
-        panel->setFont(font);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        if (i + 1 < m_panels.size()) {
-            panel->setFixedWidth(widths[i]);
-            sbOru->addWidget(panel);
-        } else {
-            panel->setMinimumWidth(0);
-            panel->setMaximumWidth(widths[i]);
-            sbOru->addWidget(panel, 1);
-        }
-        m_panels[i] = panel;
-    }
-    m_panels[0]->setText(QStringLiteral("OFFLINE"));
-    setStatusBar(sbOru);
-}
-
-void TfGlowna::setPanel(int panel, const QString& text) {
-    m_panels.at(panel)->setText(text);
-}
-
-QString TfGlowna::panelText(int panel) const {
-    return m_panels.at(panel)->text();
-}
-
-void TfGlowna::repaintStatus() {
-    sbOru->repaint();
 }
 
 void TfGlowna::showOnlineMarks(bool online) {
@@ -205,31 +161,30 @@ int TfGlowna::channel() const {
 }
 
 void TfGlowna::showConnecting(std::uint8_t port) {
-    for (int i = 0; i < 3; ++i) {
-        setPanel(i, QString());
-    }
+    sbOru->clear();
     setBusy(true);
-    setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
-    repaintStatus();
+    sbOru->setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
+    sbOru->repaint();
 }
 
 void TfGlowna::showConnection(const Connection& connection, const QString& notFound) {
     TakeConnection(connection, m_state);
     if (connection.outcome == ConnectOutcome::Online) {
-        setPanel(0, QStringLiteral("ONLINE"));
-        setPanel(1, QStringLiteral("DURAX ORU nr: ") + printerNumber(connection.identity));
-        setPanel(2, QStringLiteral("COM%1,%2").arg(m_state.PortNumber).arg(m_state.BaudRate));
+        sbOru->setPanel(0, QStringLiteral("ONLINE"));
+        sbOru->setPanel(1, QStringLiteral("DURAX ORU nr: ") + printerNumber(connection.identity));
+        sbOru->setPanel(2,
+                        QStringLiteral("COM%1,%2").arg(m_state.PortNumber).arg(m_state.BaudRate));
         showOnlineMarks(true);
         setExchangeEntriesEnabled(true);
     } else {
-        setPanel(0, QStringLiteral("OFFLINE"));
-        setPanel(1, connection.outcome == ConnectOutcome::VersionRefused
-                        ? QStringLiteral("Wersja programu w drukarce etykiet mniejsza niż 4")
-                        : notFound);
-        setPanel(2, QString());
+        sbOru->setPanel(0, QStringLiteral("OFFLINE"));
+        sbOru->setPanel(1, connection.outcome == ConnectOutcome::VersionRefused
+                               ? QStringLiteral("Wersja programu w drukarce etykiet mniejsza niż 4")
+                               : notFound);
+        sbOru->setPanel(2, QString());
         showOnlineMarks(false);
     }
-    repaintStatus();
+    sbOru->repaint();
     setBusy(false);
 }
 
@@ -246,15 +201,13 @@ void TfGlowna::Wykryjautomatycznie1Click() {
     if (m_busy) {
         return;
     }
-    for (int i = 0; i < 3; ++i) {
-        setPanel(i, QString());
-    }
+    sbOru->clear();
     setBusy(true);
     const Connection connection = DetectPrinter(
         m_serial, [this] { return channel(); }, m_state.PortPresent,
         [this](std::uint8_t port) {
-            setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
-            repaintStatus();
+            sbOru->setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
+            sbOru->repaint();
         });
     showConnection(connection, QStringLiteral("Nie wykryto drukarki DURAX ORU..."));
     if (connection.outcome == ConnectOutcome::Online) {
@@ -283,11 +236,11 @@ void TfGlowna::Tryboffline1Click() {
     m_state.OfflineMode = 1;
     setItemNameVisible(false);
     showOnlineMarks(false);
-    setPanel(0, QStringLiteral("OFFLINE"));
-    setPanel(1, QString());
-    setPanel(2, QString());
+    sbOru->setPanel(0, QStringLiteral("OFFLINE"));
+    sbOru->setPanel(1, QString());
+    sbOru->setPanel(2, QString());
     setExchangeEntriesEnabled(false);
-    repaintStatus();
+    sbOru->repaint();
 }
 
 void TfGlowna::Koniecprogramu1Click() {

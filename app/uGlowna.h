@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
-#include <array>
 
 #include "MainProgress.h"
 #include "OperatingState.h"
+#include "StatusPanels.h"
 #include "WindowLinks.h"
 
 class QAction;
@@ -40,7 +40,7 @@ public:
 
     void setWindows(const Windows& windows) { m_windows = windows; }
     MainProgress& progress() { return m_progress; }
-    QString panelText(int panel) const;
+    QString panelText(int panel) const { return sbOru->panelText(panel); }
 
     // EditorHost
     void setEditorOpen(bool open) override;
@@ -78,11 +78,8 @@ protected:
 
 private:
     void buildMenu();
-    void buildStatusBar();
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption,
                       void (TfGlowna::*handler)());
-    void setPanel(int panel, const QString& text);
-    void repaintStatus();
     void showOnlineMarks(bool online);
     void setExchangeEntriesEnabled(bool enabled);
     void setEditorEntryEnabled(bool enabled);
@@ -104,8 +101,7 @@ private:
     bool m_closeRequested = false;
     bool m_editorOpen = false;
 
-    QStatusBar* sbOru = nullptr;
-    std::array<QLabel*, 3> m_panels{};
+    StatusPanels* sbOru = nullptr;
     QAction* Trybonline1 = nullptr;
     QAction* Tryboffline1 = nullptr;
     QAction* Odczyt1 = nullptr;
