@@ -36,19 +36,20 @@ long flagValue(const std::string& field) {
     return (field[0] == '-' ? -magnitude : magnitude) & 0xFF;
 }
 
-void skipHeader(std::ifstream& in) {
-    std::string line;
-    for (int i = 0; i < 3 && ReadDataLine(in, line); ++i) {
-    }
-}
-
-bool openForReading(const std::string& name, std::ifstream& in) {
+// Opens a data file and skips its three header lines.
+bool openRecords(const std::string& name, std::ifstream& in) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(name, ec)) {
         return false;
     }
     in.open(name, std::ios::binary);
-    return static_cast<bool>(in);
+    if (!in) {
+        return false;
+    }
+    std::string line;
+    for (int i = 0; i < 3 && ReadDataLine(in, line); ++i) {
+    }
+    return true;
 }
 
 }  // namespace
@@ -117,6 +118,20 @@ ResultCode BulkTransfers::eachRecord(const std::function<RecordStep()>& record) 
     }
 }
 
+ResultCode BulkTransfers::eachLine(std::ifstream& in,
+                                   const std::function<RecordStep(const std::string&)>& record) {
+    return eachRecord([&]() -> RecordStep {
+        if (atEnd(in)) {
+            return RecordStep::end();
+        }
+        std::string line;
+        if (!ReadDataLine(in, line)) {
+            return RecordStep::failed(kMalformed);
+        }
+        return record(line);
+    });
+}
+
 ResultCode BulkTransfers::ReadAllFooters() {
     m_fileError.reset();
     m_view.setLabel("Odczyt stopek...");
@@ -162,19 +177,11 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
     m_view.bringToFront();
     count = 0;
     std::ifstream in;
-    if (!openForReading(m_names.FooterFileName, in)) {
+    if (!openRecords(m_names.FooterFileName, in)) {
         m_view.showLabel(false);
         return -1;
     }
-    skipHeader(in);
-    const ResultCode rc = eachRecord([&]() -> RecordStep {
-        std::string line;
-        if (atEnd(in)) {
-            return RecordStep::end();
-        }
-        if (!ReadDataLine(in, line)) {
-            return RecordStep::failed(kMalformed);
-        }
+    const ResultCode rc = eachLine(in, [&](const std::string& line) -> RecordStep {
         const std::string first = ExtractField(1, line);
         // Characters 2 to 4 of the field: "$7" is footer 7 as much as "$007".
         const long footer = first.size() >= 2 ? fieldValue(first.substr(1, 3), 255) : -1;
@@ -273,18 +280,10 @@ ResultCode BulkTransfers::WriteAllBindings() {
     m_view.setBar(0, 9983, 1);
     m_view.bringToFront();
     std::ifstream in;
-    if (!openForReading(m_names.BindingFileName, in)) {
+    if (!openRecords(m_names.BindingFileName, in)) {
         return -1;
     }
-    skipHeader(in);
-    const ResultCode rc = eachRecord([&]() -> RecordStep {
-        std::string line;
-        if (atEnd(in)) {
-            return RecordStep::end();
-        }
-        if (!ReadDataLine(in, line)) {
-            return RecordStep::failed(kMalformed);
-        }
+    const ResultCode rc = eachLine(in, [&](const std::string& line) -> RecordStep {
         if (line.empty()) {
             return RecordStep::end();  // an empty line ends the records as the end of the file does
         }

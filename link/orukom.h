@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -53,6 +54,9 @@ private:
     // record, the progress step after it. A code other than 0 ends the transfer
     // with the label and the bar put away.
     ResultCode eachRecord(const std::function<RecordStep()>& record);
+    // The same over the record lines of a data file, up to its end.
+    ResultCode eachLine(std::ifstream& in,
+                        const std::function<RecordStep(const std::string& line)>& record);
     bool aborted() const { return m_state.AbortRequested != 0; }
     void progressStep(const std::string& label);
     void endView();
