@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+
+#include "FileRecords.h"
+
+class QCheckBox;
+class QWidget;
+
+namespace kalvero {
+
+class LineField;
+class WidthChoice;
+
+// One footer line's controls in the editor window: whether it is printed, its text
+// and its width. A 20-wide line's field is narrower and holds 20 characters.
+class FooterLineRow : public QObject {
+    Q_OBJECT
+public:
+    // line: 0..3, from the top.
+    FooterLineRow(int line, QWidget* window);
+
+    FooterLine shown() const;
+    void show(const FooterLine& line);
+
+    QCheckBox* enabled() const { return m_enabled; }
+    LineField* text() const { return m_text; }
+    WidthChoice* width() const { return m_width; }
+
+signals:
+    void changed();       // text typed, box clicked or width chosen
+    void enterPressed();  // in any of the controls
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void fitWidth();
+
+    int m_y;
+    QCheckBox* m_enabled;
+    LineField* m_text;
+    WidthChoice* m_width;
+};
+
+}  // namespace kalvero
