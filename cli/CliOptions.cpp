@@ -1,83 +1,14 @@
 #include "CliOptions.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 
+#include "CommandHelp.h"
 #include "DataFiles.h"
+#include "Session.h"
 
 namespace kalvero::cli {
-
-const char* const kUsage =
-    R"(Usage: kalvero-cli [--port PORT] [--channel N] COMMAND [ARGS] [OPTIONS]
-
-Commands:
-  detect                 find the printer and show its port, speed, version and number
-  read                   read footers and/or bindings from the printer into the files
-  write                  write footers and/or bindings from the files to the printer
-  erase                  erase footers and/or bindings in the printer
-  footer get N           show footer N (0..200): its four lines
-  footer set N           store footer N from --line options
-  binding get PLU        show the footer bound to item PLU (1..9983)
-  binding set PLU N      bind item PLU to footer N
-  item PLU               show the item's name (printer only)
-  status                 show the printer's four status bytes
-
-Options:
-  --port PORT            COM1..COM10 (mapped as in Kalvero) or a device path;
-                         without it every present port is tried
-  --channel N            the printer's channel, 1..4 (default 1)
-  --footers [FILE]       the footers, in FILE (default stopki.txt);
-                         --footers=FILE works too
-  --bindings [FILE]      the bindings, in FILE (default wiazplu.txt);
-                         --bindings=FILE works too
-  --last-plu N           read bindings up to item N (default 9983)
-  --offline              footer/binding get/set work on the files, not the printer
-  --create               create a missing data file for an offline set
-  --line K:W:E:TEXT      footer set: line K (1..4), width 40 or 20, enabled 1 or 0
-                         and its text (at most W characters, no control
-                         characters); lines not given are blank, off, 40 wide
-  --help                 this help; 'kalvero-cli COMMAND --help' for one command
-
-read, write and erase take both footers and bindings unless --footers or
---bindings names one of them. The word after --footers or --bindings is its
-FILE unless it starts with '-' or is a command word. Footers always go first.
-Ctrl+C stops between two records; a file being read keeps the whole records
-done so far. Before a read empties a file, the file is kept beside it as
-FILE.YYYY-MM-DD_HH-MM-SS.bak (the newest 20 such copies stay).
-
-Exit codes: 0 done; 1 the printer or a file answered with an error (its text
-is printed); 2 a wrong command line; 3 no printer, or its port cannot be
-opened; 4 a data file that is missing or cannot be read or written; 130
-stopped by Ctrl+C.
-)";
-
-const std::map<std::string, const char*> kCommandHelp = {
-    {"detect",
-     "Usage: kalvero-cli [--port PORT] [--channel N] detect\n"
-     "Tries the port (or every present port) at 9600 baud, then at 19200 after a\n"
-     "receive time-out, and prints the port, speed, version and printer number.\n"},
-    {"read",
-     "Usage: kalvero-cli [--port PORT] read [--footers [FILE]] [--bindings [FILE]] [--last-plu N]\n"
-     "Reads footers 0..200 and the bindings of items 1..N into the files.\n"},
-    {"write",
-     "Usage: kalvero-cli [--port PORT] write [--footers [FILE]] [--bindings [FILE]]\n"
-     "Sends every record of the files to the printer, in file order.\n"},
-    {"erase",
-     "Usage: kalvero-cli [--port PORT] erase [--footers] [--bindings]\n"
-     "Blanks footers 0..200 and binds items 1..9983 to footer 0.\n"},
-    {"footer",
-     "Usage: kalvero-cli footer get N [--offline] [--footers FILE]\n"
-     "       kalvero-cli footer set N [--line K:W:E:TEXT]... [--offline] [--footers FILE] "
-     "[--create]\n"
-     "get prints one line per footer line: K, width (40/20), enabled (1/0), text;\n"
-     "nothing unless all four came.\n"},
-    {"binding",
-     "Usage: kalvero-cli binding get PLU [--offline] [--bindings FILE]\n"
-     "       kalvero-cli binding set PLU N [--offline] [--bindings FILE] [--create]\n"},
-    {"item",
-     "Usage: kalvero-cli [--port PORT] item PLU\nPrints the item's name from the printer.\n"},
-    {"status",
-     "Usage: kalvero-cli [--port PORT] status\nPrints the printer's four status bytes.\n"},
-};
 
 void say(const std::string& utf8) {
     std::printf("%s\n", utf8.c_str());
@@ -89,12 +20,6 @@ void complain(const std::string& utf8) {
 int usage(const std::string& why) {
     complain(why);
     std::fprintf(stderr, "Try 'kalvero-cli --help'.\n");
-    return kExitUsage;
-}
-
-int commandUsage(const std::string& command, const std::string& why) {
-    complain(why);
-    std::fputs(kCommandHelp.at(command), stderr);
     return kExitUsage;
 }
 
@@ -115,74 +40,250 @@ std::optional<std::uint8_t> portNumber(const std::string& port) {
 
 namespace {
 
-// A data file option takes the next word as its file unless that is an option
-// or a command word: "read --footers" alone means the default file.
-std::optional<std::string> fileAfter(int& i, int argc, char** argv) {
-    if (i + 1 >= argc) {
-        return std::nullopt;
+const char* const kFooter =
+    R"(read, write and erase take both footers and bindings unless --footers or
+--bindings names one of them. The word after --footers or --bindings is its
+FILE unless it starts with '-' or is a command word. Footers always go first.
+Ctrl+C stops between two records; a file being read keeps the whole records
+done so far. Before a read empties a file, the file is kept beside it as
+FILE.YYYY-MM-DD_HH-MM-SS.bak (the newest 20 such copies stay). The command
+options may also come before the command words; 'kalvero-cli COMMAND --help'
+shows one command.
+
+Exit codes: 0 done; 1 the printer or a file answered with an error (its text
+is printed); 2 a wrong command line; 3 no printer, or its port cannot be
+opened; 4 a data file that is missing or cannot be read or written; 130
+stopped by Ctrl+C.)";
+
+// Digits only, read in base 10 as the data files' numbers are: CLI11 alone would
+// read "010" as octal and take signs and blanks.
+const CLI::Validator kDecimal(
+    [](std::string& text) {
+        const auto n = number(text);
+        if (!n) {
+            return "Value " + text + " is not a decimal number";
+        }
+        text = std::to_string(*n);
+        return std::string();
+    },
+    "");
+
+const CLI::Validator kPort(
+    [](const std::string& port) {
+        return portNumber(port) ? std::string()
+                                : "Value " + port + " is not COM1..COM10 or a device path";
+    },
+    "");
+
+// A number of the printer's records or settings, minimum..maximum.
+CLI::Option* decimal(CLI::Option* option, int minimum, int maximum) {
+    return option->transform(kDecimal)->check(CLI::Range(minimum, maximum).description(""));
+}
+
+bool isCommandWord(const CLI::App& app, const std::string& word) {
+    const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
+    return std::any_of(commands.begin(), commands.end(), [&word](const CLI::App* command) {
+        return command->check_name(word) || isCommandWord(*command, word);
+    });
+}
+
+// The word after a data file option is its file unless it starts with '-' or is a
+// command word; CLI11 alone would take "-", "-5" and a command word given twice.
+CLI::Validator fileName(const CLI::App& app) {
+    return CLI::Validator(
+        [&app](const std::string& file) {
+            const CLI::App* root = &app;
+            while (root->get_parent() != nullptr) {
+                root = root->get_parent();
+            }
+            return file.empty() || file[0] == '-' || isCommandWord(*root, file)
+                       ? "FILE may not be empty, start with '-' or be a command word: " + file
+                       : std::string();
+        },
+        "");
+}
+
+CLI::Option* addFileOption(CLI::App& app, const std::string& name, std::optional<std::string>& file,
+                           const std::string& what, const std::string& fallback) {
+    return app
+        .add_option(name, file,
+                    what + ", in FILE (default " + fallback + ");\n" + name + "=FILE works too")
+        ->expected(0, 1)
+        ->default_str(fallback)
+        ->check(fileName(app))
+        ->option_text("[FILE]");
+}
+CLI::Option* addFooters(CLI::App& app, Options& o) {
+    return addFileOption(app, "--footers", o.footers, "the footers", "stopki.txt");
+}
+CLI::Option* addBindings(CLI::App& app, Options& o) {
+    return addFileOption(app, "--bindings", o.bindings, "the bindings", "wiazplu.txt");
+}
+CLI::Option* addLastPlu(CLI::App& app, Options& o) {
+    return decimal(
+               app.add_option("--last-plu", o.lastPlu, "read bindings up to item N (default 9983)"),
+               1, 9983)
+        ->option_text("N");
+}
+CLI::Option* addOffline(CLI::App& app, Options& o) {
+    return app.add_flag("--offline", o.offline,
+                        "footer/binding get/set work on the files, not the printer");
+}
+CLI::Option* addCreate(CLI::App& app, Options& o) {
+    return app.add_flag("--create", o.create, "create a missing data file for an offline set");
+}
+// Given before and after the command words, the lines add up in their order.
+CLI::Option* addLine(CLI::App& app, Options& o) {
+    return app
+        .add_option_function<std::vector<std::string>>(
+            "--line",
+            [&o](const std::vector<std::string>& lines) {
+                o.lines.insert(o.lines.end(), lines.begin(), lines.end());
+            },
+            "footer set: line K (1..4), width 40 or 20, enabled 1 or 0\n"
+            "and its text (at most W characters, no control\n"
+            "characters); lines not given are blank, off, 40 wide")
+        ->allow_extra_args(false)
+        ->option_text("K:W:E:TEXT");
+}
+CLI::Option* addFooterNumber(CLI::App& app, Options& o) {
+    return decimal(app.add_option("N", o.footer, "the footer, 0..200"), 0, 200)
+        ->required()
+        ->type_name("");
+}
+CLI::Option* addPlu(CLI::App& app, Options& o) {
+    return decimal(app.add_option("PLU", o.plu, "the item, 1..9983"), 1, 9983)
+        ->required()
+        ->type_name("");
+}
+
+// The main command takes the commands' options as well, so that they may come before
+// the command words.
+void addMainOptions(CLI::App& app, Options& o) {
+    app.add_option("--port", o.port,
+                   "COM1..COM10 (mapped as in Kalvero) or a device path;\n"
+                   "without it every present port is tried")
+        ->check(kPort)
+        ->option_text("PORT");
+    decimal(app.add_option("--channel", o.channel, "the printer's channel, 1..4 (default 1)"), 1, 4)
+        ->option_text("N");
+    for (const auto add : {addFooters, addBindings, addLastPlu, addOffline, addCreate, addLine}) {
+        add(app, o)->group("Command options");
     }
-    const std::string next = argv[i + 1];
-    if (next.empty() || next[0] == '-' || kCommandHelp.count(next) != 0 || next == "get" ||
-        next == "set") {
-        return std::nullopt;
+}
+
+// A command word: when it is given, its command is the run's.
+CLI::App* addCommand(CLI::App& parent, const std::string& name, const std::string& description,
+                     Options& o, Command command) {
+    CLI::App* app = parent.add_subcommand(name, description);
+    app->callback([&o, command = std::move(command)] { o.command = command; });
+    return app;
+}
+
+void addTransfers(CLI::App& app, Options& o) {
+    addCommand(app, "detect", "find the printer and show its port, speed, version and number", o,
+               [](Session& s) { return s.detect(); })
+        ->footer(
+            "Tries the port (or every present port) at 9600 baud, then at 19200 after a\n"
+            "receive time-out, and prints the port, speed, version and printer number.");
+    CLI::App* read =
+        addCommand(app, "read", "read footers and/or bindings from the printer into the files", o,
+                   [](Session& s) { return s.transfer("read"); });
+    read->footer("Reads footers 0..200 and the bindings of items 1..N into the files.");
+    CLI::App* write =
+        addCommand(app, "write", "write footers and/or bindings from the files to the printer", o,
+                   [](Session& s) { return s.transfer("write"); });
+    write->footer("Sends every record of the files to the printer, in file order.");
+    CLI::App* erase = addCommand(app, "erase", "erase footers and/or bindings in the printer", o,
+                                 [](Session& s) { return s.transfer("erase"); });
+    erase->footer("Blanks footers 0..200 and binds items 1..9983 to footer 0.");
+    for (CLI::App* transfer : {read, write, erase}) {
+        addFooters(*transfer, o);
+        addBindings(*transfer, o);
     }
-    ++i;
-    return next;
+    addLastPlu(*read, o);
+}
+
+void addFooterCommands(CLI::App& app, Options& o) {
+    CLI::App* footer = app.add_subcommand(
+        "footer",
+        "get N: show footer N (0..200): its four lines;\nset N: store it from --line options");
+    footer->require_subcommand(1);
+    // Between the two words too, so that it sees "get" or "set" as a command, not its file.
+    addFooters(*footer, o);
+    CLI::App* get = addCommand(*footer, "get", "show footer N", o, [&o](Session& s) {
+        return s.getFooter(static_cast<std::uint8_t>(o.footer));
+    });
+    get->footer(
+        "Prints one line per footer line: K, width (40/20), enabled (1/0), text;\n"
+        "nothing unless all four came.");
+    CLI::App* set =
+        addCommand(*footer, "set", "store footer N from --line options", o,
+                   [&o](Session& s) { return s.setFooter(static_cast<std::uint8_t>(o.footer)); });
+    for (CLI::App* command : {get, set}) {
+        addFooterNumber(*command, o);
+        addOffline(*command, o);
+        addFooters(*command, o);
+    }
+    addLine(*set, o);
+    addCreate(*set, o);
+}
+
+void addBindingCommands(CLI::App& app, Options& o) {
+    CLI::App* binding = app.add_subcommand("binding",
+                                           "get PLU: show the footer bound to item PLU "
+                                           "(1..9983);\nset PLU N: bind the item to footer N");
+    binding->require_subcommand(1);
+    addBindings(*binding, o);  // as for footer
+    CLI::App* get =
+        addCommand(*binding, "get", "show the footer bound to item PLU", o,
+                   [&o](Session& s) { return s.getBinding(static_cast<std::uint16_t>(o.plu)); });
+    CLI::App* set = addCommand(*binding, "set", "bind item PLU to footer N", o, [&o](Session& s) {
+        return s.setBinding(static_cast<std::uint16_t>(o.plu), static_cast<std::uint8_t>(o.footer));
+    });
+    addPlu(*get, o);
+    addPlu(*set, o);
+    addFooterNumber(*set, o);
+    for (CLI::App* command : {get, set}) {
+        addOffline(*command, o);
+        addBindings(*command, o);
+    }
+    addCreate(*set, o);
+}
+
+void addPrinterQueries(CLI::App& app, Options& o) {
+    CLI::App* item =
+        addCommand(app, "item", "show the name of item PLU (printer only)", o,
+                   [&o](Session& s) { return s.item(static_cast<std::uint16_t>(o.plu)); });
+    addPlu(*item, o);
+    addCommand(app, "status", "show the printer's four status bytes", o,
+               [](Session& s) { return s.status(); });
 }
 
 }  // namespace
 
-std::optional<std::string> parse(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= argc) {
-                return std::nullopt;
-            }
-            return std::string(argv[++i]);
-        };
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--offline") {
-            options.offline = true;
-        } else if (arg == "--create") {
-            options.create = true;
-        } else if (arg == "--port" || arg == "--channel" || arg == "--last-plu" ||
-                   arg == "--line") {
-            const auto v = value();
-            if (!v) {
-                return "option " + arg + " needs a value";
-            }
-            if (arg == "--port") {
-                if (!portNumber(*v)) {
-                    return "bad value for --port: " + *v + " (COM1..COM10 or a device path)";
-                }
-                options.port = *v;
-            } else if (arg == "--line") {
-                options.lines.push_back(*v);
-            } else {
-                const auto n = number(*v);
-                const bool channel = arg == "--channel";
-                if (!n || *n < 1 || *n > (channel ? 4 : 9983)) {
-                    return "bad value for " + arg + ": " + *v;
-                }
-                (channel ? options.channel : options.lastPlu) = static_cast<int>(*n);
-            }
-        } else if (arg == "--footers" || arg == "--bindings") {
-            const bool footers = arg == "--footers";
-            (footers ? options.footers : options.bindings) =
-                fileAfter(i, argc, argv).value_or(footers ? "stopki.txt" : "wiazplu.txt");
-        } else if (arg.rfind("--footers=", 0) == 0) {
-            options.footers = arg.substr(10);
-        } else if (arg.rfind("--bindings=", 0) == 0) {
-            options.bindings = arg.substr(11);
-        } else if (arg.rfind("-", 0) == 0 && arg.size() > 1) {
-            return "unknown option " + arg;
-        } else {
-            options.words.push_back(arg);
-        }
+std::optional<int> parse(int argc, char** argv, Options& options) {
+    CLI::App app("The footers and bindings of a DURAX ORU label printer.", "kalvero-cli");
+    app.formatter(std::make_shared<CommandHelp>());
+    app.failure_message(commandLineMistake);
+    app.option_defaults()->take_last();
+    app.fallthrough();
+    app.group("Commands");  // taken over by the command words: their heading in the help
+    addMainOptions(app, options);
+    addTransfers(app, options);
+    addFooterCommands(app, options);
+    addBindingCommands(app, options);
+    addPrinterQueries(app, options);
+    // Not required of CLI11, which would then only ask for one where it can name an
+    // unknown word; a second command word stays a mistake.
+    app.require_subcommand(0, 1);
+    app.footer(kFooter);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? kExitOk : kExitUsage;
     }
-    return std::nullopt;
+    return options.command ? std::nullopt : std::optional(usage("no command"));
 }
 
 }  // namespace kalvero::cli

@@ -163,7 +163,7 @@ TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
     const auto interrupted = [&](const std::vector<std::string>& args, const std::string& text) {
         Child child = test::spawn(KALVERO_CLI_PATH, args, {{"XDG_CONFIG_HOME", a.string()}},
                                   tmp.path().string());
-        ::usleep(1'500'000);
+        test::firstLine(child.err);  // progress: a record is done
         ::kill(child.pid, SIGINT);
         const std::string err = test::readAll(child.err);
         EXPECT_EQ(test::exitCode(child.pid), 130) << err;

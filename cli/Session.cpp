@@ -1,0 +1,325 @@
+#include "Session.h"
+
+#include <array>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+
+#include "Connecting.h"
+#include "Cp1250.h"
+#include "DataFiles.h"
+#include "LineOption.h"
+#include "PortMessages.h"
+#include "ResultText.h"
+
+namespace kalvero::cli {
+
+namespace {
+
+std::string footerRecord(std::uint8_t footer) {
+    return "stopki " + std::to_string(footer);
+}
+
+std::string bindingRecord(std::uint16_t plu) {
+    return "wi\xB9zania PLU " + std::to_string(plu);
+}
+
+}  // namespace
+
+Session::Session(const Options& options)
+    : m_options(options),
+      m_serial(portMap()),
+      m_records(m_names, m_state.OfflineMode, m_question),
+      m_commands(m_serial, m_records),
+      m_progress(m_state),
+      m_transfers(m_commands, m_names, m_state, m_progress) {
+    if (options.footers) {
+        m_names.FooterFileName = *options.footers;
+    }
+    if (options.bindings) {
+        m_names.BindingFileName = *options.bindings;
+    }
+    m_question.create = options.create;
+}
+
+int Session::connect(bool quiet) {
+    const ChannelSource channel = [this] { return m_options.channel; };
+    Connection connection;
+    if (m_options.port) {
+        const std::uint8_t port = *portNumber(*m_options.port);
+        connection = ConnectOnPort(m_serial, channel, port);
+        if (const auto& failure = m_serial.openFailure()) {
+            complain(portLabel(*m_options.port, portMap(), port) + ": " +
+                     portProblem(connection.result, *failure));
+            return kExitNoPrinter;
+        }
+        if (connection.outcome == ConnectOutcome::NoPrinter && connection.result != 0) {
+            complain(*m_options.port + ": " + Cp1250ToUtf8(ResultText(connection.result)));
+        }
+    } else {
+        ScanSerialPorts(m_serial, m_state.PortPresent);
+        connection = DetectPrinter(m_serial, channel, m_state.PortPresent, [quiet](std::uint8_t n) {
+            if (!quiet) {
+                std::fprintf(stderr, "Wykrywanie... COM%d\n", n);
+            }
+        });
+    }
+    TakeConnection(connection, m_state);
+    m_identity = connection.identity;
+    switch (connection.outcome) {
+        case ConnectOutcome::Online:
+            return kExitOk;
+        case ConnectOutcome::VersionRefused:
+            complain(Cp1250ToUtf8("Wersja programu w drukarce etykiet mniejsza ni\xBF 4"));
+            return kExitNoPrinter;
+        case ConnectOutcome::PortBusy:
+        case ConnectOutcome::NoPrinter:
+            break;
+    }
+    complain("Nie wykryto drukarki etykiet");
+    return kExitNoPrinter;
+}
+
+int Session::detect() {
+    const int rc = connect(false);
+    if (rc == kExitOk) {
+        say("DURAX ORU nr: " + Cp1250ToUtf8(m_identity.numberText));
+        say("port: " + portName() + "," + std::to_string(m_state.BaudRate));
+        say("wersja: " + std::to_string(m_identity.version));
+    }
+    return rc;
+}
+
+int Session::transfer(const std::string& command) {
+    const bool footers = m_options.footers || !m_options.bindings;
+    const bool bindings = m_options.bindings || !m_options.footers;
+    if (const int rc = connect(true); rc != kExitOk) {
+        return rc;
+    }
+    std::signal(SIGINT, [](int) {
+        TerminalProgress::interrupted = 1;
+        std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends at once
+    });
+    // The two erase texts are neuter: "Kasowanie ... przerwane".
+    const std::string stopped =
+        command == "erase" ? " przerwane przez u\xBFytkownika" : " przerwany przez u\xBFytkownika";
+    int exit = kExitOk;
+    const auto run = [&](bool chosen, const char* what, auto&& operation,
+                         const std::uint16_t* written = nullptr) {
+        if (!chosen || exit == kExitStopped) {
+            return;
+        }
+        const ResultCode rc = operation();
+        const std::string done =
+            written != nullptr ? ": OK, zapisano " + std::to_string(*written) : ": OK";
+        const int result = report(what, rc, stopped, done);
+        exit = exit == kExitOk ? result : exit;
+    };
+    if (command == "read") {
+        run(footers, "Odczyt stopek", [this] { return m_transfers.ReadAllFooters(); });
+        run(bindings, "Odczyt wi\xB9za\xF1", [this] {
+            return m_transfers.ReadAllBindings(static_cast<std::uint16_t>(m_options.lastPlu));
+        });
+    } else if (command == "write") {
+        std::uint16_t count = 0;
+        run(
+            footers, "Zapis stopek", [this, &count] { return m_transfers.WriteAllFooters(count); },
+            &count);
+        run(bindings, "Zapis wi\xB9za\xF1", [this] { return m_transfers.WriteAllBindings(); });
+    } else {
+        run(footers, "Kasowanie stopek", [this] { return m_transfers.EraseAllFooters(); });
+        run(bindings, "Kasowanie wi\xB9za\xF1", [this] { return m_transfers.EraseAllBindings(); });
+    }
+    return exit;
+}
+
+// The four lines are shown only once all four came: no half a footer.
+int Session::getFooter(std::uint8_t footer) {
+    const std::string& file = m_names.FooterFileName;
+    if (const int rc = prepare(file, false); rc != kExitOk) {
+        return rc;
+    }
+    std::array<std::string, 4> shown;
+    for (std::uint8_t k = 1; k <= 4; ++k) {
+        std::string text;
+        std::uint8_t width20 = 0;
+        std::uint8_t enabled = 0;
+        const ResultCode rc = m_commands.ReadFooterLine(mode(), footer, k, text, width20, enabled);
+        if (rc != 0) {
+            return fail(rc, file, footerRecord(footer));
+        }
+        if (width20 != 0) {
+            text.resize(20);
+        }
+        shown[k - 1] = std::to_string(k) + "\t" + (width20 != 0 ? "20" : "40") + "\t" +
+                       (enabled != 0 ? "1" : "0") + "\t" + Cp1250ToUtf8(text);
+    }
+    for (const std::string& line : shown) {
+        say(line);
+    }
+    return kExitOk;
+}
+
+int Session::setFooter(std::uint8_t footer) {
+    FooterLines lines{};
+    for (const std::string& lineOption : m_options.lines) {
+        if (const auto why = parseLine(lineOption, lines)) {
+            return usage("bad --line " + lineOption + ": " + *why);
+        }
+    }
+    const std::string& file = m_names.FooterFileName;
+    if (const int rc = prepare(file, true); rc != kExitOk) {
+        return rc;
+    }
+    if (mode() == 1 && m_options.create && !std::filesystem::exists(file)) {
+        FileError error;
+        if (!CreateDefaultFile(m_names, file, &error)) {
+            complain(error.name + ": " + error.reason);
+            return kExitFile;
+        }
+    }
+    if (mode() == 1) {
+        std::string tail;
+        for (std::size_t k = 0; k < 4; ++k) {
+            auto [width20, enabled, text] = lines[k];
+            text.resize(40, ' ');
+            tail += std::string(k > 0 ? "\t" : "") + (width20 ? "1" : "0") + "\t" +
+                    (enabled ? "1" : "0") + "\t" + text;
+        }
+        const ResultCode rc = m_commands.WriteFooterLine(1, footer, 1, tail, 0, 0);
+        return rc == 0 ? done() : fail(rc, file, footerRecord(footer));
+    }
+    for (std::uint8_t k = 1; k <= 4; ++k) {
+        const auto& [width20, enabled, text] = lines[k - 1];
+        const ResultCode rc = m_commands.WriteFooterLine(0, footer, k, text, width20, enabled);
+        if (rc != 0) {
+            return fail(rc);
+        }
+    }
+    return done();
+}
+
+int Session::getBinding(std::uint16_t plu) {
+    const std::string& file = m_names.BindingFileName;
+    if (const int rc = prepare(file, false); rc != kExitOk) {
+        return rc;
+    }
+    std::uint8_t bound = 0;
+    const ResultCode rc = m_commands.ReadBinding(mode(), plu, bound);
+    if (rc != 0) {
+        return fail(rc, file, bindingRecord(plu));
+    }
+    say(std::to_string(bound));
+    return kExitOk;
+}
+
+int Session::setBinding(std::uint16_t plu, std::uint8_t footer) {
+    const std::string& file = m_names.BindingFileName;
+    if (const int rc = prepare(file, true); rc != kExitOk) {
+        return rc;
+    }
+    const ResultCode rc = m_commands.WriteBinding(mode(), plu, footer);
+    return rc == 0 ? done() : fail(rc, file, bindingRecord(plu));
+}
+
+int Session::item(std::uint16_t plu) {
+    if (const int rc = connect(true); rc != kExitOk) {
+        return rc;
+    }
+    std::string name;
+    const ResultCode rc = m_commands.ReadItemName(0, plu, name);
+    if (rc != 0) {
+        return fail(rc);
+    }
+    say(Cp1250ToUtf8(name));
+    return kExitOk;
+}
+
+int Session::status() {
+    if (const int rc = connect(true); rc != kExitOk) {
+        return rc;
+    }
+    std::array<std::uint8_t, 4> bytes{};
+    const ResultCode rc = m_commands.ReadPrinterStatus(bytes);
+    if (rc != 0) {
+        return fail(rc);
+    }
+    char line[64];
+    std::snprintf(line, sizeof line, "%02X %02X %02X %02X (numer drukarki: %d)", bytes[0], bytes[1],
+                  bytes[2], bytes[3], bytes[0] >> 4);
+    say(line);
+    return kExitOk;
+}
+
+PortMap Session::portMap() const {
+    if (m_options.port && m_options.port->find('/') != std::string::npos) {
+        return PortMap::forDevice(*m_options.port);
+    }
+    return PortMap::fromEnvironment();
+}
+
+std::string Session::portName() const {
+    return m_options.port && m_options.port->find('/') != std::string::npos
+               ? *m_options.port
+               : "COM" + std::to_string(m_state.PortNumber);
+}
+
+int Session::prepare(const std::string& file, bool set) {
+    if (!m_options.offline) {
+        return connect(true);
+    }
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec) || (set && m_options.create)) {
+        return kExitOk;
+    }
+    complain(file +
+             (set ? ": plik nie istnieje (utworzy go opcja --create)" : ": plik nie istnieje"));
+    return kExitFile;
+}
+
+int Session::done() {
+    say("OK");
+    return kExitOk;
+}
+
+int Session::fail(ResultCode rc) {
+    if (const auto& error = m_records.fileError()) {
+        complain(error->name + ": " + error->reason);
+        return kExitFile;
+    }
+    complain(Cp1250ToUtf8(ResultText(rc)));
+    return kExitFailed;
+}
+
+int Session::fail(ResultCode rc, const std::string& file, const std::string& record) {
+    constexpr ResultCode kNoRecord = 253;       // -3: the file ends before the record
+    constexpr ResultCode kFileNotOpened = 254;  // -2
+    if (mode() == 1 && !m_records.fileError() && (rc == kNoRecord || rc == kFileNotOpened)) {
+        complain(file + ": " +
+                 Cp1250ToUtf8(rc == kNoRecord ? "brak " + record + " w pliku" : ResultText(rc)));
+        return rc == kNoRecord ? kExitFailed : kExitFile;
+    }
+    return fail(rc);
+}
+
+int Session::report(const std::string& what, ResultCode rc, const std::string& stopped,
+                    const std::string& done) {
+    const std::string name = Cp1250ToUtf8(what);
+    if (rc == kFileErrorCode && m_transfers.fileError()) {
+        complain(name + ": " + m_transfers.fileError()->name + ": " +
+                 m_transfers.fileError()->reason);
+        return kExitFile;
+    }
+    if (rc != 0) {
+        complain(name + ": " + Cp1250ToUtf8(ResultText(rc)));
+        return rc == -1 ? kExitFile : kExitFailed;
+    }
+    if (m_state.AbortRequested != 0) {
+        complain(name + Cp1250ToUtf8(stopped));
+        return kExitStopped;
+    }
+    say(name + done);
+    return kExitOk;
+}
+
+}  // namespace kalvero::cli
