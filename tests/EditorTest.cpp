@@ -14,12 +14,8 @@
 #include "DataFiles.h"
 #include "EditorFields.h"
 #include "Files.h"
-#include "Kalvero.h"
-#include "PrinterOnPort.h"
-#include "ScriptedMessages.h"
 #include "ScriptedWinSer.h"
-#include "TempDir.h"
-#include "uGlowna.h"
+#include "WindowTest.h"
 #include "uStopki.h"
 
 namespace kalvero {
@@ -40,44 +36,30 @@ QString spaces(int n) {
 
 }  // namespace
 
-class EditorTest : public QObject {
+class EditorTest : public test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<test::TempDir> tmp;
-    std::unique_ptr<oru::PtyPrinter> printer;
-    std::unique_ptr<WinSer> serial;
-    std::unique_ptr<test::ScriptedMessages> messages;
-    std::unique_ptr<Kalvero> app;
     TfStopka* ed = nullptr;
 
+    // Offline, on default data files unless told otherwise.
     void startOffline(bool withFiles = true) {
-        tmp = std::make_unique<test::TempDir>();
-        serial = std::make_unique<test::ScriptedWinSer>();
-        messages = std::make_unique<test::ScriptedMessages>();
-        app = std::make_unique<Kalvero>(*serial, *messages);
-        app->files.FooterFileName = (*tmp / "stopki.txt").string();
-        app->files.BindingFileName = (*tmp / "wiazplu.txt").string();
+        newFolder();
+        startKalvero(std::make_unique<test::ScriptedWinSer>());
         if (withFiles) {
             CreateDefaultFile(app->files, app->files.FooterFileName);
             CreateDefaultFile(app->files, app->files.BindingFileName);
         }
         ed = app->fStopka.get();
     }
-    void startOnline(oru::PrinterMemory memory, oru::Faults faults = {}) {
-        tmp = std::make_unique<test::TempDir>();
-        printer = test::plugInPrinter(tmp->path(), 1, std::move(memory), faults);
-        QVERIFY(printer != nullptr);
-        serial = test::portLayer(tmp->path());
-        messages = std::make_unique<test::ScriptedMessages>();
-        app = std::make_unique<Kalvero>(*serial, *messages);
-        app->fGlowna->Wykryjautomatycznie1Click();
-        QCOMPARE(app->state.OfflineMode, std::uint8_t(0));
-        ed = app->fStopka.get();
+    [[nodiscard]] bool startOnline(oru::PrinterMemory memory, oru::Faults faults = {}) {
+        const bool online = WindowTest::startOnline(std::move(memory), faults);
+        ed = app ? app->fStopka.get() : nullptr;
+        return online;
     }
-    void open() {
-        app->fGlowna->findChild<QAction*>("Definiowaniestopek1")->trigger();
+    [[nodiscard]] bool open() {
+        action("Definiowaniestopek1")->trigger();
         QApplication::setActiveWindow(ed);
-        QVERIFY(QTest::qWaitForWindowActive(ed));
+        return QTest::qWaitForWindowActive(ed);
     }
     void release(QWidget* field, Qt::Key key) {
         QKeyEvent event(QEvent::KeyRelease, key, Qt::NoModifier);
@@ -111,17 +93,14 @@ class EditorTest : public QObject {
 
 private slots:
     void cleanup() {
-        app.reset();
-        serial.reset();
-        printer.reset();
-        tmp.reset();
+        closeAll();
         ed = nullptr;
     }
 
     void openingOfflineWithoutFilesAsksForBothAndShowsTheMissingBinding() {
         startOffline(false);
         messages->answers = {true, true};
-        open();
+        QVERIFY(open());
         QCOMPARE(messages->shown, QStringList({kCreateBindings, kCreateFooters}));
         QCOMPARE(ed->windowTitle(), QStringLiteral("Definiowanie stopek - dane z/do plików"));
         QVERIFY(!app->fGlowna->isEnabled());
@@ -144,7 +123,7 @@ private slots:
 
     void editsShowTheMarkUntilSavedAndATwentyWideLineLoadsNarrow() {
         startOffline();
-        open();
+        QVERIFY(open());
         loadFooter(7);
         QCOMPARE(lines(), QStringList(4, kMarker));
         QCOMPARE(ed->statusText(), QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU"));
@@ -169,7 +148,7 @@ private slots:
 
     void switchingToTwentyCutsTheTextAndBackToFortyKeepsTheCut() {
         startOffline();
-        open();
+        QVERIFY(open());
         ed->rg[2]->item(0)->click();
         const QString thirty = QStringLiteral("123456789012345678901234567890");
         typeInto(ed->s[2], thirty);
@@ -184,7 +163,7 @@ private slots:
 
     void theFooterNumberFieldLimitsAsItIsLeftOrConfirmed() {
         startOffline();
-        open();
+        QVERIFY(open());
         typeInto(ed->seNrStopki, QStringLiteral("999"));
         QCOMPARE(ed->seNrStopki->text(), QStringLiteral("999"));
         ed->sePLU->setFocus();  // leaving the field loads
@@ -222,7 +201,7 @@ private slots:
 
     void enterInALineSavesAndEnterInTheNumberFieldOnlyLoads() {
         startOffline();
-        open();
+        QVERIFY(open());
         typeInto(ed->s[3], QStringLiteral("czwarta"));
         QTest::keyClick(ed->seNrStopki, Qt::Key_Return);
         QCOMPARE(ed->s[3]->text(), spaces(40));  // loaded again, nothing saved
@@ -238,7 +217,7 @@ private slots:
 
     void lettersWindows1250CannotHoldAreRefusedWhereTheyAreTyped() {
         startOffline();
-        open();
+        QVERIFY(open());
         typeInto(ed->s[0], QStringLiteral("żółw"));
         QCOMPARE(ed->s[0]->text(), QStringLiteral("żółw"));
         ed->s[0]->end(false);
@@ -252,7 +231,7 @@ private slots:
         startOffline(false);
         app->files.FooterFileName = (tmp->path() / "no/such/stopki.txt").string();
         messages->answers = {false, true};
-        open();
+        QVERIFY(open());
         QCOMPARE(messages->shown, QStringList({kCreateBindings, kCreateFooters}));
         const QString name = QString::fromStdString(app->files.FooterFileName);
         QVERIFY2(ed->statusText().startsWith(QStringLiteral("Nie utworzono pliku %1: ").arg(name)),
@@ -262,7 +241,7 @@ private slots:
 
     void itemNumbersAreLimitedAndBindingsStoreWithoutLoadingFirst() {
         startOffline();
-        open();
+        QVERIFY(open());
         loadItem(9999);
         QCOMPARE(ed->sePLU->text(), QStringLiteral("9983"));
         typeInto(ed->sePLU, QStringLiteral("0"));
@@ -283,13 +262,13 @@ private slots:
         std::string bindings = slurp(app->files.BindingFileName);
         bindings.replace(10 + 6, 3, "250");
         test::put(app->files.BindingFileName, bindings);
-        open();
+        QVERIFY(open());
         QCOMPARE(ed->seNrStopki->text(), QStringLiteral("200"));
     }
 
     void editsAreAskedAboutBeforeAnItemLoadAndABindingStore() {
         startOffline();
-        open();
+        QVERIFY(open());
         typeInto(ed->s[0], QStringLiteral("zmiana"));
         messages->answers = {true};
         loadItem(2);
@@ -307,14 +286,14 @@ private slots:
 
     void reopeningAfterLeavingWithEditsAsksFirstAndStoresUnderTheSameNumber() {
         startOffline();
-        open();
+        QVERIFY(open());
         loadFooter(9);
         typeInto(ed->s[0], QStringLiteral("niezapisane"));
         ed->close();  // the close box keeps the footer number
         QVERIFY(app->fGlowna->isEnabled());
         QCOMPARE(ed->seNrStopki->text(), QStringLiteral("9"));
         messages->answers = {true};
-        open();
+        QVERIFY(open());
         QCOMPARE(messages->shown, QStringList({kSaveCurrent}));
         QCOMPARE(ed->sePLU->text(), QStringLiteral("1"));  // every opening starts at item 1
         QCOMPARE(ed->s[0]->text(), spaces(40));            // footer 0 untouched
@@ -325,8 +304,8 @@ private slots:
     void onlineTheItemNameShowsAndTheBoundFooterLoads() {
         oru::PrinterMemory memory = oru::PrinterMemory::factory();
         memory.bindings[1] = 17;
-        startOnline(memory);
-        open();
+        QVERIFY(startOnline(memory));
+        QVERIFY(open());
         QCOMPARE(ed->windowTitle(),
                  QStringLiteral("Definiowanie stopek - dane z/do drukarki etykiet"));
         QVERIFY(ed->eNazwa->isVisible());
@@ -340,8 +319,8 @@ private slots:
         memory.footers[3][0].text[0] = 'A';
         memory.footers[3][1].text[0] = 'B';
         // Identification 3, opening: name, binding, footer 0 lines 1-4 = 6; footer 3 line 1 = 1.
-        startOnline(memory, {.stopAfter = 3 + 6 + 1});
-        open();
+        QVERIFY(startOnline(memory, {.stopAfter = 3 + 6 + 1}));
+        QVERIFY(open());
         QCOMPARE(ed->statusText(), QStringLiteral("OK"));
         loadFooter(3);
         QCOMPARE(ed->s[0]->text(), QStringLiteral("A") + spaces(39));
