@@ -7,6 +7,7 @@
 #include "CommandHelp.h"
 #include "DataFiles.h"
 #include "Session.h"
+#include "Version.h"
 
 namespace kalvero::cli {
 
@@ -278,6 +279,8 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     // unknown word; a second command word stays a mistake.
     app.require_subcommand(0, 1);
     app.footer(kFooter);
+    app.set_version_flag("--version", std::string("kalvero-cli ") + kVersion,
+                         "show the program's version and exit");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "PtyPrinter.h"
+#include "Version.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ Where the host finds it:
 The printer:
   --baud 9600|19200      its speed; it stays silent to a host at another speed
                          (default 9600)
-  --version V            program version 0..15 (default 4)
+  --printer-version V    the printer's program version 0..15 (default 4)
   --number NN            printer number, two characters (default 01)
   --status AA,BB,CC,DD   the four status bytes, hex (default 10,00,00,00)
   --load FILE            start from the memory saved in FILE
@@ -52,6 +53,7 @@ Faults:
   --hang-up-after N      hang up the line when exchange N+1 begins
 
   --help                 show this help and exit
+  --version              show the emulator's version and exit
 
 Memory file lines: "version 4", "number 07", "baud 9600", "identify 25",
 "status 10000000", "footer N LINE FLAGS TEXT" (flags and 40 text bytes in
@@ -110,6 +112,10 @@ int main(int argc, char** argv) {
             std::cout << kHelp;
             return 0;
         }
+        if (arg == "--version") {
+            std::cout << "oru-emulator " << kalvero::kVersion << "\n";
+            return 0;
+        }
         const bool flag = arg == "--pace" || arg == "--silent";
         if (!flag && i + 1 >= argc) {
             return usageError("option " + std::string(arg) + " needs a value");
@@ -135,7 +141,7 @@ int main(int argc, char** argv) {
             if (baud != 9600 && baud != 19200) {
                 return bad();
             }
-        } else if (arg == "--version") {
+        } else if (arg == "--printer-version") {
             version = number(value, 10);
             if (!version || *version < 0 || *version > 15) {
                 return bad();

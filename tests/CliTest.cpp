@@ -187,7 +187,7 @@ TEST_F(CliTest, EachFaultOfThePrinterHasItsExitCodeAndText) {
     };
     const std::vector<Case> cases = {
         {{"--silent"}, {"detect"}, 3, "Nie wykryto drukarki etykiet"},
-        {{"--version", "3"}, {"detect"}, 3, "Wersja programu w drukarce etykiet mniejsza niż 4"},
+        {{"--printer-version", "3"}, {"detect"}, 3, "Wersja programu w drukarce etykiet mniejsza niż 4"},
         {{"--identify-byte", "41"}, {"status"}, 3, "Nie wykryto drukarki etykiet"},
         {{"--stop-after", "50"},
          {"read", "--footers"},

@@ -57,7 +57,7 @@ TEST(EmulatorProgram, HelpExplainsEveryOption) {
     const std::string help = readAll(run.out);
     EXPECT_EQ(exitCode(run.pid), 0);
     for (const char* option :
-         {"--link", "--com", "--baud", "--version", "--number", "--status", "--load", "--save",
+         {"--link", "--com", "--baud", "--printer-version", "--number", "--status", "--load", "--save",
           "--pace", "--identify-byte", "--silent", "--nak", "--error-status", "--not-ack",
           "--faults-from", "--stop-after", "--hang-up-after"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
@@ -67,7 +67,7 @@ TEST(EmulatorProgram, HelpExplainsEveryOption) {
 TEST(EmulatorProgram, RefusesUnknownOptionsAndBadValues) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{"--bogus"},
                                                  {"--baud", "1200"},
-                                                 {"--version", "16"},
+                                                 {"--printer-version", "16"},
                                                  {"--status", "1,2,3"},
                                                  {"--nak"},
                                                  {"--load", "/nonexistent/memory"}}) {
