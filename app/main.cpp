@@ -1,4 +1,6 @@
+// SPDX-License-Identifier: MIT
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <cstdio>
@@ -49,6 +51,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication application(argc, argv);
+    // Every window carries the program's icon, as the menu entry does.
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/kalvero-%1.png").arg(size));
+    }
+    QApplication::setWindowIcon(icon);
     // The toolkit's own dialogs (the open-file dialog above all) speak Polish too.
     QTranslator toolkit;
     if (toolkit.load(QStringLiteral("qtbase_pl"),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "stan.h"
 
 #include <QLabel>

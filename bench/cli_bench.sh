@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # kalvero-cli against the unpaced emulator: erasing all bindings, reading all footers.
 set -euo pipefail
 cd "$(dirname "$0")/.."

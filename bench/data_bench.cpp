@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Record lookup and default file creation on default-sized data files.
 
 #include <benchmark/benchmark.h>

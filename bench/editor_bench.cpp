@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading item 9983 in the footer editor (its binding, then the bound footer),
 // offline from default-sized files and online against the unpaced emulator.
 

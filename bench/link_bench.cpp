@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Speed of the way to the printer: exchanges through the real Qt port layer
 // against the emulator on a pseudo-terminal, and the port scan.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Startup to the main window shown, and resident memory after startup, over N runs.
 # Needs a display: xvfb-run -a bash bench/startup.sh [runs]
 set -euo pipefail

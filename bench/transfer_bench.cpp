@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timed runs of the bulk transfers through the windows against the emulator on a
 // pseudo-terminal: the binding erase unpaced, and the footer read paced at the
 // real wire speed, compared with the wire time of the bytes exchanged.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CommandHelp.h"
 
 namespace kalvero::cli {

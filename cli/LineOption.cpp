@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LineOption.h"
 
 #include "CliOptions.h"

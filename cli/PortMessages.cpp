@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PortMessages.h"
 
 #include "Cp1250.h"

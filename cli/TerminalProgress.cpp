@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TerminalProgress.h"
 
 #include <unistd.h>

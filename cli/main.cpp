@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kalvero-cli: the printer link and the data files from a terminal, for backups
 // from a scheduler and roll-outs to many shops.
 

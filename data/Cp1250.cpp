@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Cp1250.h"
 
 #include <array>

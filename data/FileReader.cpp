@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileReader.h"
 
 #include <algorithm>

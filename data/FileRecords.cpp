@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileRecords.h"
 
 #include "DataFiles.h"

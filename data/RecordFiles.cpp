@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RecordFiles.h"
 
 #include <climits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PrinterMemory.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PtyPrinter.h"
 
 #include <fcntl.h>

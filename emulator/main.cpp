@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // oru-emulator: a DURAX ORU label printer on a pseudo-terminal.
 
 #include <csignal>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ExtractField on any line: never reads outside it, and a field holds no TAB.
 
 #include <cstddef>

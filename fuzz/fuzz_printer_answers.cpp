@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every printer command fed with arbitrary printer answers: a code from 0 to 255,
 // and outputs of their fixed lengths whenever a command succeeds.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record operations on arbitrary file contents: a code, never a crash, and a
 // write that succeeds touches its own record's bytes only and reads back.
 

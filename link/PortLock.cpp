@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PortLock.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PrinterCommands.h"
 
 namespace kalvero {

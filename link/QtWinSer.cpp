@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtWinSer.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kalvero-cli end to end against oru-emulator, both as separate programs.
 
 #include <gtest/gtest.h>

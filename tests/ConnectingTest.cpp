@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Connecting through the windows, the real port layer and emulated printers on
 // a private ports directory.
 

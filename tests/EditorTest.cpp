@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The footer editor driven through its real window, offline on files in a
 // temporary directory and online against the emulator on a pty.
 

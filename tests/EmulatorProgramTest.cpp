@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The oru-emulator program as a user starts it, spoken to over its terminal
 // with plain POSIX calls.
 

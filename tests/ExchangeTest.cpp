@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading, writing and erasing everything through the windows, against emulated
 // printers on a private ports directory.
 

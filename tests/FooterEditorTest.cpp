@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The footer editor's work without its window: offline on files in a temporary
 // directory, online against the emulated printer's protocol.
 

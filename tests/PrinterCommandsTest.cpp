@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

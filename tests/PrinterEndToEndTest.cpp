@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer commands through the real port layer against the emulator.
 
 #include <gtest/gtest.h>

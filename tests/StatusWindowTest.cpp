@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer status command and the About box through the windows, against
 // emulated printers on a private ports directory.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that building (and, with "test", testing) needs,
 # only when some are missing. As root it runs apt-get; otherwise it uses sudo,
 # or says which line to run.
@@ -6,9 +7,12 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6serialport6
           libgl-dev libcli11-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n)
-if [ "${1:-}" = "test" ]; then
-    packages+=(libgtest-dev libgmock-dev libbenchmark-dev)
-fi
+# The package: its manual pages, dependencies, and the checks of what it holds.
+packaging=(help2man dpkg-dev file lintian desktop-file-utils appstream)
+case "${1:-}" in
+    test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev "${packaging[@]}") ;;
+    package) packages+=("${packaging[@]}") ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

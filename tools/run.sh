@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Kalvero and starts it. With --emulator, an emulated printer waits on
 # COM1 of a private ports directory, so no hardware is needed.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Screenshots of the windows against the emulator, for the README. Needs xvfb,
 # xdotool and imagemagick:
 #   xvfb-run -a -s "-screen 0 1024x768x24" bash tools/screenshots.sh

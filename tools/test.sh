@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer (warnings
 # are errors under CI) and runs every test. Ends with CTest's summary line.
 set -euo pipefail
@@ -18,7 +19,10 @@ if [ -f "$runtime" ]; then
 else
     echo "clang++ with libFuzzer not found: the fuzz targets are not run"
 fi
-cmake --preset asan -DKALVERO_WERROR="$werror" -DKALVERO_FUZZ_BIN_DIR="$fuzzdir" >/dev/null
+# The Debian package, which CTest then checks.
+deb="$PWD/$(bash tools/package.sh | tail -n 1)"
+cmake --preset asan -DKALVERO_WERROR="$werror" -DKALVERO_FUZZ_BIN_DIR="$fuzzdir" \
+    -DKALVERO_PACKAGE_DEB="$deb" >/dev/null
 cmake --build --preset asan
 # Tests never touch the machine's own serial ports; a private, empty ports
 # directory makes sure of it even for a test that forgets to set its own.

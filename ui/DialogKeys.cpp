@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DialogKeys.h"
 
 #include <QKeyEvent>

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# What the Debian package holds and how Debian's own tools judge it:
+# package_check.sh DEB VERSION
+set -euo pipefail
+deb=$1
+version=$2
+
+listed=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for file in usr/bin/kalvero usr/bin/kalvero-cli usr/bin/oru-emulator \
+    usr/share/applications/kalvero.desktop \
+    usr/share/metainfo/pl.kalvero.Kalvero.metainfo.xml \
+    usr/share/icons/hicolor/scalable/apps/kalvero.svg \
+    usr/share/icons/hicolor/48x48/apps/kalvero.png \
+    usr/share/man/man1/kalvero.1.gz usr/share/man/man1/kalvero-cli.1.gz \
+    usr/share/man/man1/oru-emulator.1.gz \
+    usr/share/doc/kalvero/copyright usr/share/doc/kalvero/changelog.Debian.gz; do
+    grep -qxF "./$file" <<<"$listed" || { echo "not in the package: $file"; exit 1; }
+done
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || { echo "Depends not computed"; exit 1; }
+
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg-deb -x "$deb" "$root"
+desktop-file-validate "$root/usr/share/applications/kalvero.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/pl.kalvero.Kalvero.metainfo.xml"
+for program in kalvero kalvero-cli oru-emulator; do
+    said=$("$root/usr/bin/$program" --version)
+    [ "$said" = "$program $version" ] || { echo "$program --version said: $said"; exit 1; }
+done
+# The manual pages come from the programs' help: an option of today's help is there.
+zcat "$root/usr/share/man/man1/kalvero-cli.1.gz" | grep -q 'last\\-plu' ||
+    { echo "kalvero-cli(1) does not match its --help"; exit 1; }
+lintian --fail-on error "$deb"
