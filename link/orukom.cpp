@@ -7,6 +7,7 @@
 
 #include "Backups.h"
 #include "DataFiles.h"
+#include "FileContents.h"
 
 namespace kalvero {
 
@@ -18,39 +19,6 @@ const std::string kBlankLine(40, ' ');
 
 bool atEnd(std::ifstream& in) {
     return in.peek() == std::ifstream::traits_type::eof();
-}
-
-// A number that must travel in a byte (or 16 bits) and does not fit is no number.
-long fieldValue(const std::string& field, long maximum) {
-    const long value = DecimalField(field);
-    return value > maximum ? -1 : value;
-}
-
-// A flag is an integer of which the low 8 bits count: "-1" is set, "256" clear.
-// -1 for a field that is no integer.
-long flagValue(const std::string& field) {
-    const bool sign = !field.empty() && (field[0] == '-' || field[0] == '+');
-    const long magnitude = DecimalField(sign ? field.substr(1) : field);
-    if (magnitude < 0) {
-        return -1;
-    }
-    return (field[0] == '-' ? -magnitude : magnitude) & 0xFF;
-}
-
-// Opens a data file and skips its three header lines.
-bool openRecords(const std::string& name, std::ifstream& in) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(name, ec)) {
-        return false;
-    }
-    in.open(name, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    std::string line;
-    for (int i = 0; i < 3 && ReadDataLine(in, line); ++i) {
-    }
-    return true;
 }
 
 }  // namespace
@@ -178,14 +146,12 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
     m_view.bringToFront();
     count = 0;
     std::ifstream in;
-    if (!openRecords(m_names.FooterFileName, in)) {
+    if (!OpenRecordLines(m_names.FooterFileName, in)) {
         m_view.showLabel(false);
         return -1;
     }
     const ResultCode rc = eachLine(in, [&](const std::string& line) -> RecordStep {
-        const std::string first = ExtractField(1, line);
-        // Characters 2 to 4 of the field: "$7" is footer 7 as much as "$007".
-        const long footer = first.size() >= 2 ? fieldValue(first.substr(1, 3), 255) : -1;
+        const long footer = FooterNumber(line);
         // A TAB inside a text makes a field too many, and any other control character
         // cannot be printed: such a footer is refused before any of its lines is sent.
         std::string separated = line;
@@ -195,8 +161,8 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
             return RecordStep::failed(kMalformed);
         }
         for (std::uint8_t j = 1; j <= 4; ++j) {
-            const long width20 = flagValue(ExtractField(3 * j - 1, line));
-            const long enabled = flagValue(ExtractField(3 * j, line));
+            const long width20 = FlagValue(ExtractField(3 * j - 1, line));
+            const long enabled = FlagValue(ExtractField(3 * j, line));
             if (width20 < 0 || enabled < 0) {
                 return RecordStep::failed(kMalformed);
             }
@@ -281,20 +247,18 @@ ResultCode BulkTransfers::WriteAllBindings() {
     m_view.setBar(0, 9983, 1);
     m_view.bringToFront();
     std::ifstream in;
-    if (!openRecords(m_names.BindingFileName, in)) {
+    if (!OpenRecordLines(m_names.BindingFileName, in)) {
         return -1;
     }
     const ResultCode rc = eachLine(in, [&](const std::string& line) -> RecordStep {
         if (line.empty()) {
             return RecordStep::end();  // an empty line ends the records as the end of the file does
         }
-        const long plu = fieldValue(ExtractField(1, line), 0xFFFF);
-        const long footer = fieldValue(ExtractField(2, line), 255);
-        if (plu < 0 || footer < 0) {
+        const std::optional<BindingRecord> binding = ParseBindingLine(line);
+        if (!binding) {
             return RecordStep::failed(kMalformed);
         }
-        const ResultCode writeRc = m_commands.WriteBinding(0, static_cast<std::uint16_t>(plu),
-                                                           static_cast<std::uint8_t>(footer));
+        const ResultCode writeRc = m_commands.WriteBinding(0, binding->plu, binding->footer);
         return writeRc != 0 ? RecordStep::failed(writeRc) : RecordStep::next({});
     });
     if (rc == 0 && !aborted()) {

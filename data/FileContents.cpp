@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: MIT
+#include "FileContents.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "DataFiles.h"
+
+namespace kalvero {
+
+namespace {
+
+constexpr long kFooterFields = 13;  // the number, then width, enabled and text of four lines
+
+bool atEnd(std::ifstream& in) {
+    return in.peek() == std::ifstream::traits_type::eof();
+}
+
+// Reads the record lines of a data file with parse; an empty line ends them when
+// emptyEnds, and is no record otherwise.
+template <typename Record, typename File, typename Parse>
+File readFile(const std::string& name, bool emptyEnds, Parse parse) {
+    File file;
+    std::ifstream in;
+    if (!OpenRecordLines(name, in)) {
+        file.result = -1;
+        return file;
+    }
+    std::string line;
+    for (int number = 4; !atEnd(in); ++number) {
+        if (!ReadDataLine(in, line) || (line.empty() && emptyEnds)) {
+            break;
+        }
+        const std::optional<Record> record = parse(line);
+        if (!record) {
+            file.result = 255;
+            file.badLine = number;
+            return file;
+        }
+        file.records.push_back(*record);
+    }
+    return file;
+}
+
+}  // namespace
+
+long FieldValue(const std::string& field, long maximum) {
+    const long value = DecimalField(field);
+    return value > maximum ? -1 : value;
+}
+
+long FlagValue(const std::string& field) {
+    const bool sign = !field.empty() && (field[0] == '-' || field[0] == '+');
+    const long magnitude = DecimalField(sign ? field.substr(1) : field);
+    if (magnitude < 0) {
+        return -1;
+    }
+    return (field[0] == '-' ? -magnitude : magnitude) & 0xFF;
+}
+
+long FooterNumber(const std::string& line) {
+    const std::string first = ExtractField(1, line);
+    return first.size() >= 2 ? FieldValue(first.substr(1, 3), 255) : -1;
+}
+
+bool OpenRecordLines(const std::string& name, std::ifstream& in) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(name, ec)) {
+        return false;
+    }
+    in.open(name, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::string line;
+    for (int i = 0; i < 3 && ReadDataLine(in, line); ++i) {
+    }
+    return true;
+}
+
+std::optional<FooterRecord> ParseFooterLine(const std::string& line) {
+    const long number = FooterNumber(line);
+    std::string separated = line;
+    std::replace(separated.begin(), separated.end(), '\t', ' ');
+    if (number < 0 || std::count(line.begin(), line.end(), '\t') != kFooterFields - 1 ||
+        HasControlCharacter(separated)) {
+        return std::nullopt;
+    }
+    FooterRecord record{static_cast<std::uint8_t>(number), {}};
+    for (int k = 0; k < 4; ++k) {
+        const long width20 = FlagValue(ExtractField(3 * k + 2, line));
+        const long enabled = FlagValue(ExtractField(3 * k + 3, line));
+        if (width20 < 0 || enabled < 0) {
+            return std::nullopt;
+        }
+        record.lines[static_cast<std::size_t>(k)] = {
+            width20 != 0 ? std::uint8_t{1} : std::uint8_t{0},
+            enabled != 0 ? std::uint8_t{1} : std::uint8_t{0}, TextField(3 * k + 4, line)};
+    }
+    return record;
+}
+
+std::optional<BindingRecord> ParseBindingLine(const std::string& line) {
+    const long plu = FieldValue(ExtractField(1, line), 0xFFFF);
+    const long footer = FieldValue(ExtractField(2, line), 255);
+    if (plu < 0 || footer < 0) {
+        return std::nullopt;
+    }
+    return BindingRecord{static_cast<std::uint16_t>(plu), static_cast<std::uint8_t>(footer)};
+}
+
+FooterFile ReadFooterFile(const std::string& name) {
+    return readFile<FooterRecord, FooterFile>(name, false, ParseFooterLine);
+}
+
+BindingFile ReadBindingFile(const std::string& name) {
+    return readFile<BindingRecord, BindingFile>(name, true, ParseBindingLine);
+}
+
+}  // namespace kalvero

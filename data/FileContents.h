@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FileRecords.h"
+#include "ResultCode.h"
+
+namespace kalvero {
+
+// The data files read whole into memory, by the rules the bulk writes follow: three
+// header lines, then one record a line, fields split at TABs, a leading "$" of a
+// number field read as "0".
+
+// A number field that must fit in maximum (a footer in a byte, a PLU in 16 bits);
+// -1 for anything else.
+long FieldValue(const std::string& field, long maximum);
+// A flag is an integer of which the low 8 bits count: "-1" is set, "256" clear.
+// -1 for a field that is no integer.
+long FlagValue(const std::string& field);
+// The footer number of a record line: characters 2 to 4 of field 1 ("$7" is footer 7
+// as much as "$007"); -1 when there is none.
+long FooterNumber(const std::string& line);
+
+// Opens a data file and skips its three header lines; false when it cannot be read.
+bool OpenRecordLines(const std::string& name, std::ifstream& in);
+
+// A footer record line taken whole: its number, four flags pairs and texts as they
+// stand, 13 fields, no control character in any text. Nothing for anything else.
+std::optional<FooterRecord> ParseFooterLine(const std::string& line);
+// A binding record line: the PLU and the footer. Nothing for anything else.
+std::optional<BindingRecord> ParseBindingLine(const std::string& line);
+
+// The read of a whole data file: 0 and the records in file order; -1 when the file
+// cannot be read; 255 for a line that is no record, whose number (from 1, the header
+// lines counted) is in badLine. In a binding file an empty line ends the records.
+struct FooterFile {
+    ResultCode result = 0;
+    std::vector<FooterRecord> records;
+    int badLine = 0;
+};
+struct BindingFile {
+    ResultCode result = 0;
+    std::vector<BindingRecord> records;
+    int badLine = 0;
+};
+FooterFile ReadFooterFile(const std::string& name);
+BindingFile ReadBindingFile(const std::string& name);
+
+}  // namespace kalvero
