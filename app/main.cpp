@@ -4,17 +4,21 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "Kalvero.h"
 #include "Messages.h"
 #include "QtWinSer.h"
+#include "TraceWinSer.h"
 #include "Version.h"
 
 namespace {
 
 const char* const kHelp =
-    "Usage: kalvero [--help] [--version]\n"
+    "Usage: kalvero [--help] [--version] [--trace FILE]\n"
     "Manages the footers and the PLU-to-footer bindings of a DURAX ORU label printer\n"
     "over a serial line, in Polish windows. Everything is done from its menu: connecting\n"
     "(\"Komunikacja\"), reading, writing and erasing everything (\"Wymiana danych\") and\n"
@@ -24,31 +28,55 @@ const char* const kHelp =
     "folder exists; otherwise COM1-4 are /dev/ttyS0-3, COM5-8 /dev/ttyUSB0-3 and COM9-10\n"
     "/dev/ttyACM0-1.\n"
     "\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the program's version and exit\n";
+    "  --help        show this help and exit\n"
+    "  --version     show the program's version and exit\n"
+    "  --trace FILE  append a line for every exchange with the printer to FILE\n"
+    "                (time, port, command, bytes sent and received, result)\n";
 
-// The options a desktop program answers on the terminal, before any window (or
-// display) is needed. True when one was given.
-bool answeredOnTerminal(int argc, char** argv) {
+constexpr int kExitUsage = 2;
+
+struct Options {
+    std::optional<int> exitCode;  // answered on the terminal, or refused: exit at once
+    std::optional<std::string> traceFile;
+};
+
+// Read before any window (or display) is needed, so that these answers and
+// refusals work on a bare terminal.
+Options readOptions(int argc, char** argv) {
+    Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--version") {
             std::printf("kalvero %s\n", kalvero::kVersion);
-            return true;
+            return {0, {}};
         }
         if (arg == "--help") {
             std::fputs(kHelp, stdout);
-            return true;
+            return {0, {}};
+        }
+        if (arg == "--trace" || arg.rfind("--trace=", 0) == 0) {
+            std::string_view file;
+            if (arg.size() > 7) {
+                file = arg.substr(8);
+            } else if (i + 1 < argc) {
+                file = argv[++i];
+            }
+            if (file.empty()) {
+                std::fputs("kalvero: po --trace brak nazwy pliku śladu\n", stderr);
+                return {kExitUsage, {}};
+            }
+            options.traceFile = std::string(file);
         }
     }
-    return false;
+    return options;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (answeredOnTerminal(argc, argv)) {
-        return 0;
+    const Options options = readOptions(argc, argv);
+    if (options.exitCode) {
+        return *options.exitCode;
     }
     QApplication application(argc, argv);
     // Every window carries the program's icon, as the menu entry does.
@@ -63,7 +91,18 @@ int main(int argc, char** argv) {
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&toolkit);
     }
-    kalvero::QtWinSer serial(kalvero::PortMap::fromEnvironment());
+    kalvero::QtWinSer port(kalvero::PortMap::fromEnvironment());
+    std::unique_ptr<kalvero::TraceWinSer> trace;
+    if (options.traceFile) {
+        std::string reason;
+        trace = kalvero::TraceWinSer::open(port, *options.traceFile, reason);
+        if (!trace) {
+            std::fprintf(stderr, "kalvero: nie można otworzyć pliku śladu %s: %s\n",
+                         options.traceFile->c_str(), reason.c_str());
+            return kExitUsage;
+        }
+    }
+    kalvero::WinSer& serial = trace ? static_cast<kalvero::WinSer&>(*trace) : port;
     kalvero::QtMessages messages;
     const kalvero::Kalvero kalvero(serial, messages);
     return QApplication::exec();

@@ -54,8 +54,9 @@ shows one command.
 
 Exit codes: 0 done; 1 the printer or a file answered with an error (its text
 is printed); 2 a wrong command line; 3 no printer, or its port cannot be
-opened; 4 a data file that is missing or cannot be read or written; 130
-stopped by Ctrl+C.)";
+opened; 4 a data file that is missing or cannot be read or written (or a CSV
+row that cannot be stored); 5 the printer and the files differ (diff, write
+--verify); 130 stopped by Ctrl+C.)";
 
 // Digits only, read in base 10 as the data files' numbers are: CLI11 alone would
 // read "010" as octal and take signs and blanks.
@@ -169,6 +170,8 @@ void addMainOptions(CLI::App& app, Options& o) {
         ->option_text("PORT");
     decimal(app.add_option("--channel", o.channel, "the printer's channel, 1..4 (default 1)"), 1, 4)
         ->option_text("N");
+    app.add_option("--trace", o.trace, "append every exchange with the printer to FILE")
+        ->option_text("FILE");
     for (const auto add : {addFooters, addBindings, addLastPlu, addOffline, addCreate, addLine}) {
         add(app, o)->group("Command options");
     }
@@ -204,6 +207,33 @@ void addTransfers(CLI::App& app, Options& o) {
         addBindings(*transfer, o);
     }
     addLastPlu(*read, o);
+    write->add_flag("--verify", o.verify,
+                    "read back what was written and compare; exit 5 on a difference");
+}
+
+void addSupportTools(CLI::App& app, Options& o) {
+    CLI::App* diff = addCommand(app, "diff", "show what differs between the printer and the files",
+                                o, [](Session& s) { return s.diff(); });
+    diff->footer(
+        "Reads the printer into memory (the files are not touched) and prints each\n"
+        "difference; exit 0 when they agree, 5 when they differ.");
+    addFooters(*diff, o);
+    addBindings(*diff, o);
+    addLastPlu(*diff, o);
+    CLI::App* exportCsv = addCommand(app, "export", "the data files into a CSV file (offline)", o,
+                                     [](Session& s) { return s.exportCsv(); });
+    CLI::App* importCsv = addCommand(app, "import", "the data files from a CSV file (offline)", o,
+                                     [](Session& s) { return s.importCsv(); });
+    importCsv->footer(
+        "Every row is checked first; a row that cannot be stored is named with its\n"
+        "reason and nothing is written. The previous data files are kept as backups.");
+    for (CLI::App* command : {exportCsv, importCsv}) {
+        command->add_option("--csv", o.csv, "the CSV file: UTF-8, semicolons")
+            ->required()
+            ->option_text("FILE");
+        addFooters(*command, o);
+        addBindings(*command, o);
+    }
 }
 
 void addFooterCommands(CLI::App& app, Options& o) {
@@ -276,6 +306,7 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     addFooterCommands(app, options);
     addBindingCommands(app, options);
     addPrinterQueries(app, options);
+    addSupportTools(app, options);
     // Not required of CLI11, which would then only ask for one where it can name an
     // unknown word; a second command word stays a mistake.
     app.require_subcommand(0, 1);

@@ -20,6 +20,7 @@ constexpr int kExitFailed = 1;  // an operation's result code was not 0
 constexpr int kExitUsage = 2;
 constexpr int kExitNoPrinter = 3;  // none found, refused, or its port would not open
 constexpr int kExitFile = 4;       // a data file is missing or could not be read or written
+constexpr int kExitDiffers = 5;    // the printer and the files differ (diff, write --verify)
 constexpr int kExitStopped = 130;  // Ctrl+C
 
 // The command line, parsed.
@@ -32,6 +33,9 @@ struct Options {
     bool offline = false;
     bool create = false;
     std::vector<std::string> lines;
+    bool verify = false;
+    std::string csv;
+    std::optional<std::string> trace;
     int footer = 0;  // the N of footer get/set and binding set
     int plu = 0;     // the PLU of binding get/set and item
     Command command;

@@ -30,8 +30,10 @@ std::string bindingRecord(std::uint16_t plu) {
 Session::Session(const Options& options)
     : m_options(options),
       m_serial(portMap()),
+      m_trace(openTrace()),
+      m_port(m_trace ? static_cast<WinSer&>(*m_trace) : m_serial),
       m_records(m_names, m_state.OfflineMode, m_question),
-      m_commands(m_serial, m_records),
+      m_commands(m_port, m_records),
       m_progress(m_state),
       m_transfers(m_commands, m_names, m_state, m_progress) {
     if (options.footers) {
@@ -43,12 +45,24 @@ Session::Session(const Options& options)
     m_question.create = options.create;
 }
 
+std::unique_ptr<TraceWinSer> Session::openTrace() {
+    if (!m_options.trace) {
+        return nullptr;
+    }
+    std::string reason;
+    auto trace = TraceWinSer::open(m_serial, *m_options.trace, reason);
+    if (!trace) {
+        m_traceFailure = *m_options.trace + ": " + reason;
+    }
+    return trace;
+}
+
 int Session::connect(bool quiet) {
     const ChannelSource channel = [this] { return m_options.channel; };
     Connection connection;
     if (m_options.port) {
         const std::uint8_t port = *portNumber(*m_options.port);
-        connection = ConnectOnPort(m_serial, channel, port);
+        connection = ConnectOnPort(m_port, channel, port);
         if (const auto& failure = m_serial.openFailure()) {
             complain(portLabel(*m_options.port, portMap(), port) + ": " +
                      portProblem(connection.result, *failure));
@@ -58,8 +72,8 @@ int Session::connect(bool quiet) {
             complain(*m_options.port + ": " + Cp1250ToUtf8(ResultText(connection.result)));
         }
     } else {
-        ScanSerialPorts(m_serial, m_state.PortPresent);
-        connection = DetectPrinter(m_serial, channel, m_state.PortPresent, [quiet](std::uint8_t n) {
+        ScanSerialPorts(m_port, m_state.PortPresent);
+        connection = DetectPrinter(m_port, channel, m_state.PortPresent, [quiet](std::uint8_t n) {
             if (!quiet) {
                 std::fprintf(stderr, "Wykrywanie... COM%d\n", n);
             }
@@ -127,6 +141,9 @@ int Session::transfer(const std::string& command) {
             footers, "Zapis stopek", [this, &count] { return m_transfers.WriteAllFooters(count); },
             &count);
         run(bindings, "Zapis wi\xB9za\xF1", [this] { return m_transfers.WriteAllBindings(); });
+        if (m_options.verify && exit == kExitOk) {
+            exit = verify(footers, bindings);
+        }
     } else {
         run(footers, "Kasowanie stopek", [this] { return m_transfers.EraseAllFooters(); });
         run(bindings, "Kasowanie wi\xB9za\xF1", [this] { return m_transfers.EraseAllBindings(); });

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "CliOptions.h"
@@ -15,6 +17,7 @@
 #include "RecordFiles.h"
 #include "ResultCode.h"
 #include "TerminalProgress.h"
+#include "TraceWinSer.h"
 #include "orukom.h"
 
 namespace kalvero::cli {
@@ -23,6 +26,9 @@ namespace kalvero::cli {
 class Session {
 public:
     explicit Session(const Options& options);
+
+    // Why the trace file of --trace cannot be written; the run then does not start.
+    const std::optional<std::string>& traceFailure() const { return m_traceFailure; }
 
     int detect();
     // read, write, erase: footers first, then bindings, each only when chosen.
@@ -33,6 +39,11 @@ public:
     int setBinding(std::uint16_t plu, std::uint8_t footer);
     int item(std::uint16_t plu);
     int status();
+    // What differs between the printer and the files; the files are not touched.
+    int diff();
+    // Offline: the data files to and from a CSV file.
+    int exportCsv();
+    int importCsv();
 
 private:
     // A script cannot be asked: --create answers the question about a missing file.
@@ -41,6 +52,7 @@ private:
         bool ask(const std::string&, const std::string&) override { return create; }
     };
 
+    std::unique_ptr<TraceWinSer> openTrace();
     // Finds the printer on the given port or on the first present one.
     int connect(bool quiet);
     PortMap portMap() const;
@@ -56,12 +68,19 @@ private:
     // stopped and done follow the operation's name, as the exchange window shows them.
     int report(const std::string& what, ResultCode rc, const std::string& stopped,
                const std::string& done);
+    // Reads back what the files hold and says what differs.
+    int verify(bool footers, bool bindings);
+    // The exit code of a read of the printer into memory that failed or was stopped.
+    int readFailure(const std::string& what, ResultCode rc);
 
     const Options& m_options;
     OperatingState m_state;
     FileNames m_names;
     FileQuestion m_question;
     QtWinSer m_serial;
+    std::optional<std::string> m_traceFailure;
+    std::unique_ptr<TraceWinSer> m_trace;  // with --trace FILE
+    WinSer& m_port;                        // what every exchange goes through: traced or not
     RecordFiles m_records;
     PrinterCommands m_commands;
     TerminalProgress m_progress;

@@ -15,5 +15,9 @@ int main(int argc, char** argv) {
         return *exit;
     }
     Session session(options);
+    if (const auto& failure = session.traceFailure()) {
+        complain("nie mo\xC5\xBCna otworzy\xC4\x87 pliku \xC5\x9Bladu " + *failure);
+        return kExitUsage;
+    }
     return options.command(session);
 }

@@ -181,7 +181,7 @@ void OruProtocol::writeFooterLine(std::vector<std::uint8_t>& out) {
     const bool valid = footer <= kLastFooter;
     const std::uint8_t status = statusOr(valid ? 0 : kStatusOutOfRange);
     out.push_back(status);
-    if (!valid || status != 0) {
+    if (!valid || status != 0 || m_faults.forgetFooters.contains(footer)) {
         return;
     }
     FooterLine& line = m_memory.footers[footer][flags & 0x03];
@@ -213,7 +213,7 @@ void OruProtocol::writeBinding(std::vector<std::uint8_t>& out) {
     const bool valid = item >= kFirstPlu && item <= kLastPlu && footer <= kLastFooter;
     const std::uint8_t status = statusOr(valid ? 0 : kStatusOutOfRange);
     out.push_back(status);
-    if (valid && status == 0) {
+    if (valid && status == 0 && !m_faults.forgetPlus.contains(item)) {
         m_memory.bindings[item] = static_cast<std::uint8_t>(footer);
     }
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "PrinterMemory.h"
@@ -10,7 +11,8 @@
 namespace oru {
 
 // Faults the printer can be told to show. NAK, error status and the wrong
-// acknowledgement start at exchange faultsFrom (counted from 1).
+// acknowledgement start at exchange faultsFrom (counted from 1); forgotten writes
+// are forgotten from the first exchange.
 struct Faults {
     bool silent = false;                        // never answers anything
     bool nakAll = false;                        // NAK every command
@@ -20,6 +22,10 @@ struct Faults {
     long faultsFrom = 1;
     long stopAfter = 0;    // > 0: silent from exchange stopAfter + 1 on
     long hangUpAfter = 0;  // > 0: hangs up when exchange hangUpAfter + 1 begins
+    // Writes to these footers, and of these PLUs' bindings, answer status 0 as usual
+    // but keep the old value: a write that only a read-back can catch.
+    std::set<int> forgetFooters{};
+    std::set<int> forgetPlus{};
 };
 
 // The printer's side of the wire: command byte, ACK (or NAK), data bytes, answer

@@ -52,6 +52,10 @@ Faults:
                          (default 1, the first)
   --stop-after N         fall silent after N exchanges
   --hang-up-after N      hang up the line when exchange N+1 begins
+  --forget-writes LIST   accept writes to the footers and PLUs in LIST with status 0
+                         as usual, but keep their old values; LIST is items
+                         footer:N and plu:N joined by commas, e.g.
+                         footer:7,footer:9,plu:1234 (the option may be repeated)
 
   --help                 show this help and exit
   --version              show the emulator's version and exit
@@ -77,6 +81,37 @@ std::optional<std::uint8_t> hexByte(std::string_view text) {
         return std::nullopt;
     }
     return static_cast<std::uint8_t>(*value);
+}
+
+// One item of a --forget-writes list, "footer:N" or "plu:N"; false for anything else.
+bool addForgotten(std::string_view item, oru::Faults& faults) {
+    const std::size_t colon = item.find(':');
+    if (colon == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view kind = item.substr(0, colon);
+    const auto n = number(item.substr(colon + 1), 10);
+    if (kind == "footer" && n && *n >= 0 && *n <= oru::kLastFooter) {
+        faults.forgetFooters.insert(static_cast<int>(*n));
+    } else if (kind == "plu" && n && *n >= oru::kFirstPlu && *n <= oru::kLastPlu) {
+        faults.forgetPlus.insert(static_cast<int>(*n));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool addForgottenList(std::string_view list, oru::Faults& faults) {
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = list.find(',', start);
+        if (!addForgotten(list.substr(start, comma - start), faults)) {
+            return false;
+        }
+        if (comma == std::string_view::npos) {
+            return true;
+        }
+        start = comma + 1;
+    }
 }
 
 std::filesystem::path portsDir() {
@@ -185,6 +220,10 @@ int main(int argc, char** argv) {
             }
         } else if (arg == "--not-ack") {
             if (!(faults.notAckByte = hexByte(value))) {
+                return bad();
+            }
+        } else if (arg == "--forget-writes") {
+            if (!addForgottenList(value, faults)) {
                 return bad();
             }
         } else if (arg == "--faults-from" || arg == "--stop-after" || arg == "--hang-up-after") {

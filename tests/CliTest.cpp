@@ -188,7 +188,10 @@ TEST_F(CliTest, EachFaultOfThePrinterHasItsExitCodeAndText) {
     };
     const std::vector<Case> cases = {
         {{"--silent"}, {"detect"}, 3, "Nie wykryto drukarki etykiet"},
-        {{"--printer-version", "3"}, {"detect"}, 3, "Wersja programu w drukarce etykiet mniejsza niż 4"},
+        {{"--printer-version", "3"},
+         {"detect"},
+         3,
+         "Wersja programu w drukarce etykiet mniejsza niż 4"},
         {{"--identify-byte", "41"}, {"status"}, 3, "Nie wykryto drukarki etykiet"},
         {{"--stop-after", "50"},
          {"read", "--footers"},
@@ -362,6 +365,79 @@ TEST_F(CliTest, AFullDiskKeepsWholeRecordsAndSaysWhy) {
     const auto size = fs::file_size(small / "wiazplu.txt");
     EXPECT_GT(size, 9u);
     EXPECT_EQ((size - 9) % 11, 0u) << "no half record";
+}
+
+TEST_F(CliTest, TraceWritesEveryExchangeToTheFile) {
+    const fs::path a = home("a");
+    Printer printer(a, {"--number", "12"});
+    const Result status = cli(a, {"--port", "COM1", "--trace", "slad.txt", "status"});
+    ASSERT_EQ(status.code, 0) << status.err;
+    const std::string trace = slurp(tmp / "slad.txt");
+    for (const char* exchange :
+         {" COM1 9600  open  0 OK\n", " COM1 9600  FF  < 25 ", " COM1 9600  C0  < 31 32 C0  0 OK\n",
+          " COM1 9600  9B  < 10  0 OK\n"}) {
+        EXPECT_NE(trace.find(exchange), std::string::npos) << exchange << "\n" << trace;
+    }
+    const Result unwritable = cli(a, {"--trace", "no/such/dir/slad.txt", "status"});
+    EXPECT_EQ(unwritable.code, 2);
+    EXPECT_NE(unwritable.err.find("no/such/dir/slad.txt"), std::string::npos) << unwritable.err;
+}
+
+TEST_F(CliTest, WriteVerifyCatchesAWriteThePrinterForgot) {
+    const fs::path a = home("a");
+    Printer shop(a, {"--load", shopMemory().string(), "--forget-writes", "footer:7,plu:14"});
+    ASSERT_EQ(cli(a, {"read", "--last-plu", "20"}).code, 0);
+    ASSERT_EQ(cli(a, {"binding", "set", "14", "9", "--offline"}).code, 0);
+    const Result clean = cli(a, {"write", "--bindings", "--verify"});
+    EXPECT_EQ(clean.code, 5) << clean.err;
+    EXPECT_EQ(clean.out,
+              "Zapis wiązań: OK\nPLU 14: plik 009, drukarka 014\n"
+              "Sprawdzenie: drukarka różni się od plików\n");
+    ASSERT_EQ(cli(a, {"binding", "set", "14", "14", "--offline"}).code, 0);
+    EXPECT_EQ(cli(a, {"write", "--bindings", "--verify"}).out,
+              "Zapis wiązań: OK\nSprawdzenie: OK\n");
+}
+
+TEST_F(CliTest, DiffSaysWhatDiffersAndTouchesNoFile) {
+    const fs::path a = home("a");
+    Printer shop(a, {"--load", shopMemory().string()});
+    ASSERT_EQ(cli(a, {"read", "--last-plu", "30"}).code, 0);
+    const Result same = cli(a, {"diff", "--last-plu", "30"});
+    EXPECT_EQ(same.code, 0) << same.err;
+    EXPECT_EQ(same.out, "Drukarka i pliki są zgodne\n");
+
+    ASSERT_EQ(cli(a, {"binding", "set", "27", "5", "--offline"}).code, 0);
+    ASSERT_EQ(cli(a, {"footer", "set", "7", "--offline", "--line", "2:40:1:Żółw"}).code, 0);
+    const std::string footers = slurp(tmp / "stopki.txt");
+    const Result different = cli(a, {"diff", "--last-plu", "30"});
+    EXPECT_EQ(different.code, 5) << different.err;
+    EXPECT_NE(different.out.find("stopka 7 linia 2: plik \"Żółw\""), std::string::npos)
+        << different.out;
+    EXPECT_NE(different.out.find("PLU 27: plik 005, drukarka 027"), std::string::npos)
+        << different.out;
+    EXPECT_EQ(slurp(tmp / "stopki.txt"), footers);
+}
+
+TEST_F(CliTest, CsvRoundTripGivesTheSameFilesAndABadRowWritesNothing) {
+    const fs::path a = home("a");
+    Printer shop(a, {"--load", shopMemory().string()});
+    ASSERT_EQ(cli(a, {"read"}).code, 0);
+    shop.stop();
+    const std::string footers = slurp(tmp / "stopki.txt");
+    const std::string bindings = slurp(tmp / "wiazplu.txt");
+    const Result exported = cli(a, {"export", "--csv", "dane.csv"});
+    ASSERT_EQ(exported.code, 0) << exported.err;
+    EXPECT_EQ(slurp(tmp / "dane.csv").substr(0, 3), "\xEF\xBB\xBF") << "UTF-8 with a BOM";
+    const Result imported = cli(a, {"import", "--csv", "dane.csv"});
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    EXPECT_EQ(slurp(tmp / "stopki.txt"), footers);
+    EXPECT_EQ(slurp(tmp / "wiazplu.txt"), bindings);
+
+    std::ofstream(tmp / "zle.csv") << "stopka;7;1;20;1;tekst dluzszy niz dwadziescia\r\n";
+    const Result refused = cli(a, {"import", "--csv", "zle.csv"});
+    EXPECT_EQ(refused.code, 4);
+    EXPECT_NE(refused.err.find("wiersz 1"), std::string::npos) << refused.err;
+    EXPECT_EQ(slurp(tmp / "stopki.txt"), footers);
 }
 
 }  // namespace

@@ -58,9 +58,9 @@ TEST(EmulatorProgram, HelpExplainsEveryOption) {
     const std::string help = readAll(run.out);
     EXPECT_EQ(exitCode(run.pid), 0);
     for (const char* option :
-         {"--link", "--com", "--baud", "--printer-version", "--number", "--status", "--load", "--save",
-          "--pace", "--identify-byte", "--silent", "--nak", "--error-status", "--not-ack",
-          "--faults-from", "--stop-after", "--hang-up-after"}) {
+         {"--link", "--com", "--baud", "--printer-version", "--number", "--status", "--load",
+          "--save", "--pace", "--identify-byte", "--silent", "--nak", "--error-status", "--not-ack",
+          "--faults-from", "--stop-after", "--hang-up-after", "--forget-writes"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
 }

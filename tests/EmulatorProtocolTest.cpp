@@ -123,6 +123,23 @@ TEST_F(ProtocolTest, AnErrorStatusRefusesTheWrite) {
     EXPECT_EQ(send({0x1F, 5, 0}), (Bytes{0x06, 0x1F, 0x42}));
 }
 
+TEST_F(ProtocolTest, AForgottenWriteIsAcceptedButKeepsTheOldValue) {
+    memory.bindings[300] = 4;
+    withFaults({.forgetFooters = {7}, .forgetPlus = {300}});
+    EXPECT_EQ(send({0x1E, 0x2C, 0x01, 17}), (Bytes{0x06, 0x1E, 0x00}));
+    EXPECT_EQ(memory.bindings[300], 4);
+    Bytes write{0x2A, 7, 0x08};
+    write.insert(write.end(), 40, 'x');
+    EXPECT_EQ(send(write), (Bytes{0x06, 0x2A, 0x00}));
+    EXPECT_EQ(memory.footers[7][0], FooterLine{});
+
+    write[1] = 8;
+    send(write);
+    send({0x1E, 0x2D, 0x01, 17});
+    EXPECT_EQ(memory.footers[8][0].text[0], 'x') << "other footers are written";
+    EXPECT_EQ(memory.bindings[301], 17) << "other PLUs are written";
+}
+
 TEST_F(ProtocolTest, ANotAckByteReplacesTheAck) {
     withFaults({.notAckByte = 0x3F});
     EXPECT_EQ(send({0xFF}), Bytes{0x3F});

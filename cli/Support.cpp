@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: MIT
+// The support tools the printer's first program never had: verify after write,
+// the printer-to-file diff, and the CSV export and import.
+
+#include <csignal>
+
+#include "Comparison.h"
+#include "Cp1250.h"
+#include "CsvFiles.h"
+#include "FileContents.h"
+#include "ResultText.h"
+#include "Session.h"
+
+namespace kalvero::cli {
+
+namespace {
+
+// A data file to compare: its records, or the exit code after saying why not.
+template <typename File>
+std::optional<File> loadFile(const std::string& name, File file) {
+    if (file.result == -1) {
+        complain(name +
+                 ": nie mo\xBF"
+                 "na odczyta\xE6 pliku");
+    } else if (file.result != 0) {
+        complain(name + ": wiersz " + std::to_string(file.badLine) + " nie jest rekordem");
+    } else {
+        return file;
+    }
+    return std::nullopt;
+}
+
+// Prints the differences; true when there were any.
+bool showDifferences(const std::vector<std::string>& differences) {
+    for (const std::string& difference : differences) {
+        say(Cp1250ToUtf8(difference));
+    }
+    return !differences.empty();
+}
+
+void stopOnCtrlC() {
+    std::signal(SIGINT, [](int) {
+        TerminalProgress::interrupted = 1;
+        std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends at once
+    });
+}
+
+}  // namespace
+
+int Session::readFailure(const std::string& what, ResultCode rc) {
+    if (rc != 0) {
+        complain(Cp1250ToUtf8(what) + ": " + Cp1250ToUtf8(ResultText(rc)));
+        return kExitFailed;
+    }
+    if (m_state.AbortRequested != 0) {
+        complain(Cp1250ToUtf8(what + " przerwany przez u\xBFytkownika"));
+        return kExitStopped;
+    }
+    return kExitOk;
+}
+
+int Session::verify(bool footers, bool bindings) {
+    PrinterReader reader(m_commands, m_state, m_progress);
+    bool differ = false;
+    if (footers) {
+        const auto file = loadFile(m_names.FooterFileName, ReadFooterFile(m_names.FooterFileName));
+        if (!file) {
+            return kExitFile;
+        }
+        const PrinterFooters printer = reader.ReadBackFooters(file->records);
+        if (const int rc = readFailure("Sprawdzenie stopek", printer.result); rc != kExitOk) {
+            return rc;
+        }
+        differ = showDifferences(FooterDifferences(file->records, printer.records));
+    }
+    if (bindings) {
+        const auto file =
+            loadFile(m_names.BindingFileName, ReadBindingFile(m_names.BindingFileName));
+        if (!file) {
+            return kExitFile;
+        }
+        const PrinterBindings printer = reader.ReadBackBindings(file->records);
+        if (const int rc = readFailure("Sprawdzenie wi\xB9za\xF1", printer.result); rc != kExitOk) {
+            return rc;
+        }
+        differ = showDifferences(BindingDifferences(file->records, printer.records)) || differ;
+    }
+    say(Cp1250ToUtf8(differ ? "Sprawdzenie: drukarka r\xF3\xBFni si\xEA od plik\xF3w"
+                            : "Sprawdzenie: OK"));
+    return differ ? kExitDiffers : kExitOk;
+}
+
+int Session::diff() {
+    const bool footers = m_options.footers || !m_options.bindings;
+    const bool bindings = m_options.bindings || !m_options.footers;
+    // The files first: a file that cannot be compared is said before the printer is asked.
+    std::optional<FooterFile> footerFile;
+    std::optional<BindingFile> bindingFile;
+    if (footers &&
+        !(footerFile = loadFile(m_names.FooterFileName, ReadFooterFile(m_names.FooterFileName)))) {
+        return kExitFile;
+    }
+    if (bindings && !(bindingFile = loadFile(m_names.BindingFileName,
+                                             ReadBindingFile(m_names.BindingFileName)))) {
+        return kExitFile;
+    }
+    if (const int rc = connect(true); rc != kExitOk) {
+        return rc;
+    }
+    stopOnCtrlC();
+    PrinterReader reader(m_commands, m_state, m_progress);
+    bool differ = false;
+    if (footerFile) {
+        const PrinterFooters printer = reader.ReadFooters();
+        if (const int rc = readFailure("Odczyt stopek", printer.result); rc != kExitOk) {
+            return rc;
+        }
+        differ = showDifferences(FooterDifferences(footerFile->records, printer.records));
+    }
+    if (bindingFile) {
+        const PrinterBindings printer =
+            reader.ReadBindings(static_cast<std::uint16_t>(m_options.lastPlu));
+        if (const int rc = readFailure("Odczyt wi\xB9za\xF1", printer.result); rc != kExitOk) {
+            return rc;
+        }
+        differ =
+            showDifferences(BindingDifferences(bindingFile->records, printer.records)) || differ;
+    }
+    if (!differ) {
+        say(Cp1250ToUtf8("Drukarka i pliki s\xB9 zgodne"));
+    }
+    return differ ? kExitDiffers : kExitOk;
+}
+
+int Session::exportCsv() {
+    if (const std::optional<FileError> error = ExportCsv(m_names, m_options.csv)) {
+        complain(error->name + ": " + error->reason);
+        return kExitFile;
+    }
+    say("Eksport: OK, " + m_options.csv);
+    return kExitOk;
+}
+
+int Session::importCsv() {
+    const CsvImport import = ImportCsv(m_options.csv, m_names);
+    if (import.refusal) {
+        complain(m_options.csv + ": wiersz " + std::to_string(import.refusal->row) + ": " +
+                 import.refusal->reason + Cp1250ToUtf8("; nic nie zapisano"));
+        return kExitFile;
+    }
+    if (import.fileError) {
+        complain(import.fileError->name + ": " + import.fileError->reason);
+        return kExitFile;
+    }
+    say("Import: OK, stopki " + std::to_string(import.footers) + Cp1250ToUtf8(", wi\xB9zania ") +
+        std::to_string(import.bindings));
+    return kExitOk;
+}
+
+}  // namespace kalvero::cli

@@ -1,0 +1,453 @@
+// SPDX-License-Identifier: MIT
+#include "CsvFiles.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "Backups.h"
+#include "Cp1250.h"
+#include "DataFiles.h"
+#include "FileContents.h"
+
+namespace kalvero {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Texts here are Windows-1250, as in the data files; the CSV file is UTF-8 only at
+// its edge.
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kDataHeader = "#\r\n#\r\n#\r\n";
+constexpr std::string_view kNamesKind = "rodzaj";
+constexpr std::string_view kFooterKind = "stopka";
+constexpr std::string_view kBindingKind = "wi\xB9zanie";
+constexpr std::string_view kLineColumn = "linia";
+constexpr std::string_view kWidthColumn = "szeroko\x9C\xE6";
+constexpr std::string_view kEnabledColumn =
+    "w\xB3\xB9"
+    "czona";
+constexpr std::string_view kPluColumn = "PLU";
+constexpr std::size_t kFooterColumns = 6;
+constexpr std::size_t kBindingColumns = 3;
+
+FileError unreadable(const std::string& name) {
+    return {name, Cp1250ToUtf8("nie mo\xBFna odczyta\xE6 pliku")};
+}
+
+std::string rightTrimmed(std::string text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+// Quoted when a spreadsheet would otherwise split the text or drop its leading blanks.
+std::string textField(const std::string& text) {
+    const std::string trimmed = rightTrimmed(text);
+    if (trimmed.find_first_of(";\"") == std::string::npos && !trimmed.starts_with(' ')) {
+        return trimmed;
+    }
+    std::string quoted = "\"";
+    for (const char c : trimmed) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string row(std::initializer_list<std::string_view> fields) {
+    std::string joined;
+    for (const std::string_view field : fields) {
+        if (!joined.empty()) {
+            joined += ';';
+        }
+        joined += field;
+    }
+    return joined + "\r\n";
+}
+
+std::string footerRows(const FooterRecord& record) {
+    std::string rows;
+    for (std::size_t k = 0; k < record.lines.size(); ++k) {
+        const FooterLine& line = record.lines[k];
+        rows += row({kFooterKind, std::to_string(record.number), std::to_string(k + 1),
+                     line.width20 != 0 ? "20" : "40", line.enabled != 0 ? "1" : "0",
+                     textField(line.text)});
+    }
+    return rows;
+}
+
+template <typename File>
+std::optional<FileError> readProblem(const std::string& name, const File& file,
+                                     std::string_view record) {
+    if (file.result == 0) {
+        return std::nullopt;
+    }
+    if (file.result == -1) {
+        return unreadable(name);
+    }
+    return FileError{name, Cp1250ToUtf8("wiersz " + std::to_string(file.badLine) +
+                                        " nie jest rekordem " + std::string(record))};
+}
+
+std::string csvContent(const FooterFile& footers, const BindingFile& bindings) {
+    std::string content =
+        row({kNamesKind, kFooterKind, kLineColumn, kWidthColumn, kEnabledColumn, "tekst"});
+    for (const FooterRecord& record : footers.records) {
+        content += footerRows(record);
+    }
+    content += row({kNamesKind, kPluColumn, kFooterKind});
+    for (const BindingRecord& binding : bindings.records) {
+        content += row({kBindingKind, std::to_string(binding.plu), std::to_string(binding.footer)});
+    }
+    return std::string(kBom) + Cp1250ToUtf8(content);
+}
+
+std::optional<FileError> writeCsv(const std::string& csv, const std::string& content,
+                                  const Sinks& sinks) {
+    const std::unique_ptr<FileSink> file = sinks.open(csv, FileSink::Open::Create);
+    if (!file->isOpen()) {
+        return file->error();
+    }
+    if (file->append(content) && file->close()) {
+        return std::nullopt;
+    }
+    const FileError error = file->error();
+    file->close();
+    std::error_code ec;
+    fs::remove(csv, ec);
+    return error;
+}
+
+// Splits CSV text into rows of fields. A field in quotes may hold ";" and line ends,
+// "" in it standing for a quote; a line ends at LF or CR LF.
+class CsvReader {
+public:
+    explicit CsvReader(std::string_view text) : m_text(text) {}
+
+    bool atEnd() const { return m_at >= m_text.size(); }
+    // The next row; nothing when its quotes do not close or a field goes on after them.
+    std::optional<std::vector<std::string>> row();
+
+private:
+    bool take(std::string_view what) {
+        if (!m_text.substr(m_at).starts_with(what)) {
+            return false;
+        }
+        m_at += what.size();
+        return true;
+    }
+    bool takeLineEnd() { return take("\n") || take("\r\n"); }
+    bool atFieldEnd() const {
+        const std::string_view rest = m_text.substr(m_at);
+        return rest.starts_with(';') || rest.starts_with('\n') || rest.starts_with("\r\n");
+    }
+    bool quotedField(std::string& field);
+    void plainField(std::string& field);
+
+    std::string_view m_text;
+    std::size_t m_at = 0;
+};
+
+std::optional<std::vector<std::string>> CsvReader::row() {
+    std::vector<std::string> fields;
+    for (;;) {
+        std::string& field = fields.emplace_back();
+        if (take("\"")) {
+            if (!quotedField(field)) {
+                return std::nullopt;
+            }
+        } else {
+            plainField(field);
+        }
+        if (atEnd() || takeLineEnd()) {
+            return fields;
+        }
+        if (!take(";")) {
+            return std::nullopt;
+        }
+    }
+}
+
+bool CsvReader::quotedField(std::string& field) {
+    while (!atEnd()) {
+        if (take("\"\"")) {
+            field += '"';
+        } else if (take("\"")) {
+            return true;
+        } else {
+            field += m_text[m_at++];
+        }
+    }
+    return false;
+}
+
+void CsvReader::plainField(std::string& field) {
+    while (!atEnd() && !atFieldEnd()) {
+        field += m_text[m_at++];
+    }
+}
+
+std::string quotedValue(std::string_view column, const std::string& field) {
+    return std::string(column) + ": \"" + field + "\"";
+}
+
+std::optional<std::string> textProblem(const std::string& text, std::size_t width) {
+    if (HasControlCharacter(text)) {
+        return "tekst zawiera znak steruj\xB9"
+               "cy";
+    }
+    if (text.size() > width) {
+        return "tekst d\xB3u\xBFszy ni\xBF " + std::to_string(width) + " znak\xF3w (" +
+               std::to_string(text.size()) + ")";
+    }
+    return std::nullopt;
+}
+
+// The columns of one row, read in turn; the first reason why one cannot be stored is
+// kept, and the columns after it are not looked at.
+class RowColumns {
+public:
+    explicit RowColumns(const std::vector<std::string>& fields) : m_fields(fields) {}
+
+    long number(std::size_t i, std::string_view column, long first, long last) {
+        if (m_problem) {
+            return first;
+        }
+        const long value = DecimalField(m_fields[i]);
+        if (value < first || value > last) {
+            m_problem = quotedValue(column, m_fields[i]) + " nie jest liczb\xB9 od " +
+                        std::to_string(first) + " do " + std::to_string(last);
+        }
+        return value;
+    }
+    bool width20(std::size_t i) {
+        if (!m_problem && m_fields[i] != "20" && m_fields[i] != "40") {
+            m_problem = quotedValue(kWidthColumn, m_fields[i]) + " nie jest 20 ani 40";
+        }
+        return m_fields[i] == "20";
+    }
+    std::string text(std::size_t i, bool width20) {
+        std::string text = rightTrimmed(m_fields[i]);
+        if (!m_problem) {
+            m_problem = textProblem(text, width20 ? 20 : FooterLine::kTextLength);
+        }
+        return text;
+    }
+    const std::optional<std::string>& problem() const { return m_problem; }
+
+private:
+    const std::vector<std::string>& m_fields;
+    std::optional<std::string> m_problem;
+};
+
+// The rows of a CSV file taken so far, each checked, by number.
+class CsvContent {
+public:
+    // Takes a row of UTF-8 fields; why it cannot be stored (in Windows-1250), or nothing.
+    std::optional<std::string> take(const std::vector<std::string>& utf8);
+    std::vector<std::string> footerRecords() const;
+    std::vector<std::string> bindingRecords() const;
+
+private:
+    std::optional<std::string> takeFooterLine(const std::vector<std::string>& fields);
+    std::optional<std::string> takeBinding(const std::vector<std::string>& fields);
+
+    std::map<std::uint8_t, std::array<std::optional<FooterLine>, 4>> m_footers;
+    std::map<std::uint16_t, std::uint8_t> m_bindings;
+};
+
+// How many columns a row fills: spreadsheets leave those after the last empty, or out.
+std::size_t filledColumns(const std::vector<std::string>& fields) {
+    const auto last = std::find_if(fields.rbegin(), fields.rend(),
+                                   [](const std::string& field) { return !field.empty(); });
+    return static_cast<std::size_t>(fields.rend() - last);
+}
+
+std::optional<std::string> CsvContent::take(const std::vector<std::string>& utf8) {
+    std::vector<std::string> fields;
+    for (const std::string& field : utf8) {
+        std::optional<std::string> converted = Utf8ToCp1250(field);
+        if (!converted) {
+            return "znak spoza Windows-1250 albo tekst nie w UTF-8";
+        }
+        fields.push_back(std::move(*converted));
+    }
+    const std::size_t filled = filledColumns(fields);
+    if (filled == 0 || fields.front() == kNamesKind) {
+        return std::nullopt;
+    }
+    const bool footer = fields.front() == kFooterKind;
+    if (!footer && fields.front() != kBindingKind) {
+        return "nieznany rodzaj wiersza \"" + fields.front() + "\"";
+    }
+    const std::size_t count = footer ? kFooterColumns : kBindingColumns;
+    if (filled > count) {
+        return "za du\xBFo kolumn";
+    }
+    fields.resize(count);
+    return footer ? takeFooterLine(fields) : takeBinding(fields);
+}
+
+std::optional<std::string> CsvContent::takeFooterLine(const std::vector<std::string>& fields) {
+    RowColumns row(fields);
+    const long number = row.number(1, kFooterKind, 0, kLastFooter);
+    const long line = row.number(2, kLineColumn, 1, 4);
+    const bool width20 = row.width20(3);
+    const long enabled = row.number(4, kEnabledColumn, 0, 1);
+    std::string text = row.text(5, width20);
+    if (row.problem()) {
+        return row.problem();
+    }
+    std::optional<FooterLine>& slot =
+        m_footers[static_cast<std::uint8_t>(number)][static_cast<std::size_t>(line - 1)];
+    if (slot) {
+        return "stopka " + std::to_string(number) + ", linia " + std::to_string(line) +
+               " podana drugi raz";
+    }
+    slot = FooterLine{width20, static_cast<std::uint8_t>(enabled), std::move(text)};
+    return std::nullopt;
+}
+
+std::optional<std::string> CsvContent::takeBinding(const std::vector<std::string>& fields) {
+    RowColumns row(fields);
+    const long plu = row.number(1, kPluColumn, 1, kLastPlu);
+    const long footer = row.number(2, kFooterKind, 0, kLastFooter);
+    if (row.problem()) {
+        return row.problem();
+    }
+    if (!m_bindings.emplace(static_cast<std::uint16_t>(plu), static_cast<std::uint8_t>(footer))
+             .second) {
+        return "PLU " + std::to_string(plu) + " podane drugi raz";
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> CsvContent::footerRecords() const {
+    std::vector<std::string> records;
+    for (const auto& [number, lines] : m_footers) {
+        FooterRecord record{number, {}};
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            record.lines[k] = lines[k].value_or(FooterLine{});
+        }
+        records.push_back(record.format());
+    }
+    return records;
+}
+
+std::vector<std::string> CsvContent::bindingRecords() const {
+    std::vector<std::string> records;
+    for (const auto& [plu, footer] : m_bindings) {
+        records.push_back(BindingRecord{plu, footer}.format());
+    }
+    return records;
+}
+
+std::optional<std::string> readWhole(const std::string& name) {
+    std::error_code ec;
+    std::ifstream in;
+    if (fs::is_regular_file(name, ec)) {
+        in.open(name, std::ios::binary);
+    }
+    if (!in.is_open()) {
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Each record goes in whole, so a full disk leaves no half record behind.
+std::optional<FileError> writeDataFile(const std::string& name,
+                                       const std::vector<std::string>& records,
+                                       const Sinks& sinks) {
+    const std::unique_ptr<FileSink> file = sinks.open(name, FileSink::Open::Create);
+    bool written = file->isOpen() && file->append(kDataHeader);
+    for (auto record = records.begin(); written && record != records.end(); ++record) {
+        written = file->append(*record);
+    }
+    if (written && file->close()) {
+        return std::nullopt;
+    }
+    return file->error();
+}
+
+CsvImport failed(FileError error) {
+    CsvImport import;
+    import.fileError = std::move(error);
+    return import;
+}
+
+CsvImport store(const CsvContent& content, const FileNames& names, const Sinks& sinks) {
+    const std::vector<std::string> footers = content.footerRecords();
+    const std::vector<std::string> bindings = content.bindingRecords();
+    // Both backups first: when one cannot be kept, neither file is touched.
+    const Backups backups(sinks);
+    std::optional<FileError> error = backups.keep(names.FooterFileName);
+    if (!error) {
+        error = backups.keep(names.BindingFileName);
+    }
+    if (!error) {
+        error = writeDataFile(names.FooterFileName, footers, sinks);
+    }
+    if (!error) {
+        error = writeDataFile(names.BindingFileName, bindings, sinks);
+    }
+    if (error) {
+        return failed(*error);
+    }
+    CsvImport done;
+    done.footers = footers.size();
+    done.bindings = bindings.size();
+    return done;
+}
+
+}  // namespace
+
+std::optional<FileError> ExportCsv(const FileNames& names, const std::string& csv,
+                                   const Sinks& sinks) {
+    const FooterFile footers = ReadFooterFile(names.FooterFileName);
+    if (auto problem = readProblem(names.FooterFileName, footers, "stopki")) {
+        return problem;
+    }
+    const BindingFile bindings = ReadBindingFile(names.BindingFileName);
+    if (auto problem = readProblem(names.BindingFileName, bindings, "wi\xB9zania")) {
+        return problem;
+    }
+    return writeCsv(csv, csvContent(footers, bindings), sinks);
+}
+
+CsvImport ImportCsv(const std::string& csv, const FileNames& names, const Sinks& sinks) {
+    const std::optional<std::string> text = readWhole(csv);
+    if (!text) {
+        return failed(unreadable(csv));
+    }
+    std::string_view rest = *text;
+    if (rest.starts_with(kBom)) {
+        rest.remove_prefix(kBom.size());
+    }
+    CsvReader reader(rest);
+    CsvContent content;
+    for (int row = 1; !reader.atEnd(); ++row) {
+        const auto fields = reader.row();
+        const std::optional<std::string> problem = fields ? content.take(*fields)
+                                                          : "b\xB3\xEA"
+                                                            "dne cudzys\xB3owy";
+        if (problem) {
+            CsvImport refused;
+            refused.refusal = CsvRefusal{row, Cp1250ToUtf8(*problem)};
+            return refused;
+        }
+    }
+    return store(content, names, sinks);
+}
+
+}  // namespace kalvero

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "FileNames.h"
+#include "FileSink.h"
+
+namespace kalvero {
+
+// Both data files as one CSV file that Polish spreadsheets (LibreOffice, Excel with a
+// Polish locale) open directly: UTF-8 with a BOM, fields split at ";", rows ended by
+// CR LF. The first column names the kind of row:
+//
+//   rodzaj;stopka;linia;szerokość;włączona;tekst    column names, skipped on import
+//   stopka;7;1;40;1;Dziękujemy za zakupy           line 1 of footer 7: 40 wide, printed
+//   stopka;7;2;20;0;"Tel.; ""Sklep"""              20 wide, off
+//   rodzaj;PLU;stopka
+//   wiązanie;1234;7                                 PLU 1234 prints footer 7
+//
+// A text is quoted when it holds ";" or '"' or begins with a blank, a quote doubled.
+// The files pad texts to 40 with blanks: the CSV holds them trimmed on the right.
+//
+// Export writes every line of every footer record and every binding, in file order.
+// Import takes rows in any order and as spreadsheets save them (no BOM, LF line ends,
+// empty rows, empty columns after the last or left out); it writes a record for each
+// footer number and each PLU given, in rising order, after the header "#", "#", "#"
+// that a bulk read writes, a footer line not given blank, off and 40 wide. So the
+// files of a bulk read come back byte for byte; a file with another header or records
+// out of order comes back normalized, and one whose records repeat a number, or hold
+// numbers the printer does not take, gives a CSV that import refuses.
+
+// Writes both data files to the CSV file csv. Nothing on success; else the data file
+// that could not be read or the line of it that is no record, or the CSV file that
+// could not be written, which is then removed, lest half of it pass for the whole.
+std::optional<FileError> ExportCsv(const FileNames& names, const std::string& csv,
+                                   const Sinks& sinks = Sinks::files());
+
+// A CSV row that cannot be stored: its number, from 1 with the column names counted
+// as a spreadsheet shows it, and why, in Polish, UTF-8.
+struct CsvRefusal {
+    int row = 0;
+    std::string reason;
+};
+
+// How an import ended: refused (nothing written), failed on a file, or done with the
+// numbers of records written.
+struct CsvImport {
+    std::optional<CsvRefusal> refusal;
+    // The CSV file unreadable, or a data file not kept as a backup or not written;
+    // a data file being written holds whole records only.
+    std::optional<FileError> fileError;
+    std::size_t footers = 0;
+    std::size_t bindings = 0;
+};
+
+// Checks every row of the CSV file csv and, when all can be stored, keeps both data
+// files as backup generations and replaces them.
+CsvImport ImportCsv(const std::string& csv, const FileNames& names,
+                    const Sinks& sinks = Sinks::files());
+
+}  // namespace kalvero

@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: MIT
+#include "TraceWinSer.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+
+#include "Cp1250.h"
+#include "ResultText.h"
+
+namespace kalvero {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+void appendHex(std::string& line, std::uint8_t byte) {
+    const char text[] = {kHexDigits[byte >> 4], kHexDigits[byte & 15]};
+    line.append(text, 2);
+}
+
+// " 07 01"
+void appendBytes(std::string& line, const std::uint8_t* bytes, std::size_t count) {
+    std::size_t at = line.size();
+    line.resize(at + 3 * count);
+    for (std::size_t i = 0; i < count; ++i, at += 3) {
+        line[at] = ' ';
+        line[at + 1] = kHexDigits[bytes[i] >> 4];
+        line[at + 2] = kHexDigits[bytes[i] & 15];
+    }
+}
+
+void appendResult(std::string& line, std::uint8_t code) {
+    line += "  ";
+    line += std::to_string(code);
+    line += ' ';
+    line += Cp1250ToUtf8(ResultText(code));
+}
+
+// Local time of day with milliseconds: "10:15:03.412".
+void appendTimeOfDay(std::string& line) {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
+    std::tm local{};
+    ::localtime_r(&seconds, &local);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
+                  local.tm_sec, static_cast<int>(ms.count() % 1000));
+    line += text;
+}
+
+}  // namespace
+
+std::unique_ptr<TraceWinSer> TraceWinSer::open(WinSer& inner, const std::filesystem::path& file,
+                                               std::string& reason) {
+    std::FILE* handle = std::fopen(file.c_str(), "a");
+    if (handle == nullptr) {
+        reason = std::strerror(errno);
+        return nullptr;
+    }
+    return std::unique_ptr<TraceWinSer>(new TraceWinSer(inner, handle));
+}
+
+TraceWinSer::TraceWinSer(WinSer& inner, std::FILE* file) : m_inner(inner), m_file(file) {}
+
+TraceWinSer::~TraceWinSer() {
+    if (!m_read.empty()) {
+        write({});
+    }
+}
+
+// Flushed at once, so that a crash or Ctrl+C keeps every line written.
+// A line that cannot be written is lost: the trace must never change an exchange.
+void TraceWinSer::write(std::string_view what) {
+    std::string prefix;
+    appendTimeOfDay(prefix);
+    prefix += ' ';
+    prefix += m_where;
+    prefix += "  ";
+    std::string lines;
+    if (!m_read.empty()) {
+        lines += prefix;
+        lines += "read  <";
+        appendBytes(lines, m_read.data(), m_read.size());
+        lines += '\n';
+        m_read.clear();
+    }
+    if (!what.empty()) {
+        lines += prefix;
+        lines += what;
+        lines += '\n';
+    }
+    std::fwrite(lines.data(), 1, lines.size(), m_file.get());
+    std::fflush(m_file.get());
+}
+
+std::uint8_t TraceWinSer::SerialPortPresent(std::uint8_t port) {
+    return m_inner.SerialPortPresent(port);
+}
+
+std::uint8_t TraceWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate,
+                                          std::uint8_t txTimeout, std::uint8_t rxTimeout) {
+    const std::uint8_t rc = m_inner.iInitializePort(port, baudRate, txTimeout, rxTimeout);
+    m_where = "COM" + std::to_string(port) + " " + std::to_string(baudRate);
+    m_open = rc == serial::kOk;
+    std::string what = "open";
+    appendResult(what, rc);
+    write(what);
+    return rc;
+}
+
+void TraceWinSer::UnInitializePort() {
+    m_inner.UnInitializePort();
+    if (m_open) {
+        m_open = false;
+        write("close");
+    }
+}
+
+void TraceWinSer::SetDTRLine() {
+    m_inner.SetDTRLine();
+    write("DTR 1");
+}
+
+void TraceWinSer::ClearDTRLine() {
+    m_inner.ClearDTRLine();
+    write("DTR 0");
+}
+
+void TraceWinSer::SetRTSLine() {
+    m_inner.SetRTSLine();
+    write("RTS 1");
+}
+
+void TraceWinSer::ClearRTSLine() {
+    m_inner.ClearRTSLine();
+    write("RTS 0");
+}
+
+// A failed answer shows no bytes: how many of them came is not known here.
+std::uint8_t TraceWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCount,
+                                     std::uint8_t sendCount, SerialBuffer& answer,
+                                     const SerialBuffer& send) {
+    const std::uint8_t rc = m_inner.RSSequence(command, answerCount, sendCount, answer, send);
+    std::string what;
+    what.reserve(32 + 3 * (sendCount + answerCount));
+    appendHex(what, command);
+    if (sendCount > 0) {
+        what += " >";
+        appendBytes(what, send.data(), sendCount);
+    }
+    if (rc == serial::kOk && answerCount > 0) {
+        what += "  <";
+        appendBytes(what, answer.data(), answerCount);
+    }
+    appendResult(what, rc);
+    write(what);
+    return rc;
+}
+
+std::uint8_t TraceWinSer::ReadByte(std::uint8_t& byte) {
+    const std::uint8_t came = m_inner.ReadByte(byte);
+    if (came == serial::kByteCame) {
+        m_read.push_back(byte);
+        return came;
+    }
+    std::string what = "read";
+    appendResult(what, serial::kReceiveTimeout);
+    write(what);
+    return came;
+}
+
+}  // namespace kalvero

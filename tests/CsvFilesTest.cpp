@@ -1,0 +1,228 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "Backups.h"
+#include "CsvFiles.h"
+#include "FailingSinks.h"
+#include "FileRecords.h"
+#include "Files.h"
+#include "TempDir.h"
+
+namespace kalvero {
+namespace {
+
+using test::put;
+using test::slurp;
+
+namespace fs = std::filesystem;
+
+const std::string kBulkHeader = "#\r\n#\r\n#\r\n";
+const std::string kBom = "\xEF\xBB\xBF";
+
+std::string bindings(std::initializer_list<BindingRecord> records) {
+    std::string file = kBulkHeader;
+    for (const BindingRecord& record : records) {
+        file += record.format();
+    }
+    return file;
+}
+
+class CsvFilesTest : public ::testing::Test {
+protected:
+    CsvFilesTest() {
+        names.FooterFileName = (tmp / "stopki.txt").string();
+        names.BindingFileName = (tmp / "wiazplu.txt").string();
+    }
+    // Imports rows that must all be taken.
+    CsvImport import(const std::string& rows, const Sinks& sinks = Sinks::files()) {
+        put(csv, rows);
+        CsvImport imported = ImportCsv(csv, names, sinks);
+        EXPECT_FALSE(imported.refusal) << imported.refusal->row << ": " << imported.refusal->reason;
+        return imported;
+    }
+
+    test::TempDir tmp;
+    FileNames names;
+    const std::string csv = (tmp / "dane.csv").string();
+};
+
+TEST_F(CsvFilesTest, DataFilesOfABulkReadComeBackByteForByte) {
+    const std::string footers =
+        kBulkHeader +
+        FooterRecord{0,
+                     {{{0, 1, "Dzi\xEAkujemy za zakupy"},
+                       {1, 1,
+                        "Tel.; \"Sklep\" \xA3\xF3"
+                        "d\x9F"},
+                       {0, 0, "  wci\xEAty"},
+                       {}}}}
+            .format() +
+        FooterRecord{1, {{{1, 0, std::string(20, 'x')}, {0, 1, std::string(40, 'y')}, {}, {}}}}
+            .format() +
+        FooterRecord{200, {}}.format();
+    const std::string bindingFile = bindings({{1, 0}, {2, 200}, {9983, 1}});
+    put(names.FooterFileName, footers);
+    put(names.BindingFileName, bindingFile);
+
+    const std::optional<FileError> exported = ExportCsv(names, csv);
+    ASSERT_FALSE(exported) << exported->reason;
+    fs::remove(names.FooterFileName);
+    fs::remove(names.BindingFileName);
+    const CsvImport imported = ImportCsv(csv, names);
+
+    ASSERT_FALSE(imported.refusal) << imported.refusal->reason;
+    ASSERT_FALSE(imported.fileError) << imported.fileError->reason;
+    EXPECT_EQ(imported.footers, 3u);
+    EXPECT_EQ(imported.bindings, 3u);
+    EXPECT_EQ(slurp(names.FooterFileName), footers);
+    EXPECT_EQ(slurp(names.BindingFileName), bindingFile);
+}
+
+TEST_F(CsvFilesTest, ExportIsUtf8WithABomSemicolonsCrLfAndQuotedTexts) {
+    put(names.FooterFileName,
+        kBulkHeader +
+            FooterRecord{7, {{{0, 1, "Dzi\xEAkujemy"}, {1, 0, "a;b"}, {0, 0, " \"x\""}, {}}}}
+                .format());
+    put(names.BindingFileName, bindings({{1234, 7}}));
+
+    ASSERT_FALSE(ExportCsv(names, csv));
+
+    EXPECT_EQ(slurp(csv), kBom +
+                              "rodzaj;stopka;linia;szerokość;włączona;tekst\r\n"
+                              "stopka;7;1;40;1;Dziękujemy\r\n"
+                              "stopka;7;2;20;0;\"a;b\"\r\n"
+                              "stopka;7;3;40;0;\" \"\"x\"\"\"\r\n"
+                              "stopka;7;4;40;0;\r\n"
+                              "rodzaj;PLU;stopka\r\n"
+                              "wiązanie;1234;7\r\n");
+}
+
+TEST_F(CsvFilesTest, ExportNamesTheDataFileAndItsLineThatIsNoRecord) {
+    put(names.FooterFileName, kBulkHeader + FooterRecord{}.format());
+    put(names.BindingFileName, bindings({{1, 0}}) + "$0002\r\n");
+
+    const std::optional<FileError> error = ExportCsv(names, csv);
+
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->name, names.BindingFileName);
+    EXPECT_EQ(error->reason, "wiersz 5 nie jest rekordem wiązania");
+    EXPECT_FALSE(fs::exists(csv));
+}
+
+TEST_F(CsvFilesTest, AnExportThatFailsMidwayLeavesNoCsvFile) {
+    put(names.FooterFileName, kBulkHeader + FooterRecord{}.format());
+    put(names.BindingFileName, bindings({{1, 0}}));
+
+    const std::optional<FileError> error = ExportCsv(names, csv, test::FailingSinks(100));
+
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->name, csv);
+    EXPECT_EQ(error->reason, std::strerror(ENOSPC));
+    EXPECT_FALSE(fs::exists(csv));
+}
+
+TEST_F(CsvFilesTest, ImportWritesRecordsInRisingOrderWithLinesNotGivenBlank) {
+    const CsvImport imported =
+        import("stopka;9;3;20;1;c\r\nwiązanie;5;9\r\nstopka;4;1;40;0;a\r\nwiązanie;2;4\r\n");
+
+    EXPECT_EQ(imported.footers, 2u);
+    EXPECT_EQ(imported.bindings, 2u);
+    EXPECT_EQ(slurp(names.FooterFileName),
+              (kBulkHeader + FooterRecord{4, {{{0, 0, "a"}, {}, {}, {}}}}.format() +
+               FooterRecord{9, {{{}, {}, {1, 1, "c"}, {}}}}.format()));
+    EXPECT_EQ(slurp(names.BindingFileName), bindings({{2, 4}, {5, 9}}));
+}
+
+TEST_F(CsvFilesTest, ImportTakesRowsAsSpreadsheetsSaveThem) {
+    // No BOM, LF line ends, an empty row, empty columns after the last, a text left out.
+    import(
+        "rodzaj;stopka;linia;szerokość;włączona;tekst\n;;;;;\nstopka;7;1;40;1\n"
+        "wiązanie;1;7;;;\n");
+
+    EXPECT_EQ(slurp(names.FooterFileName),
+              (kBulkHeader + FooterRecord{7, {{{0, 1, ""}, {}, {}, {}}}}.format()));
+    EXPECT_EQ(slurp(names.BindingFileName), bindings({{1, 7}}));
+}
+
+TEST_F(CsvFilesTest, ImportRefusesARowThatCannotBeStoredAndWritesNothing) {
+    struct Case {
+        std::string row;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"stopka;1;2;40;1;日本", "znak spoza Windows-1250 albo tekst nie w UTF-8"},
+        {"stopka;1;2;40;1;\"a\tb\"", "tekst zawiera znak sterujący"},
+        {"stopka;201;2;40;1;x", "stopka: \"201\" nie jest liczbą od 0 do 200"},
+        {"stopka;1;5;40;1;x", "linia: \"5\" nie jest liczbą od 1 do 4"},
+        {"stopka;1;0;40;1;x", "linia: \"0\" nie jest liczbą od 1 do 4"},
+        {"stopka;1;2;30;1;x", "szerokość: \"30\" nie jest 20 ani 40"},
+        {"stopka;1;2;40;2;x", "włączona: \"2\" nie jest liczbą od 0 do 1"},
+        {"stopka;1;2;20;1;" + std::string(21, 'x'), "tekst dłuższy niż 20 znaków (21)"},
+        {"stopka;1;2;40;1;" + std::string(41, 'x'), "tekst dłuższy niż 40 znaków (41)"},
+        {"wiązanie;0;1", "PLU: \"0\" nie jest liczbą od 1 do 9983"},
+        {"wiązanie;9984;1", "PLU: \"9984\" nie jest liczbą od 1 do 9983"},
+        {"wiązanie;2;201", "stopka: \"201\" nie jest liczbą od 0 do 200"},
+        {"wiązanie;-2;1", "PLU: \"-2\" nie jest liczbą od 1 do 9983"},
+        {"stopki;1;2;40;1;x", "nieznany rodzaj wiersza \"stopki\""},
+        {"wiązanie;2;1;;x", "za dużo kolumn"},
+        {"stopka;1;2;40;1;\"a\"b", "błędne cudzysłowy"},
+        {"stopka;1;2;40;1;\"a", "błędne cudzysłowy"},
+        {"stopka;1;1;40;0;znowu", "stopka 1, linia 1 podana drugi raz"},
+        {"wiązanie;1;0", "PLU 1 podane drugi raz"},
+    };
+    put(names.FooterFileName, "old footers");
+    put(names.BindingFileName, "old bindings");
+    for (const Case& c : cases) {
+        put(csv, kBom + "rodzaj;stopka;linia;szerokość;włączona;tekst\r\n" +
+                     "stopka;1;1;40;1;dobra\r\nwiązanie;1;1\r\n" + c.row + "\r\n");
+
+        const CsvImport imported = ImportCsv(csv, names);
+
+        ASSERT_TRUE(imported.refusal) << c.row;
+        EXPECT_EQ(imported.refusal->row, 4) << c.row;
+        EXPECT_EQ(imported.refusal->reason, c.reason) << c.row;
+        EXPECT_FALSE(imported.fileError) << c.row;
+    }
+    EXPECT_EQ(slurp(names.FooterFileName), "old footers");
+    EXPECT_EQ(slurp(names.BindingFileName), "old bindings");
+    EXPECT_TRUE(Backups::generations(names.FooterFileName).empty());
+}
+
+TEST_F(CsvFilesTest, ImportKeepsThePreviousDataFilesAsBackups) {
+    put(names.FooterFileName, "old footers");
+    put(names.BindingFileName, "old bindings");
+
+    import("stopka;0;1;40;0;\r\nwiązanie;1;0\r\n");
+
+    const auto footerBackups = Backups::generations(names.FooterFileName);
+    const auto bindingBackups = Backups::generations(names.BindingFileName);
+    ASSERT_EQ(footerBackups.size(), 1u);
+    ASSERT_EQ(bindingBackups.size(), 1u);
+    EXPECT_EQ(slurp(footerBackups[0]), "old footers");
+    EXPECT_EQ(slurp(bindingBackups[0]), "old bindings");
+}
+
+TEST_F(CsvFilesTest, AnImportThatFailsMidwayLeavesWholeRecordsAndNamesTheFile) {
+    std::string rows = "stopka;0;1;40;1;x\r\n";
+    std::string firstBindings = kBulkHeader;
+    for (std::uint16_t plu = 1; plu <= 30; ++plu) {
+        rows += "wiązanie;" + std::to_string(plu) + ";0\r\n";
+        firstBindings += plu <= 17 ? BindingRecord{plu, 0}.format() : "";
+    }
+
+    // Room for the footer file (195 bytes) but not for 30 bindings (339 bytes).
+    const CsvImport imported = import(rows, test::FailingSinks(200));
+
+    ASSERT_TRUE(imported.fileError);
+    EXPECT_EQ(imported.fileError->name, names.BindingFileName);
+    EXPECT_EQ(imported.fileError->reason, std::strerror(ENOSPC));
+    EXPECT_EQ(slurp(names.FooterFileName).size(), 195u);
+    EXPECT_EQ(slurp(names.BindingFileName), firstBindings);
+}
+
+}  // namespace
+}  // namespace kalvero
