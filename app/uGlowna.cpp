@@ -123,6 +123,8 @@ void TfGlowna::setBusy(bool busy) {
 
 void TfGlowna::beginTransfer() {
     bbPrzerwij->show();
+    // "Przerwij" must act, even over a footer editor opened beside the dialog.
+    setEnabled(true);
     setBusy(true);
     menuBar()->setEnabled(false);
     for (QWidget* window : m_windows.all) {
@@ -145,6 +147,7 @@ void TfGlowna::endTransfer() {
     }
     menuBar()->setEnabled(true);
     setBusy(false);
+    enableInput();
     m_progress.hideAll();
     if (m_closeRequested) {
         close();

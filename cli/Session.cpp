@@ -189,7 +189,8 @@ int Session::setFooter(std::uint8_t footer) {
     if (const int rc = prepare(file, true); rc != kExitOk) {
         return rc;
     }
-    if (mode() == 1 && m_options.create && !std::filesystem::exists(file)) {
+    std::error_code ec;
+    if (mode() == 1 && m_options.create && !std::filesystem::exists(file, ec)) {
         FileError error;
         if (!CreateDefaultFile(m_names, file, &error)) {
             complain(error.name + ": " + error.reason);

@@ -19,9 +19,7 @@ namespace {
 template <typename File>
 std::optional<File> loadFile(const std::string& name, File file) {
     if (file.result == -1) {
-        complain(name +
-                 ": nie mo\xBF"
-                 "na odczyta\xE6 pliku");
+        complain(name + Cp1250ToUtf8(": nie mo\xBFna odczyta\xE6 pliku"));
     } else if (file.result != 0) {
         complain(name + ": wiersz " + std::to_string(file.badLine) + " nie jest rekordem");
     } else {

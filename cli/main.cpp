@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     Session session(options);
     if (const auto& failure = session.traceFailure()) {
         complain("nie mo\xC5\xBCna otworzy\xC4\x87 pliku \xC5\x9Bladu " + *failure);
-        return kExitUsage;
+        return kExitFile;
     }
     return options.command(session);
 }

@@ -365,19 +365,34 @@ std::optional<std::string> readWhole(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Each record goes in whole, so a full disk leaves no half record behind.
-std::optional<FileError> writeDataFile(const std::string& name,
-                                       const std::vector<std::string>& records,
-                                       const Sinks& sinks) {
-    const std::unique_ptr<FileSink> file = sinks.open(name, FileSink::Open::Create);
-    bool written = file->isOpen() && file->append(kDataHeader);
-    for (auto record = records.begin(); written && record != records.end(); ++record) {
-        written = file->append(*record);
+// A data file's new content goes to a new file beside it first, each record whole;
+// the data file is replaced only when both new files are whole.
+struct NewFile {
+    std::string name;
+    std::string replaces;
+};
+
+std::optional<FileError> writeNewFile(const std::string& name,
+                                      const std::vector<std::string>& records, const Sinks& sinks,
+                                      std::vector<NewFile>& written) {
+    std::unique_ptr<FileSink> file;
+    std::string temporary;
+    for (int attempt = 1; attempt <= 100 && !(file && file->isOpen()); ++attempt) {
+        temporary = name + ".import" + (attempt > 1 ? "-" + std::to_string(attempt) : "");
+        file = sinks.open(temporary, FileSink::Open::CreateNew);
     }
-    if (written && file->close()) {
+    if (!file->isOpen()) {
+        return FileError{name, file->error().reason};
+    }
+    written.push_back({temporary, name});
+    bool whole = file->append(kDataHeader);
+    for (auto record = records.begin(); whole && record != records.end(); ++record) {
+        whole = file->append(*record);
+    }
+    if (whole && file->close()) {
         return std::nullopt;
     }
-    return file->error();
+    return FileError{name, file->error().reason};
 }
 
 CsvImport failed(FileError error) {
@@ -386,22 +401,39 @@ CsvImport failed(FileError error) {
     return import;
 }
 
+// A kind of row the CSV does not hold leaves its data file as it is.
 CsvImport store(const CsvContent& content, const FileNames& names, const Sinks& sinks) {
     const std::vector<std::string> footers = content.footerRecords();
     const std::vector<std::string> bindings = content.bindingRecords();
-    // Both backups first: when one cannot be kept, neither file is touched.
+    std::vector<std::pair<std::string, const std::vector<std::string>*>> files;
+    if (!footers.empty()) {
+        files.emplace_back(names.FooterFileName, &footers);
+    }
+    if (!bindings.empty()) {
+        files.emplace_back(names.BindingFileName, &bindings);
+    }
+    std::optional<FileError> error;
+    std::vector<NewFile> written;
+    for (auto file = files.begin(); !error && file != files.end(); ++file) {
+        error = writeNewFile(file->first, *file->second, sinks, written);
+    }
+    // The backups only once the new content is whole: when one cannot be kept,
+    // neither data file is touched.
     const Backups backups(sinks);
-    std::optional<FileError> error = backups.keep(names.FooterFileName);
-    if (!error) {
-        error = backups.keep(names.BindingFileName);
+    for (auto file = files.begin(); !error && file != files.end(); ++file) {
+        error = backups.keep(file->first);
     }
-    if (!error) {
-        error = writeDataFile(names.FooterFileName, footers, sinks);
-    }
-    if (!error) {
-        error = writeDataFile(names.BindingFileName, bindings, sinks);
+    std::error_code ec;
+    for (auto file = written.begin(); !error && file != written.end(); ++file) {
+        std::filesystem::rename(file->name, file->replaces, ec);
+        if (ec) {
+            error = FileError{file->replaces, ec.message()};
+        }
     }
     if (error) {
+        for (const NewFile& file : written) {
+            std::filesystem::remove(file.name, ec);
+        }
         return failed(*error);
     }
     CsvImport done;

@@ -50,14 +50,15 @@ struct CsvRefusal {
 struct CsvImport {
     std::optional<CsvRefusal> refusal;
     // The CSV file unreadable, or a data file not kept as a backup or not written;
-    // a data file being written holds whole records only.
+    // then neither data file has changed.
     std::optional<FileError> fileError;
     std::size_t footers = 0;
     std::size_t bindings = 0;
 };
 
-// Checks every row of the CSV file csv and, when all can be stored, keeps both data
-// files as backup generations and replaces them.
+// Checks every row of the CSV file csv and, when all can be stored, writes the new
+// content beside each data file, keeps the data files as backup generations and
+// only then replaces them. A kind of row the CSV does not hold leaves its file as it is.
 CsvImport ImportCsv(const std::string& csv, const FileNames& names,
                     const Sinks& sinks = Sinks::files());
 

@@ -84,7 +84,8 @@ bool CreateDefaultFile(const FileNames& names, const std::string& name, FileErro
     if (name == names.FooterFileName) {
         content += FooterRecord{}.format();
     }
-    const std::unique_ptr<FileSink> sink = sinks.open(name, FileSink::Open::Create);
+    // Only ever a new file: one that appeared while the user was asked is not emptied.
+    const std::unique_ptr<FileSink> sink = sinks.open(name, FileSink::Open::CreateNew);
     const bool created = sink->isOpen();
     if (created && sink->append(content) && sink->close()) {
         return true;

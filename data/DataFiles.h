@@ -15,9 +15,10 @@ namespace kalvero {
 // The byte-level routines of the footer file and the binding file. Each opens
 // the file it needs and closes it before returning; nothing is cached.
 
-// Creates (or truncates) the file with the header "#1", "#", "#" and, when name
-// is one of the two data files, its default records. False on an I/O error, with
-// the reason in error when given; a file that could not be written whole is removed.
+// Creates the file with the header "#1", "#", "#" and, when name is one of the two
+// data files, its default records. False on an I/O error, with the reason in error
+// when given; a file that could not be written whole is removed. An existing file is
+// never emptied: that is an error too ("File exists").
 bool CreateDefaultFile(const FileNames& names, const std::string& name, FileError* error = nullptr,
                        const Sinks& sinks = Sinks::files());
 

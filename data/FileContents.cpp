@@ -82,7 +82,7 @@ std::optional<FooterRecord> ParseFooterLine(const std::string& line) {
     const long number = FooterNumber(line);
     std::string separated = line;
     std::replace(separated.begin(), separated.end(), '\t', ' ');
-    if (number < 0 || std::count(line.begin(), line.end(), '\t') != kFooterFields - 1 ||
+    if (number < 0 || std::count(line.begin(), line.end(), '\t') >= kFooterFields ||
         HasControlCharacter(separated)) {
         return std::nullopt;
     }

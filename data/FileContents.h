@@ -29,7 +29,8 @@ long FooterNumber(const std::string& line);
 bool OpenRecordLines(const std::string& name, std::ifstream& in);
 
 // A footer record line taken whole: its number, four flags pairs and texts as they
-// stand, 13 fields, no control character in any text. Nothing for anything else.
+// stand (a text left out is empty, as the bulk write sends it), at most 13 fields,
+// no control character in any text. Nothing for anything else.
 std::optional<FooterRecord> ParseFooterLine(const std::string& line);
 // A binding record line: the PLU and the footer. Nothing for anything else.
 std::optional<BindingRecord> ParseBindingLine(const std::string& line);

@@ -67,6 +67,7 @@ bool FileSink::writeAt(std::int64_t offset, std::string_view bytes) {
     const auto kept = static_cast<std::size_t>(
         std::min<std::int64_t>(m_size - offset, static_cast<std::int64_t>(bytes.size())));
     std::string overwritten(kept, '\0');
+    errno = 0;  // a short read sets none: fail() then says EIO
     if (std::fseek(m_file, offset, SEEK_SET) != 0 ||
         std::fread(overwritten.data(), 1, kept, m_file) != kept ||
         std::fseek(m_file, offset, SEEK_SET) != 0) {

@@ -24,6 +24,10 @@ Connection ConnectOnPort(WinSer& serial, const ChannelSource& channel, std::uint
     } else if (connection.result == serial::kPortBusy) {
         connection.outcome = ConnectOutcome::PortBusy;
     }
+    // Held open, a port nobody uses would be refused to every other program.
+    if (connection.outcome != ConnectOutcome::Online) {
+        serial.UnInitializePort();
+    }
     return connection;
 }
 

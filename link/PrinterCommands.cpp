@@ -167,7 +167,9 @@ ResultCode PrinterCommands::ReadFooterLine(std::uint8_t mode, std::uint8_t foote
         if (const ResultCode rc = readByte(byte); rc != 0) {
             return rc;
         }
-        c = static_cast<char>(FromPrinterCharset(byte));
+        // A control byte (a never-written line may hold zeros) would break the
+        // footer file's record: it is read as the blank it prints as.
+        c = byte < 0x20 || byte == 0x7F ? ' ' : static_cast<char>(FromPrinterCharset(byte));
     }
     // A 20-character line: what the printer sends beyond it means nothing.
     if (width20 != 0) {

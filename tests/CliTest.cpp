@@ -379,7 +379,7 @@ TEST_F(CliTest, TraceWritesEveryExchangeToTheFile) {
         EXPECT_NE(trace.find(exchange), std::string::npos) << exchange << "\n" << trace;
     }
     const Result unwritable = cli(a, {"--trace", "no/such/dir/slad.txt", "status"});
-    EXPECT_EQ(unwritable.code, 2);
+    EXPECT_EQ(unwritable.code, 4);
     EXPECT_NE(unwritable.err.find("no/such/dir/slad.txt"), std::string::npos) << unwritable.err;
 }
 

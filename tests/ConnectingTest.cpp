@@ -50,6 +50,9 @@ private slots:
                  QStringList({"OFFLINE", "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
         QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
         QCOMPARE(app->state.PortNumber, std::uint8_t(1));
+        PortLock other;
+        QVERIFY2(other.take(std::filesystem::canonical(tmp->path() / "ports/com1")),
+                 "a refused printer's port is not held");
     }
 
     void theFirstOfTwoPrintersWins() {

@@ -71,10 +71,12 @@ TEST_F(DataFilesTest, AnyOtherNameGetsTheHeaderOnlyAndTheComparisonIsExact) {
     EXPECT_EQ(slurp(tmp / "WIAZPLU.TXT").size(), 10u);
 }
 
-TEST_F(DataFilesTest, CreatingTruncatesAndReportsAFileItCannotWrite) {
+TEST_F(DataFilesTest, CreatingNeverEmptiesAFileAndReportsOneItCannotWrite) {
     put(names.FooterFileName, std::string(1000, 'x'));
-    ASSERT_TRUE(CreateDefaultFile(names, names.FooterFileName));
-    EXPECT_EQ(slurp(names.FooterFileName).size(), 196u);
+    FileError error;
+    EXPECT_FALSE(CreateDefaultFile(names, names.FooterFileName, &error));
+    EXPECT_EQ(slurp(names.FooterFileName), std::string(1000, 'x')) << "appeared meanwhile";
+    EXPECT_EQ(error.reason, std::strerror(EEXIST));
     fs::create_directory(tmp / "dir");
     EXPECT_FALSE(CreateDefaultFile(names, (tmp / "dir").string()));
     EXPECT_FALSE(CreateDefaultFile(names, (tmp / "missing/dir/file").string()));

@@ -262,6 +262,16 @@ private slots:
         app->fStopka->open();
         app->fWymiana->bAnuluj->click();
         QVERIFY2(!app->fGlowna->isEnabled(), "the editor is still open");
+        // A transfer started beside the open editor: "Przerwij" must act all the same.
+        action("Kasowanie1")->trigger();
+        bool enabledDuring = false;
+        port->onCall = [this, &enabledDuring](const std::string&) {
+            enabledDuring = enabledDuring || app->fGlowna->isEnabled();
+        };
+        app->fWymiana->bDalej->click();
+        port->onCall = nullptr;
+        QVERIFY(enabledDuring);
+        QVERIFY2(!app->fGlowna->isEnabled(), "the editor is still open after the transfer");
         app->fStopka->bWyjdz->click();
         QVERIFY(app->fGlowna->isEnabled());
     }

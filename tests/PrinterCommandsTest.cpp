@@ -148,6 +148,8 @@ TEST_F(PrinterCommandsTest, AFortyCharacterLineReadsEveryByteConverted) {
         answer.push_back(static_cast<std::uint8_t>('A' + i % 26));
     }
     answer[41] = 0x88;  // ł
+    answer[2] = 0x00;   // a control byte reads as a blank: it would split the file's record
+    answer[3] = 0x09;
     further(answer);
     std::string text;
     std::uint8_t width20 = 9;
@@ -156,6 +158,7 @@ TEST_F(PrinterCommandsTest, AFortyCharacterLineReadsEveryByteConverted) {
     EXPECT_EQ(width20, 0);
     EXPECT_EQ(enabled, 1);
     EXPECT_EQ(text.size(), 40u);
+    EXPECT_EQ(text.substr(0, 3), "  C");
     EXPECT_EQ(text[39], '\xB3');
 }
 

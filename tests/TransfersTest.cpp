@@ -265,6 +265,7 @@ TEST_F(TransfersTest, WritingFootersCountsEveryRecordSent) {
     EXPECT_TRUE(view.atMaximum);
     EXPECT_EQ(view.lastLabel(), "Zapis stopek... 3/200");
 
+    fs::remove(names.FooterFileName);
     CreateDefaultFile(names, names.FooterFileName);
     EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 0);
     EXPECT_EQ(count, 1) << "the default file holds footer 0";
