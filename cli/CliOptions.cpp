@@ -31,9 +31,11 @@ std::optional<long> number(const std::string& text) {
 }
 
 std::optional<std::uint8_t> portNumber(const std::string& port) {
+#ifndef _WIN32  // a device path is a Linux port's other name
     if (port.find('/') != std::string::npos) {
         return 1;
     }
+#endif
     const std::string digits =
         port.rfind("COM", 0) == 0 || port.rfind("com", 0) == 0 ? port.substr(3) : port;
     const auto n = number(digits);

@@ -6,13 +6,19 @@
 namespace kalvero::cli {
 
 std::string portLabel(const std::string& named, const PortMap& ports, std::uint8_t port) {
+#ifdef _WIN32
+    (void)ports;
+    (void)port;
+    return named;  // COMn is Windows' own name
+#else
     if (named.find('/') != std::string::npos) {
         return named;
     }
     return named + " (" + ports.devicePath(port)->string() + ")";  // 1..10
+#endif
 }
 
-std::string portProblem(ResultCode rc, const QtWinSer::OpenFailure& failure) {
+std::string portProblem(ResultCode rc, const PortLibrary::OpenFailure& failure) {
     if (failure.notSerial) {
         return "to nie jest port szeregowy";
     }

@@ -4,17 +4,17 @@
 #include <cstdint>
 #include <string>
 
+#include "PortLibrary.h"
 #include "PortMap.h"
-#include "QtWinSer.h"
 #include "ResultCode.h"
 
 namespace kalvero::cli {
 
-// The port as the user named it (COMn or a device path); a port named COMn shows
-// its device too: the mapping is where a fault often lies.
+// The port as the user named it (COMn or a device path); on Linux a port named
+// COMn shows its device too: the mapping is where a fault often lies.
 std::string portLabel(const std::string& named, const PortMap& ports, std::uint8_t port);
 
 // In the user's words, why the named port would not open.
-std::string portProblem(ResultCode rc, const QtWinSer::OpenFailure& failure);
+std::string portProblem(ResultCode rc, const PortLibrary::OpenFailure& failure);
 
 }  // namespace kalvero::cli

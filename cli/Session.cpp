@@ -29,7 +29,11 @@ std::string bindingRecord(std::uint16_t plu) {
 
 Session::Session(const Options& options)
     : m_options(options),
+#ifdef _WIN32
+      m_serial(),
+#else
       m_serial(portMap()),
+#endif
       m_trace(openTrace()),
       m_port(m_trace ? static_cast<WinSer&>(*m_trace) : m_serial),
       m_records(m_names, m_state.OfflineMode, m_question),

@@ -10,9 +10,9 @@
 #include "FileNames.h"
 #include "Identification.h"
 #include "OperatingState.h"
+#include "PortLibrary.h"
 #include "PortMap.h"
 #include "PrinterCommands.h"
-#include "QtWinSer.h"
 #include "Question.h"
 #include "RecordFiles.h"
 #include "ResultCode.h"
@@ -77,7 +77,7 @@ private:
     OperatingState m_state;
     FileNames m_names;
     FileQuestion m_question;
-    QtWinSer m_serial;
+    PortLibrary m_serial;
     std::optional<std::string> m_traceFailure;
     std::unique_ptr<TraceWinSer> m_trace;  // with --trace FILE
     WinSer& m_port;                        // what every exchange goes through: traced or not

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "TerminalProgress.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 
@@ -9,10 +13,22 @@
 
 namespace kalvero {
 
+namespace {
+
+bool stderrIsTerminal() {
+#ifdef _WIN32
+    return ::_isatty(2) != 0;
+#else
+    return ::isatty(STDERR_FILENO) == 1;
+#endif
+}
+
+}  // namespace
+
 volatile std::sig_atomic_t TerminalProgress::interrupted = 0;
 
 TerminalProgress::TerminalProgress(OperatingState& state)
-    : m_state(state), m_terminal(::isatty(STDERR_FILENO) == 1) {}
+    : m_state(state), m_terminal(stderrIsTerminal()) {}
 
 void TerminalProgress::setLabel(const std::string& text) {
     m_label = Cp1250ToUtf8(text);

@@ -2,14 +2,18 @@
 // kalvero-cli: the printer link and the data files from a terminal, for backups
 // from a scheduler and roll-outs to many shops.
 
+#ifndef _WIN32
 #include <QCoreApplication>
+#endif
 
 #include "CliOptions.h"
 #include "Session.h"
 
 int main(int argc, char** argv) {
     using namespace kalvero::cli;
-    QCoreApplication application(argc, argv);
+#ifndef _WIN32
+    QCoreApplication application(argc, argv);  // Qt SerialPort wants one on its thread
+#endif
     Options options;
     if (const auto exit = parse(argc, argv, options)) {
         return *exit;

@@ -148,7 +148,9 @@ std::optional<FileError> Backups::keep(const std::string& name) const {
             sink->append(std::string_view(chunk.data(), static_cast<std::size_t>(in.gcount())));
     }
     std::optional<FileError> error;
-    if (!copied || !sink->close()) {
+    // Closed either way: Windows removes no file that is still open.
+    const bool closed = sink->close();
+    if (!copied || !closed) {
         error = sink->error();
     } else if (in.bad()) {
         error = FileError{name, std::strerror(EIO)};

@@ -5,6 +5,12 @@
 #include <cstring>
 #include <filesystem>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#endif
+
 namespace kalvero {
 
 namespace {
@@ -21,6 +27,18 @@ const char* openMode(FileSink::Open how) {
     return "r+b";
 }
 
+std::FILE* openFile(const std::string& name, FileSink::Open how) {
+#ifdef _WIN32
+    // Windows' C library ignores the "x" of fopen: a new file is asked of open itself.
+    if (how == FileSink::Open::CreateNew) {
+        const int fd = ::_open(name.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY,
+                               _S_IREAD | _S_IWRITE);
+        return fd < 0 ? nullptr : ::_fdopen(fd, "w+b");
+    }
+#endif
+    return std::fopen(name.c_str(), openMode(how));
+}
+
 }  // namespace
 
 FileSink::FileSink(std::string name, Open how) : m_name(std::move(name)) {
@@ -30,7 +48,7 @@ FileSink::FileSink(std::string name, Open how) : m_name(std::move(name)) {
         fail(ec ? ec.value() : ENOENT);
         return;
     }
-    m_file = std::fopen(m_name.c_str(), openMode(how));
+    m_file = openFile(m_name, how);
     if (m_file == nullptr) {
         fail(errno);
         return;

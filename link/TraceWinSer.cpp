@@ -43,8 +43,8 @@ void appendTimeOfDay(std::string& line) {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
-    std::tm local{};
-    ::localtime_r(&seconds, &local);
+    // One thread writes the trace: the plain form is enough, and it is everywhere.
+    const std::tm local = *std::localtime(&seconds);
     char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
                   local.tm_sec, static_cast<int>(ms.count() % 1000));
@@ -55,7 +55,7 @@ void appendTimeOfDay(std::string& line) {
 
 std::unique_ptr<TraceWinSer> TraceWinSer::open(WinSer& inner, const std::filesystem::path& file,
                                                std::string& reason) {
-    std::FILE* handle = std::fopen(file.c_str(), "a");
+    std::FILE* handle = std::fopen(file.string().c_str(), "a");
     if (handle == nullptr) {
         reason = std::strerror(errno);
         return nullptr;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 
 namespace kalvero::test {
@@ -11,8 +11,12 @@ namespace kalvero::test {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kalvero-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data());
+        std::random_device random;
+        std::error_code ec;
+        do {
+            m_path = std::filesystem::temp_directory_path() /
+                     ("kalvero-" + std::to_string(random()) + std::to_string(random()));
+        } while (!std::filesystem::create_directory(m_path, ec));
     }
     ~TempDir() {
         std::error_code ec;

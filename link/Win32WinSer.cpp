@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: MIT
+#include "Win32WinSer.h"
+
+#include <windows.h>
+
+#include <iterator>
+#include <type_traits>
+
+namespace kalvero {
+
+namespace {
+
+static_assert(std::is_same_v<HANDLE, void*>, "the header holds the HANDLE as void*");
+
+constexpr std::uint8_t kFirstPort = 1;
+constexpr std::uint8_t kLastPort = 10;
+
+std::wstring portName(std::uint8_t port) {
+    return L"COM" + std::to_wstring(port);
+}
+
+// Trimmed of the line break and full stop, so that it reads like strerror's words.
+std::string systemMessage(DWORD error) {
+    wchar_t text[512];
+    DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                       0, text, static_cast<DWORD>(std::size(text)), nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' ||
+                          text[length - 1] == L' ' || text[length - 1] == L'.')) {
+        --length;
+    }
+    if (length == 0) {
+        return "Windows error " + std::to_string(error);
+    }
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr,
+                        nullptr);
+    return utf8;
+}
+
+// Windows answers a port held by another program with a denied access.
+std::uint8_t openResult(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return serial::kNoSuchPort;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            return serial::kPortBusy;
+        default:
+            return serial::kCannotOpen;
+    }
+}
+
+bool configure(HANDLE port, std::uint16_t baudRate, DWORD txTimeoutMs, DWORD rxTimeoutMs) {
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    if (!GetCommState(port, &dcb)) {
+        return false;
+    }
+    dcb.BaudRate = baudRate;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    // Left on by an earlier program, a line error would fail every later read and write.
+    dcb.fAbortOnError = FALSE;
+    if (!SetCommState(port, &dcb)) {
+        return false;
+    }
+    // Reads are of one byte: it returns as soon as it is there, or after the time-out.
+    // A zero time-out takes only what has already come, as a zero wait does in Qt.
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = rxTimeoutMs > 0 ? 20 : MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = rxTimeoutMs;
+    timeouts.WriteTotalTimeoutConstant = txTimeoutMs;
+    return SetCommTimeouts(port, &timeouts);
+}
+
+// A write that times out returns fewer bytes; one that fails means the port is gone.
+bool writeAll(HANDLE port, const void* data, DWORD size) {
+    DWORD written = 0;
+    return WriteFile(port, data, size, &written, nullptr) && written == size;
+}
+
+// One byte within the receive time-out: 0, 21 for a silent line, 20 for a port that is gone.
+std::uint8_t receive(HANDLE port, std::uint8_t& byte) {
+    if (port == nullptr) {
+        return serial::kTransmitTimeout;
+    }
+    std::uint8_t c = 0;
+    DWORD got = 0;
+    if (!ReadFile(port, &c, 1, &got, nullptr)) {
+        const DWORD error = GetLastError();
+        return error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT ? serial::kReceiveTimeout
+                                                                    : serial::kTransmitTimeout;
+    }
+    if (got != 1) {
+        return serial::kReceiveTimeout;
+    }
+    byte = c;
+    return serial::kOk;
+}
+
+// Failures are ignored: a port without modem lines stays usable.
+void escape(HANDLE port, DWORD function) {
+    if (port != nullptr) {
+        EscapeCommFunction(port, function);
+    }
+}
+
+}  // namespace
+
+Win32WinSer::Win32WinSer(std::chrono::milliseconds tick) : m_tick(tick) {}
+
+Win32WinSer::~Win32WinSer() {
+    UnInitializePort();
+}
+
+std::uint8_t Win32WinSer::SerialPortPresent(std::uint8_t port) {
+    if (port < kFirstPort || port > kLastPort) {
+        return 0;
+    }
+    // A name too long for the buffer still names an existing device.
+    wchar_t target[1024];
+    const bool present = QueryDosDeviceW(portName(port).c_str(), target,
+                                         static_cast<DWORD>(std::size(target))) != 0 ||
+                         GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+    return present ? 1 : 0;
+}
+
+std::uint8_t Win32WinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate,
+                                          std::uint8_t txTimeout, std::uint8_t rxTimeout) {
+    UnInitializePort();
+    m_failure.reset();
+    if (port < kFirstPort || port > kLastPort) {
+        return fail(serial::kNoSuchPort, systemMessage(ERROR_FILE_NOT_FOUND));
+    }
+    const std::wstring path = L"\\\\.\\" + portName(port);
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return fail(openResult(error), systemMessage(error));
+    }
+    m_handle = handle;
+    if (!configure(handle, baudRate, static_cast<DWORD>(txTimeout * m_tick.count()),
+                   static_cast<DWORD>(rxTimeout * m_tick.count()))) {
+        const DWORD error = GetLastError();
+        UnInitializePort();
+        return fail(serial::kCannotConfigure, systemMessage(error));
+    }
+    return serial::kOk;
+}
+
+std::uint8_t Win32WinSer::fail(std::uint8_t code, std::string reason) {
+    m_failure = OpenFailure{std::move(reason), false};
+    return code;
+}
+
+void Win32WinSer::UnInitializePort() {
+    if (m_handle != nullptr) {
+        CloseHandle(m_handle);
+        m_handle = nullptr;
+    }
+}
+
+void Win32WinSer::SetDTRLine() {
+    escape(m_handle, SETDTR);
+}
+void Win32WinSer::ClearDTRLine() {
+    escape(m_handle, CLRDTR);
+}
+void Win32WinSer::SetRTSLine() {
+    escape(m_handle, SETRTS);
+}
+void Win32WinSer::ClearRTSLine() {
+    escape(m_handle, CLRRTS);
+}
+
+std::uint8_t Win32WinSer::RSSequence(std::uint8_t command, std::uint8_t answerCount,
+                                     std::uint8_t sendCount, SerialBuffer& answer,
+                                     const SerialBuffer& send) {
+    if (m_handle == nullptr) {
+        return serial::kTransmitTimeout;
+    }
+    // Result ignored: a port that is gone shows on the write that follows.
+    PurgeComm(m_handle, PURGE_RXCLEAR);
+
+    if (!writeAll(m_handle, &command, 1)) {
+        return serial::kTransmitTimeout;
+    }
+    std::uint8_t reply = 0;
+    if (const std::uint8_t rc = receive(m_handle, reply); rc != serial::kOk) {
+        return rc;
+    }
+    if (reply == serial::kNakByte) {
+        return serial::kNak;
+    }
+    if (reply != serial::kAck) {
+        return serial::kNotAckNak;
+    }
+    if (sendCount > 0 && !writeAll(m_handle, send.data(), sendCount)) {
+        return serial::kTransmitTimeout;
+    }
+    for (std::uint8_t i = 0; i < answerCount; ++i) {
+        if (const std::uint8_t rc = receive(m_handle, answer[i]); rc != serial::kOk) {
+            return rc;
+        }
+    }
+    return serial::kOk;
+}
+
+std::uint8_t Win32WinSer::ReadByte(std::uint8_t& byte) {
+    return receive(m_handle, byte) == serial::kOk ? serial::kByteCame : 0;
+}
+
+}  // namespace kalvero
