@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "PortLock.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
+#endif
 
 namespace kalvero {
 
@@ -13,6 +15,14 @@ PortLock::~PortLock() {
     release();
 }
 
+#ifdef _WIN32
+// Windows opens a COM port for one program only: there is nothing to add.
+bool PortLock::take(const std::filesystem::path& /*device*/) {
+    return true;
+}
+
+void PortLock::release() {}
+#else
 // The lock is taken on a descriptor of its own, before the port is opened for
 // talking, so that a refused program never touches the line settings of the one
 // that holds it. Opening a tty that is already open changes nothing on the line.
@@ -37,5 +47,7 @@ void PortLock::release() {
         m_fd = -1;
     }
 }
+
+#endif
 
 }  // namespace kalvero

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "QtWinSer.h"
 
+#ifdef _WIN32
+#include <QSerialPortInfo>
+#else
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -11,6 +15,12 @@ namespace kalvero {
 
 namespace {
 
+#ifdef _WIN32
+// Windows names its ports itself: COMn, present when the system lists it.
+QString windowsName(std::uint8_t port) {
+    return QStringLiteral("COM%1").arg(port);
+}
+#else
 // A terminal is a character device that the kernel files under "tty"; a pseudo-terminal
 // has no such entry and is let through. Asking the device itself would open it.
 bool isTerminal(const std::filesystem::path& device) {
@@ -28,6 +38,7 @@ bool isTerminal(const std::filesystem::path& device) {
         std::filesystem::read_symlink("/sys/dev/char/" + number + "/subsystem", ec);
     return ec || subsystem.filename() == "tty";
 }
+#endif
 
 }  // namespace
 
@@ -39,19 +50,36 @@ QtWinSer::~QtWinSer() {
 }
 
 std::uint8_t QtWinSer::SerialPortPresent(std::uint8_t port) {
+#ifdef _WIN32
+    // The list comes from the system's records: no port is opened to make it.
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        if (info.portName() == windowsName(port)) {
+            return 1;
+        }
+    }
+    return 0;
+#else
     return m_ports.present(port) ? 1 : 0;
+#endif
 }
 
 std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate,
                                        std::uint8_t txTimeout, std::uint8_t rxTimeout) {
     UnInitializePort();
     m_failure.reset();
+    m_txTimeoutMs = static_cast<int>(txTimeout * m_tick.count());
+    m_rxTimeoutMs = static_cast<int>(rxTimeout * m_tick.count());
+#ifdef _WIN32
+    // Windows opens a COM port for one program only: no lock of our own is needed.
+    if (port < 1 || port > 10) {
+        return fail(serial::kNoSuchPort, std::strerror(ENOENT));
+    }
+    m_port.setPortName(windowsName(port));
+#else
     const auto device = m_ports.devicePath(port);
     if (!device) {
         return fail(serial::kNoSuchPort, std::strerror(ENOENT));
     }
-    m_txTimeoutMs = static_cast<int>(txTimeout * m_tick.count());
-    m_rxTimeoutMs = static_cast<int>(rxTimeout * m_tick.count());
     // The real device, so that every name of one port leads to the same lock.
     std::error_code ec;
     const std::filesystem::path real = std::filesystem::canonical(*device, ec);
@@ -65,6 +93,7 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
         return fail(serial::kPortBusy, {});
     }
     m_port.setPortName(QString::fromStdString(real.string()));
+#endif
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_lock.release();
         return fail(m_port.error() == QSerialPort::DeviceNotFoundError ? serial::kNoSuchPort

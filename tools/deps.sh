@@ -9,9 +9,12 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6serialport
           libgl-dev libcli11-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n)
 # The package: its manual pages, dependencies, and the checks of what it holds.
 packaging=(help2man dpkg-dev file lintian desktop-file-utils appstream)
+# Windows: the cross compiler and Wine to run what it builds; GoogleTest's sources.
+windows=(g++-mingw-w64-x86-64-posix wine64 libgtest-dev libgmock-dev)
 case "${1:-}" in
-    test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev "${packaging[@]}") ;;
+    test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev "${packaging[@]}" "${windows[@]}") ;;
     package) packages+=("${packaging[@]}") ;;
+    windows) packages+=("${windows[@]}") ;;
 esac
 
 missing=()

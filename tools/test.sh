@@ -24,6 +24,8 @@ deb="$PWD/$(bash tools/package.sh | tail -n 1)"
 cmake --preset asan -DKALVERO_WERROR="$werror" -DKALVERO_FUZZ_BIN_DIR="$fuzzdir" \
     -DKALVERO_PACKAGE_DEB="$deb" >/dev/null
 cmake --build --preset asan
+# Windows: the core and kalvero-cli.exe, built with mingw-w64 and tested under Wine.
+bash tools/windows.sh
 # Tests never touch the machine's own serial ports; a private, empty ports
 # directory makes sure of it even for a test that forgets to set its own.
 export XDG_CONFIG_HOME="$(mktemp -d)"
