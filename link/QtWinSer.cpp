@@ -96,6 +96,12 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
 #endif
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_lock.release();
+#ifdef _WIN32
+        // Windows answers a port held by another program with a denied access.
+        if (m_port.error() == QSerialPort::PermissionError) {
+            return fail(serial::kPortBusy, {});
+        }
+#endif
         return fail(m_port.error() == QSerialPort::DeviceNotFoundError ? serial::kNoSuchPort
                                                                        : serial::kCannotOpen,
                     m_port.errorString().toStdString());

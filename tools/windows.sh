@@ -3,6 +3,7 @@
 # Cross-builds the core, kalvero-cli.exe and the core's tests for Windows with
 # mingw-w64 and runs them under Wine, kalvero-cli end to end against the emulator
 # (built for this machine) on a pseudo-terminal that Wine sees as COM1.
+# "tools/windows.sh bench" runs the Windows benchmarks instead of the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,9 +20,13 @@ mkdir -p build/windows
 # Warnings are errors in the test build; here g++ 12 -O2 gives a known false
 # -Wrestrict inside std::string, as in the package build.
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DKALVERO_HOST_EMULATOR="$emulator" -DKALVERO_WERROR=OFF \
+    -DCMAKE_BUILD_TYPE=Release -DKALVERO_HOST_EMULATOR="$emulator" -DKALVERO_WERROR=OFF -DKALVERO_BENCHMARKS=ON \
     >/dev/null 2>&1
 cmake --build build/windows
+if [ "${1:-}" = bench ]; then
+    exec bash bench/windows/wine_bench.sh build/windows/bench/windows/win32_exchange_bench.exe \
+        build/windows/cli/kalvero-cli.exe "$emulator"
+fi
 # Wine's server and devices start before the tests, away from their output pipes,
 # and stay for all of them (else each test waits 2.5 s for Wine to start).
 wineserver -p >/dev/null 2>&1 || true
