@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "FilePath.h"
 #include "Kalvero.h"
 #include "Messages.h"
 #include "QtWinSer.h"
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<kalvero::TraceWinSer> trace;
     if (options.traceFile) {
         std::string reason;
-        trace = kalvero::TraceWinSer::open(port, *options.traceFile, reason);
+        trace = kalvero::TraceWinSer::open(port, kalvero::FilePath(*options.traceFile), reason);
         if (!trace) {
             std::fprintf(stderr, "kalvero: nie można otworzyć pliku śladu %s: %s\n",
                          options.traceFile->c_str(), reason.c_str());

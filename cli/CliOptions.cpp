@@ -73,10 +73,17 @@ const CLI::Validator kDecimal(
     },
     "");
 
+#ifdef _WIN32
+const char* const kPortWords = "COM1..COM10";
+const char* const kPortHelp = "COM1..COM10, as Windows names them;\n";
+#else
+const char* const kPortWords = "COM1..COM10 or a device path";
+const char* const kPortHelp = "COM1..COM10 (mapped as in Kalvero) or a device path;\n";
+#endif
+
 const CLI::Validator kPort(
     [](const std::string& port) {
-        return portNumber(port) ? std::string()
-                                : "Value " + port + " is not COM1..COM10 or a device path";
+        return portNumber(port) ? std::string() : "Value " + port + " is not " + kPortWords;
     },
     "");
 
@@ -166,8 +173,7 @@ CLI::Option* addPlu(CLI::App& app, Options& o) {
 // the command words.
 void addMainOptions(CLI::App& app, Options& o) {
     app.add_option("--port", o.port,
-                   "COM1..COM10 (mapped as in Kalvero) or a device path;\n"
-                   "without it every present port is tried")
+                   std::string(kPortHelp) + "without it every present port is tried")
         ->check(kPort)
         ->option_text("PORT");
     decimal(app.add_option("--channel", o.channel, "the printer's channel, 1..4 (default 1)"), 1, 4)

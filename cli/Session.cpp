@@ -9,6 +9,7 @@
 #include "Connecting.h"
 #include "Cp1250.h"
 #include "DataFiles.h"
+#include "FilePath.h"
 #include "LineOption.h"
 #include "PortMessages.h"
 #include "ResultText.h"
@@ -54,7 +55,7 @@ std::unique_ptr<TraceWinSer> Session::openTrace() {
         return nullptr;
     }
     std::string reason;
-    auto trace = TraceWinSer::open(m_serial, *m_options.trace, reason);
+    auto trace = TraceWinSer::open(m_serial, FilePath(*m_options.trace), reason);
     if (!trace) {
         m_traceFailure = *m_options.trace + ": " + reason;
     }
@@ -194,7 +195,7 @@ int Session::setFooter(std::uint8_t footer) {
         return rc;
     }
     std::error_code ec;
-    if (mode() == 1 && m_options.create && !std::filesystem::exists(file, ec)) {
+    if (mode() == 1 && m_options.create && !std::filesystem::exists(FilePath(file), ec)) {
         FileError error;
         if (!CreateDefaultFile(m_names, file, &error)) {
             complain(error.name + ": " + error.reason);
@@ -292,7 +293,7 @@ int Session::prepare(const std::string& file, bool set) {
         return connect(true);
     }
     std::error_code ec;
-    if (std::filesystem::exists(file, ec) || (set && m_options.create)) {
+    if (std::filesystem::exists(FilePath(file), ec) || (set && m_options.create)) {
         return kExitOk;
     }
     complain(file +

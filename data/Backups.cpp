@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "DataFiles.h"
+#include "FilePath.h"
 
 namespace kalvero {
 
@@ -50,13 +51,13 @@ std::optional<Generation> parseGeneration(std::string_view middle) {
 }
 
 std::vector<Generation> listGenerations(const std::string& name) {
-    const fs::path file(name);
+    const fs::path file = FilePath(name);
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    const std::string prefix = file.filename().string() + ".";
+    const std::string prefix = FileNameText(file.filename()) + ".";
     std::vector<Generation> found;
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-        const std::string entryName = entry.path().filename().string();
+        const std::string entryName = FileNameText(entry.path().filename());
         if (entryName.size() <= prefix.size() + kSuffix.size() || entryName.rfind(prefix, 0) != 0 ||
             entryName.compare(entryName.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0) {
             continue;
@@ -115,11 +116,11 @@ std::vector<fs::path> Backups::generations(const std::string& name) {
 
 std::optional<FileError> Backups::keep(const std::string& name) const {
     std::error_code ec;
-    if (!fs::is_regular_file(name, ec)) {
+    if (!fs::is_regular_file(FilePath(name), ec)) {
         return std::nullopt;
     }
     const std::vector<Generation> earlier = listGenerations(name);
-    if (!earlier.empty() && sameBytes(name, earlier.back().path)) {
+    if (!earlier.empty() && sameBytes(FilePath(name), earlier.back().path)) {
         return std::nullopt;
     }
     const std::string stamp = stampNow();
@@ -156,7 +157,7 @@ std::optional<FileError> Backups::keep(const std::string& name) const {
         error = FileError{name, std::strerror(EIO)};
     }
     if (error) {
-        fs::remove(target, ec);
+        fs::remove(FilePath(target), ec);
         return error;
     }
     const std::vector<Generation> all = listGenerations(name);

@@ -17,6 +17,7 @@
 #include "Cp1250.h"
 #include "DataFiles.h"
 #include "FileContents.h"
+#include "FilePath.h"
 
 namespace kalvero {
 
@@ -125,7 +126,7 @@ std::optional<FileError> writeCsv(const std::string& csv, const std::string& con
     const FileError error = file->error();
     file->close();
     std::error_code ec;
-    fs::remove(csv, ec);
+    fs::remove(FilePath(csv), ec);
     return error;
 }
 
@@ -356,7 +357,7 @@ std::vector<std::string> CsvContent::bindingRecords() const {
 std::optional<std::string> readWhole(const std::string& name) {
     std::error_code ec;
     std::ifstream in;
-    if (fs::is_regular_file(name, ec)) {
+    if (fs::is_regular_file(FilePath(name), ec)) {
         in.open(name, std::ios::binary);
     }
     if (!in.is_open()) {
@@ -425,14 +426,14 @@ CsvImport store(const CsvContent& content, const FileNames& names, const Sinks& 
     }
     std::error_code ec;
     for (auto file = written.begin(); !error && file != written.end(); ++file) {
-        std::filesystem::rename(file->name, file->replaces, ec);
+        fs::rename(FilePath(file->name), FilePath(file->replaces), ec);
         if (ec) {
             error = FileError{file->replaces, ec.message()};
         }
     }
     if (error) {
         for (const NewFile& file : written) {
-            std::filesystem::remove(file.name, ec);
+            fs::remove(FilePath(file.name), ec);
         }
         return failed(*error);
     }

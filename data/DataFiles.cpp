@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "FilePath.h"
 #include "FileReader.h"
 
 namespace kalvero {
@@ -97,14 +98,14 @@ bool CreateDefaultFile(const FileNames& names, const std::string& name, FileErro
     if (created) {
         sink->close();
         std::error_code ec;
-        fs::remove(name, ec);
+        fs::remove(FilePath(name), ec);
     }
     return false;
 }
 
 ResultCode FindRecordStart(const std::string& name, std::int32_t& position) {
     std::error_code ec;
-    const auto status = fs::status(name, ec);
+    const auto status = fs::status(FilePath(name), ec);
     if (!fs::exists(status)) {
         return -1;
     }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "DataFiles.h"
+#include "FilePath.h"
 
 namespace kalvero {
 
@@ -65,7 +66,7 @@ long FooterNumber(const std::string& line) {
 
 bool OpenRecordLines(const std::string& name, std::ifstream& in) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(name, ec)) {
+    if (!std::filesystem::is_regular_file(FilePath(name), ec)) {
         return false;
     }
     in.open(name, std::ios::binary);

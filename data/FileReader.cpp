@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "FilePath.h"
+
 namespace kalvero {
 
 namespace {
@@ -13,7 +15,7 @@ constexpr std::int64_t kWindow = 64 * 1024;
 
 FileReader::FileReader(const std::string& name) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(name, ec)) {
+    if (!std::filesystem::is_regular_file(FilePath(name), ec)) {
         return;
     }
     m_file.open(name, std::ios::binary);

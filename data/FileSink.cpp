@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "FilePath.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -31,8 +33,8 @@ std::FILE* openFile(const std::string& name, FileSink::Open how) {
 #ifdef _WIN32
     // Windows' C library ignores the "x" of fopen: a new file is asked of open itself.
     if (how == FileSink::Open::CreateNew) {
-        const int fd = ::_open(name.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY,
-                               _S_IREAD | _S_IWRITE);
+        const int fd =
+            ::_open(name.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _S_IREAD | _S_IWRITE);
         return fd < 0 ? nullptr : ::_fdopen(fd, "w+b");
     }
 #endif
@@ -44,7 +46,7 @@ std::FILE* openFile(const std::string& name, FileSink::Open how) {
 FileSink::FileSink(std::string name, Open how) : m_name(std::move(name)) {
     m_error.name = m_name;
     std::error_code ec;
-    if (how == Open::Update && !std::filesystem::is_regular_file(m_name, ec)) {
+    if (how == Open::Update && !std::filesystem::is_regular_file(FilePath(m_name), ec)) {
         fail(ec ? ec.value() : ENOENT);
         return;
     }
@@ -109,7 +111,7 @@ void FileSink::undo(std::int64_t offset, const std::string& overwritten) {
         std::fwrite(overwritten.data(), 1, overwritten.size(), m_file);
     }
     std::error_code ec;
-    std::filesystem::resize_file(m_name, static_cast<std::uintmax_t>(m_size), ec);
+    std::filesystem::resize_file(FilePath(m_name), static_cast<std::uintmax_t>(m_size), ec);
 }
 
 bool FileSink::close() {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "DataFiles.h"
+#include "FilePath.h"
 
 namespace kalvero {
 
@@ -95,7 +96,7 @@ ResultCode RecordFiles::ReadFooterLineFromFile(std::uint8_t n, std::uint8_t k, s
 ResultCode RecordFiles::WriteBindingToFile(std::uint16_t plu, std::uint8_t n) {
     m_fileError.reset();
     std::error_code ec;
-    if (m_offlineMode == 1 && !std::filesystem::exists(m_names.BindingFileName, ec) &&
+    if (m_offlineMode == 1 && !std::filesystem::exists(FilePath(m_names.BindingFileName), ec) &&
         m_question.ask("Brak pliku", "Czy utworzyc plik z danymi o wi\xB9zaniach?")) {
         FileError error;
         if (!CreateDefaultFile(m_names, m_names.BindingFileName, &error, m_sinks)) {

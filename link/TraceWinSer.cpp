@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "Cp1250.h"
+#include "FilePath.h"
 #include "ResultText.h"
 
 namespace kalvero {
@@ -55,7 +56,7 @@ void appendTimeOfDay(std::string& line) {
 
 std::unique_ptr<TraceWinSer> TraceWinSer::open(WinSer& inner, const std::filesystem::path& file,
                                                std::string& reason) {
-    std::FILE* handle = std::fopen(file.string().c_str(), "a");
+    std::FILE* handle = std::fopen(FileNameText(file).c_str(), "a");
     if (handle == nullptr) {
         reason = std::strerror(errno);
         return nullptr;

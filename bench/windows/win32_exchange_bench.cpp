@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
                 std::uint8_t width20 = 0;
                 std::uint8_t enabled = 0;
                 return commands.ReadFooterLine(0, static_cast<std::uint8_t>(n % 200 + 1),
-                                               static_cast<std::uint8_t>(n % 4 + 1), text,
-                                               width20, enabled) == 0;
+                                               static_cast<std::uint8_t>(n % 4 + 1), text, width20,
+                                               enabled) == 0;
             },
             micros)) {
         std::fprintf(stderr, "a footer-line read failed\n");

@@ -36,6 +36,14 @@ expect read 0 "Odczyt wiązań: OK" read --last-plu 40
     { failures=$((failures + 1)); echo "FAILED read: stopki.txt is not 37395 bytes"; }
 expect write 0 "Zapis stopek: OK, zapisano 201" write --verify
 expect erase 0 "Kasowanie wiązań: OK" erase
+# Polish letters in a file name and in footer text, as Windows hands them over; the
+# backups of that file are found again (a third read, equal to the second, adds none).
+expect polish-set 0 OK footer set 7 --offline --create --footers stópki-ą.txt --line 1:40:1:Zażółć
+expect polish-get 0 "Zażółć" footer get 7 --offline --footers stópki-ą.txt
+for n in 1 2 3; do expect polish-read 0 "Odczyt stopek: OK" read --footers stópki-ą.txt; done
+backups=$(find "$work" -name 'stópki-ą.txt.*.bak' | wc -l)
+[ "$backups" = 2 ] && passes=$((passes + 1)) ||
+    { failures=$((failures + 1)); echo "FAILED polish-backups: $backups backups, not 2"; }
 emulator_start --silent
 expect silent 3 "Nie wykryto drukarki etykiet" status
 emulator_start --hang-up-after 10
