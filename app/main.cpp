@@ -1,4 +1,11 @@
 // SPDX-License-Identifier: MIT
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <QMessageBox>
+#endif
+
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -25,9 +32,13 @@ const char* const kHelp =
     "(\"Komunikacja\"), reading, writing and erasing everything (\"Wymiana danych\") and\n"
     "editing one footer or binding (\"Definiowanie stopek\").\n"
     "\n"
+#ifdef _WIN32
+    "Ports COM1 to COM10 are Windows' own.\n"
+#else
     "Ports COM1 to COM10 are the entries comN of $XDG_CONFIG_HOME/kalvero/ports when that\n"
     "folder exists; otherwise COM1-4 are /dev/ttyS0-3, COM5-8 /dev/ttyUSB0-3 and COM9-10\n"
     "/dev/ttyACM0-1.\n"
+#endif
     "\n"
     "  --help        show this help and exit\n"
     "  --version     show the program's version and exit\n"
@@ -41,6 +52,23 @@ struct Options {
     std::optional<std::string> traceFile;
 };
 
+// A windowed program on Windows has no console of its own: its few terminal answers
+// go to the one it was started from, unless they are already led elsewhere.
+void answerOnTerminal() {
+#ifdef _WIN32
+    const bool outFree = GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_UNKNOWN;
+    const bool errorFree = GetFileType(GetStdHandle(STD_ERROR_HANDLE)) == FILE_TYPE_UNKNOWN;
+    if ((outFree || errorFree) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        if (outFree) {
+            std::freopen("CONOUT$", "w", stdout);
+        }
+        if (errorFree) {
+            std::freopen("CONOUT$", "w", stderr);
+        }
+    }
+#endif
+}
+
 // Read before any window (or display) is needed, so that these answers and
 // refusals work on a bare terminal.
 Options readOptions(int argc, char** argv) {
@@ -48,10 +76,12 @@ Options readOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--version") {
+            answerOnTerminal();
             std::printf("kalvero %s\n", kalvero::kVersion);
             return {0, {}};
         }
         if (arg == "--help") {
+            answerOnTerminal();
             std::fputs(kHelp, stdout);
             return {0, {}};
         }
@@ -63,6 +93,7 @@ Options readOptions(int argc, char** argv) {
                 file = argv[++i];
             }
             if (file.empty()) {
+                answerOnTerminal();
                 std::fputs("kalvero: po --trace brak nazwy pliku śladu\n", stderr);
                 return {kExitUsage, {}};
             }
@@ -98,8 +129,13 @@ int main(int argc, char** argv) {
         std::string reason;
         trace = kalvero::TraceWinSer::open(port, kalvero::FilePath(*options.traceFile), reason);
         if (!trace) {
-            std::fprintf(stderr, "kalvero: nie można otworzyć pliku śladu %s: %s\n",
-                         options.traceFile->c_str(), reason.c_str());
+            const std::string text =
+                "nie można otworzyć pliku śladu " + *options.traceFile + ": " + reason;
+            answerOnTerminal();
+            std::fprintf(stderr, "kalvero: %s\n", text.c_str());
+#ifdef _WIN32
+            QMessageBox::critical(nullptr, QStringLiteral("Kalvero"), QString::fromStdString(text));
+#endif
             return kExitUsage;
         }
     }

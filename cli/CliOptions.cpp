@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "CommandHelp.h"
+#include "ConsoleText.h"
 #include "DataFiles.h"
 #include "Session.h"
 #include "Version.h"
@@ -13,10 +14,10 @@
 namespace kalvero::cli {
 
 void say(const std::string& utf8) {
-    std::printf("%s\n", utf8.c_str());
+    writeText(stdout, utf8 + "\n");
 }
 void complain(const std::string& utf8) {
-    std::fprintf(stderr, "kalvero-cli: %s\n", utf8.c_str());
+    writeText(stderr, "kalvero-cli: " + utf8 + "\n");
 }
 
 int usage(const std::string& why) {

@@ -1,34 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "TerminalProgress.h"
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <cstdio>
 
+#include "ConsoleText.h"
 #include "Cp1250.h"
 
 namespace kalvero {
 
-namespace {
-
-bool stderrIsTerminal() {
-#ifdef _WIN32
-    return ::_isatty(2) != 0;
-#else
-    return ::isatty(STDERR_FILENO) == 1;
-#endif
-}
-
-}  // namespace
-
 volatile std::sig_atomic_t TerminalProgress::interrupted = 0;
 
 TerminalProgress::TerminalProgress(OperatingState& state)
-    : m_state(state), m_terminal(stderrIsTerminal()) {}
+    : m_state(state), m_terminal(cli::redrawsLines(stderr)) {}
 
 void TerminalProgress::setLabel(const std::string& text) {
     m_label = Cp1250ToUtf8(text);
@@ -77,14 +60,14 @@ void TerminalProgress::draw(bool force) {
             return;
         }
         m_lastDraw = now;
-        std::fprintf(stderr, "\r\033[K%s", m_label.c_str());
+        cli::writeText(stderr, "\r\033[K" + m_label);
         m_lineOpen = true;
     } else {
         const int tenth = std::clamp((m_value - m_minimum) * 10 / span, 0, 10);
         if ((tenth != m_lastTenth || force) && m_label != m_printed) {
             m_lastTenth = tenth;
             m_printed = m_label;
-            std::fprintf(stderr, "%s\n", m_label.c_str());
+            cli::writeText(stderr, m_label + "\n");
         }
     }
     std::fflush(stderr);

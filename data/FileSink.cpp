@@ -35,7 +35,18 @@ std::FILE* openFile(const std::string& name, FileSink::Open how) {
     if (how == FileSink::Open::CreateNew) {
         const int fd =
             ::_open(name.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _S_IREAD | _S_IWRITE);
-        return fd < 0 ? nullptr : ::_fdopen(fd, "w+b");
+        if (fd < 0) {
+            return nullptr;
+        }
+        std::FILE* file = ::_fdopen(fd, "w+b");
+        if (file == nullptr) {
+            // The empty file made here would refuse the next new one of its name.
+            const int error = errno;
+            ::_close(fd);
+            ::_unlink(name.c_str());
+            errno = error;
+        }
+        return file;
     }
 #endif
     return std::fopen(name.c_str(), openMode(how));

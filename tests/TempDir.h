@@ -16,7 +16,11 @@ public:
         do {
             m_path = std::filesystem::temp_directory_path() /
                      ("kalvero-" + std::to_string(random()) + std::to_string(random()));
-        } while (!std::filesystem::create_directory(m_path, ec));
+            // Only a name already taken is worth another try.
+        } while (!std::filesystem::create_directory(m_path, ec) && !ec);
+        if (ec) {
+            throw std::filesystem::filesystem_error("no temporary folder", m_path, ec);
+        }
     }
     ~TempDir() {
         std::error_code ec;

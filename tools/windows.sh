@@ -19,13 +19,19 @@ export WINEPREFIX="$PWD/build/windows/wine" WINEDEBUG=-all WINEDLLOVERRIDES="msc
 mkdir -p build/windows
 # Warnings are errors in the test build; here g++ 12 -O2 gives a known false
 # -Wrestrict inside std::string, as in the package build.
-cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DKALVERO_HOST_EMULATOR="$emulator" -DKALVERO_WERROR=OFF -DKALVERO_BENCHMARKS=ON \
-    >/dev/null 2>&1
+if ! cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DKALVERO_HOST_EMULATOR="$emulator" -DKALVERO_WERROR=OFF \
+    -DKALVERO_BENCHMARKS=ON >build/windows/configure.log 2>&1; then
+    cat build/windows/configure.log
+    exit 1
+fi
 cmake --build build/windows
 if [ "${1:-}" = bench ]; then
-    exec bash bench/windows/wine_bench.sh build/windows/bench/windows/win32_exchange_bench.exe \
-        build/windows/cli/kalvero-cli.exe "$emulator"
+    status=0
+    bash bench/windows/wine_bench.sh build/windows/bench/windows/win32_exchange_bench.exe \
+        build/windows/cli/kalvero-cli.exe "$emulator" || status=$?
+    wineserver -k >/dev/null 2>&1 || true
+    exit "$status"
 fi
 # The windowed program's Windows branches, against this machine's Qt headers (no
 # Qt for Windows here): a syntax check, not a build; Qt's own dllimport notes aside.

@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     kalvero::RecordFiles files(names, online, question);
     kalvero::PrinterCommands commands(serial, files);
     if (!timeEach(
-            count / 4,
+            std::max(1, count / 4),
             [&](int n) {
                 std::string text;
                 std::uint8_t width20 = 0;

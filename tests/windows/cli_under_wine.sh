@@ -40,6 +40,11 @@ expect erase 0 "Kasowanie wiązań: OK" erase
 # backups of that file are found again (a third read, equal to the second, adds none).
 expect polish-set 0 OK footer set 7 --offline --create --footers stópki-ą.txt --line 1:40:1:Zażółć
 expect polish-get 0 "Zażółć" footer get 7 --offline --footers stópki-ą.txt
+# In a console (Wine makes one on a terminal) the letters reach the screen whole.
+out=$(cd "$work" && timeout 60 script -qec \
+    "wine '$cli' --port COM1 footer get 7 --offline --footers stópki-ą.txt" /dev/null </dev/null)
+grep -q "Zażółć" <<<"$out" && passes=$((passes + 1)) ||
+    { failures=$((failures + 1)); echo "FAILED polish-console: $out"; }
 for n in 1 2 3; do expect polish-read 0 "Odczyt stopek: OK" read --footers stópki-ą.txt; done
 backups=$(find "$work" -name 'stópki-ą.txt.*.bak' | wc -l)
 [ "$backups" = 2 ] && passes=$((passes + 1)) ||

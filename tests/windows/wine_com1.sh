@@ -8,8 +8,13 @@ wine_com1_setup() {
     com1_emulator=$2
     com1_link="$com1_work/com1"
     emulator_pid=
-    wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com1_link" /f >/dev/null 2>&1
-    wineserver -k 2>/dev/null  # the next start reads the mapping
+    # Without the mapping COM1 would be the machine's first serial device.
+    if ! wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com1_link" /f \
+        >/dev/null 2>&1; then
+        echo "Wine's registry did not take the COM1 mapping"
+        exit 1
+    fi
+    wineserver -k 2>/dev/null || true  # the next start reads the mapping
     # Wine's own processes start here, away from the pipes that read the programs'
     # output (they would hold them open), and stay for the runs that follow.
     wineserver -p >/dev/null 2>&1
