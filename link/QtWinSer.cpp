@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "WireExchange.h"
+
 namespace kalvero {
 
 namespace {
@@ -216,30 +218,12 @@ std::uint8_t QtWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCount
     }
     m_port.clear(QSerialPort::Input);
     m_port.readAll();
-
-    const char cmd = static_cast<char>(command);
-    if (!writeAll(&cmd, 1)) {
-        return serial::kTransmitTimeout;
-    }
-    std::uint8_t reply = 0;
-    if (const std::uint8_t rc = receive(reply); rc != serial::kOk) {
-        return rc;
-    }
-    if (reply == serial::kNakByte) {
-        return serial::kNak;
-    }
-    if (reply != serial::kAck) {
-        return serial::kNotAckNak;
-    }
-    if (sendCount > 0 && !writeAll(reinterpret_cast<const char*>(send.data()), sendCount)) {
-        return serial::kTransmitTimeout;
-    }
-    for (std::uint8_t i = 0; i < answerCount; ++i) {
-        if (const std::uint8_t rc = receive(answer[i]); rc != serial::kOk) {
-            return rc;
-        }
-    }
-    return serial::kOk;
+    return serial::Exchange(
+        [this](const std::uint8_t* bytes, std::size_t count) {
+            return writeAll(reinterpret_cast<const char*>(bytes), static_cast<qint64>(count));
+        },
+        [this](std::uint8_t& byte) { return receive(byte); }, command, answerCount, sendCount,
+        answer, send);
 }
 
 std::uint8_t QtWinSer::ReadByte(std::uint8_t& byte) {

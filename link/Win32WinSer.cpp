@@ -6,6 +6,8 @@
 #include <iterator>
 #include <type_traits>
 
+#include "WireExchange.h"
+
 namespace kalvero {
 
 namespace {
@@ -198,29 +200,12 @@ std::uint8_t Win32WinSer::RSSequence(std::uint8_t command, std::uint8_t answerCo
     }
     // Result ignored: a port that is gone shows on the write that follows.
     PurgeComm(m_handle, PURGE_RXCLEAR);
-
-    if (!writeAll(m_handle, &command, 1)) {
-        return serial::kTransmitTimeout;
-    }
-    std::uint8_t reply = 0;
-    if (const std::uint8_t rc = receive(m_handle, reply); rc != serial::kOk) {
-        return rc;
-    }
-    if (reply == serial::kNakByte) {
-        return serial::kNak;
-    }
-    if (reply != serial::kAck) {
-        return serial::kNotAckNak;
-    }
-    if (sendCount > 0 && !writeAll(m_handle, send.data(), sendCount)) {
-        return serial::kTransmitTimeout;
-    }
-    for (std::uint8_t i = 0; i < answerCount; ++i) {
-        if (const std::uint8_t rc = receive(m_handle, answer[i]); rc != serial::kOk) {
-            return rc;
-        }
-    }
-    return serial::kOk;
+    return serial::Exchange(
+        [this](const std::uint8_t* bytes, std::size_t count) {
+            return writeAll(m_handle, bytes, static_cast<DWORD>(count));
+        },
+        [this](std::uint8_t& byte) { return receive(m_handle, byte); }, command, answerCount,
+        sendCount, answer, send);
 }
 
 std::uint8_t Win32WinSer::ReadByte(std::uint8_t& byte) {
