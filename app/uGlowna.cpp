@@ -182,22 +182,21 @@ void TfGlowna::showConnection(const Connection& connection, const QString& notFo
         setExchangeEntriesEnabled(true);
     } else {
         sbOru->setPanel(0, QStringLiteral("OFFLINE"));
-        sbOru->setPanel(1, connection.outcome == ConnectOutcome::VersionRefused
-                               ? QStringLiteral("Wersja programu w drukarce etykiet mniejsza niż 4")
-                               : notFound);
+        sbOru->setPanel(1, offlineText(connection, notFound));
         sbOru->setPanel(2, QString());
         showOnlineMarks(false);
     }
     sbOru->repaint();
     setBusy(false);
+    // The status bar has no room for the mend of a refused access.
+    if (const QString mend = portRefusalMend(connection); !mend.isEmpty()) {
+        m_messages.inform(this, portRefusal(connection) + QStringLiteral("\n\n") + mend);
+    }
 }
 
 void TfGlowna::showConnectionByHand(const Connection& connection) {
-    showConnection(
-        connection,
-        connection.outcome == ConnectOutcome::PortBusy
-            ? QStringLiteral("Port COM%1 zajęty przez inny program").arg(connection.port)
-            : QStringLiteral("Nie wykryto drukarki DURAX ORU na COM%1").arg(connection.port));
+    showConnection(connection,
+                   QStringLiteral("Nie wykryto drukarki DURAX ORU na COM%1").arg(connection.port));
     setEditorEntryEnabled(m_state.OfflineMode == 0);
 }
 

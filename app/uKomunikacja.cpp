@@ -19,14 +19,17 @@ namespace kalvero {
 
 namespace {
 
-// The channel as typed: text that is no number counts as 1, and a number outside
-// 1..4 becomes the nearer end when the field is left.
+// The channel as typed, one character: text that is no number counts as 1, and a
+// number outside 1..4 becomes the nearer end when the field is left.
 class ChannelField final : public QSpinBox {
 public:
-    explicit ChannelField(QWidget* parent) : QSpinBox(parent) {}
+    explicit ChannelField(QWidget* parent) : QSpinBox(parent) { lineEdit()->setMaxLength(1); }
 
 protected:
     QValidator::State validate(QString& input, int& /*pos*/) const override {
+        if (input.size() > 1) {
+            return QValidator::Invalid;
+        }
         bool number = false;
         const int value = input.toInt(&number);
         return number && value >= minimum() && value <= maximum() ? QValidator::Acceptable

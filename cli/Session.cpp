@@ -11,7 +11,7 @@
 #include "DataFiles.h"
 #include "FilePath.h"
 #include "LineOption.h"
-#include "PortMessages.h"
+#include "PortRefusal.h"
 #include "ResultText.h"
 
 namespace kalvero::cli {
@@ -24,6 +24,14 @@ std::string footerRecord(std::uint8_t footer) {
 
 std::string bindingRecord(std::uint16_t plu) {
     return "wi\xB9zania PLU " + std::to_string(plu);
+}
+
+// The port as the user named it, why it would not open, and the mend if there is one.
+void complainOfRefusal(const std::string& name, const Connection& connection) {
+    complain(PortRefusalText(name, connection));
+    if (const std::string mend = PortRefusalMend(connection); !mend.empty()) {
+        complain(mend);
+    }
 }
 
 }  // namespace
@@ -66,11 +74,9 @@ int Session::connect(bool quiet) {
     const ChannelSource channel = [this] { return m_options.channel; };
     Connection connection;
     if (m_options.port) {
-        const std::uint8_t port = *portNumber(*m_options.port);
-        connection = ConnectOnPort(m_port, channel, port);
-        if (const auto& failure = m_serial.openFailure()) {
-            complain(portLabel(*m_options.port, portMap(), port) + ": " +
-                     portProblem(connection.result, *failure));
+        connection = ConnectOnPort(m_port, channel, *portNumber(*m_options.port));
+        if (connection.failure) {
+            complainOfRefusal(*m_options.port, connection);
             return kExitNoPrinter;
         }
         if (connection.outcome == ConnectOutcome::NoPrinter && connection.result != 0) {
@@ -93,6 +99,10 @@ int Session::connect(bool quiet) {
             complain(Cp1250ToUtf8("Wersja programu w drukarce etykiet mniejsza ni\xBF 4"));
             return kExitNoPrinter;
         case ConnectOutcome::PortBusy:
+        case ConnectOutcome::PortRefused:
+            // No printer answered elsewhere; this port may well be the one it is on.
+            complainOfRefusal("COM" + std::to_string(connection.port), connection);
+            break;
         case ConnectOutcome::NoPrinter:
             break;
     }

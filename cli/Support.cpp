@@ -116,8 +116,13 @@ int Session::diff() {
         differ = showDifferences(FooterDifferences(footerFile->records, printer.records));
     }
     if (bindingFile) {
-        const PrinterBindings printer =
-            reader.ReadBindings(static_cast<std::uint16_t>(m_options.lastPlu));
+        const auto lastPlu = static_cast<std::uint16_t>(m_options.lastPlu);
+        // Items above N that the printer could hold were not read, so they are not
+        // compared; numbers it cannot hold stay a difference whatever N is.
+        std::erase_if(bindingFile->records, [lastPlu](const BindingRecord& record) {
+            return record.plu > lastPlu && record.plu <= kLastPlu;
+        });
+        const PrinterBindings printer = reader.ReadBindings(lastPlu);
         if (const int rc = readFailure("Odczyt wi\xB9za\xF1", printer.result); rc != kExitOk) {
             return rc;
         }

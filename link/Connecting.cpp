@@ -23,6 +23,9 @@ Connection ConnectOnPort(WinSer& serial, const ChannelSource& channel, std::uint
                                  : ConnectOutcome::Online;
     } else if (connection.result == serial::kPortBusy) {
         connection.outcome = ConnectOutcome::PortBusy;
+        connection.failure = serial.openFailure();
+    } else if ((connection.failure = serial.openFailure())) {
+        connection.outcome = ConnectOutcome::PortRefused;
     }
     // Held open, a port nobody uses would be refused to every other program.
     if (connection.outcome != ConnectOutcome::Online) {
@@ -34,6 +37,7 @@ Connection ConnectOnPort(WinSer& serial, const ChannelSource& channel, std::uint
 Connection DetectPrinter(WinSer& serial, const ChannelSource& channel,
                          const PortPresentFlags& portPresent,
                          const std::function<void(std::uint8_t port)>& beforePort) {
+    Connection refused;
     for (std::uint8_t n = 1; n <= 10; ++n) {
         if (portPresent[n] == 0) {
             continue;
@@ -44,8 +48,12 @@ Connection DetectPrinter(WinSer& serial, const ChannelSource& channel,
             connection.outcome == ConnectOutcome::VersionRefused) {
             return connection;
         }
+        if (connection.outcome != ConnectOutcome::NoPrinter &&
+            refused.outcome == ConnectOutcome::NoPrinter) {
+            refused = connection;
+        }
     }
-    return {};
+    return refused;
 }
 
 void TakeConnection(const Connection& connection, OperatingState& state) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "Identification.h"
 #include "OperatingState.h"
@@ -14,6 +15,7 @@ enum class ConnectOutcome {
     Online,          // a printer of program version 4 or later answered
     VersionRefused,  // a printer answered, but its program is older than version 4
     PortBusy,        // another program holds the port
+    PortRefused,     // the port would not open: missing, not serial, access refused...
     NoPrinter,       // no printer answered
 };
 
@@ -23,6 +25,7 @@ struct Connection {
     std::uint16_t baudRate = 9600;
     PrinterIdentity identity;
     ResultCode result = 0;  // of the last identification
+    std::optional<OpenFailure> failure;  // why the port would not open (busy, refused)
 };
 
 // By hand, on one port: at 9600 baud, and again at 19200 only when the line stayed
@@ -30,7 +33,8 @@ struct Connection {
 Connection ConnectOnPort(WinSer& serial, const ChannelSource& channel, std::uint8_t port);
 
 // Automatically: the present ports in rising order, up to the first on which a
-// printer answers, whatever its version. beforePort runs before each port is tried.
+// printer answers, whatever its version. When none answers, the first port that
+// would not open, if any, tells why. beforePort runs before each port is tried.
 Connection DetectPrinter(WinSer& serial, const ChannelSource& channel,
                          const PortPresentFlags& portPresent,
                          const std::function<void(std::uint8_t port)>& beforePort);

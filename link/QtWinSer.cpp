@@ -73,40 +73,49 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
     m_rxTimeoutMs = static_cast<int>(rxTimeout * m_tick.count());
 #ifdef _WIN32
     // Windows opens a COM port for one program only: no lock of our own is needed.
+    const std::string name = windowsName(port).toStdString();
     if (port < 1 || port > 10) {
-        return fail(serial::kNoSuchPort, std::strerror(ENOENT));
+        return fail(serial::kNoSuchPort, name, std::strerror(ENOENT));
     }
     m_port.setPortName(windowsName(port));
 #else
     const auto device = m_ports.devicePath(port);
     if (!device) {
-        return fail(serial::kNoSuchPort, std::strerror(ENOENT));
+        return fail(serial::kNoSuchPort, {}, std::strerror(ENOENT));
     }
     // The real device, so that every name of one port leads to the same lock.
     std::error_code ec;
     const std::filesystem::path real = std::filesystem::canonical(*device, ec);
     if (ec) {
-        return fail(serial::kNoSuchPort, ec.message());
+        return fail(ec == std::errc::permission_denied ? serial::kAccessDenied
+                                                       : serial::kNoSuchPort,
+                    device->string(), ec.message());
     }
+    const std::string name = real.string();
     if (!isTerminal(real)) {
-        return fail(serial::kCannotOpen, std::strerror(ENOTTY), true);
+        return fail(serial::kCannotOpen, name, std::strerror(ENOTTY), true);
     }
     if (!m_lock.take(real)) {
-        return fail(serial::kPortBusy, {});
+        return fail(serial::kPortBusy, name, {});
     }
-    m_port.setPortName(QString::fromStdString(real.string()));
+    m_port.setPortName(QString::fromStdString(name));
 #endif
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_lock.release();
+        const std::string reason = m_port.errorString().toStdString();
+        switch (m_port.error()) {
+            case QSerialPort::DeviceNotFoundError:
+                return fail(serial::kNoSuchPort, name, reason);
+            case QSerialPort::PermissionError:
 #ifdef _WIN32
-        // Windows answers a port held by another program with a denied access.
-        if (m_port.error() == QSerialPort::PermissionError) {
-            return fail(serial::kPortBusy, {});
-        }
+                // Windows answers a port held by another program with a denied access.
+                return fail(serial::kPortBusy, name, {});
+#else
+                return fail(serial::kAccessDenied, name, reason);
 #endif
-        return fail(m_port.error() == QSerialPort::DeviceNotFoundError ? serial::kNoSuchPort
-                                                                       : serial::kCannotOpen,
-                    m_port.errorString().toStdString());
+            default:
+                return fail(serial::kCannotOpen, name, reason);
+        }
     }
     const bool configured =
         m_port.setBaudRate(baudRate) && m_port.setDataBits(QSerialPort::Data8) &&
@@ -116,14 +125,15 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
         const std::string reason = m_port.errorString().toStdString();
         m_port.close();
         m_lock.release();
-        return fail(serial::kCannotConfigure, reason);
+        return fail(serial::kCannotConfigure, name, reason);
     }
     m_port.clearError();
     return serial::kOk;
 }
 
-std::uint8_t QtWinSer::fail(std::uint8_t code, std::string reason, bool notSerial) {
-    m_failure = OpenFailure{std::move(reason), notSerial};
+std::uint8_t QtWinSer::fail(std::uint8_t code, std::string device, std::string reason,
+                            bool notSerial) {
+    m_failure = OpenFailure{std::move(device), std::move(reason), notSerial};
     return code;
 }
 

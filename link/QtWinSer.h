@@ -37,15 +37,11 @@ public:
                             SerialBuffer& answer, const SerialBuffer& send) override;
     std::uint8_t ReadByte(std::uint8_t& byte) override;
 
-    // Why the last iInitializePort failed, beyond its code; nothing after a success.
-    struct OpenFailure {
-        std::string reason;      // the system's words; empty for a busy port
-        bool notSerial = false;  // no terminal at all (a directory, a file, /dev/null)
-    };
-    const std::optional<OpenFailure>& openFailure() const { return m_failure; }
+    std::optional<OpenFailure> openFailure() const override { return m_failure; }
 
 private:
-    std::uint8_t fail(std::uint8_t code, std::string reason, bool notSerial = false);
+    std::uint8_t fail(std::uint8_t code, std::string device, std::string reason,
+                      bool notSerial = false);
     std::uint8_t receive(std::uint8_t& byte);
     bool writeAll(const char* data, qint64 size);
     void setLine(bool dtr, bool value);

@@ -45,6 +45,7 @@ public:
     std::uint8_t RSSequence(std::uint8_t command, std::uint8_t answerCount, std::uint8_t sendCount,
                             SerialBuffer& answer, const SerialBuffer& send) override;
     std::uint8_t ReadByte(std::uint8_t& byte) override;
+    std::optional<OpenFailure> openFailure() const override { return m_inner.openFailure(); }
 
 private:
     struct FileCloser {

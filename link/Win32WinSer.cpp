@@ -148,27 +148,27 @@ std::uint8_t Win32WinSer::iInitializePort(std::uint8_t port, std::uint16_t baudR
     UnInitializePort();
     m_failure.reset();
     if (port < kFirstPort || port > kLastPort) {
-        return fail(serial::kNoSuchPort, systemMessage(ERROR_FILE_NOT_FOUND));
+        return fail(serial::kNoSuchPort, port, systemMessage(ERROR_FILE_NOT_FOUND));
     }
     const std::wstring path = L"\\\\.\\" + portName(port);
     const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        return fail(openResult(error), systemMessage(error));
+        return fail(openResult(error), port, systemMessage(error));
     }
     m_handle = handle;
     if (!configure(handle, baudRate, static_cast<DWORD>(txTimeout * m_tick.count()),
                    static_cast<DWORD>(rxTimeout * m_tick.count()))) {
         const DWORD error = GetLastError();
         UnInitializePort();
-        return fail(serial::kCannotConfigure, systemMessage(error));
+        return fail(serial::kCannotConfigure, port, systemMessage(error));
     }
     return serial::kOk;
 }
 
-std::uint8_t Win32WinSer::fail(std::uint8_t code, std::string reason) {
-    m_failure = OpenFailure{std::move(reason), false};
+std::uint8_t Win32WinSer::fail(std::uint8_t code, std::uint8_t port, std::string reason) {
+    m_failure = OpenFailure{"COM" + std::to_string(port), std::move(reason), false};
     return code;
 }
 

@@ -37,15 +37,10 @@ public:
                             SerialBuffer& answer, const SerialBuffer& send) override;
     std::uint8_t ReadByte(std::uint8_t& byte) override;
 
-    // Why the last iInitializePort failed, beyond its code; nothing after a success.
-    struct OpenFailure {
-        std::string reason;      // the system's words, in UTF-8
-        bool notSerial = false;  // kept for the shape of QtWinSer's; Windows never sets it
-    };
-    const std::optional<OpenFailure>& openFailure() const { return m_failure; }
+    std::optional<OpenFailure> openFailure() const override { return m_failure; }
 
 private:
-    std::uint8_t fail(std::uint8_t code, std::string reason);
+    std::uint8_t fail(std::uint8_t code, std::uint8_t port, std::string reason);
 
     std::chrono::milliseconds m_tick;
     void* m_handle = nullptr;  // the open port's HANDLE; null when none is open

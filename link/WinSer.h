@@ -3,10 +3,19 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace kalvero {
 
 using SerialBuffer = std::array<std::uint8_t, 256>;
+
+// Why iInitializePort failed, beyond its code.
+struct OpenFailure {
+    std::string device;      // what was opened: a device path, or Windows' COMn
+    std::string reason;      // the system's words; empty for a busy port
+    bool notSerial = false;  // no terminal at all (a directory, a file, /dev/null)
+};
 
 // The nine operations of the serial-port library. The printer link talks to the
 // port only through this interface, so that another backend (or a scripted fake
@@ -34,6 +43,10 @@ public:
                                     const SerialBuffer& send) = 0;
     // 1 when a byte came within the receive time-out.
     virtual std::uint8_t ReadByte(std::uint8_t& byte) = 0;
+
+    // Why the last iInitializePort failed; nothing after a success, nor from a
+    // library that cannot tell.
+    virtual std::optional<OpenFailure> openFailure() const { return std::nullopt; }
 };
 
 // Results of the library that the program interprets.
@@ -48,7 +61,8 @@ constexpr std::uint8_t kByteCame = 1;
 constexpr std::uint8_t kNoSuchPort = 2;
 constexpr std::uint8_t kCannotOpen = 3;
 constexpr std::uint8_t kCannotConfigure = 4;
-constexpr std::uint8_t kPortBusy = 5;  // another program holds the port
+constexpr std::uint8_t kPortBusy = 5;     // another program holds the port
+constexpr std::uint8_t kAccessDenied = 6;  // the system refuses this user the port
 
 constexpr std::uint8_t kAck = 0x06;
 constexpr std::uint8_t kNakByte = 0x15;

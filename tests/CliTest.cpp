@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -341,6 +343,49 @@ TEST_F(CliTest, OnePrinterServesOneProgramWhateverNameEachUses) {
     EXPECT_EQ(bindings.substr(9 + 494 * 11, 11), "$0495\t093\r\n") << "undisturbed";
 }
 
+TEST_F(CliTest, APortThatWillNotOpenIsNamedWithWhy) {
+    const fs::path a = home("a");
+    Printer printer(a, {});
+    const fs::path device = fs::canonical(a / "kalvero/ports/com1");
+    {
+        const int held = ::open(device.c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+        const Result busy = cli(a, {"detect"});
+        EXPECT_EQ(busy.code, 3);
+        EXPECT_NE(busy.err.find("COM1 (" + device.string() + "): port zajęty przez inny program"),
+                  std::string::npos)
+            << busy.err;
+        ::close(held);
+    }
+    // A user outside the group that owns the device: the pseudo-terminal is root's.
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "running as another user needs root";
+    }
+    const fs::path program = tmp / "kalvero-cli";
+    fs::copy_file(KALVERO_CLI_PATH, program);
+    const auto asNobody = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                   program.string()});
+        Child child = test::spawn("/usr/bin/setpriv", args, {{"XDG_CONFIG_HOME", a.string()}},
+                                  tmp.path().string());
+        Result r{0, test::readAll(child.out), test::readAll(child.err)};
+        r.code = test::exitCode(child.pid);
+        ::close(child.out);
+        ::close(child.err);
+        return r;
+    };
+    for (const auto& args : {std::vector<std::string>{"--port", "COM1", "status"},
+                             std::vector<std::string>{"detect"}}) {
+        const Result denied = asNobody(args);
+        EXPECT_EQ(denied.code, 3) << denied.err;
+        EXPECT_NE(denied.err.find("COM1 (" + device.string() + "): brak uprawnień do portu\n"),
+                  std::string::npos)
+            << denied.err;
+        EXPECT_NE(denied.err.find("sudo usermod -aG dialout nobody\n"), std::string::npos)
+            << denied.err;
+    }
+}
+
 // A real file system that fills up: whole records stay, and the reason is given.
 TEST_F(CliTest, AFullDiskKeepsWholeRecordsAndSaysWhy) {
     const fs::path small = tmp / "small";
@@ -416,6 +461,10 @@ TEST_F(CliTest, DiffSaysWhatDiffersAndTouchesNoFile) {
     EXPECT_NE(different.out.find("PLU 27: plik 005, drukarka 027"), std::string::npos)
         << different.out;
     EXPECT_EQ(slurp(tmp / "stopki.txt"), footers);
+    // Items 1..N only: the file's 21..30, PLU 27 among them, are not compared.
+    const Result range = cli(a, {"diff", "--bindings", "--last-plu", "20"});
+    EXPECT_EQ(range.code, 0) << range.out;
+    EXPECT_EQ(range.out, "Drukarka i pliki są zgodne\n");
 }
 
 TEST_F(CliTest, CsvRoundTripGivesTheSameFilesAndABadRowWritesNothing) {

@@ -100,8 +100,10 @@ private slots:
         QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
 
         QVERIFY(openDialog());
-        // Left by the focus: no number counts as 1, a number out of range as its nearer end.
-        for (const auto& [typed, channel] : {std::pair{"0", 1}, {"7", 4}, {"x", 1}, {"", 1}}) {
+        // One character; left by the focus: no number counts as 1, a number out of range
+        // as its nearer end.
+        for (const auto& [typed, channel] :
+             {std::pair{"0", 1}, {"7", 4}, {"x", 1}, {"", 1}, {"12", 1}, {"34", 3}}) {
             dialog->seKanal->setFocus();
             dialog->seKanal->selectAll();
             QTest::keyClick(dialog->seKanal, Qt::Key_Backspace);

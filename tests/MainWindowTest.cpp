@@ -447,6 +447,25 @@ private slots:
         QCOMPARE(panel(1), QStringLiteral("Nie wykryto drukarki DURAX ORU..."));
     }
 
+    void aPortTheSystemRefusesIsNamedWithWhyAndHowToMendIt() {
+        start({1, 2});
+        port->initResult = serial::kAccessDenied;
+        port->initFailure = OpenFailure{"/dev/ttyS0", "Permission denied"};
+        action("Wykryjautomatycznie1")->trigger();
+        const QString refusal = QStringLiteral("Port COM1 (/dev/ttyS0): brak uprawnień do portu");
+        QCOMPARE(panels(), QStringList({"OFFLINE", refusal, ""}));
+        QCOMPARE(messages->shown.size(), 1);
+        QVERIFY(messages->shown.at(0).startsWith(refusal));
+        QVERIFY(messages->shown.at(0).contains(QStringLiteral("sudo usermod -aG dialout ")));
+
+        port->initResult = serial::kCannotOpen;
+        port->initFailure = OpenFailure{"/dev/ttyS1", "Input/output error"};
+        app->fKomunikacja->bPolaczClick();
+        QCOMPARE(panel(1), QStringLiteral(
+                               "Port COM1 (/dev/ttyS1): nie można otworzyć portu: Input/output error"));
+        QCOMPARE(messages->shown.size(), 1);  // nothing to mend
+    }
+
     void cofnijShowsTheFirstEntryAgainAndChangesNothingElse() {
         start({2, 5});
         auto* dialog = app->fKomunikacja.get();

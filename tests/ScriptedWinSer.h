@@ -31,6 +31,7 @@ public:
     std::deque<std::uint8_t> further;
     std::set<int> presentPorts;
     std::uint8_t initResult = 0;
+    std::optional<OpenFailure> initFailure;  // why, when initResult is not 0
     // Runs after each call is recorded, to look at the program in the middle of an operation.
     std::function<void(const std::string& call)> onCall;
 
@@ -77,6 +78,10 @@ public:
             answer[i] = r.answer[i];
         }
         return r.result;
+    }
+
+    std::optional<OpenFailure> openFailure() const override {
+        return initResult != 0 ? initFailure : std::nullopt;
     }
 
     std::uint8_t ReadByte(std::uint8_t& byte) override {

@@ -2,26 +2,52 @@
 # SPDX-License-Identifier: MIT
 # Installs the Debian packages that building (and, with "test", testing) needs,
 # only when some are missing. As root it runs apt-get; otherwise it uses sudo,
-# or says which line to run.
+# or says which line to run. Then every command the scripts, CMake and the tests
+# run must be on the path: one missing names itself and its package, and fails.
 set -euo pipefail
 
+# Each set: packages, and the commands they must bring as "command:package".
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6serialport6
           libgl-dev libcli11-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n)
+commands=(cmake:cmake ninja:ninja-build g++:g++)
 # The package: its manual pages, dependencies, and the checks of what it holds.
 packaging=(help2man dpkg-dev file lintian desktop-file-utils appstream)
+packaging_commands=(help2man:help2man gzip:gzip cpack:cmake dpkg-buildflags:dpkg-dev
+                    dpkg-deb:dpkg desktop-file-validate:desktop-file-utils
+                    appstreamcli:appstream lintian:lintian file:file)
 # Windows: the cross compiler and Wine to run what it builds; GoogleTest's sources.
-windows=(g++-mingw-w64-x86-64-posix wine64 libgtest-dev libgmock-dev)
+# On Debian 12 the "wine" command comes from the package wine, the 64-bit Wine
+# itself from wine64.
+windows=(g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev libgmock-dev)
+windows_commands=(x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix wine:wine
+                  wineserver:wine script:bsdutils timeout:coreutils)
+# Tests: GoogleTest and Benchmark, clang with libFuzzer for the fuzz targets.
+testing=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+testing_commands=(ctest:cmake clang++:clang mount:mount umount:mount)
 case "${1:-}" in
-    test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev "${packaging[@]}" "${windows[@]}") ;;
-    package) packages+=("${packaging[@]}") ;;
-    windows) packages+=("${windows[@]}") ;;
+    test) packages+=("${testing[@]}" "${packaging[@]}" "${windows[@]}")
+          commands+=("${testing_commands[@]}" "${packaging_commands[@]}" "${windows_commands[@]}") ;;
+    package) packages+=("${packaging[@]}"); commands+=("${packaging_commands[@]}") ;;
+    windows) packages+=("${windows[@]}"); commands+=("${windows_commands[@]}") ;;
 esac
+
+# Fails naming each command not on the path and the package that brings it.
+check_commands() {
+    local entry absent=0
+    for entry in "${commands[@]}"; do
+        if ! command -v "${entry%%:*}" >/dev/null 2>&1; then
+            echo "Missing command: ${entry%%:*} (Debian package ${entry#*:})" >&2
+            absent=1
+        fi
+    done
+    return "$absent"
+}
 
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && { check_commands; exit; }
 
 echo "Installing: ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then
@@ -35,3 +61,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+check_commands

@@ -13,7 +13,7 @@ cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVERO_TESTS=
     -DKALVERO_BENCHMARKS=OFF -DKALVERO_WERROR=OFF \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
-cmake --build build/package
+cmake --build build/package >&2  # the last line of output is the package alone
 rm -f build/package/kalvero_*.deb
 (cd build/package && cpack -G DEB >/dev/null)
 ls build/package/kalvero_*_amd64.deb
