@@ -20,10 +20,10 @@ packaging_commands=(help2man:help2man gzip:gzip cpack:cmake dpkg-buildflags:dpkg
 # itself from wine64.
 windows=(g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev libgmock-dev)
 windows_commands=(x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix wine:wine
-                  wineserver:wine script:bsdutils timeout:coreutils)
+                  wineserver:wine wineboot:wine script:bsdutils timeout:coreutils)
 # Tests: GoogleTest and Benchmark, clang with libFuzzer for the fuzz targets.
 testing=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
-testing_commands=(ctest:cmake clang++:clang mount:mount umount:mount)
+testing_commands=(ctest:cmake clang++:clang mount:mount umount:mount setpriv:util-linux)
 case "${1:-}" in
     test) packages+=("${testing[@]}" "${packaging[@]}" "${windows[@]}")
           commands+=("${testing_commands[@]}" "${packaging_commands[@]}" "${windows_commands[@]}") ;;

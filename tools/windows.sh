@@ -25,6 +25,12 @@ if ! cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64
     cat build/windows/configure.log
     exit 1
 fi
+# Wine's server and devices start before the build, whose test discovery runs the
+# tests under Wine, away from the output pipes of what follows, and stay for all of
+# it (else each test waits 2.5 s for Wine to start). A new prefix is made here too,
+# which on a loaded machine can take a minute.
+wineserver -p >/dev/null 2>&1 || true
+wine wineboot >/dev/null 2>&1 || true
 cmake --build build/windows
 if [ "${1:-}" = bench ]; then
     status=0
@@ -41,10 +47,6 @@ printf '%s\n' app/*.cpp ui/*.cpp editor/*.cpp link/QtWinSer.cpp link/PortLock.cp
     xargs -P"$(nproc)" -n1 x86_64-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -Wall \
         -Wextra -Werror -Wno-attributes -I"$qt" -I"$qt/QtCore" -I"$qt/QtGui" -I"$qt/QtWidgets" \
         -I"$qt/QtSerialPort" -Idata -Ilink -Iui -Ieditor -Iapp -Ibuild/windows/generated
-# Wine's server and devices start before the tests, away from their output pipes,
-# and stay for all of them (else each test waits 2.5 s for Wine to start).
-wineserver -p >/dev/null 2>&1 || true
-wine wineboot >/dev/null 2>&1 || true
 status=0
 (cd build/windows && ctest --timeout 300 --output-on-failure) || status=$?
 wineserver -k >/dev/null 2>&1 || true

@@ -14,7 +14,10 @@ wine_com1_setup() {
         echo "Wine's registry did not take the COM1 mapping"
         exit 1
     fi
-    wineserver -k 2>/dev/null || true  # the next start reads the mapping
+    # The next server reads the mapping; the old one must be gone before it starts,
+    # or Wine's next program talks to the one that is still going.
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
     # Wine's own processes start here, away from the pipes that read the programs'
     # output (they would hold them open), and stay for the runs that follow.
     wineserver -p >/dev/null 2>&1
@@ -31,7 +34,12 @@ emulator_start() {
     emulator_stop
     "$com1_emulator" --link "$com1_link" "$@" >"$com1_work/emulator.out" 2>&1 &
     emulator_pid=$!
-    for _ in $(seq 50); do [ -L "$com1_link" ] && return; sleep 0.1; done
-    echo "the emulator did not start"
+    # A loaded machine may take its time: the emulator is waited for while it runs.
+    while kill -0 "$emulator_pid" 2>/dev/null; do
+        [ -L "$com1_link" ] && return
+        sleep 0.1
+    done
+    echo "the emulator did not start:"
+    cat "$com1_work/emulator.out"
     exit 1
 }
