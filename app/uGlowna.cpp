@@ -188,9 +188,9 @@ void TfGlowna::showConnection(const Connection& connection, const QString& notFo
     }
     sbOru->repaint();
     setBusy(false);
-    // The status bar has no room for the mend of a refused access.
-    if (const QString mend = portRefusalMend(connection); !mend.isEmpty()) {
-        m_messages.inform(this, portRefusal(connection) + QStringLiteral("\n\n") + mend);
+    // The status bar has no room for the device and the mend.
+    if (const QString refusal = portRefusalInFull(connection); !refusal.isEmpty()) {
+        m_messages.inform(this, refusal);
     }
 }
 

@@ -8,9 +8,7 @@
 
 namespace kalvero {
 
-namespace {
-
-std::string reasonText(const Connection& connection) {
+std::string PortRefusalReason(const Connection& connection) {
     const OpenFailure failure = connection.failure.value_or(OpenFailure{});
     if (failure.notSerial) {
         return "to nie jest port szeregowy";
@@ -29,15 +27,13 @@ std::string reasonText(const Connection& connection) {
     }
 }
 
-}  // namespace
-
 std::string PortRefusalText(const std::string& name, const Connection& connection) {
     std::string label = name;
     if (connection.failure && !connection.failure->device.empty() &&
         connection.failure->device != name) {
         label += " (" + connection.failure->device + ")";
     }
-    return label + ": " + reasonText(connection);
+    return label + ": " + PortRefusalReason(connection);
 }
 
 std::string PortRefusalMend(const Connection& connection) {

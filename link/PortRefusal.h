@@ -13,6 +13,8 @@ namespace kalvero {
 //   "COM1 (/dev/ttyS0): brak uprawnień do portu"
 // connection is one whose outcome is PortBusy or PortRefused.
 std::string PortRefusalText(const std::string& name, const Connection& connection);
+// The reason alone: "brak uprawnień do portu".
+std::string PortRefusalReason(const Connection& connection);
 
 // For a refused access, how the user mends it on this system; empty otherwise.
 std::string PortRefusalMend(const Connection& connection);

@@ -452,18 +452,20 @@ private slots:
         port->initResult = serial::kAccessDenied;
         port->initFailure = OpenFailure{"/dev/ttyS0", "Permission denied"};
         action("Wykryjautomatycznie1")->trigger();
-        const QString refusal = QStringLiteral("Port COM1 (/dev/ttyS0): brak uprawnień do portu");
-        QCOMPARE(panels(), QStringList({"OFFLINE", refusal, ""}));
+        QCOMPARE(panels(), QStringList({"OFFLINE", "Port COM1: brak uprawnień do portu", ""}));
         QCOMPARE(messages->shown.size(), 1);
-        QVERIFY(messages->shown.at(0).startsWith(refusal));
+        QVERIFY(messages->shown.at(0).startsWith(
+            QStringLiteral("Port COM1 (/dev/ttyS0): brak uprawnień do portu\n\n")));
         QVERIFY(messages->shown.at(0).contains(QStringLiteral("sudo usermod -aG dialout ")));
 
         port->initResult = serial::kCannotOpen;
         port->initFailure = OpenFailure{"/dev/ttyS1", "Input/output error"};
         app->fKomunikacja->bPolaczClick();
-        QCOMPARE(panel(1), QStringLiteral(
-                               "Port COM1 (/dev/ttyS1): nie można otworzyć portu: Input/output error"));
-        QCOMPARE(messages->shown.size(), 1);  // nothing to mend
+        QCOMPARE(panel(1),
+                 QStringLiteral("Port COM1: nie można otworzyć portu: Input/output error"));
+        QCOMPARE(messages->shown.size(), 2);
+        QCOMPARE(messages->shown.at(1), QStringLiteral("Port COM1 (/dev/ttyS1): nie można "
+                                                       "otworzyć portu: Input/output error"));
     }
 
     void cofnijShowsTheFirstEntryAgainAndChangesNothingElse() {

@@ -26,18 +26,25 @@ inline QString printerNumber(const PrinterIdentity& identity) {
 }
 
 // Why COMn would not open, as the status bar shows it: "Port COM2 zajęty przez inny
-// program", "Port COM1 (/dev/ttyS0): brak uprawnień do portu".
+// program", "Port COM1: brak uprawnień do portu".
 inline QString portRefusal(const Connection& connection) {
-    const QString port = QStringLiteral("COM%1").arg(connection.port);
+    const QString port = QStringLiteral("Port COM%1").arg(connection.port);
     if (connection.outcome == ConnectOutcome::PortBusy) {
-        return QStringLiteral("Port %1 zajęty przez inny program").arg(port);
+        return port + QStringLiteral(" zajęty przez inny program");
     }
-    return QStringLiteral("Port ") +
-           QString::fromStdString(PortRefusalText(port.toStdString(), connection));
+    return port + QStringLiteral(": ") + QString::fromStdString(PortRefusalReason(connection));
 }
 
-inline QString portRefusalMend(const Connection& connection) {
-    return QString::fromStdString(PortRefusalMend(connection));
+// The same with the device behind the port, and the mend if there is one, for a
+// message box; empty for a busy port, which the status bar says all about.
+inline QString portRefusalInFull(const Connection& connection) {
+    if (connection.outcome != ConnectOutcome::PortRefused) {
+        return {};
+    }
+    const std::string port = "COM" + std::to_string(connection.port);
+    const std::string mend = PortRefusalMend(connection);
+    return QString::fromStdString("Port " + PortRefusalText(port, connection) +
+                                  (mend.empty() ? "" : "\n\n" + mend));
 }
 
 // Why a connection left the program offline; notFound when no printer answered.
