@@ -27,8 +27,10 @@ if ! cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64
 fi
 # Wine's server and devices start before the build, whose test discovery runs the
 # tests under Wine, away from the output pipes of what follows, and stay for all of
-# it (else each test waits 2.5 s for Wine to start). A new prefix is made here too,
-# which on a loaded machine can take a minute.
+# it (else each test waits 2.5 s for Wine to start). A new prefix is made first, by a
+# server of its own, which on a loaded machine can take a minute.
+wine wineboot >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
 wineserver -p >/dev/null 2>&1 || true
 wine wineboot >/dev/null 2>&1 || true
 cmake --build build/windows
