@@ -73,6 +73,12 @@ void MainProgress::setLabel(const std::string& text) {
     m_pending = true;
 }
 
+void MainProgress::showNote(const QString& text) {
+    m_label = text;
+    m_pending = true;
+    showLabel(true);
+}
+
 void MainProgress::showLabel(bool visible) {
     flush();
     lOperacja->setVisible(visible);

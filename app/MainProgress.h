@@ -38,6 +38,8 @@ public:
     void flush();
     // The end of a transfer: the button, the label and the bar go.
     void hideAll();
+    // A line about the outcome that stays on the operation label after the transfer.
+    void showNote(const QString& text);
     // The window that shows the progress, and the outcome's message boxes over it.
     QWidget& window() const;
 

@@ -160,8 +160,14 @@ void TfWymiana::bDalejClick() {
     hide();
     m_host.enableInput();
     m_host.beginTransfer();
+    m_partialNotes.clear();
     runTransfers();
     m_host.endTransfer();
+    // Stays after the transfer, on the operation label: the result texts stay as they are.
+    if (!m_partialNotes.isEmpty()) {
+        m_progress.showNote(QStringLiteral("Odczytane dane w pliku %1, dotychczasowy plik bez zmian")
+                                .arg(m_partialNotes.join(QStringLiteral(", "))));
+    }
 }
 
 // Footers first, then bindings, each only when ticked; the binding transfer runs
@@ -230,6 +236,9 @@ void TfWymiana::report(ResultCode rc, const QString& stopped, const QString& don
         m_state.AbortRequested = 0;
     } else {
         m_messages.inform(&m_progress.window(), done);
+    }
+    if (const auto& partial = m_transfers.partialFile()) {
+        m_partialNotes << QString::fromStdString(*partial);
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include "MainProgress.h"
@@ -65,6 +66,7 @@ private:
     TransferHost& m_host;
     Messages& m_messages;
     MainProgress& m_progress;
+    QStringList m_partialNotes;  // where reads that did not finish kept what came
     BulkTransfers m_transfers;
 };
 

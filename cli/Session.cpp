@@ -339,17 +339,27 @@ int Session::fail(ResultCode rc, const std::string& file, const std::string& rec
 int Session::report(const std::string& what, ResultCode rc, const std::string& stopped,
                     const std::string& done) {
     const std::string name = Cp1250ToUtf8(what);
+    // A read that did not finish leaves the data file as it was and says where what
+    // came is.
+    const auto partial = [this] {
+        if (const auto& file = m_transfers.partialFile()) {
+            complain("Odczytane dane w pliku " + *file + ", dotychczasowy plik bez zmian");
+        }
+    };
     if (rc == kFileErrorCode && m_transfers.fileError()) {
         complain(name + ": " + m_transfers.fileError()->name + ": " +
                  m_transfers.fileError()->reason);
+        partial();
         return kExitFile;
     }
     if (rc != 0) {
         complain(name + ": " + Cp1250ToUtf8(ResultText(rc)));
+        partial();
         return rc == -1 ? kExitFile : kExitFailed;
     }
     if (m_state.AbortRequested != 0) {
         complain(name + Cp1250ToUtf8(stopped));
+        partial();
         return kExitStopped;
     }
     say(name + done);

@@ -25,6 +25,7 @@ struct Generation {
     std::string stamp;
     long serial = 1;
     fs::path path;
+    fs::file_time_type made;
 };
 
 // "2026-12-07_10-15-03", or "2026-12-07_10-15-03-2" for the second in that second.
@@ -62,14 +63,25 @@ std::vector<Generation> listGenerations(const std::string& name) {
             entryName.compare(entryName.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0) {
             continue;
         }
+        // Only what could have been made here: a link or a folder of that name is not ours.
+        std::error_code entryError;
+        if (!entry.is_regular_file(entryError) || entry.is_symlink(entryError)) {
+            continue;
+        }
         const std::string_view middle = std::string_view(entryName).substr(
             prefix.size(), entryName.size() - prefix.size() - kSuffix.size());
         if (auto generation = parseGeneration(middle)) {
             generation->path = entry.path();
+            generation->made = entry.last_write_time(entryError);
             found.push_back(std::move(*generation));
         }
     }
+    // By when each was made, which taking a generation records as its time; the name
+    // only breaks a tie.
     std::sort(found.begin(), found.end(), [](const Generation& a, const Generation& b) {
+        if (a.made != b.made) {
+            return a.made < b.made;
+        }
         return a.stamp != b.stamp ? a.stamp < b.stamp : a.serial < b.serial;
     });
     return found;
@@ -114,30 +126,101 @@ std::vector<fs::path> Backups::generations(const std::string& name) {
     return paths;
 }
 
-std::optional<FileError> Backups::keep(const std::string& name) const {
+namespace {
+
+// File systems without hard links (FAT, some network shares) say so in one of these.
+bool noLinksHere(const std::error_code& ec) {
+    return ec == std::errc::operation_not_permitted || ec == std::errc::operation_not_supported ||
+           ec == std::errc::function_not_supported || ec == std::errc::too_many_links;
+}
+
+fs::path generationPath(const std::string& name, const std::string& stamp, long serial) {
+    return FilePath(name + "." + stamp + (serial > 1 ? "-" + std::to_string(serial) : "") +
+                    ".bak");
+}
+
+// Whether the file is missing or already kept as the newest generation.
+bool nothingToKeep(const std::string& name) {
     std::error_code ec;
     if (!fs::is_regular_file(FilePath(name), ec)) {
-        return std::nullopt;
+        return true;
     }
     const std::vector<Generation> earlier = listGenerations(name);
-    if (!earlier.empty() && sameBytes(FilePath(name), earlier.back().path)) {
+    return !earlier.empty() && sameBytes(FilePath(name), earlier.back().path);
+}
+
+}  // namespace
+
+std::optional<FileError> Backups::take(const std::string& name,
+                                       std::optional<fs::path>& made) const {
+    made.reset();
+    if (nothingToKeep(name)) {
+        return std::nullopt;
+    }
+    const std::string stamp = stampNow();
+    std::error_code ec;
+    for (long serial = 1;; ++serial) {
+        const fs::path target = generationPath(name, stamp, serial);
+        if (fs::exists(fs::symlink_status(target, ec))) {
+            continue;
+        }
+        fs::create_hard_link(FilePath(name), target, ec);
+        if (ec == std::errc::file_exists) {
+            continue;
+        }
+        if (noLinksHere(ec)) {
+            fs::rename(FilePath(name), target, ec);
+        }
+        if (ec) {
+            return FileError{name, ec.message()};
+        }
+        made = target;
+        break;
+    }
+    // Its time says when it was made, so that the order of generations holds
+    // whatever the names say.
+    fs::last_write_time(*made, fs::file_time_type::clock::now(), ec);
+    return std::nullopt;
+}
+
+void Backups::undo(const std::string& name, const fs::path& made) {
+    std::error_code ec;
+    if (fs::equivalent(FilePath(name), made, ec)) {
+        fs::remove(made, ec);
+    } else {
+        fs::rename(made, FilePath(name), ec);
+    }
+}
+
+void Backups::prune(const std::string& name, const fs::path& made) {
+    std::vector<Generation> all = listGenerations(name);
+    std::error_code ec;
+    for (std::size_t i = 0; i < all.size() && all.size() > kGenerations; ++i) {
+        if (all[i].path != made) {
+            fs::remove(all[i].path, ec);
+            all.erase(all.begin() + static_cast<std::ptrdiff_t>(i--));
+        }
+    }
+}
+
+std::optional<FileError> Backups::keep(const std::string& name) const {
+    if (nothingToKeep(name)) {
         return std::nullopt;
     }
     const std::string stamp = stampNow();
     long serial = 1;
-    for (const Generation& generation : earlier) {
-        if (generation.stamp == stamp) {
-            serial = std::max(serial, generation.serial + 1);
-        }
+    std::error_code ec;
+    while (fs::exists(fs::symlink_status(generationPath(name, stamp, serial), ec))) {
+        ++serial;
     }
-    const std::string target =
-        name + "." + stamp + (serial > 1 ? "-" + std::to_string(serial) : "") + ".bak";
+    const fs::path target = generationPath(name, stamp, serial);
 
-    std::ifstream in(name, std::ios::binary);
+    std::ifstream in(FilePath(name), std::ios::binary);
     if (!in) {
         return FileError{name, std::strerror(errno)};
     }
-    const std::unique_ptr<FileSink> sink = m_sinks.open(target, FileSink::Open::CreateNew);
+    const std::unique_ptr<FileSink> sink =
+        m_sinks.open(FileNameText(target), FileSink::Open::CreateNew);
     if (!sink->isOpen()) {
         return sink->error();
     }
@@ -157,13 +240,10 @@ std::optional<FileError> Backups::keep(const std::string& name) const {
         error = FileError{name, std::strerror(EIO)};
     }
     if (error) {
-        fs::remove(FilePath(target), ec);
+        fs::remove(target, ec);
         return error;
     }
-    const std::vector<Generation> all = listGenerations(name);
-    for (std::size_t i = 0; i + kGenerations < all.size(); ++i) {
-        fs::remove(all[i].path, ec);
-    }
+    prune(name, target);
     return std::nullopt;
 }
 

@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace kalvero {
@@ -125,13 +127,30 @@ void FileSink::undo(std::int64_t offset, const std::string& overwritten) {
     std::filesystem::resize_file(FilePath(m_name), static_cast<std::uintmax_t>(m_size), ec);
 }
 
+bool FileSink::sync() {
+    if (m_file == nullptr) {
+        return false;
+    }
+    if (std::fflush(m_file) != 0) {
+        return fail(errno);
+    }
+#ifdef _WIN32
+    const bool synced = ::_commit(::_fileno(m_file)) == 0;
+#else
+    const bool synced = ::fsync(::fileno(m_file)) == 0;
+#endif
+    return synced || fail(errno);
+}
+
 bool FileSink::close() {
     if (m_file == nullptr) {
         return true;
     }
+    // Reported done only once on the disk: a crash right after loses nothing said saved.
+    const bool synced = sync();
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
-    return closed || fail(errno);
+    return (closed || fail(errno)) && synced;
 }
 
 const Sinks& Sinks::files() {

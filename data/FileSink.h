@@ -38,7 +38,9 @@ public:
     bool append(std::string_view bytes) { return writeAt(m_size, bytes); }
     // Writes bytes at offset, which is at most the file's size.
     bool writeAt(std::int64_t offset, std::string_view bytes);
-    // False when the file could not be closed cleanly.
+    // Flushes what was written to the disk itself; false when it could not.
+    bool sync();
+    // Synced, then closed; false when either failed.
     bool close();
     const FileError& error() const { return m_error; }
 
@@ -56,13 +58,19 @@ private:
     FileError m_error;
 };
 
-// Opens the sinks of the data files; a test gives one whose sinks fail part-way.
+// The points between the steps of replacing a whole file (FileReplace): the new
+// file written and on the disk; the old one kept as a backup; the new one in place.
+enum class ReplaceStep { Written, BackedUp, Renamed };
+
+// Opens the sinks of the data files; a test gives one whose sinks fail part-way,
+// or one that ends the process between the steps of a replace.
 class Sinks {
 public:
     virtual ~Sinks() = default;
     virtual std::unique_ptr<FileSink> open(const std::string& name, FileSink::Open how) const {
         return std::make_unique<FileSink>(name, how);
     }
+    virtual void reached(ReplaceStep /*step*/) const {}
     // Sinks on the real files.
     static const Sinks& files();
 };

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Backups.h"
 #include "DataFiles.h"
 #include "FileContents.h"
+#include "FileReplace.h"
 
 namespace kalvero {
 
@@ -48,26 +48,29 @@ ResultCode BulkTransfers::fileError(const FileError& error) {
     return kFileErrorCode;
 }
 
-std::unique_ptr<FileSink> BulkTransfers::startReadFile(const std::string& name, ResultCode& rc) {
-    if (const std::optional<FileError> error = Backups(m_sinks).keep(name)) {
-        rc = fileError(*error);
-        return nullptr;
-    }
-    std::unique_ptr<FileSink> file = m_sinks.open(name, FileSink::Open::Create);
-    if (!file->isOpen() || !file->append("#\r\n#\r\n#\r\n")) {
-        rc = fileError(file->error());
+std::unique_ptr<FileReplace> BulkTransfers::startReadFile(const std::string& name,
+                                                          ResultCode& rc) {
+    auto file = std::make_unique<FileReplace>(name, m_sinks);
+    if (!file->isOpen() || !file->content().append("#\r\n#\r\n#\r\n")) {
+        rc = fileError(file->contentError());
         return nullptr;
     }
     rc = 0;
     return file;
 }
 
-ResultCode BulkTransfers::finishReadFile(FileSink& file, ResultCode rc) {
+ResultCode BulkTransfers::finishReadFile(FileReplace& file, const std::string& name,
+                                         ResultCode rc) {
     if (rc != 0 || aborted()) {
+        // What came is kept apart: the data file stays whole, as it was.
+        if (!file.keepAs(name + kPartialSuffix)) {
+            m_partialFile = name + kPartialSuffix;
+        }
         return rc;
     }
     endView();
-    return file.close() ? 0 : fileError(file.error());
+    const std::optional<FileError> error = file.commit();
+    return error ? fileError(*error) : 0;
 }
 
 ResultCode BulkTransfers::eachRecord(const std::function<RecordStep()>& record) {
@@ -103,12 +106,13 @@ ResultCode BulkTransfers::eachLine(std::ifstream& in,
 
 ResultCode BulkTransfers::ReadAllFooters() {
     m_fileError.reset();
+    m_partialFile.reset();
     m_view.setLabel("Odczyt stopek...");
     m_view.showLabel(true);
     m_view.showBar(true);
     m_view.setBar(0, 200, 1);
     ResultCode rc = 0;
-    const std::unique_ptr<FileSink> file = startReadFile(m_names.FooterFileName, rc);
+    const std::unique_ptr<FileReplace> file = startReadFile(m_names.FooterFileName, rc);
     if (!file) {
         return rc;
     }
@@ -130,16 +134,17 @@ ResultCode BulkTransfers::ReadAllFooters() {
             }
             record.lines[line - 1] = {width20, enabled, text};
         }
-        if (!file->append(record.format())) {
-            return RecordStep::failed(fileError(file->error()));
+        if (!file->content().append(record.format())) {
+            return RecordStep::failed(fileError(file->contentError()));
         }
         return RecordStep::next("Odczyt stopek" + std::to_string(n++) + "/200");
     });
-    return finishReadFile(*file, rc);
+    return finishReadFile(*file, m_names.FooterFileName, rc);
 }
 
 ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
     m_fileError.reset();
+    m_partialFile.reset();
     m_view.setLabel("Zapis stopek...");
     m_view.showLabel(true);
     m_view.setBar(0, 200, 1);
@@ -186,6 +191,7 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
 
 ResultCode BulkTransfers::EraseAllFooters() {
     m_fileError.reset();
+    m_partialFile.reset();
     m_view.showLabel(true);
     m_view.setBar(0, 200, 1);
     m_view.showBar(true);
@@ -211,12 +217,13 @@ ResultCode BulkTransfers::EraseAllFooters() {
 
 ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
     m_fileError.reset();
+    m_partialFile.reset();
     m_view.setLabel("Odczyt wiaza\xF1...");
     m_view.showLabel(true);
     m_view.showBar(true);
     m_view.setBar(1, lastPlu, 1);
     ResultCode rc = 0;
-    const std::unique_ptr<FileSink> file = startReadFile(m_names.BindingFileName, rc);
+    const std::unique_ptr<FileReplace> file = startReadFile(m_names.BindingFileName, rc);
     if (!file) {
         return rc;
     }
@@ -231,17 +238,19 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
             readRc != 0) {
             return RecordStep::failed(readRc);
         }
-        if (!file->append(BindingRecord{static_cast<std::uint16_t>(plu), footer}.format())) {
-            return RecordStep::failed(fileError(file->error()));
+        if (!file->content().append(
+                BindingRecord{static_cast<std::uint16_t>(plu), footer}.format())) {
+            return RecordStep::failed(fileError(file->contentError()));
         }
         return RecordStep::next("Odczyt wi\xB9za\xF1... " + std::to_string(plu++) + "/" +
                                 std::to_string(lastPlu));
     });
-    return finishReadFile(*file, rc);
+    return finishReadFile(*file, m_names.BindingFileName, rc);
 }
 
 ResultCode BulkTransfers::WriteAllBindings() {
     m_fileError.reset();
+    m_partialFile.reset();
     m_view.setLabel("Zapis wi\xB9za\xF1...");
     m_view.showLabel(true);
     m_view.setBar(0, 9983, 1);
@@ -269,6 +278,7 @@ ResultCode BulkTransfers::WriteAllBindings() {
 
 ResultCode BulkTransfers::EraseAllBindings() {
     m_fileError.reset();
+    m_partialFile.reset();
     m_view.setLabel("Kasowanie wi\xB9za\xF1...");
     m_view.showLabel(true);
     m_view.setBar(0, 9983, 1);

@@ -19,6 +19,10 @@ namespace kalvero {
 
 // Code of a transfer that ended on a FileError; the caller shows the error itself.
 constexpr ResultCode kFileErrorCode = -100;
+// Where a read that did not finish keeps what it got: NAME.partial beside NAME.
+inline constexpr const char* kPartialSuffix = ".partial";
+
+class FileReplace;
 
 // The bulk transfers between the printer and the data files, record by record,
 // with progress after each record and a stop checked before each. Result 0 is
@@ -38,6 +42,9 @@ public:
     // Set when a transfer ended with kFileErrorCode: a data file that could not be
     // kept, created or written during a bulk read.
     const std::optional<FileError>& fileError() const { return m_fileError; }
+    // Set when a read failed or was stopped: the file that holds the whole records it
+    // got. The data file itself is left as it was.
+    const std::optional<std::string>& partialFile() const { return m_partialFile; }
 
 private:
     // What one record of a transfer came to: a code that ends the transfer, or the
@@ -62,12 +69,13 @@ private:
     void progressStep(const std::string& label);
     void endView();
     ResultCode fileError(const FileError& error);
-    // Keeps the previous file as a backup generation, then creates it anew with the
-    // header "#", "#", "#". Null, with rc set, when either failed.
-    std::unique_ptr<FileSink> startReadFile(const std::string& name, ResultCode& rc);
-    // After the last record: the label and the bar go and the file is closed. A stop
-    // leaves both as they are.
-    ResultCode finishReadFile(FileSink& file, ResultCode rc);
+    // The new data file, its header "#", "#", "#" written. Null, with rc set, when
+    // it could not be made.
+    std::unique_ptr<FileReplace> startReadFile(const std::string& name, ResultCode& rc);
+    // After the last record, or a failure or stop: a whole read replaces the data
+    // file (the previous one kept as a backup), the label and the bar go; any other
+    // keeps what came in NAME.partial, the label and the bar where they stood.
+    ResultCode finishReadFile(FileReplace& file, const std::string& name, ResultCode rc);
 
     PrinterCommands& m_commands;
     const FileNames& m_names;
@@ -75,6 +83,7 @@ private:
     ProgressView& m_view;
     const Sinks& m_sinks;
     std::optional<FileError> m_fileError;
+    std::optional<std::string> m_partialFile;
 };
 
 }  // namespace kalvero

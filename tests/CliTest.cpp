@@ -172,8 +172,10 @@ TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
         EXPECT_EQ(test::exitCode(child.pid), 130) << err;
         EXPECT_NE(err.find(text), std::string::npos) << err;
     };
+    test::put(tmp / "stopki.txt", "earlier file");
     interrupted({"read", "--footers"}, "Odczyt stopek przerwany przez użytkownika");
-    const auto size = fs::file_size(tmp / "stopki.txt");
+    EXPECT_EQ(slurp(tmp / "stopki.txt"), "earlier file");
+    const auto size = fs::file_size(tmp / "stopki.txt.partial");
     EXPECT_GT(size, 9u);
     EXPECT_LT(size, 37395u);
     EXPECT_EQ((size - 9) % 186, 0u);
@@ -406,8 +408,11 @@ TEST_F(CliTest, AFullDiskKeepsWholeRecordsAndSaysWhy) {
     EXPECT_EQ(read.code, 4);
     EXPECT_NE(read.err.find("small/wiazplu.txt: No space left on device"), std::string::npos)
         << read.err;
+    EXPECT_NE(read.err.find("Odczytane dane w pliku small/wiazplu.txt.partial"), std::string::npos)
+        << read.err;
     EXPECT_EQ(fs::file_size(small / "stopki.txt"), 37395u);
-    const auto size = fs::file_size(small / "wiazplu.txt");
+    EXPECT_FALSE(fs::exists(small / "wiazplu.txt"));
+    const auto size = fs::file_size(small / "wiazplu.txt.partial");
     EXPECT_GT(size, 9u);
     EXPECT_EQ((size - 9) % 11, 0u) << "no half record";
 }

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -12,6 +14,7 @@
 
 #include "Backups.h"
 #include "DataFiles.h"
+#include "FileReplace.h"
 #include "FailingSinks.h"
 #include "Files.h"
 #include "TempDir.h"
@@ -148,32 +151,55 @@ TEST_F(DataFilesTest, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
     EXPECT_EQ(error.reason, std::strerror(ENOSPC));
 }
 
-TEST_F(DataFilesTest, BackupsKeepTwentyGenerationsEachANewFile) {
+// Replaces the file with content through the one replace; its error, if any.
+std::optional<FileError> replaceWith(const std::string& file, const std::string& content,
+                                     const Sinks& sinks = Sinks::files()) {
+    FileReplace replace(file, sinks);
+    if (!replace.isOpen() || !replace.content().append(content)) {
+        return replace.contentError();
+    }
+    return replace.commit();
+}
+
+TEST_F(DataFilesTest, ReplacingAFileKeepsTheNewestTwentyWholeGenerations) {
     const std::string file = names.FooterFileName;
-    const Backups backups;
-    EXPECT_FALSE(backups.keep(file)) << "nothing to keep";
-    EXPECT_TRUE(Backups::generations(file).empty());
-    for (int i = 0; i < 22; ++i) {
-        put(file, "v" + std::to_string(i));
-        EXPECT_FALSE(backups.keep(file));
+    EXPECT_FALSE(replaceWith(file, "v0"));
+    EXPECT_TRUE(Backups::generations(file).empty()) << "nothing to keep";
+    for (int i = 1; i <= 21; ++i) {
+        EXPECT_FALSE(replaceWith(file, "v" + std::to_string(i)));
     }
     auto kept = Backups::generations(file);
     ASSERT_EQ(kept.size(), Backups::kGenerations);
-    EXPECT_EQ(slurp(kept.front()), "v2");
-    EXPECT_EQ(slurp(kept.back()), "v21");
+    EXPECT_EQ(slurp(kept.front()), "v1");
+    EXPECT_EQ(slurp(kept.back()), "v20");
+    EXPECT_EQ(slurp(file), "v21");
     EXPECT_EQ(kept.back().filename().string().rfind("stopki.txt.20", 0), 0u);
-    EXPECT_FALSE(backups.keep(file));
-    EXPECT_EQ(Backups::generations(file).back(), kept.back()) << "the same bytes: no new one";
+    EXPECT_FALSE(fs::exists(file + ".new"));
 
-    // A copy that fails part-way leaves no partial generation behind.
-    put(file, "v22 is longer");
-    const auto failed = Backups(test::FailingSinks(3)).keep(file);
+    // A write that fails part-way leaves the file and its generations as they were.
+    const auto failed = replaceWith(file, "v22 is longer", test::FailingSinks(3));
     ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->name, file);
     EXPECT_EQ(failed->reason, std::strerror(ENOSPC));
+    EXPECT_EQ(slurp(file), "v21");
     EXPECT_EQ(Backups::generations(file), kept);
+    EXPECT_FALSE(fs::exists(file + ".new"));
 
-#ifndef _WIN32  // links are a POSIX matter; on Windows the exclusive creation suffices
-    // Names that a generation may take, planted as links: never written through.
+    // Generations named and dated by a clock that was ahead: the one just made, which
+    // holds the previous file, is not the one removed.
+    for (int i = 10; i < 30; ++i) {
+        const std::string future = file + ".2030-01-01_00-00-" + std::to_string(i) + ".bak";
+        put(future, "future");
+        fs::last_write_time(future, fs::file_time_type::clock::now() + std::chrono::hours(35000));
+    }
+    EXPECT_FALSE(replaceWith(file, "v23"));
+    kept = Backups::generations(file);
+    EXPECT_EQ(kept.size(), Backups::kGenerations);
+    EXPECT_EQ(slurp(kept.front()), "v21");
+
+#ifndef _WIN32  // links are a POSIX matter
+    // Names that a generation may take, planted as links: never written through, and
+    // not generations.
     const std::string other = names.BindingFileName;
     put(tmp / "victim", "precious");
     const std::time_t now = std::time(nullptr);
@@ -183,11 +209,48 @@ TEST_F(DataFilesTest, BackupsKeepTwentyGenerationsEachANewFile) {
         fs::create_symlink(tmp / "victim", other + "." + stamp + ".bak");
     }
     put(other, "bindings");
-    EXPECT_FALSE(backups.keep(other));
+    EXPECT_FALSE(replaceWith(other, "new bindings"));
     EXPECT_EQ(slurp(tmp / "victim"), "precious");
-    EXPECT_EQ(Backups::generations(other).size(), 3u);
+    ASSERT_EQ(Backups::generations(other).size(), 1u);
+    EXPECT_EQ(slurp(Backups::generations(other).front()), "bindings");
 #endif
 }
+
+#ifndef _WIN32  // fork
+// The process ended between two steps of a replace: the file is whole, old or new,
+// every generation is whole, and the next replace drops what was left.
+TEST_F(DataFilesTest, AReplaceEndedBetweenAnyTwoStepsLeavesTheFileWhole) {
+    struct Ending final : Sinks {
+        ReplaceStep at = ReplaceStep::Written;
+        void reached(ReplaceStep step) const override {
+            if (step == at) {
+                ::_exit(0);
+            }
+        }
+    };
+    const std::string file = names.FooterFileName;
+    for (const ReplaceStep step : {ReplaceStep::Written, ReplaceStep::BackedUp, ReplaceStep::Renamed}) {
+        put(file, "old");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Ending ending;
+            ending.at = step;
+            replaceWith(file, "new", ending);
+            ::_exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "ended at the step";
+        EXPECT_EQ(slurp(file), step == ReplaceStep::Renamed ? "new" : "old");
+        for (const fs::path& generation : Backups::generations(file)) {
+            EXPECT_EQ(slurp(generation), "old");
+        }
+        EXPECT_FALSE(replaceWith(file, "next"));
+        EXPECT_EQ(slurp(file), "next");
+        EXPECT_FALSE(fs::exists(file + ".new"));
+    }
+}
+#endif
 
 TEST_F(DataFilesTest, WriteFileRangeReportsAFileThatRefusesWriting) {
     put(tmp / "ro", "0123");

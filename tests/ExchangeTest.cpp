@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -119,10 +120,13 @@ private slots:
         QVERIFY(run("Odczyt1"));
         QCOMPARE(messages->shown,
                  QStringList({"Odczyt stopek przerwany przez użytkownika", "Odczyt wiązań: OK"}));
-        QCOMPARE(test::slurp(app->files.FooterFileName).size(),
+        QCOMPARE(test::slurp(app->files.FooterFileName + ".partial").size(),
                  std::size_t(9 + 186));  // footer 0 only
         QCOMPARE(test::slurp(app->files.BindingFileName).size(), std::size_t(9 + 10 * 11));
         QCOMPARE(app->state.AbortRequested, std::uint8_t(0));
+        QVERIFY(app->fGlowna->lOperacja->text().contains(
+            QString::fromStdString(app->files.FooterFileName + ".partial")));
+        app->fGlowna->lOperacja->hide();
         QVERIFY(cleanedUp());
     }
 
@@ -132,7 +136,14 @@ private slots:
         const QString silent =
             QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)");
         QCOMPARE(messages->shown, QStringList({silent, silent}));
-        QCOMPARE(test::slurp(app->files.FooterFileName).size(), std::size_t(9 + 25 * 186));
+        QVERIFY(!std::filesystem::exists(app->files.FooterFileName));
+        QCOMPARE(test::slurp(app->files.FooterFileName + ".partial").size(),
+                 std::size_t(9 + 25 * 186));
+        // The result texts stay as they are; the label under them says where the part is.
+        QLabel* note = app->fGlowna->lOperacja;
+        QVERIFY(note->isVisible());
+        QVERIFY(note->text().contains(QString::fromStdString(app->files.BindingFileName)));
+        note->hide();
         QVERIFY(cleanedUp());
         QCOMPARE(app->fGlowna->panelText(0), QStringLiteral("ONLINE"));
     }

@@ -138,7 +138,7 @@ TEST_F(TransfersTest, ReadingAllFootersWritesTheHeaderAndTwoHundredAndOneRecords
     EXPECT_FALSE(view.barShown);
 }
 
-TEST_F(TransfersTest, AStopDuringFooterFiftySevenKeepsFootersZeroToFiftySeven) {
+TEST_F(TransfersTest, AStopDuringFooterFiftySevenKeepsFootersZeroToFiftySevenApart) {
     view.onPump = [this](int pump) {
         if (pump == 58) {
             state.AbortRequested = 1;  // "Przerwij" pressed while footer 57 was read
@@ -146,54 +146,56 @@ TEST_F(TransfersTest, AStopDuringFooterFiftySevenKeepsFootersZeroToFiftySeven) {
     };
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }), 0);
     EXPECT_EQ(state.AbortRequested, 1) << "left set for the caller";
-    const std::string content = slurp(names.FooterFileName);
+    EXPECT_FALSE(fs::exists(names.FooterFileName)) << "no data file made of a part";
+    const std::string content = slurp(names.FooterFileName + ".partial");
     EXPECT_EQ(content.size(), 9u + 58 * 186);
     EXPECT_EQ(content.substr(9 + 57 * 186, 4), "$057");
     EXPECT_EQ(view.lastLabel(), "Odczyt stopek57/200");
 }
 
-TEST_F(TransfersTest, APrinterErrorInTheMiddleOfAFooterLeavesOnlyWholeRecordsAndABackup) {
+TEST_F(TransfersTest, AFailedReadLeavesTheDataFileAsItWasAndWhatCameApart) {
     put(names.FooterFileName, "earlier file");
     // Identification is not run here: footer 3's line 3 is exchange 15.
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }, {.stopAfter = 14}),
               21);
-    EXPECT_EQ(slurp(names.FooterFileName).size(), 9u + 3 * 186) << "footer 3 is not written half";
+    EXPECT_EQ(slurp(names.FooterFileName), "earlier file");
+    EXPECT_EQ(slurp(names.FooterFileName + ".partial").size(), 9u + 3 * 186)
+        << "footer 3 is not written half";
     EXPECT_FALSE(view.labelShown);
     EXPECT_FALSE(view.barShown);
-    // Tried again and failing again: the good file is still among the generations.
+    // Failing again: the part is replaced, and no failed read is ever a generation.
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }, {.stopAfter = 9}),
               21);
+    EXPECT_EQ(slurp(names.FooterFileName + ".partial").size(), 9u + 2 * 186);
+    EXPECT_TRUE(Backups::generations(names.FooterFileName).empty());
+    // A whole read replaces the file, the earlier one kept.
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }), 0);
+    EXPECT_EQ(slurp(names.FooterFileName).size(), 9u + 201 * 186);
     const auto kept = Backups::generations(names.FooterFileName);
-    ASSERT_EQ(kept.size(), 2u);
+    ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(slurp(kept.front()), "earlier file");
 }
 
-TEST_F(TransfersTest, AFullDiskDuringAReadLeavesWholeRecordsAndNamesTheFile) {
+TEST_F(TransfersTest, AFullDiskDuringAReadLeavesTheFileAsItWasAndNamesIt) {
     put(names.FooterFileName, "earlier file");
     const test::FailingSinks footersFull(9 + 3 * 186 + 100);
     sinks = &footersFull;
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }), kFileErrorCode);
-    EXPECT_EQ(slurp(names.FooterFileName).size(), 9u + 3 * 186);
+    EXPECT_EQ(slurp(names.FooterFileName), "earlier file");
+    EXPECT_EQ(slurp(names.FooterFileName + ".partial").size(), 9u + 3 * 186);
     ASSERT_TRUE(lastFileError);
     EXPECT_EQ(lastFileError->name, names.FooterFileName);
     EXPECT_EQ(lastFileError->reason, std::strerror(ENOSPC));
-    ASSERT_EQ(Backups::generations(names.FooterFileName).size(), 1u);
-    EXPECT_EQ(slurp(Backups::generations(names.FooterFileName).front()), "earlier file");
 
     const test::FailingSinks bindingsFull(9 + 1488 * 11 + 5);
     sinks = &bindingsFull;
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllBindings(9983); }),
               kFileErrorCode);
-    const std::string bindings = slurp(names.BindingFileName);
+    EXPECT_FALSE(fs::exists(names.BindingFileName));
+    const std::string bindings = slurp(names.BindingFileName + ".partial");
     EXPECT_EQ(bindings.size(), 9u + 1488 * 11) << "no $1489 half record";
     EXPECT_EQ(bindings.substr(bindings.size() - 11), "$1488\t081\r\n");
     EXPECT_FALSE(view.labelShown);
-
-    // A backup that cannot be made keeps the file as it was.
-    const test::FailingSinks noRoom(0);
-    sinks = &noRoom;
-    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllBindings(5); }), kFileErrorCode);
-    EXPECT_EQ(slurp(names.BindingFileName), bindings);
 }
 
 TEST_F(TransfersTest, AReadIntoAFileThatCannotBeCreatedReportsItsNameAndReason) {
@@ -226,7 +228,7 @@ TEST_F(TransfersTest, APrinterErrorAtPluFortyTwoKeepsPlusOneToFortyOne) {
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllBindings(9983); },
                           {.nakCommand = 0x1F, .faultsFrom = 42}),
               24);
-    EXPECT_EQ(slurp(names.BindingFileName).size(), 9u + 41 * 11);
+    EXPECT_EQ(slurp(names.BindingFileName + ".partial").size(), 9u + 41 * 11);
 }
 
 TEST_F(TransfersTest, ReadingUpToPluZeroWritesTheHeaderOnly) {

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: MIT
+#include "FileReplace.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "Backups.h"
+#include "FilePath.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace kalvero {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The folder's entries reach the disk too, so that a rename in it survives a crash.
+// Windows has no such call for a folder; NTFS journals its renames.
+void syncFolder([[maybe_unused]] const std::string& name) {
+#ifndef _WIN32
+    const fs::path file = FilePath(name);
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#endif
+}
+
+}  // namespace
+
+FileReplace::FileReplace(std::string name, const Sinks& sinks)
+    : m_name(std::move(name)), m_newName(m_name + ".new"), m_sinks(sinks) {
+    // One left by a run that was ended part-way is ours to drop.
+    std::error_code ec;
+    fs::remove(FilePath(m_newName), ec);
+    m_content = sinks.open(m_newName, FileSink::Open::CreateNew);
+    m_done = !m_content->isOpen();
+}
+
+FileReplace::~FileReplace() {
+    if (!m_done) {
+        // Closed first: Windows removes no file that is still open.
+        m_content->close();
+        std::error_code ec;
+        fs::remove(FilePath(m_newName), ec);
+    }
+}
+
+std::optional<FileError> FileReplace::finishContent() {
+    if (m_done) {
+        return contentError();
+    }
+    if (!m_content->close()) {
+        return contentError();
+    }
+    m_sinks.reached(ReplaceStep::Written);
+    return std::nullopt;
+}
+
+std::optional<FileError> FileReplace::moveInto(const std::string& target) {
+    std::error_code ec;
+    fs::rename(FilePath(m_newName), FilePath(target), ec);
+    if (ec) {
+        return FileError{target, ec.message()};
+    }
+    m_done = true;
+    syncFolder(target);
+    return std::nullopt;
+}
+
+std::optional<FileError> FileReplace::commit() {
+    if (auto error = finishContent()) {
+        return error;
+    }
+    std::optional<fs::path> made;
+    if (auto error = Backups(m_sinks).take(m_name, made)) {
+        return error;
+    }
+    m_sinks.reached(ReplaceStep::BackedUp);
+    if (auto error = moveInto(m_name)) {
+        if (made) {
+            Backups::undo(m_name, *made);
+        }
+        return error;
+    }
+    m_sinks.reached(ReplaceStep::Renamed);
+    if (made) {
+        Backups::prune(m_name, *made);
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> FileReplace::commitNew() {
+    if (auto error = finishContent()) {
+        return error;
+    }
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(FilePath(m_name), ec))) {
+        return FileError{m_name, std::strerror(EEXIST)};
+    }
+    return moveInto(m_name);
+}
+
+std::optional<FileError> FileReplace::keepAs(const std::string& other) {
+    if (auto error = finishContent()) {
+        return error;
+    }
+    return moveInto(other);
+}
+
+}  // namespace kalvero

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "FileSink.h"
+
+namespace kalvero {
+
+// The one way a whole file is replaced. The new content goes to NAME.new beside it
+// and reaches the disk; the file it replaces becomes the newest backup generation by
+// a link; NAME.new is renamed over NAME and the folder reaches the disk too. A crash
+// at any point leaves NAME whole, old or new, and every backup whole.
+//
+//   FileReplace replace(name);
+//   if (!replace.content().append(bytes)) { ... replace.content().error() ... }
+//   if (auto error = replace.commit()) { ... NAME is as it was ... }
+//
+// Left without commit, the new file is removed.
+class FileReplace {
+public:
+    explicit FileReplace(std::string name, const Sinks& sinks = Sinks::files());
+    ~FileReplace();
+    FileReplace(const FileReplace&) = delete;
+    FileReplace& operator=(const FileReplace&) = delete;
+
+    // Where the new content is written; check isOpen() first.
+    FileSink& content() { return *m_content; }
+    bool isOpen() const { return m_content->isOpen(); }
+    // Why the content could not be written, named by the file it is for.
+    FileError contentError() const { return {m_name, m_content->error().reason}; }
+
+    // NAME becomes what was written; the previous file is its newest backup.
+    std::optional<FileError> commit();
+    // The same for a file that must not exist yet: "File exists" when it does.
+    std::optional<FileError> commitNew();
+    // What was written becomes the file other instead (replacing it); NAME stays.
+    std::optional<FileError> keepAs(const std::string& other);
+
+private:
+    // The new content on the disk and closed.
+    std::optional<FileError> finishContent();
+    std::optional<FileError> moveInto(const std::string& target);
+
+    std::string m_name;
+    std::string m_newName;
+    const Sinks& m_sinks;
+    std::unique_ptr<FileSink> m_content;
+    bool m_done = false;
+};
+
+}  // namespace kalvero
