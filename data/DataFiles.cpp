@@ -8,6 +8,7 @@
 
 #include "FilePath.h"
 #include "FileReader.h"
+#include "FileReplace.h"
 
 namespace kalvero {
 
@@ -85,22 +86,19 @@ bool CreateDefaultFile(const FileNames& names, const std::string& name, FileErro
     if (name == names.FooterFileName) {
         content += FooterRecord{}.format();
     }
-    // Only ever a new file: one that appeared while the user was asked is not emptied.
-    const std::unique_ptr<FileSink> sink = sinks.open(name, FileSink::Open::CreateNew);
-    const bool created = sink->isOpen();
-    if (created && sink->append(content) && sink->close()) {
-        return true;
+    // Only ever a new file, and only a whole one: one that appeared while the user was
+    // asked is not emptied, and half a default file would pass for a whole one.
+    FileReplace file(name, sinks);
+    std::optional<FileError> failure;
+    if (!file.isOpen() || !file.content().append(content)) {
+        failure = file.contentError();
+    } else {
+        failure = file.commitNew();
     }
-    if (error != nullptr) {
-        *error = sink->error();
+    if (failure && error != nullptr) {
+        *error = *failure;
     }
-    // Half a default file would pass for a whole one.
-    if (created) {
-        sink->close();
-        std::error_code ec;
-        fs::remove(FilePath(name), ec);
-    }
-    return false;
+    return !failure;
 }
 
 ResultCode FindRecordStart(const std::string& name, std::int32_t& position) {
