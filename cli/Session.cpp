@@ -352,6 +352,11 @@ int Session::report(const std::string& what, ResultCode rc, const std::string& s
         partial();
         return kExitFile;
     }
+    if (const auto& bad = m_transfers.badLine(); rc == 255 && bad) {
+        complain(name + ": " + Cp1250ToUtf8(ResultText(rc)) + ": " + bad->file + ", wiersz " +
+                 std::to_string(bad->line) + "; nic nie wysłano");
+        return kExitFile;
+    }
     if (rc != 0) {
         complain(name + ": " + Cp1250ToUtf8(ResultText(rc)));
         partial();

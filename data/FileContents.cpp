@@ -32,7 +32,8 @@ File readFile(const std::string& name, bool emptyEnds, Parse parse) {
         if (!ReadDataLine(in, line) || (line.empty() && emptyEnds)) {
             break;
         }
-        const std::optional<Record> record = parse(line);
+        // A record without its line end was cut short: the file is not whole.
+        const std::optional<Record> record = in.eof() ? std::nullopt : parse(line);
         if (!record) {
             file.result = 255;
             file.badLine = number;

@@ -107,6 +107,7 @@ ResultCode BulkTransfers::eachLine(std::ifstream& in,
 ResultCode BulkTransfers::ReadAllFooters() {
     m_fileError.reset();
     m_partialFile.reset();
+    m_badLine.reset();
     m_view.setLabel("Odczyt stopek...");
     m_view.showLabel(true);
     m_view.showBar(true);
@@ -142,9 +143,18 @@ ResultCode BulkTransfers::ReadAllFooters() {
     return finishReadFile(*file, m_names.FooterFileName, rc);
 }
 
+template <typename File>
+bool BulkTransfers::wholeFile(const std::string& name, const File& file) {
+    if (file.result == kMalformed) {
+        m_badLine = BadLine{name, file.badLine};
+    }
+    return !m_badLine;
+}
+
 ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
     m_fileError.reset();
     m_partialFile.reset();
+    m_badLine.reset();
     m_view.setLabel("Zapis stopek...");
     m_view.showLabel(true);
     m_view.setBar(0, 200, 1);
@@ -154,6 +164,10 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
     if (!OpenRecordLines(m_names.FooterFileName, in)) {
         m_view.showLabel(false);
         return -1;
+    }
+    if (!wholeFile(m_names.FooterFileName, ReadFooterFile(m_names.FooterFileName))) {
+        m_view.showLabel(false);
+        return kMalformed;
     }
     const ResultCode rc = eachLine(in, [&](const std::string& line) -> RecordStep {
         const long footer = FooterNumber(line);
@@ -192,6 +206,7 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
 ResultCode BulkTransfers::EraseAllFooters() {
     m_fileError.reset();
     m_partialFile.reset();
+    m_badLine.reset();
     m_view.showLabel(true);
     m_view.setBar(0, 200, 1);
     m_view.showBar(true);
@@ -218,6 +233,7 @@ ResultCode BulkTransfers::EraseAllFooters() {
 ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
     m_fileError.reset();
     m_partialFile.reset();
+    m_badLine.reset();
     m_view.setLabel("Odczyt wiaza\xF1...");
     m_view.showLabel(true);
     m_view.showBar(true);
@@ -251,6 +267,7 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
 ResultCode BulkTransfers::WriteAllBindings() {
     m_fileError.reset();
     m_partialFile.reset();
+    m_badLine.reset();
     m_view.setLabel("Zapis wi\xB9za\xF1...");
     m_view.showLabel(true);
     m_view.setBar(0, 9983, 1);
@@ -258,6 +275,10 @@ ResultCode BulkTransfers::WriteAllBindings() {
     std::ifstream in;
     if (!OpenRecordLines(m_names.BindingFileName, in)) {
         return -1;
+    }
+    if (!wholeFile(m_names.BindingFileName, ReadBindingFile(m_names.BindingFileName))) {
+        m_view.showLabel(false);
+        return kMalformed;
     }
     const ResultCode rc = eachLine(in, [&](const std::string& line) -> RecordStep {
         if (line.empty()) {
@@ -279,6 +300,7 @@ ResultCode BulkTransfers::WriteAllBindings() {
 ResultCode BulkTransfers::EraseAllBindings() {
     m_fileError.reset();
     m_partialFile.reset();
+    m_badLine.reset();
     m_view.setLabel("Kasowanie wi\xB9za\xF1...");
     m_view.showLabel(true);
     m_view.setBar(0, 9983, 1);

@@ -45,6 +45,13 @@ public:
     // Set when a read failed or was stopped: the file that holds the whole records it
     // got. The data file itself is left as it was.
     const std::optional<std::string>& partialFile() const { return m_partialFile; }
+    // The data file and its line (from 1) that made a write refuse the file whole
+    // (255) before anything was sent.
+    struct BadLine {
+        std::string file;
+        int line = 0;
+    };
+    const std::optional<BadLine>& badLine() const { return m_badLine; }
 
 private:
     // What one record of a transfer came to: a code that ends the transfer, or the
@@ -66,6 +73,9 @@ private:
     ResultCode eachLine(std::ifstream& in,
                         const std::function<RecordStep(const std::string& line)>& record);
     bool aborted() const { return m_state.AbortRequested != 0; }
+    // Before a write sends anything: the file read whole, every record in it.
+    template <typename File>
+    bool wholeFile(const std::string& name, const File& file);
     void progressStep(const std::string& label);
     void endView();
     ResultCode fileError(const FileError& error);
@@ -84,6 +94,7 @@ private:
     const Sinks& m_sinks;
     std::optional<FileError> m_fileError;
     std::optional<std::string> m_partialFile;
+    std::optional<BadLine> m_badLine;
 };
 
 }  // namespace kalvero

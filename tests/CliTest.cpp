@@ -321,8 +321,17 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
     EXPECT_EQ(cli(h, {"write", "--footers"}).code, 4) << "no footer file";
     std::ofstream(tmp / "bad.txt") << "#\r\n#\r\n#\r\n$0001\tx05\r\n";
     const Result malformed = cli(h, {"write", "--bindings=bad.txt"});
-    EXPECT_EQ(malformed.code, 1);
-    EXPECT_NE(malformed.err.find("Bledny format pliku"), std::string::npos);
+    EXPECT_EQ(malformed.code, 4);
+    EXPECT_NE(malformed.err.find("Bledny format pliku: bad.txt, wiersz 4; nic nie wysłano"),
+              std::string::npos)
+        << malformed.err;
+    // Cut short: refused whole by write --verify and by diff alike, naming the line.
+    std::ofstream(tmp / "cut.txt") << "#\r\n#\r\n#\r\n$0001\t005\r\n$0007\t00";
+    const Result cut = cli(h, {"write", "--bindings=cut.txt", "--verify"});
+    EXPECT_EQ(cut.code, 4);
+    EXPECT_NE(cut.err.find("cut.txt, wiersz 5"), std::string::npos) << cut.err;
+    EXPECT_EQ(cut.out.find("Sprawdzenie: OK"), std::string::npos) << cut.out;
+    EXPECT_EQ(cli(h, {"diff", "--bindings=cut.txt"}).code, 4);
     const Result unwritable = cli(h, {"read", "--footers=no/such/dir/stopki.txt"});
     EXPECT_EQ(unwritable.code, 4);
     EXPECT_NE(unwritable.err.find("no/such/dir/stopki.txt"), std::string::npos) << unwritable.err;

@@ -288,21 +288,39 @@ TEST_F(TransfersTest, WritingFootersCountsEveryRecordSent) {
     EXPECT_EQ(serial.exchanges(), 0) << "header only: nothing sent";
 }
 
-TEST_F(TransfersTest, AMalformedFooterRecordEndsTheWriteWithWhatWasSentBefore) {
+TEST_F(TransfersTest, AFileThatIsNotWholeSendsNothing) {
+    const oru::PrinterMemory before = memory;
     put(names.FooterFileName, "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "b", "c", "d"}, "00000000") +
                                   footerLine(2, {"x", "y", "z", "w"}, "1111x111"));
     std::uint16_t count = 0;
     EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255);
-    EXPECT_EQ(count, 1);
-    EXPECT_EQ(memory.footers[2][1].text[0], 'y') << "lines 1 and 2 of footer 2 were accepted";
-    EXPECT_NE(memory.footers[2][2].text[0], 'z');
+    EXPECT_EQ(count, 0);
+    EXPECT_TRUE(memory.footers == before.footers) << "not even footer 1";
     EXPECT_FALSE(view.labelShown);
 
     put(names.FooterFileName,
         "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "b", "c", "d"}, "00000000") + "\r\n");
     EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255)
         << "an empty line at the end";
-    EXPECT_EQ(count, 1);
+    EXPECT_EQ(count, 0);
+
+    // Cut short: the last record has no line end.
+    std::string cut = footerLine(3, {"x", "y", "z", "w"}, "00000000");
+    cut.resize(cut.size() - 4);  // "\tw\r\n": what is left would parse
+    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "b", "c", "d"}, "00000000") + cut);
+    EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255);
+    put(names.BindingFileName, "#\r\n#\r\n#\r\n$0001\t005\r\n$0007\t00");
+    BulkTransfers::BadLine bad;
+    EXPECT_EQ(withPrinter([&bad](BulkTransfers& t) {
+                  const ResultCode rc = t.WriteAllBindings();
+                  bad = t.badLine().value_or(BulkTransfers::BadLine{});
+                  return rc;
+              }),
+              255);
+    EXPECT_EQ(bad.file, names.BindingFileName);
+    EXPECT_EQ(bad.line, 5);
+    EXPECT_TRUE(memory.footers == before.footers);
+    EXPECT_TRUE(memory.bindings == before.bindings) << "not even PLU 1";
 
     // A control character in any text, or a TAB that makes a field too many: nothing
     // of the footer is sent.
@@ -361,10 +379,10 @@ TEST_F(TransfersTest, WritingBindingsSendsEveryLineUpToAnEmptyOne) {
     EXPECT_EQ(memory.footers[8][0].text[1], 'r');
 }
 
-TEST_F(TransfersTest, AMalformedBindingLineEndsTheWrite) {
+TEST_F(TransfersTest, AMalformedBindingLineRefusesTheWholeFile) {
     put(names.BindingFileName, "#\r\n#\r\n#\r\n$0012\t005\r\n$0013\t007 \r\n$0014\t009\r\n");
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255);
-    EXPECT_EQ(memory.bindings[12], 5);
+    EXPECT_NE(memory.bindings[12], 5);
     EXPECT_NE(memory.bindings[14], 9);
     put(names.BindingFileName, "#\r\n#\r\n#\r\n$65537\t005\r\n");
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255)
