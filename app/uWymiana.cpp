@@ -14,6 +14,7 @@
 
 #include "DialogKeys.h"
 #include "FileNames.h"
+#include "FilePath.h"
 #include "Messages.h"
 #include "OperatingState.h"
 #include "ResultText.h"
@@ -137,22 +138,29 @@ void TfWymiana::open(ExchangeKind kind) {
     raise();
 }
 
-bool TfWymiana::pickFile(std::string& name, QLineEdit* field) {
+bool TfWymiana::pickFile(std::string& name, const std::string& other, QLineEdit* field) {
     if (odPlik->exec() != QDialog::Accepted || odPlik->selectedFiles().isEmpty()) {
         return false;
     }
     const QString path = QFileInfo(odPlik->selectedFiles().constFirst()).absoluteFilePath();
+    // One file cannot hold both: a read would keep only the bindings.
+    if (SameFile(path.toLocal8Bit().toStdString(), other)) {
+        m_messages.inform(this, QStringLiteral("Plik stopek i plik wiązań muszą być różnymi "
+                                               "plikami: %1")
+                                    .arg(path));
+        return false;
+    }
     name = path.toLocal8Bit().toStdString();
     field->setText(path);
     return true;
 }
 
 void TfWymiana::sbZmienStopkaClick() {
-    pickFile(m_files.FooterFileName, Edit1);
+    pickFile(m_files.FooterFileName, m_files.BindingFileName, Edit1);
 }
 
 void TfWymiana::sbZmienWiazaniaClick() {
-    pickFile(m_files.BindingFileName, Edit2);
+    pickFile(m_files.BindingFileName, m_files.FooterFileName, Edit2);
 }
 
 void TfWymiana::bDalejClick() {

@@ -56,7 +56,7 @@ protected:
 
 private:
     void FormCreate();
-    bool pickFile(std::string& name, QLineEdit* field);
+    bool pickFile(std::string& name, const std::string& other, QLineEdit* field);
     // One message box for a transfer's outcome; a stop is reported and the flag cleared.
     void report(ResultCode rc, const QString& stopped, const QString& done);
     void runTransfers();

@@ -8,6 +8,8 @@
 #include "CommandHelp.h"
 #include "ConsoleText.h"
 #include "DataFiles.h"
+#include "FileNames.h"
+#include "FilePath.h"
 #include "Session.h"
 #include "Version.h"
 
@@ -328,6 +330,24 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         return app.exit(e) == 0 ? kExitOk : kExitUsage;
     }
     return options.command ? std::nullopt : std::optional(usage("no command"));
+}
+
+std::optional<std::string> roleConflict(const Options& options) {
+    const FileNames defaults;
+    const std::string footers = options.footers.value_or(defaults.FooterFileName);
+    const std::string bindings = options.bindings.value_or(defaults.BindingFileName);
+    if (SameFile(footers, bindings)) {
+        return "plik stopek i plik wiązań to ten sam plik: " + footers + ", " + bindings;
+    }
+    for (const auto& [other, role] : {std::pair{options.csv, "plik CSV"},
+                                      std::pair{options.trace.value_or(""), "plik śladu"}}) {
+        for (const std::string& data : {footers, bindings}) {
+            if (!other.empty() && SameFile(other, data)) {
+                return std::string(role) + " nie może być plikiem danych: " + other;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace kalvero::cli

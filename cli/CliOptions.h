@@ -43,6 +43,9 @@ struct Options {
 
 // Parses the command line; an exit code when the run ends with it (help, a mistake).
 std::optional<int> parse(int argc, char** argv, Options& options);
+// One file, one role: the footer and the binding file, the CSV file and the trace
+// must be different files. Why not, before anything is written.
+std::optional<std::string> roleConflict(const Options& options);
 
 // Output: a result on standard output, a complaint on standard error.
 void say(const std::string& utf8);

@@ -18,6 +18,9 @@ int main(int argc, char** argv) {
     if (const auto exit = parse(argc, argv, options)) {
         return *exit;
     }
+    if (const auto conflict = roleConflict(options)) {
+        return usage(*conflict);
+    }
     Session session(options);
     if (const auto& failure = session.traceFailure()) {
         complain("nie mo\xC5\xBCna otworzy\xC4\x87 pliku \xC5\x9Bladu " + *failure);

@@ -28,4 +28,19 @@ inline std::string FileNameText(const std::filesystem::path& path) noexcept {
     }
 }
 
+// Whether two names lead to one file: the same file now (links included), or the same
+// path once resolved, for files not made yet.
+inline bool SameFile(const std::string& a, const std::string& b) noexcept {
+    std::error_code ec;
+    if (std::filesystem::equivalent(FilePath(a), FilePath(b), ec)) {
+        return true;
+    }
+    const std::filesystem::path first = std::filesystem::weakly_canonical(FilePath(a), ec);
+    if (ec) {
+        return false;
+    }
+    const std::filesystem::path second = std::filesystem::weakly_canonical(FilePath(b), ec);
+    return !ec && first == second;
+}
+
 }  // namespace kalvero

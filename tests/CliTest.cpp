@@ -503,5 +503,22 @@ TEST_F(CliTest, CsvRoundTripGivesTheSameFilesAndABadRowWritesNothing) {
     EXPECT_EQ(slurp(tmp / "stopki.txt"), footers);
 }
 
+TEST_F(CliTest, OneFileHasOneRoleAndNothingIsWrittenOtherwise) {
+    const fs::path h = home("a");
+    test::put(tmp / "stopki.txt", "footers");
+    test::put(tmp / "x.txt", "x");
+    fs::create_symlink(tmp / "x.txt", tmp / "link.txt");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"export", "--csv", "stopki.txt"},
+          {"read", "--footers", "x.txt", "--bindings", "x.txt"},
+          {"import", "--csv", "dane.csv", "--footers", "x.txt", "--bindings", "link.txt"},
+          {"--trace", "./stopki.txt", "status"}}) {
+        const Result refused = cli(h, args);
+        EXPECT_EQ(refused.code, 2) << args[0] << args[1] << "\n" << refused.err;
+    }
+    EXPECT_EQ(slurp(tmp / "stopki.txt"), "footers");
+    EXPECT_EQ(slurp(tmp / "x.txt"), "x");
+}
+
 }  // namespace
 }  // namespace kalvero

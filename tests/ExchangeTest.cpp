@@ -218,6 +218,17 @@ private slots:
         });
         dialog->sbZmienWiazania->click();
         QCOMPARE(app->files.BindingFileName, fresh);
+        // The footer file picked for the bindings too: refused, nothing changes.
+        QTimer::singleShot(0, dialog->odPlik, [dialog, chosen] {
+            dialog->odPlik->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText(QString::fromStdString(chosen));
+            static_cast<QDialog*>(dialog->odPlik)->accept();
+        });
+        dialog->sbZmienWiazania->click();
+        QCOMPARE(app->files.BindingFileName, fresh);
+        QCOMPARE(messages->shown.size(), 1);
+        QVERIFY(messages->shown.constFirst().startsWith(QStringLiteral("Plik stopek i plik wiązań")));
+        messages->shown.clear();
 
         dialog->cbWiazania->setChecked(false);
         QVERIFY(run("Zapis1"));
