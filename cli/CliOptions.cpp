@@ -15,8 +15,20 @@
 
 namespace kalvero::cli {
 
+// What reaches the terminal is text: a control byte (an ESC from a printer could retitle
+// or clear it) shows as \xNN. A TAB separates the columns of an answer.
 void say(const std::string& utf8) {
-    writeText(stdout, utf8 + "\n");
+    std::string shown;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+            static const char* hex = "0123456789ABCDEF";
+            shown += std::string("\\x") + hex[byte >> 4] + hex[byte & 15];
+        } else {
+            shown += c;
+        }
+    }
+    writeText(stdout, shown + "\n");
 }
 void complain(const std::string& utf8) {
     writeText(stderr, "kalvero-cli: " + utf8 + "\n");

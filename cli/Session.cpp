@@ -70,6 +70,13 @@ std::unique_ptr<TraceWinSer> Session::openTrace() {
     return trace;
 }
 
+std::optional<std::string> Session::traceLost() const {
+    if (m_trace && m_trace->lost()) {
+        return *m_options.trace + ": " + *m_trace->lost();
+    }
+    return std::nullopt;
+}
+
 int Session::connect(bool quiet) {
     const ChannelSource channel = [this] { return m_options.channel; };
     Connection connection;

@@ -29,6 +29,8 @@ public:
 
     // Why the trace file of --trace cannot be written; the run then does not start.
     const std::optional<std::string>& traceFailure() const { return m_traceFailure; }
+    // Why the trace of --trace is not whole, when a line of it could not be written.
+    std::optional<std::string> traceLost() const;
 
     int detect();
     // read, write, erase: footers first, then bindings, each only when chosen.

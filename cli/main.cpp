@@ -26,5 +26,10 @@ int main(int argc, char** argv) {
         complain("nie mo\xC5\xBCna otworzy\xC4\x87 pliku \xC5\x9Bladu " + *failure);
         return kExitFile;
     }
-    return options.command(session);
+    const int exit = options.command(session);
+    // The run's outcome stands; the user learns only that the trace is not whole.
+    if (const auto lost = session.traceLost()) {
+        complain("ślad niepełny: " + *lost);
+    }
+    return exit;
 }

@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "TraceWinSer.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -56,7 +62,34 @@ void appendTimeOfDay(std::string& line) {
 
 std::unique_ptr<TraceWinSer> TraceWinSer::open(WinSer& inner, const std::filesystem::path& file,
                                                std::string& reason) {
+    // Only a regular file: a FIFO without a reader would hold the open forever, and a
+    // device is no place for a trace.
+#ifdef _WIN32
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        reason = "to nie jest zwykły plik";
+        return nullptr;
+    }
     std::FILE* handle = std::fopen(FileNameText(file).c_str(), "a");
+#else
+    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        reason = errno == ENXIO ? "to nie jest zwykły plik" : std::strerror(errno);
+        return nullptr;
+    }
+    struct stat node {};
+    if (::fstat(fd, &node) != 0 || !S_ISREG(node.st_mode)) {
+        ::close(fd);
+        reason = "to nie jest zwykły plik";
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, O_WRONLY | O_APPEND);
+    std::FILE* handle = ::fdopen(fd, "a");
+    if (handle == nullptr) {
+        ::close(fd);
+    }
+#endif
     if (handle == nullptr) {
         reason = std::strerror(errno);
         return nullptr;
@@ -93,8 +126,11 @@ void TraceWinSer::write(std::string_view what) {
         lines += what;
         lines += '\n';
     }
-    std::fwrite(lines.data(), 1, lines.size(), m_file.get());
-    std::fflush(m_file.get());
+    errno = 0;
+    const bool written = std::fwrite(lines.data(), 1, lines.size(), m_file.get()) == lines.size();
+    if ((std::fflush(m_file.get()) != 0 || !written) && !m_lost) {
+        m_lost = std::strerror(errno != 0 ? errno : EIO);
+    }
 }
 
 std::uint8_t TraceWinSer::SerialPortPresent(std::uint8_t port) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,9 @@ public:
     std::uint8_t ReadByte(std::uint8_t& byte) override;
     std::optional<OpenFailure> openFailure() const override { return m_inner.openFailure(); }
 
+    // Why a line could not be written whole (a full disk...), from the first one lost.
+    const std::optional<std::string>& lost() const { return m_lost; }
+
 private:
     struct FileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
@@ -62,6 +66,7 @@ private:
     std::string m_where = "-";         // "COM3 19200" from the last iInitializePort
     bool m_open = false;               // a close is traced only when it ends an open port
     std::vector<std::uint8_t> m_read;  // what ReadBytes gave that is not yet written
+    std::optional<std::string> m_lost;
 };
 
 }  // namespace kalvero

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -440,6 +441,14 @@ TEST_F(CliTest, TraceWritesEveryExchangeToTheFile) {
     const Result unwritable = cli(a, {"--trace", "no/such/dir/slad.txt", "status"});
     EXPECT_EQ(unwritable.code, 4);
     EXPECT_NE(unwritable.err.find("no/such/dir/slad.txt"), std::string::npos) << unwritable.err;
+    // A FIFO nobody reads would hold the open forever: refused at once, as a device is.
+    ASSERT_EQ(::mkfifo((tmp / "fifo").c_str(), 0600), 0);
+    for (const std::string& notAFile : {std::string("fifo"), std::string("/dev/null")}) {
+        const Result refused = cli(a, {"--trace", notAFile, "status"});
+        EXPECT_EQ(refused.code, 4);
+        EXPECT_NE(refused.err.find(notAFile + ": to nie jest zwykły plik"), std::string::npos)
+            << refused.err;
+    }
 }
 
 TEST_F(CliTest, WriteVerifyCatchesAWriteThePrinterForgot) {
@@ -518,6 +527,17 @@ TEST_F(CliTest, OneFileHasOneRoleAndNothingIsWrittenOtherwise) {
     }
     EXPECT_EQ(slurp(tmp / "stopki.txt"), "footers");
     EXPECT_EQ(slurp(tmp / "x.txt"), "x");
+}
+
+TEST_F(CliTest, TheTerminalGetsNoControlBytesFromThePrinter) {
+    const fs::path h = home("a");
+    // An item name that would set the terminal's title: ESC ] 0 ; X BEL, then blanks.
+    test::put(tmp / "memory.txt", "name 1 1b5d303b5807202020202020202020202020\n");
+    Printer printer(h, {"--load", (tmp / "memory.txt").string()});
+    const Result item = cli(h, {"item", "1"});
+    ASSERT_EQ(item.code, 0) << item.err;
+    EXPECT_EQ(item.out.find('\x1B'), std::string::npos) << item.out;
+    EXPECT_EQ(item.out.rfind("\\x1B]0;X\\x07", 0), 0u) << item.out;
 }
 
 }  // namespace
