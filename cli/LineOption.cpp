@@ -32,6 +32,10 @@ std::optional<std::string> parseLine(const std::string& lineOption, FooterLines&
     if (HasControlCharacter(*text)) {
         return "TEXT must not hold a control character (TAB, CR, LF...)";
     }
+    if (const auto unprintable = FirstUnprintable(*text)) {
+        return "TEXT must not hold \"" + Cp1250ToUtf8(std::string(1, *unprintable)) +
+               "\": the printer cannot print it";
+    }
     lines[*k - 1] = {width == "20" ? 1 : 0, enabled == "1" ? 1 : 0, *text};
     return std::nullopt;
 }

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "Cp1250.h"
 
+#include <utf8.h>
+
 #include <array>
+#include <iterator>
 
 namespace kalvero {
 
@@ -23,47 +26,9 @@ constexpr std::array<char32_t, 128> kHighHalf{
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
 };
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Decodes one UTF-8 sequence at text[i]; nothing for a malformed one.
-std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(text[i++]);
-    if (lead < 0x80) {
-        return lead;
-    }
-    int extra = 0;
-    char32_t cp = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        extra = 1;
-        cp = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2;
-        cp = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3;
-        cp = lead & 0x07;
-    } else {
-        return std::nullopt;
-    }
-    for (int k = 0; k < extra; ++k) {
-        if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            return std::nullopt;
-        }
-        cp = (cp << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
-    }
-    return cp;
-}
+// The printer prints code page 852, and of the bytes from 0x80 up only these letters
+// are translated for it: any other would print as some other sign.
+constexpr std::u32string_view kPolishLetters = U"ąćęłńóśźżĄĆĘŁŃÓŚŹŻ";
 
 }  // namespace
 
@@ -87,26 +52,39 @@ std::string Cp1250ToUtf8(std::string_view cp1250) {
     std::string out;
     out.reserve(cp1250.size() * 2);
     for (const char c : cp1250) {
-        appendUtf8(out, Cp1250ToCodePoint(static_cast<unsigned char>(c)));
+        utf8::unchecked::append(Cp1250ToCodePoint(static_cast<unsigned char>(c)),
+                                std::back_inserter(out));
     }
     return out;
 }
 
 std::optional<std::string> Utf8ToCp1250(std::string_view utf8) {
+    // Overlong forms, surrogates and code points past U+10FFFF are malformed too:
+    // an overlong "/" or digit must not pass for the plain one.
+    if (!utf8::is_valid(utf8.begin(), utf8.end())) {
+        return std::nullopt;
+    }
     std::string out;
     out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto cp = nextCodePoint(utf8, i);
-        if (!cp) {
-            return std::nullopt;
-        }
-        const auto byte = CodePointToCp1250(*cp);
+    for (std::string_view::const_iterator at = utf8.begin(); at != utf8.end();) {
+        const auto byte = CodePointToCp1250(utf8::unchecked::next(at));
         if (!byte) {
             return std::nullopt;
         }
         out += *byte;
     }
     return out;
+}
+
+std::optional<char> FirstUnprintable(std::string_view cp1250) {
+    for (const char c : cp1250) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 &&
+            kPolishLetters.find(Cp1250ToCodePoint(byte)) == std::u32string_view::npos) {
+            return c;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace kalvero

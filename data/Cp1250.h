@@ -14,5 +14,9 @@ std::string Cp1250ToUtf8(std::string_view cp1250);
 std::optional<std::string> Utf8ToCp1250(std::string_view utf8);
 std::optional<char> CodePointToCp1250(char32_t codePoint);
 char32_t Cp1250ToCodePoint(unsigned char byte);
+// The first character of a Windows-1250 text that the printer cannot print: any
+// from 0x80 up but the Polish letters. Such text is refused where it is typed;
+// data files that already hold one keep it.
+std::optional<char> FirstUnprintable(std::string_view cp1250);
 
 }  // namespace kalvero

@@ -208,6 +208,10 @@ std::optional<std::string> textProblem(const std::string& text, std::size_t widt
         return "tekst zawiera znak steruj\xB9"
                "cy";
     }
+    if (const auto unprintable = FirstUnprintable(text)) {
+        return "tekst zawiera znak \"" + std::string(1, *unprintable) +
+               "\", kt\xF3rego drukarka nie drukuje";
+    }
     if (text.size() > width) {
         return "tekst d\xB3u\xBFszy ni\xBF " + std::to_string(width) + " znak\xF3w (" +
                std::to_string(text.size()) + ")";

@@ -7,11 +7,15 @@
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QValidator>
+#include <functional>
+#include <string>
 
 #include "Cp1250.h"
 #include "DataFiles.h"
+#include "Text.h"
 
 namespace kalvero {
 
@@ -24,16 +28,28 @@ bool isEnterKey(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
-// Accepts only text that Windows-1250 can hold and a footer record can store:
-// a TAB or a line end would split the record.
-class Cp1250Validator final : public QValidator {
+// Leaves the verdict on a text to a function of the field.
+class TextValidator final : public QValidator {
 public:
-    using QValidator::QValidator;
+    TextValidator(std::function<bool(const QString&)> takes, QObject* parent)
+        : QValidator(parent), m_takes(std::move(takes)) {}
     State validate(QString& input, int& /*pos*/) const override {
-        const auto text = Utf8ToCp1250(input.toStdString());
-        return text && !HasControlCharacter(*text) ? Acceptable : Invalid;
+        return m_takes(input) ? Acceptable : Invalid;
     }
+
+private:
+    std::function<bool(const QString&)> m_takes;
 };
+
+// What an edit added to a text: the text without one of each character it held before.
+std::string added(std::string text, const std::string& before) {
+    for (const char c : before) {
+        if (const std::size_t at = text.find(c); at != std::string::npos) {
+            text.erase(at, 1);
+        }
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -117,8 +133,43 @@ bool UpDown::eventFilter(QObject* watched, QEvent* event) {
 }
 
 LineField::LineField(QWidget* parent) : QLineEdit(parent) {
-    setValidator(new Cp1250Validator(this));
-    connect(this, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
+    setValidator(new TextValidator([this](const QString& input) { return takes(input); }, this));
+    connect(this, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_held = fromQt(text).value_or(std::string()); });
+    connect(this, &QLineEdit::inputRejected, this, [this] {
+        QApplication::beep();
+        if (!m_refused.isEmpty()) {
+            QToolTip::showText(mapToGlobal(cursorRect().bottomLeft()),
+                               QStringLiteral("Drukarka nie drukuje znaku „%1”").arg(m_refused),
+                               this);
+        }
+    });
+}
+
+bool LineField::takes(const QString& input) {
+    std::string text;
+    for (const char32_t c : input.toUcs4()) {
+        const auto byte = CodePointToCp1250(c);
+        if (!byte) {
+            m_refused = QString::fromUcs4(&c, 1);
+            return false;
+        }
+        text += *byte;
+    }
+    if (HasControlCharacter(text)) {
+        m_refused.clear();
+        return false;
+    }
+    // setText() clears the modified flag, an edit sets it before the text comes here:
+    // text the program sets stands.
+    if (!isModified()) {
+        return true;
+    }
+    if (const auto unprintable = FirstUnprintable(added(text, m_held))) {
+        m_refused = toQt(std::string(1, *unprintable));
+        return false;
+    }
+    return true;
 }
 
 void LineField::focusInEvent(QFocusEvent* event) {

@@ -3,6 +3,7 @@
 
 #include <QLineEdit>
 #include <QWidget>
+#include <string>
 
 class QButtonGroup;
 class QRadioButton;
@@ -60,7 +61,10 @@ private:
     QToolButton* m_down;
 };
 
-// A footer line's text: Windows-1250 only; a character outside it is refused with a beep.
+// A footer line's text. A character typed or pasted that Windows-1250 cannot hold or
+// the printer cannot print is refused with a beep and a tip that names it, a TAB or a
+// line end (they would split the record) with a beep. Text the program sets, a line
+// read from a file, keeps what it holds, and so does an edit of it.
 class LineField : public QLineEdit {
     Q_OBJECT
 public:
@@ -72,6 +76,14 @@ signals:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    // Whether the field may hold input; when not, m_refused names the character
+    // (empty for a control character).
+    bool takes(const QString& input);
+
+    std::string m_held;  // the text before an edit, in Windows-1250
+    QString m_refused;
 };
 
 // The "40" / "20" choice of a footer line.

@@ -289,6 +289,9 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
     const Result tab = cli(h, {"footer", "set", "1", "--offline", "--line", "1:40:1:ab\tcd"});
     EXPECT_EQ(tab.code, 2);
     EXPECT_NE(tab.err.find("control character"), std::string::npos) << tab.err;
+    const Result euro = cli(h, {"footer", "set", "1", "--offline", "--line", "1:40:1:5 €"});
+    EXPECT_EQ(euro.code, 2);
+    EXPECT_NE(euro.err.find("\"€\": the printer cannot print it"), std::string::npos) << euro.err;
     const Result help = cli(h, {"read", "--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("--last-plu"), std::string::npos);

@@ -155,7 +155,13 @@ TEST_F(CsvFilesTest, ImportRefusesARowThatCannotBeStoredAndWritesNothing) {
     };
     const Case cases[] = {
         {"stopka;1;2;40;1;日本", "znak spoza Windows-1250 albo tekst nie w UTF-8"},
+        {"stopka;1;2;40;1;a\xC0\xAF", "znak spoza Windows-1250 albo tekst nie w UTF-8"},
+        {"stopka;1;2;40;1;\xED\xA0\x80", "znak spoza Windows-1250 albo tekst nie w UTF-8"},
+        {"stopka;1;2;40;1;\xF4\x90\x80\x80", "znak spoza Windows-1250 albo tekst nie w UTF-8"},
+        {"stopka;1;2;40;1;a\xC5", "znak spoza Windows-1250 albo tekst nie w UTF-8"},
+        {"wiązanie;\xC0\xB5;1", "znak spoza Windows-1250 albo tekst nie w UTF-8"},
         {"stopka;1;2;40;1;\"a\tb\"", "tekst zawiera znak sterujący"},
+        {"stopka;1;2;40;1;Cena 5 €", "tekst zawiera znak \"€\", którego drukarka nie drukuje"},
         {"stopka;201;2;40;1;x", "stopka: \"201\" nie jest liczbą od 0 do 200"},
         {"stopka;1;5;40;1;x", "linia: \"5\" nie jest liczbą od 1 do 4"},
         {"stopka;1;0;40;1;x", "linia: \"0\" nie jest liczbą od 1 do 4"},

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <memory>
 
 #include "DataFiles.h"
@@ -222,10 +223,16 @@ private slots:
         typeInto(ed->s[0], QStringLiteral("żółw"));
         QCOMPARE(ed->s[0]->text(), QStringLiteral("żółw"));
         ed->s[0]->end(false);
-        typeText(ed->s[0], QStringLiteral("日€"));
-        QCOMPARE(ed->s[0]->text(), QStringLiteral("żółw€"));
+        typeText(ed->s[0], QStringLiteral("日"));
+        QCOMPARE(QToolTip::text(), QStringLiteral("Drukarka nie drukuje znaku „日”"));
+        typeText(ed->s[0], QStringLiteral("€"));
+        QCOMPARE(QToolTip::text(), QStringLiteral("Drukarka nie drukuje znaku „€”"));
         ed->s[0]->insert(QStringLiteral("a\tb\ncd"));  // as a paste arrives
-        QCOMPARE(ed->s[0]->text(), QStringLiteral("żółw€"));
+        ed->s[0]->insert(QStringLiteral("–©"));
+        QCOMPARE(ed->s[0]->text(), QStringLiteral("żółw"));
+        ed->s[1]->setText(QStringLiteral("€ Sklep"));  // as a line read from a file
+        typeText(ed->s[1], QStringLiteral("日ł€"));
+        QCOMPARE(ed->s[1]->text(), QStringLiteral("€ Sklepł"));
     }
 
     void aDataFileThatCannotBeCreatedIsNamedWithTheReason() {

@@ -8,7 +8,7 @@ set -euo pipefail
 
 # Each set: packages, and the commands they must bring as "command:package".
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6serialport6
-          libgl-dev libcli11-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n)
+          libgl-dev libcli11-dev libutfcpp-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n)
 commands=(cmake:cmake ninja:ninja-build g++:g++)
 # The package: its manual pages, dependencies, and the checks of what it holds.
 packaging=(help2man dpkg-dev file lintian desktop-file-utils appstream)
