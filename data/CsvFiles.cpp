@@ -263,8 +263,10 @@ public:
     std::optional<std::string> take(const std::vector<std::string>& utf8);
     std::vector<std::string> footerRecords() const;
     std::vector<std::string> bindingRecords() const;
+    bool empty() const { return m_footers.empty() && m_bindings.empty(); }
 
 private:
+    std::optional<std::string> takeColumnNames(const std::vector<std::string>& fields) const;
     std::optional<std::string> takeFooterLine(const std::vector<std::string>& fields);
     std::optional<std::string> takeBinding(const std::vector<std::string>& fields);
 
@@ -282,6 +284,14 @@ std::size_t filledColumns(const std::vector<std::string>& fields) {
 std::optional<std::string> CsvContent::take(const std::vector<std::string>& utf8) {
     std::vector<std::string> fields;
     for (const std::string& field : utf8) {
+        // Rows end at LF: a CR alone joined two rows into one.
+        for (std::size_t at = field.find('\r'); at != std::string::npos;
+             at = field.find('\r', at + 1)) {
+            if (at + 1 == field.size() || field[at + 1] != '\n') {
+                return "wiersz zako\xF1"
+                       "czony samym znakiem CR";
+            }
+        }
         std::optional<std::string> converted = Utf8ToCp1250(field);
         if (!converted) {
             return "znak spoza Windows-1250 albo tekst nie w UTF-8";
@@ -289,8 +299,11 @@ std::optional<std::string> CsvContent::take(const std::vector<std::string>& utf8
         fields.push_back(std::move(*converted));
     }
     const std::size_t filled = filledColumns(fields);
-    if (filled == 0 || fields.front() == kNamesKind) {
+    if (filled == 0) {
         return std::nullopt;
+    }
+    if (fields.front() == kNamesKind) {
+        return takeColumnNames(fields);
     }
     const bool footer = fields.front() == kFooterKind;
     if (!footer && fields.front() != kBindingKind) {
@@ -300,8 +313,36 @@ std::optional<std::string> CsvContent::take(const std::vector<std::string>& utf8
     if (filled > count) {
         return "za du\xBFo kolumn";
     }
+    // A column left out is not an empty one: the text of a line would become blank.
+    if (fields.size() < count) {
+        return "brak kolumn: " + std::to_string(fields.size()) + " z " + std::to_string(count);
+    }
     fields.resize(count);
     return footer ? takeFooterLine(fields) : takeBinding(fields);
+}
+
+// The column names of a kind of rows, before any row of that kind: the same names
+// again among the rows are a second file pasted in, or rows joined by a lone CR.
+std::optional<std::string> CsvContent::takeColumnNames(
+    const std::vector<std::string>& fields) const {
+    const std::vector<std::string> named(
+        fields.begin(), fields.begin() + static_cast<std::ptrdiff_t>(filledColumns(fields)));
+    const std::vector<std::string> footerNames{
+        std::string(kNamesKind),   std::string(kFooterKind),    std::string(kLineColumn),
+        std::string(kWidthColumn), std::string(kEnabledColumn), "tekst"};
+    const std::vector<std::string> bindingNames{std::string(kNamesKind), std::string(kPluColumn),
+                                                std::string(kFooterKind)};
+    if (named == footerNames) {
+        return m_footers.empty()
+                   ? std::nullopt
+                   : std::optional<std::string>("nazwy kolumn stopek po wierszach stopek");
+    }
+    if (named == bindingNames) {
+        return m_bindings.empty() ? std::nullopt
+                                  : std::optional<std::string>(
+                                        "nazwy kolumn wi\xB9za\xF1 po wierszach wi\xB9za\xF1");
+    }
+    return "nieznane nazwy kolumn";
 }
 
 std::optional<std::string> CsvContent::takeFooterLine(const std::vector<std::string>& fields) {
@@ -483,6 +524,12 @@ CsvImport ImportCsv(const std::string& csv, const FileNames& names, const Sinks&
             refused.refusal = CsvRefusal{row, Cp1250ToUtf8(*problem)};
             return refused;
         }
+    }
+    // Empty, a BOM alone, names alone: nothing to import is no import.
+    if (content.empty()) {
+        CsvImport refused;
+        refused.refusal = CsvRefusal{1, Cp1250ToUtf8("brak wierszy stopek i wi\xB9za\xF1")};
+        return refused;
     }
     return store(content, names, sinks);
 }

@@ -25,7 +25,9 @@ namespace kalvero {
 //
 // Export writes every line of every footer record and every binding, in file order.
 // Import takes rows in any order and as spreadsheets save them (no BOM, LF line ends,
-// empty rows, empty columns after the last or left out); it writes a record for each
+// empty rows, empty columns after the last); it refuses a row with a column left out,
+// column names among the rows of their kind, a row joined to another by a lone CR, and
+// a file without a single footer or binding row. It writes a record for each
 // footer number and each PLU given, in rising order, after the header "#", "#", "#"
 // that a bulk read writes, a footer line not given blank, off and 40 wide. So the
 // files of a bulk read come back byte for byte; a file with another header or records

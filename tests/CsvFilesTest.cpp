@@ -138,9 +138,9 @@ TEST_F(CsvFilesTest, ImportWritesRecordsInRisingOrderWithLinesNotGivenBlank) {
 }
 
 TEST_F(CsvFilesTest, ImportTakesRowsAsSpreadsheetsSaveThem) {
-    // No BOM, LF line ends, an empty row, empty columns after the last, a text left out.
+    // No BOM, LF line ends, an empty row, empty columns after the last, an empty text.
     import(
-        "rodzaj;stopka;linia;szerokość;włączona;tekst\n;;;;;\nstopka;7;1;40;1\n"
+        "rodzaj;stopka;linia;szerokość;włączona;tekst\n;;;;;\nstopka;7;1;40;1;\n"
         "wiązanie;1;7;;;\n");
 
     EXPECT_EQ(slurp(names.FooterFileName),
@@ -179,6 +179,10 @@ TEST_F(CsvFilesTest, ImportRefusesARowThatCannotBeStoredAndWritesNothing) {
         {"stopka;1;2;40;1;\"a", "błędne cudzysłowy"},
         {"stopka;1;1;40;0;znowu", "stopka 1, linia 1 podana drugi raz"},
         {"wiązanie;1;0", "PLU 1 podane drugi raz"},
+        {"stopka;1;2;40;1", "brak kolumn: 5 z 6"},
+        {"rodzaj;stopka;linia;szerokość;włączona;tekst", "nazwy kolumn stopek po wierszach stopek"},
+        {"rodzaj;x", "nieznane nazwy kolumn"},
+        {"stopka;1;2;40;1;a\rwiązanie;5;1", "wiersz zakończony samym znakiem CR"},
     };
     put(names.FooterFileName, "old footers");
     put(names.BindingFileName, "old bindings");
@@ -192,6 +196,14 @@ TEST_F(CsvFilesTest, ImportRefusesARowThatCannotBeStoredAndWritesNothing) {
         EXPECT_EQ(imported.refusal->row, 4) << c.row;
         EXPECT_EQ(imported.refusal->reason, c.reason) << c.row;
         EXPECT_FALSE(imported.fileError) << c.row;
+    }
+    // Nothing to import: refused too.
+    for (const std::string& nothing :
+         {std::string(), kBom, kBom + "rodzaj;stopka;linia;szerokość;włączona;tekst\r\n"}) {
+        put(csv, nothing);
+        const CsvImport imported = ImportCsv(csv, names);
+        ASSERT_TRUE(imported.refusal) << nothing;
+        EXPECT_EQ(imported.refusal->reason, "brak wierszy stopek i wiązań");
     }
     EXPECT_EQ(slurp(names.FooterFileName), "old footers");
     EXPECT_EQ(slurp(names.BindingFileName), "old bindings");
