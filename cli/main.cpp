@@ -7,6 +7,8 @@
 #endif
 
 #include "CliOptions.h"
+#include "CsvFiles.h"
+#include "FileNames.h"
 #include "Session.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +22,13 @@ int main(int argc, char** argv) {
     }
     if (const auto conflict = roleConflict(options)) {
         return usage(*conflict);
+    }
+    // An import or a read that an earlier run did not end: both data files old or both new.
+    kalvero::FileNames names;
+    names.FooterFileName = options.footers.value_or(names.FooterFileName);
+    names.BindingFileName = options.bindings.value_or(names.BindingFileName);
+    if (const auto recovered = kalvero::RecoverImport(names)) {
+        complain(*recovered);
     }
     Session session(options);
     if (const auto& failure = session.traceFailure()) {

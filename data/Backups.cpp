@@ -2,7 +2,6 @@
 #include "Backups.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -151,8 +150,7 @@ bool nothingToKeep(const std::string& name) {
 
 }  // namespace
 
-std::optional<FileError> Backups::take(const std::string& name,
-                                       std::optional<fs::path>& made) const {
+std::optional<FileError> Backups::take(const std::string& name, std::optional<fs::path>& made) {
     made.reset();
     if (nothingToKeep(name)) {
         return std::nullopt;
@@ -201,50 +199,6 @@ void Backups::prune(const std::string& name, const fs::path& made) {
             all.erase(all.begin() + static_cast<std::ptrdiff_t>(i--));
         }
     }
-}
-
-std::optional<FileError> Backups::keep(const std::string& name) const {
-    if (nothingToKeep(name)) {
-        return std::nullopt;
-    }
-    const std::string stamp = stampNow();
-    long serial = 1;
-    std::error_code ec;
-    while (fs::exists(fs::symlink_status(generationPath(name, stamp, serial), ec))) {
-        ++serial;
-    }
-    const fs::path target = generationPath(name, stamp, serial);
-
-    std::ifstream in(FilePath(name), std::ios::binary);
-    if (!in) {
-        return FileError{name, std::strerror(errno)};
-    }
-    const std::unique_ptr<FileSink> sink =
-        m_sinks.open(FileNameText(target), FileSink::Open::CreateNew);
-    if (!sink->isOpen()) {
-        return sink->error();
-    }
-    std::string chunk(kChunk, '\0');
-    bool copied = true;
-    while (copied && in) {
-        in.read(chunk.data(), kChunk);
-        copied =
-            sink->append(std::string_view(chunk.data(), static_cast<std::size_t>(in.gcount())));
-    }
-    std::optional<FileError> error;
-    // Closed either way: Windows removes no file that is still open.
-    const bool closed = sink->close();
-    if (!copied || !closed) {
-        error = sink->error();
-    } else if (in.bad()) {
-        error = FileError{name, std::strerror(EIO)};
-    }
-    if (error) {
-        fs::remove(target, ec);
-        return error;
-    }
-    prune(name, target);
-    return std::nullopt;
 }
 
 }  // namespace kalvero

@@ -18,27 +18,19 @@ class Backups {
 public:
     static constexpr std::size_t kGenerations = 20;
 
-    explicit Backups(const Sinks& sinks = Sinks::files()) : m_sinks(sinks) {}
-
     // The file becomes its newest generation by a hard link (by a rename where the
     // file system has no links), unless it is missing or the newest generation holds
     // the same bytes: never a copy, so no crash leaves half a backup. What was made,
     // if anything, goes to made.
-    std::optional<FileError> take(const std::string& name,
-                                  std::optional<std::filesystem::path>& made) const;
+    static std::optional<FileError> take(const std::string& name,
+                                         std::optional<std::filesystem::path>& made);
     // Puts back what take made, when the replace it served failed.
     static void undo(const std::string& name, const std::filesystem::path& made);
     // Removes the oldest generations beyond kGenerations, never the one just made.
     static void prune(const std::string& name, const std::filesystem::path& made);
 
-    // Kept as a copy: for callers that replace the file by a rename of their own.
-    std::optional<FileError> keep(const std::string& name) const;
-
     // The generations of a file, oldest first; only regular files count.
     static std::vector<std::filesystem::path> generations(const std::string& name);
-
-private:
-    const Sinks& m_sinks;
 };
 
 }  // namespace kalvero

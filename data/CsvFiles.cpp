@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
-#include "Backups.h"
 #include "Cp1250.h"
 #include "DataFiles.h"
 #include "FileContents.h"
 #include "FilePath.h"
+#include "FileReplace.h"
 
 namespace kalvero {
 
@@ -116,18 +116,11 @@ std::string csvContent(const FooterFile& footers, const BindingFile& bindings) {
 
 std::optional<FileError> writeCsv(const std::string& csv, const std::string& content,
                                   const Sinks& sinks) {
-    const std::unique_ptr<FileSink> file = sinks.open(csv, FileSink::Open::Create);
-    if (!file->isOpen()) {
-        return file->error();
+    FileReplace file(csv, sinks);
+    if (!file.isOpen() || !file.content().append(content)) {
+        return file.contentError();
     }
-    if (file->append(content) && file->close()) {
-        return std::nullopt;
-    }
-    const FileError error = file->error();
-    file->close();
-    std::error_code ec;
-    fs::remove(FilePath(csv), ec);
-    return error;
+    return file.commit();
 }
 
 // Splits CSV text into rows of fields. A field in quotes may hold ";" and line ends,
@@ -411,34 +404,37 @@ std::optional<std::string> readWhole(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A data file's new content goes to a new file beside it first, each record whole;
-// the data file is replaced only when both new files are whole.
-struct NewFile {
-    std::string name;
-    std::string replaces;
-};
+// The journal of an import: its state, then the data files it is replacing, one name
+// a line. It is written before the new files ("przygotowanie": a run ended now leaves
+// the data files as they were) and again once they are whole ("gotowe": a run ended
+// now is finished by the next), each time whole, by a rename.
+constexpr std::string_view kPreparing = "przygotowanie";
+constexpr std::string_view kReady = "gotowe";
 
-std::optional<FileError> writeNewFile(const std::string& name,
-                                      const std::vector<std::string>& records, const Sinks& sinks,
-                                      std::vector<NewFile>& written) {
-    std::unique_ptr<FileSink> file;
-    std::string temporary;
-    for (int attempt = 1; attempt <= 100 && !(file && file->isOpen()); ++attempt) {
-        temporary = name + ".import" + (attempt > 1 ? "-" + std::to_string(attempt) : "");
-        file = sinks.open(temporary, FileSink::Open::CreateNew);
+std::string journalName(const FileNames& names) {
+    return names.FooterFileName + ".import";
+}
+
+std::optional<FileError> writeJournal(const FileNames& names, std::string_view state,
+                                      const std::vector<std::string>& files, const Sinks& sinks) {
+    FileReplace journal(journalName(names), sinks);
+    std::string text = std::string(state) + "\n";
+    for (const std::string& name : files) {
+        text += name + "\n";
     }
-    if (!file->isOpen()) {
-        return FileError{name, file->error().reason};
+    if (!journal.isOpen() || !journal.content().append(text)) {
+        return journal.contentError();
     }
-    written.push_back({temporary, name});
-    bool whole = file->append(kDataHeader);
+    return journal.keepAs(journalName(names));
+}
+
+std::optional<FileError> writeWhole(FileReplace& file, std::string_view first,
+                                    const std::vector<std::string>& records) {
+    bool whole = file.isOpen() && file.content().append(first);
     for (auto record = records.begin(); whole && record != records.end(); ++record) {
-        whole = file->append(*record);
+        whole = file.content().append(*record);
     }
-    if (whole && file->close()) {
-        return std::nullopt;
-    }
-    return FileError{name, file->error().reason};
+    return whole ? file.prepare() : file.contentError();
 }
 
 CsvImport failed(FileError error) {
@@ -458,30 +454,37 @@ CsvImport store(const CsvContent& content, const FileNames& names, const Sinks& 
     if (!bindings.empty()) {
         files.emplace_back(names.BindingFileName, &bindings);
     }
-    std::optional<FileError> error;
-    std::vector<NewFile> written;
-    for (auto file = files.begin(); !error && file != files.end(); ++file) {
-        error = writeNewFile(file->first, *file->second, sinks, written);
+    // Both new files whole on the disk first; any failure leaves both data files as
+    // they were.
+    std::vector<std::string> replaced;
+    for (const auto& file : files) {
+        replaced.push_back(file.first);
     }
-    // The backups only once the new content is whole: when one cannot be kept,
-    // neither data file is touched.
-    const Backups backups(sinks);
+    std::optional<FileError> error = writeJournal(names, kPreparing, replaced, sinks);
+    // Both new files whole on the disk first; any failure leaves both data files as
+    // they were.
     for (auto file = files.begin(); !error && file != files.end(); ++file) {
-        error = backups.keep(file->first);
+        FileReplace replace(file->first, sinks);
+        error = writeWhole(replace, kDataHeader, *file->second);
+    }
+    if (!error) {
+        error = writeJournal(names, kReady, replaced, sinks);
     }
     std::error_code ec;
-    for (auto file = written.begin(); !error && file != written.end(); ++file) {
-        fs::rename(FilePath(file->name), FilePath(file->replaces), ec);
-        if (ec) {
-            error = FileError{file->replaces, ec.message()};
-        }
-    }
     if (error) {
-        for (const NewFile& file : written) {
-            fs::remove(FilePath(file.name), ec);
+        for (const std::string& name : replaced) {
+            FileReplace::drop(name);
         }
+        fs::remove(FilePath(journalName(names)), ec);
         return failed(*error);
     }
+    for (auto name = replaced.begin(); !error && name != replaced.end(); ++name) {
+        error = FileReplace::finish(*name, sinks);
+    }
+    if (error) {
+        return failed(*error);  // the journal stays: the next run finishes the import
+    }
+    fs::remove(FilePath(journalName(names)), ec);
     CsvImport done;
     done.footers = footers.size();
     done.bindings = bindings.size();
@@ -532,6 +535,35 @@ CsvImport ImportCsv(const std::string& csv, const FileNames& names, const Sinks&
         return refused;
     }
     return store(content, names, sinks);
+}
+
+std::optional<std::string> RecoverImport(const FileNames& names, const Sinks& sinks) {
+    const std::string journal = journalName(names);
+    FileReplace::drop(journal);  // a journal not yet whole: nothing was started
+    std::ifstream in(FilePath(journal), std::ios::binary);
+    std::string state;
+    if (!std::getline(in, state)) {
+        return std::nullopt;
+    }
+    std::string done;
+    for (std::string name; std::getline(in, name);) {
+        // Only the data files of this run: the journal names nothing else.
+        if (name != names.FooterFileName && name != names.BindingFileName) {
+            continue;
+        }
+        if (state != kReady) {
+            FileReplace::drop(name);
+        } else if (const auto error = FileReplace::finish(name, sinks)) {
+            return Cp1250ToUtf8("nie doko\xF1") + "czono przerwanego importu: " + error->name +
+                   ": " + error->reason;
+        }
+        done += " " + name;
+    }
+    in.close();
+    std::error_code ec;
+    fs::remove(FilePath(journal), ec);
+    return state == kReady ? Cp1250ToUtf8("doko\xF1") + "czono przerwany import:" + done
+                           : Cp1250ToUtf8("cofni\xEAto przerwany import:") + done;
 }
 
 }  // namespace kalvero

@@ -59,9 +59,16 @@ struct CsvImport {
 };
 
 // Checks every row of the CSV file csv and, when all can be stored, writes the new
-// content beside each data file, keeps the data files as backup generations and
-// only then replaces them. A kind of row the CSV does not hold leaves its file as it is.
+// content beside each data file, records in a journal that both are to replace the
+// data files, and only then replaces them, each kept as a backup generation. A kind of row the CSV does not hold leaves its file as it is.
 CsvImport ImportCsv(const std::string& csv, const FileNames& names,
                     const Sinks& sinks = Sinks::files());
+
+// Before anything else touches the data files: an import that an ended run left is
+// finished when both its new files were whole, else undone, so that both data files
+// are old or both new, and its files removed. What was done, in Polish (UTF-8), or
+// nothing.
+std::optional<std::string> RecoverImport(const FileNames& names,
+                                         const Sinks& sinks = Sinks::files());
 
 }  // namespace kalvero

@@ -75,26 +75,54 @@ std::optional<FileError> FileReplace::moveInto(const std::string& target) {
     return std::nullopt;
 }
 
-std::optional<FileError> FileReplace::commit() {
+std::optional<FileError> FileReplace::prepare() {
     if (auto error = finishContent()) {
         return error;
     }
+    m_done = true;  // NAME.new stays for finish()
+    return std::nullopt;
+}
+
+std::optional<FileError> FileReplace::finish(const std::string& name, const Sinks& sinks) {
+    const std::string newName = name + ".new";
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(FilePath(newName), ec))) {
+        return std::nullopt;
+    }
     std::optional<fs::path> made;
-    if (auto error = Backups(m_sinks).take(m_name, made)) {
+    if (auto error = Backups::take(name, made)) {
         return error;
     }
-    m_sinks.reached(ReplaceStep::BackedUp);
-    if (auto error = moveInto(m_name)) {
+    sinks.reached(ReplaceStep::BackedUp);
+    fs::rename(FilePath(newName), FilePath(name), ec);
+    if (ec) {
         if (made) {
-            Backups::undo(m_name, *made);
+            Backups::undo(name, *made);
         }
-        return error;
+        return FileError{name, ec.message()};
     }
-    m_sinks.reached(ReplaceStep::Renamed);
+    syncFolder(name);
+    sinks.reached(ReplaceStep::Renamed);
     if (made) {
-        Backups::prune(m_name, *made);
+        Backups::prune(name, *made);
     }
     return std::nullopt;
+}
+
+void FileReplace::drop(const std::string& name) {
+    std::error_code ec;
+    fs::remove(FilePath(name + ".new"), ec);
+}
+
+std::optional<FileError> FileReplace::commit() {
+    if (auto error = prepare()) {
+        return error;
+    }
+    const std::optional<FileError> error = finish(m_name, m_sinks);
+    if (error) {
+        drop(m_name);
+    }
+    return error;
 }
 
 std::optional<FileError> FileReplace::commitNew() {

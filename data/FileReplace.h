@@ -34,6 +34,15 @@ public:
 
     // NAME becomes what was written; the previous file is its newest backup.
     std::optional<FileError> commit();
+    // The first half of commit: what was written is whole on the disk as NAME.new,
+    // where finish() finds it, for replacing several files as one.
+    std::optional<FileError> prepare();
+    // The second half, also for a NAME.new that an ended run prepared: NAME becomes it,
+    // the previous file its newest backup. Nothing to do when there is no NAME.new.
+    static std::optional<FileError> finish(const std::string& name,
+                                           const Sinks& sinks = Sinks::files());
+    // A prepared NAME.new that will not be finished is removed.
+    static void drop(const std::string& name);
     // The same for a file that must not exist yet: "File exists" when it does.
     std::optional<FileError> commitNew();
     // What was written becomes the file other instead (replacing it); NAME stays.

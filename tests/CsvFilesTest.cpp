@@ -1,5 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -223,6 +227,51 @@ TEST_F(CsvFilesTest, ImportKeepsThePreviousDataFilesAsBackups) {
     EXPECT_EQ(slurp(footerBackups[0]), "old footers");
     EXPECT_EQ(slurp(bindingBackups[0]), "old bindings");
 }
+
+#ifndef _WIN32  // fork
+// An import ended at any step: what the next run finds, once it has recovered, is
+// both data files old or both new, and no file of the import left over.
+TEST_F(CsvFilesTest, AnImportEndedAtAnyStepLeavesBothFilesOldOrBothNew) {
+    struct Ending final : Sinks {
+        int at = 0;
+        mutable int steps = 0;
+        void reached(ReplaceStep /*step*/) const override {
+            if (++steps == at) {
+                ::_exit(0);
+            }
+        }
+    };
+    put(csv, kBom + "stopka;3;1;40;1;nowa\r\nwiązanie;2;3\r\n");
+    bool ended = true;
+    for (int at = 1; ended; ++at) {
+        put(names.FooterFileName, "old footers");
+        put(names.BindingFileName, "old bindings");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Ending ending;
+            ending.at = at;
+            ImportCsv(csv, names, ending);
+            ::_exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        ended = WEXITSTATUS(status) == 0;
+        RecoverImport(names);
+        const bool old = slurp(names.FooterFileName) == "old footers";
+        EXPECT_EQ(old, slurp(names.BindingFileName) == "old bindings") << "step " << at;
+        if (!old) {
+            EXPECT_NE(slurp(names.FooterFileName).find("nowa"), std::string::npos);
+            EXPECT_EQ(slurp(names.BindingFileName), bindings({{2, 3}}));
+        }
+        for (const auto& entry : fs::directory_iterator(tmp.path())) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_FALSE(name.ends_with(".new") || name.ends_with(".import")) << name;
+        }
+        ASSERT_LT(at, 50) << "the import never ended";
+    }
+}
+#endif
 
 TEST_F(CsvFilesTest, AnImportThatFailsMidwayChangesNeitherFileAndNamesIt) {
     put(names.FooterFileName, "old footers");
