@@ -173,8 +173,9 @@ void TfWymiana::bDalejClick() {
     m_host.endTransfer();
     // Stays after the transfer, on the operation label: the result texts stay as they are.
     if (!m_partialNotes.isEmpty()) {
-        m_progress.showNote(QStringLiteral("Odczytane dane w pliku %1, dotychczasowy plik bez zmian")
-                                .arg(m_partialNotes.join(QStringLiteral(", "))));
+        m_progress.showNote(
+            QStringLiteral("Odczytane dane w pliku %1, dotychczasowy plik bez zmian")
+                .arg(m_partialNotes.join(QStringLiteral(", "))));
     }
 }
 

@@ -134,8 +134,7 @@ bool noLinksHere(const std::error_code& ec) {
 }
 
 fs::path generationPath(const std::string& name, const std::string& stamp, long serial) {
-    return FilePath(name + "." + stamp + (serial > 1 ? "-" + std::to_string(serial) : "") +
-                    ".bak");
+    return FilePath(name + "." + stamp + (serial > 1 ? "-" + std::to_string(serial) : "") + ".bak");
 }
 
 // Whether the file is missing or already kept as the newest generation.

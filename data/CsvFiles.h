@@ -60,7 +60,8 @@ struct CsvImport {
 
 // Checks every row of the CSV file csv and, when all can be stored, writes the new
 // content beside each data file, records in a journal that both are to replace the
-// data files, and only then replaces them, each kept as a backup generation. A kind of row the CSV does not hold leaves its file as it is.
+// data files, and only then replaces them, each kept as a backup generation. A kind of row the CSV
+// does not hold leaves its file as it is.
 CsvImport ImportCsv(const std::string& csv, const FileNames& names,
                     const Sinks& sinks = Sinks::files());
 

@@ -24,7 +24,7 @@ struct Connection {
     std::uint8_t port = 0;  // where a printer answered, or the port tried by hand
     std::uint16_t baudRate = 9600;
     PrinterIdentity identity;
-    ResultCode result = 0;  // of the last identification
+    ResultCode result = 0;               // of the last identification
     std::optional<OpenFailure> failure;  // why the port would not open (busy, refused)
 };
 

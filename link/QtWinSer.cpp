@@ -87,9 +87,9 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
     std::error_code ec;
     const std::filesystem::path real = std::filesystem::canonical(*device, ec);
     if (ec) {
-        return fail(ec == std::errc::permission_denied ? serial::kAccessDenied
-                                                       : serial::kNoSuchPort,
-                    device->string(), ec.message());
+        return fail(
+            ec == std::errc::permission_denied ? serial::kAccessDenied : serial::kNoSuchPort,
+            device->string(), ec.message());
     }
     const std::string name = real.string();
     if (!isTerminal(real)) {

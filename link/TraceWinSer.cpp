@@ -73,7 +73,8 @@ std::unique_ptr<TraceWinSer> TraceWinSer::open(WinSer& inner, const std::filesys
     }
     std::FILE* handle = std::fopen(FileNameText(file).c_str(), "a");
 #else
-    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
         reason = errno == ENXIO ? "to nie jest zwykły plik" : std::strerror(errno);
         return nullptr;

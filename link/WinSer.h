@@ -61,7 +61,7 @@ constexpr std::uint8_t kByteCame = 1;
 constexpr std::uint8_t kNoSuchPort = 2;
 constexpr std::uint8_t kCannotOpen = 3;
 constexpr std::uint8_t kCannotConfigure = 4;
-constexpr std::uint8_t kPortBusy = 5;     // another program holds the port
+constexpr std::uint8_t kPortBusy = 5;      // another program holds the port
 constexpr std::uint8_t kAccessDenied = 6;  // the system refuses this user the port
 
 constexpr std::uint8_t kAck = 0x06;

@@ -48,8 +48,7 @@ ResultCode BulkTransfers::fileError(const FileError& error) {
     return kFileErrorCode;
 }
 
-std::unique_ptr<FileReplace> BulkTransfers::startReadFile(const std::string& name,
-                                                          ResultCode& rc) {
+std::unique_ptr<FileReplace> BulkTransfers::startReadFile(const std::string& name, ResultCode& rc) {
     auto file = std::make_unique<FileReplace>(name, m_sinks);
     if (!file->isOpen() || !file->content().append("#\r\n#\r\n#\r\n")) {
         rc = fileError(file->contentError());

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // kalvero-cli end to end against oru-emulator, both as separate programs.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -379,8 +379,8 @@ TEST_F(CliTest, APortThatWillNotOpenIsNamedWithWhy) {
     const fs::path program = tmp / "kalvero-cli";
     fs::copy_file(KALVERO_CLI_PATH, program);
     const auto asNobody = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                   program.string()});
+        args.insert(args.begin(),
+                    {"--reuid=nobody", "--regid=nogroup", "--clear-groups", program.string()});
         Child child = test::spawn("/usr/bin/setpriv", args, {{"XDG_CONFIG_HOME", a.string()}},
                                   tmp.path().string());
         Result r{0, test::readAll(child.out), test::readAll(child.err)};

@@ -14,8 +14,8 @@
 
 #include "Backups.h"
 #include "DataFiles.h"
-#include "FileReplace.h"
 #include "FailingSinks.h"
+#include "FileReplace.h"
 #include "Files.h"
 #include "TempDir.h"
 
@@ -229,7 +229,8 @@ TEST_F(DataFilesTest, AReplaceEndedBetweenAnyTwoStepsLeavesTheFileWhole) {
         }
     };
     const std::string file = names.FooterFileName;
-    for (const ReplaceStep step : {ReplaceStep::Written, ReplaceStep::BackedUp, ReplaceStep::Renamed}) {
+    for (const ReplaceStep step :
+         {ReplaceStep::Written, ReplaceStep::BackedUp, ReplaceStep::Renamed}) {
         put(file, "old");
         const pid_t child = ::fork();
         if (child == 0) {

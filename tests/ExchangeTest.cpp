@@ -227,7 +227,8 @@ private slots:
         dialog->sbZmienWiazania->click();
         QCOMPARE(app->files.BindingFileName, fresh);
         QCOMPARE(messages->shown.size(), 1);
-        QVERIFY(messages->shown.constFirst().startsWith(QStringLiteral("Plik stopek i plik wiązań")));
+        QVERIFY(
+            messages->shown.constFirst().startsWith(QStringLiteral("Plik stopek i plik wiązań")));
         messages->shown.clear();
 
         dialog->cbWiazania->setChecked(false);

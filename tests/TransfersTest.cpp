@@ -307,7 +307,8 @@ TEST_F(TransfersTest, AFileThatIsNotWholeSendsNothing) {
     // Cut short: the last record has no line end.
     std::string cut = footerLine(3, {"x", "y", "z", "w"}, "00000000");
     cut.resize(cut.size() - 4);  // "\tw\r\n": what is left would parse
-    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "b", "c", "d"}, "00000000") + cut);
+    put(names.FooterFileName,
+        "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "b", "c", "d"}, "00000000") + cut);
     EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255);
     put(names.BindingFileName, "#\r\n#\r\n#\r\n$0001\t005\r\n$0007\t00");
     BulkTransfers::BadLine bad;
