@@ -444,9 +444,8 @@ CsvImport failed(FileError error) {
 }
 
 // A kind of row the CSV does not hold leaves its data file as it is.
-CsvImport store(const CsvContent& content, const FileNames& names, const Sinks& sinks) {
-    const std::vector<std::string> footers = content.footerRecords();
-    const std::vector<std::string> bindings = content.bindingRecords();
+CsvImport store(const std::vector<std::string>& footers, const std::vector<std::string>& bindings,
+                const FileNames& names, const Sinks& sinks) {
     std::vector<std::pair<std::string, const std::vector<std::string>*>> files;
     if (!footers.empty()) {
         files.emplace_back(names.FooterFileName, &footers);
@@ -506,35 +505,49 @@ std::optional<FileError> ExportCsv(const FileNames& names, const std::string& cs
     return writeCsv(csv, csvContent(footers, bindings), sinks);
 }
 
-CsvImport ImportCsv(const std::string& csv, const FileNames& names, const Sinks& sinks) {
-    const std::optional<std::string> text = readWhole(csv);
-    if (!text) {
-        return failed(unreadable(csv));
+CsvRecords ParseCsv(std::string_view text) {
+    if (text.starts_with(kBom)) {
+        text.remove_prefix(kBom.size());
     }
-    std::string_view rest = *text;
-    if (rest.starts_with(kBom)) {
-        rest.remove_prefix(kBom.size());
-    }
-    CsvReader reader(rest);
+    CsvReader reader(text);
     CsvContent content;
+    CsvRecords parsed;
     for (int row = 1; !reader.atEnd(); ++row) {
         const auto fields = reader.row();
         const std::optional<std::string> problem = fields ? content.take(*fields)
                                                           : "b\xB3\xEA"
                                                             "dne cudzys\xB3owy";
         if (problem) {
-            CsvImport refused;
-            refused.refusal = CsvRefusal{row, Cp1250ToUtf8(*problem)};
-            return refused;
+            parsed.refusal = CsvRefusal{row, Cp1250ToUtf8(*problem)};
+            return parsed;
         }
     }
     // Empty, a BOM alone, names alone: nothing to import is no import.
     if (content.empty()) {
+        parsed.refusal = CsvRefusal{1, Cp1250ToUtf8("brak wierszy stopek i wi\xB9za\xF1")};
+        return parsed;
+    }
+    parsed.footers = content.footerRecords();
+    parsed.bindings = content.bindingRecords();
+    return parsed;
+}
+
+std::string CsvText(const FooterFile& footers, const BindingFile& bindings) {
+    return csvContent(footers, bindings);
+}
+
+CsvImport ImportCsv(const std::string& csv, const FileNames& names, const Sinks& sinks) {
+    const std::optional<std::string> text = readWhole(csv);
+    if (!text) {
+        return failed(unreadable(csv));
+    }
+    const CsvRecords parsed = ParseCsv(*text);
+    if (parsed.refusal) {
         CsvImport refused;
-        refused.refusal = CsvRefusal{1, Cp1250ToUtf8("brak wierszy stopek i wi\xB9za\xF1")};
+        refused.refusal = parsed.refusal;
         return refused;
     }
-    return store(content, names, sinks);
+    return store(parsed.footers, parsed.bindings, names, sinks);
 }
 
 std::optional<std::string> RecoverImport(const FileNames& names, const Sinks& sinks) {

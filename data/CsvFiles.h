@@ -4,7 +4,10 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "FileContents.h"
 #include "FileNames.h"
 #include "FileSink.h"
 
@@ -46,6 +49,17 @@ struct CsvRefusal {
     int row = 0;
     std::string reason;
 };
+
+// The rows of a CSV text, checked: refused, or the data file records they give (each
+// with its line end), footers and bindings in rising order. Files are not touched.
+struct CsvRecords {
+    std::optional<CsvRefusal> refusal;
+    std::vector<std::string> footers;
+    std::vector<std::string> bindings;
+};
+CsvRecords ParseCsv(std::string_view text);
+// The CSV text of data file contents, as ExportCsv writes it.
+std::string CsvText(const FooterFile& footers, const BindingFile& bindings);
 
 // How an import ended: refused (nothing written), failed on a file, or done with the
 // numbers of records written.

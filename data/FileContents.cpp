@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "DataFiles.h"
 #include "FilePath.h"
@@ -13,20 +14,23 @@ namespace {
 
 constexpr long kFooterFields = 13;  // the number, then width, enabled and text of four lines
 
-bool atEnd(std::ifstream& in) {
+bool atEnd(std::istream& in) {
     return in.peek() == std::ifstream::traits_type::eof();
 }
 
 // Reads the record lines of a data file with parse; an empty line ends them when
 // emptyEnds, and is no record otherwise.
-template <typename Record, typename File, typename Parse>
-File readFile(const std::string& name, bool emptyEnds, Parse parse) {
-    File file;
-    std::ifstream in;
-    if (!OpenRecordLines(name, in)) {
-        file.result = -1;
-        return file;
+// Skips the three header lines of a data file.
+void skipHeader(std::istream& in) {
+    std::string line;
+    for (int i = 0; i < 3 && ReadDataLine(in, line); ++i) {
     }
+}
+
+template <typename Record, typename File, typename Parse>
+File readRecords(std::istream& in, bool emptyEnds, Parse parse) {
+    File file;
+    skipHeader(in);
     std::string line;
     for (int number = 4; !atEnd(in); ++number) {
         if (!ReadDataLine(in, line) || (line.empty() && emptyEnds)) {
@@ -42,6 +46,21 @@ File readFile(const std::string& name, bool emptyEnds, Parse parse) {
         file.records.push_back(*record);
     }
     return file;
+}
+
+template <typename Record, typename File, typename Parse>
+File readFile(const std::string& name, bool emptyEnds, Parse parse) {
+    std::error_code ec;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(FilePath(name), ec)) {
+        in.open(FilePath(name), std::ios::binary);
+    }
+    if (!in.is_open()) {
+        File file;
+        file.result = -1;
+        return file;
+    }
+    return readRecords<Record, File>(in, emptyEnds, parse);
 }
 
 }  // namespace
@@ -74,9 +93,7 @@ bool OpenRecordLines(const std::string& name, std::ifstream& in) {
     if (!in) {
         return false;
     }
-    std::string line;
-    for (int i = 0; i < 3 && ReadDataLine(in, line); ++i) {
-    }
+    skipHeader(in);
     return true;
 }
 
@@ -117,6 +134,16 @@ FooterFile ReadFooterFile(const std::string& name) {
 
 BindingFile ReadBindingFile(const std::string& name) {
     return readFile<BindingRecord, BindingFile>(name, true, ParseBindingLine);
+}
+
+FooterFile ReadFooterText(const std::string& text) {
+    std::istringstream in(text);
+    return readRecords<FooterRecord, FooterFile>(in, false, ParseFooterLine);
+}
+
+BindingFile ReadBindingText(const std::string& text) {
+    std::istringstream in(text);
+    return readRecords<BindingRecord, BindingFile>(in, true, ParseBindingLine);
 }
 
 }  // namespace kalvero

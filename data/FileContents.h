@@ -51,5 +51,8 @@ struct BindingFile {
 };
 FooterFile ReadFooterFile(const std::string& name);
 BindingFile ReadBindingFile(const std::string& name);
+// The same for the bytes of a file already in memory.
+FooterFile ReadFooterText(const std::string& text);
+BindingFile ReadBindingText(const std::string& text);
 
 }  // namespace kalvero
