@@ -428,6 +428,12 @@ TEST_F(CliTest, AFullDiskKeepsWholeRecordsAndSaysWhy) {
     const auto size = fs::file_size(small / "wiazplu.txt.partial");
     EXPECT_GT(size, 9u);
     EXPECT_EQ((size - 9) % 11, 0u) << "no half record";
+    // A trace that cannot be written whole: the run's own outcome stands, with a word.
+    const Result traced = cli(a, {"--trace", "small/slad.txt", "status"});
+    EXPECT_EQ(traced.code, 0) << traced.err;
+    EXPECT_NE(traced.err.find("ślad niepełny: small/slad.txt: No space left on device"),
+              std::string::npos)
+        << traced.err;
 }
 
 TEST_F(CliTest, TraceWritesEveryExchangeToTheFile) {
