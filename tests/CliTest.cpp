@@ -538,6 +538,30 @@ TEST_F(CliTest, OneFileHasOneRoleAndNothingIsWrittenOtherwise) {
     EXPECT_EQ(slurp(tmp / "x.txt"), "x");
 }
 
+// What an import ended by kill -9 leaves, as its journal says: the next run finishes
+// it when both new files were whole, or undoes it, and says which.
+TEST_F(CliTest, TheNextRunFinishesOrUndoesAnImportThatWasEnded) {
+    const fs::path h = home("a");
+    for (const std::string state : {"gotowe", "przygotowanie"}) {
+        test::put(tmp / "stopki.txt", "old footers");
+        test::put(tmp / "wiazplu.txt", "old bindings");
+        test::put(tmp / "stopki.txt.new", "new footers");
+        test::put(tmp / "wiazplu.txt.new", "new bindings");
+        test::put(tmp / "stopki.txt.import", state + "\nstopki.txt\nwiazplu.txt\n");
+        const Result next = cli(h, {"binding", "get", "1", "--offline"});
+        const bool done = state == "gotowe";
+        EXPECT_NE(next.err.find(done ? "dokończono przerwany import: stopki.txt wiazplu.txt"
+                                     : "cofnięto przerwany import: stopki.txt wiazplu.txt"),
+                  std::string::npos)
+            << next.err;
+        EXPECT_EQ(slurp(tmp / "stopki.txt"), done ? "new footers" : "old footers");
+        EXPECT_EQ(slurp(tmp / "wiazplu.txt"), done ? "new bindings" : "old bindings");
+        for (const char* left : {"stopki.txt.new", "wiazplu.txt.new", "stopki.txt.import"}) {
+            EXPECT_FALSE(fs::exists(tmp / left)) << left;
+        }
+    }
+}
+
 TEST_F(CliTest, TheTerminalGetsNoControlBytesFromThePrinter) {
     const fs::path h = home("a");
     // An item name that would set the terminal's title: ESC ] 0 ; X BEL, then blanks.
