@@ -538,6 +538,25 @@ TEST_F(CliTest, OneFileHasOneRoleAndNothingIsWrittenOtherwise) {
     EXPECT_EQ(slurp(tmp / "x.txt"), "x");
 }
 
+TEST_F(CliTest, ReadsThatFailPartWayLeaveTheFileAndItsBackupsAsTheyWere) {
+    const fs::path a = home("a");
+    test::put(tmp / "stopki.txt", "good copy");
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Printer fallsSilent(a, {"--stop-after", std::to_string(50 + attempt)});
+        const Result read = cli(a, {"read", "--footers"});
+        EXPECT_EQ(read.code, 1);
+        EXPECT_NE(read.err.find("Odczytane dane w pliku stopki.txt.partial, dotychczasowy plik "
+                                "bez zmian"),
+                  std::string::npos)
+            << read.err;
+    }
+    EXPECT_EQ(slurp(tmp / "stopki.txt"), "good copy");
+    for (const auto& entry : fs::directory_iterator(tmp.path())) {
+        EXPECT_FALSE(entry.path().string().ends_with(".bak")) << entry.path();
+    }
+    EXPECT_EQ((fs::file_size(tmp / "stopki.txt.partial") - 9) % 186, 0u);
+}
+
 // What an import ended by kill -9 leaves, as its journal says: the next run finishes
 // it when both new files were whole, or undoes it, and says which.
 TEST_F(CliTest, TheNextRunFinishesOrUndoesAnImportThatWasEnded) {
