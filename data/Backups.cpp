@@ -193,7 +193,8 @@ void Backups::prune(const std::string& name, const fs::path& made) {
     std::vector<Generation> all = listGenerations(name);
     std::error_code ec;
     for (std::size_t i = 0; i < all.size() && all.size() > kGenerations; ++i) {
-        if (all[i].path != made) {
+        // Both name the same folder, one as "." perhaps: the names tell them apart.
+        if (all[i].path.filename() != made.filename()) {
             fs::remove(all[i].path, ec);
             all.erase(all.begin() + static_cast<std::ptrdiff_t>(i--));
         }

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -555,6 +556,44 @@ TEST_F(CliTest, ReadsThatFailPartWayLeaveTheFileAndItsBackupsAsTheyWere) {
         EXPECT_FALSE(entry.path().string().ends_with(".bak")) << entry.path();
     }
     EXPECT_EQ((fs::file_size(tmp / "stopki.txt.partial") - 9) % 186, 0u);
+}
+
+// Killed mid-read, backups dated ahead, an empty import: the data file and its
+// generations stay whole and findable.
+TEST_F(CliTest, NoKillOrClockOrEmptyImportEatsAGoodCopy) {
+    const fs::path a = home("a");
+    test::put(tmp / "stopki.txt", "good copy");
+    {
+        Printer slow(a, {"--pace"});
+        Child child = test::spawn(KALVERO_CLI_PATH, {"read", "--footers"},
+                                  {{"XDG_CONFIG_HOME", a.string()}}, tmp.path().string());
+        test::firstLine(child.err);  // a record is done
+        ::kill(child.pid, SIGKILL);
+        test::exitCode(child.pid);
+        ::close(child.out);
+        ::close(child.err);
+    }
+    EXPECT_EQ(slurp(tmp / "stopki.txt"), "good copy");
+    for (int i = 10; i < 30; ++i) {
+        const fs::path ahead = tmp / ("stopki.txt.2030-01-01_00-00-" + std::to_string(i) + ".bak");
+        test::put(ahead, "ahead");
+        fs::last_write_time(ahead, fs::file_time_type::clock::now() + std::chrono::hours(35000));
+    }
+    Printer printer(a, {});
+    ASSERT_EQ(cli(a, {"read", "--footers"}).code, 0);
+    bool kept = false;
+    for (const auto& entry : fs::directory_iterator(tmp.path())) {
+        kept = kept || (entry.path().extension() == ".bak" && slurp(entry.path()) == "good copy");
+    }
+    EXPECT_TRUE(kept) << "the previous file is a generation";
+    EXPECT_FALSE(fs::exists(tmp / "stopki.txt.new"));
+
+    const std::string footers = slurp(tmp / "stopki.txt");
+    test::put(tmp / "pusty.csv", "\xEF\xBB\xBF");
+    const Result empty = cli(a, {"import", "--csv", "pusty.csv"});
+    EXPECT_EQ(empty.code, 4);
+    EXPECT_NE(empty.err.find("brak wierszy stopek i wiązań"), std::string::npos) << empty.err;
+    EXPECT_EQ(slurp(tmp / "stopki.txt"), footers);
 }
 
 // What an import ended by kill -9 leaves, as its journal says: the next run finishes
