@@ -18,8 +18,6 @@ bool atEnd(std::istream& in) {
     return in.peek() == std::ifstream::traits_type::eof();
 }
 
-// Reads the record lines of a data file with parse; an empty line ends them when
-// emptyEnds, and is no record otherwise.
 // Skips the three header lines of a data file.
 void skipHeader(std::istream& in) {
     std::string line;
@@ -29,15 +27,20 @@ void skipHeader(std::istream& in) {
 
 template <typename Record, typename File, typename Parse>
 File readRecords(std::istream& in, bool emptyEnds, Parse parse) {
+    // Record operations place records by their stride, so one of another length is no record.
+    constexpr std::size_t kLineLength = Record::kLength - 2;
     File file;
     skipHeader(in);
     std::string line;
+    // Reads the record lines with parse; an empty line ends them when emptyEnds, and is
+    // no record otherwise.
     for (int number = 4; !atEnd(in); ++number) {
         if (!ReadDataLine(in, line) || (line.empty() && emptyEnds)) {
             break;
         }
         // A record without its line end was cut short: the file is not whole.
-        const std::optional<Record> record = in.eof() ? std::nullopt : parse(line);
+        const std::optional<Record> record =
+            in.eof() || line.size() != kLineLength ? std::nullopt : parse(line);
         if (!record) {
             file.result = 255;
             file.badLine = number;

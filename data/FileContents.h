@@ -36,9 +36,10 @@ std::optional<FooterRecord> ParseFooterLine(const std::string& line);
 std::optional<BindingRecord> ParseBindingLine(const std::string& line);
 
 // The read of a whole data file: 0 and the records in file order; -1 when the file
-// cannot be read; 255 for a line that is no record, or a last record without its line
-// end (a file cut short), whose number (from 1, the header lines counted) is in
-// badLine. In a binding file an empty line ends the records.
+// cannot be read; 255 for a line that is no record, a record that is not its kLength
+// bytes long (line end counted as two), or a last record without its line end (a file
+// cut short), whose number (from 1, the header lines counted) is in badLine. In a
+// binding file an empty line ends the records.
 struct FooterFile {
     ResultCode result = 0;
     std::vector<FooterRecord> records;

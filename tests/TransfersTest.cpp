@@ -72,6 +72,7 @@ std::string footerLine(int n, const std::array<std::string, 4>& texts, const std
     std::string line = number;
     for (int k = 0; k < 4; ++k) {
         line += std::string("\t") + flags[2 * k] + "\t" + flags[2 * k + 1] + "\t" + texts[k];
+        line.resize(line.size() + 40 - texts[k].size(), ' ');
     }
     return line + "\r\n";
 }
@@ -273,7 +274,8 @@ TEST_F(TransfersTest, WritingFootersCountsEveryRecordSent) {
     EXPECT_EQ(count, 1) << "the default file holds footer 0";
 
     // The number is characters 2 to 4 of the first field; a flag counts by its low 8 bits.
-    put(names.FooterFileName, "#\r\n#\r\n#\r\n$7\t-1\t256\tsiedem\t0\t0\t\t0\t0\t\t0\t0\t\r\n");
+    std::string free = "$7\t-1\t256\tsiedem\t0\t0\t\t0\t0\t\t0\t0\t";
+    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + free + std::string(184 - free.size(), ' ') + "\r\n");
     EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 0);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(memory.footers[7][0].flags, 0x04) << "-1 sets the width, 256 clears enabled";
@@ -310,18 +312,21 @@ TEST_F(TransfersTest, AFileThatIsNotWholeSendsNothing) {
     put(names.FooterFileName,
         "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "b", "c", "d"}, "00000000") + cut);
     EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255);
-    put(names.BindingFileName, "#\r\n#\r\n#\r\n$0001\t005\r\n$0007\t00");
-    BulkTransfers::BadLine bad;
-    EXPECT_EQ(withPrinter([&bad](BulkTransfers& t) {
-                  const ResultCode rc = t.WriteAllBindings();
-                  bad = t.badLine().value_or(BulkTransfers::BadLine{});
-                  return rc;
-              }),
-              255);
-    EXPECT_EQ(bad.file, names.BindingFileName);
-    EXPECT_EQ(bad.line, 5);
-    EXPECT_TRUE(memory.footers == before.footers);
-    EXPECT_TRUE(memory.bindings == before.bindings) << "not even PLU 1";
+    // Cut short, or of another length than the stride that places records.
+    for (const char* last : {"$0007\t00", "$0007\t5\r\n"}) {
+        put(names.BindingFileName, std::string("#\r\n#\r\n#\r\n$0001\t005\r\n") + last);
+        BulkTransfers::BadLine bad;
+        EXPECT_EQ(withPrinter([&bad](BulkTransfers& t) {
+                      const ResultCode rc = t.WriteAllBindings();
+                      bad = t.badLine().value_or(BulkTransfers::BadLine{});
+                      return rc;
+                  }),
+                  255);
+        EXPECT_EQ(bad.file, names.BindingFileName);
+        EXPECT_EQ(bad.line, 5);
+        EXPECT_TRUE(memory.footers == before.footers);
+        EXPECT_TRUE(memory.bindings == before.bindings) << "not even PLU 1";
+    }
 
     // A control character in any text, or a TAB that makes a field too many: nothing
     // of the footer is sent.
