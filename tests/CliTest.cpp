@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "Files.h"
 #include "Process.h"
@@ -616,6 +618,50 @@ TEST_F(CliTest, TheNextRunFinishesOrUndoesAnImportThatWasEnded) {
         EXPECT_EQ(slurp(tmp / "wiazplu.txt"), done ? "new bindings" : "old bindings");
         for (const char* left : {"stopki.txt.new", "wiazplu.txt.new", "stopki.txt.import"}) {
             EXPECT_FALSE(fs::exists(tmp / left)) << left;
+        }
+    }
+
+    // Killed for real at each change to the folder's entries that an import makes: after
+    // the next run both files are old or both new, and nothing of the import is left.
+    std::ofstream csv(tmp / "dane.csv");
+    for (int plu = 1; plu <= 9983; ++plu) {
+        csv << "wiązanie;" << plu << ";" << plu % 201 << "\r\n";
+    }
+    csv << "stopka;7;1;40;1;nowa\r\n";
+    csv.close();
+    bool ended = false;
+    for (int step = 1; !ended; ++step) {
+        test::put(tmp / "stopki.txt", "old footers");
+        test::put(tmp / "wiazplu.txt", "old bindings");
+        const int watch = ::inotify_init1(IN_NONBLOCK);
+        ::inotify_add_watch(watch, tmp.path().c_str(), IN_CREATE | IN_MOVED_TO | IN_DELETE);
+        Child child = test::spawn(KALVERO_CLI_PATH, {"import", "--csv", "dane.csv"},
+                                  {{"XDG_CONFIG_HOME", h.string()}}, tmp.path().string());
+        int changes = 0;
+        int status = 0;
+        while (changes < step && !(ended = ::waitpid(child.pid, &status, WNOHANG) == child.pid)) {
+            alignas(inotify_event) char events[4096];
+            for (ssize_t n = 0; (n = ::read(watch, events, sizeof events)) > 0;) {
+                for (char* e = events; e < events + n;
+                     e += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(e)->len) {
+                    ++changes;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (!ended) {
+            ::kill(child.pid, SIGKILL);
+            test::exitCode(child.pid);
+        }
+        ::close(watch);
+        ::close(child.out);
+        ::close(child.err);
+        cli(h, {"binding", "get", "1", "--offline"});
+        const bool old = slurp(tmp / "stopki.txt") == "old footers";
+        EXPECT_EQ(slurp(tmp / "wiazplu.txt") == "old bindings", old) << "killed at " << step;
+        EXPECT_EQ(fs::file_size(tmp / "wiazplu.txt"), old ? 12u : 9u + 9983u * 11u);
+        for (const char* left : {"stopki.txt.new", "wiazplu.txt.new", "stopki.txt.import"}) {
+            EXPECT_FALSE(fs::exists(tmp / left)) << left << " killed at " << step;
         }
     }
 }
