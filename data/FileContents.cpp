@@ -123,7 +123,8 @@ std::optional<FooterRecord> ParseFooterLine(const std::string& line) {
 }
 
 std::optional<BindingRecord> ParseBindingLine(const std::string& line) {
-    const long plu = FieldValue(ExtractField(1, line), 0xFFFF);
+    // Four digits: the most a record holds, so that every record read writes back whole.
+    const long plu = FieldValue(ExtractField(1, line), 9999);
     const long footer = FieldValue(ExtractField(2, line), 255);
     if (plu < 0 || footer < 0) {
         return std::nullopt;

@@ -390,9 +390,12 @@ TEST_F(TransfersTest, AMalformedBindingLineRefusesTheWholeFile) {
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255);
     EXPECT_NE(memory.bindings[12], 5);
     EXPECT_NE(memory.bindings[14], 9);
-    put(names.BindingFileName, "#\r\n#\r\n#\r\n$65537\t005\r\n");
+    put(names.BindingFileName, "#\r\n#\r\n#\r\n65537\t005\r\n");
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255)
         << "never sent as PLU 1";
+    put(names.BindingFileName, "#\r\n#\r\n#\r\n10001\t005\r\n");
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255)
+        << "more than the four digits of a record";
     put(names.BindingFileName, "#\r\n#\r\n#\r\n$0001\t256\r\n");
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255);
     EXPECT_EQ(memory.bindings[1], 1);
