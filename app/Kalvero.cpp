@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "Kalvero.h"
+#include "app/Kalvero.h"
 
 #include <QApplication>
 
-#include "opr.h"
-#include "stan.h"
-#include "uGlowna.h"
-#include "uKomunikacja.h"
-#include "uStopki.h"
-#include "uWymiana.h"
+#include "app/opr.h"
+#include "app/stan.h"
+#include "app/uGlowna.h"
+#include "app/uKomunikacja.h"
+#include "editor/uStopki.h"
+#include "app/uWymiana.h"
 
 namespace kalvero {
 

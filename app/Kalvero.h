@@ -3,12 +3,12 @@
 
 #include <memory>
 
-#include "FileNames.h"
-#include "MessageQuestion.h"
-#include "OperatingState.h"
-#include "PrinterCommands.h"
-#include "RecordFiles.h"
-#include "Services.h"
+#include "data/FileNames.h"
+#include "ui/MessageQuestion.h"
+#include "link/OperatingState.h"
+#include "link/PrinterCommands.h"
+#include "data/RecordFiles.h"
+#include "ui/Services.h"
 
 namespace kalvero {
 

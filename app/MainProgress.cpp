@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "MainProgress.h"
+#include "app/MainProgress.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Text.h"
+#include "ui/Text.h"
 
 namespace kalvero {
 

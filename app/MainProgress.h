@@ -10,7 +10,7 @@ class QProgressBar;
 class QPushButton;
 class QWidget;
 
-#include "ProgressView.h"
+#include "link/ProgressView.h"
 
 namespace kalvero {
 

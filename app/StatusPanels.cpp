@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "StatusPanels.h"
+#include "app/StatusPanels.h"
 
 #include <QLabel>
 

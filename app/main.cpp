@@ -16,11 +16,11 @@
 #include <string>
 #include <string_view>
 
-#include "FilePath.h"
-#include "Kalvero.h"
-#include "Messages.h"
-#include "QtWinSer.h"
-#include "TraceWinSer.h"
+#include "data/FilePath.h"
+#include "app/Kalvero.h"
+#include "ui/Messages.h"
+#include "link/QtWinSer.h"
+#include "link/TraceWinSer.h"
 #include "Version.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "opr.h"
+#include "app/opr.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "stan.h"
+#include "app/stan.h"
 
 #include <QLabel>
 

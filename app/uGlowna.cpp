@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "uGlowna.h"
+#include "app/uGlowna.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -10,14 +10,14 @@
 #include <QShortcut>
 #include <QStatusBar>
 
-#include "Connecting.h"
-#include "Messages.h"
-#include "PrinterCommands.h"
-#include "ResultText.h"
-#include "Services.h"
-#include "StatusPanels.h"
-#include "Text.h"
-#include "WinSer.h"
+#include "link/Connecting.h"
+#include "ui/Messages.h"
+#include "link/PrinterCommands.h"
+#include "data/ResultText.h"
+#include "ui/Services.h"
+#include "app/StatusPanels.h"
+#include "ui/Text.h"
+#include "link/WinSer.h"
 
 namespace kalvero {
 

@@ -3,10 +3,10 @@
 
 #include <QMainWindow>
 
-#include "MainProgress.h"
-#include "OperatingState.h"
-#include "StatusPanels.h"
-#include "WindowLinks.h"
+#include "app/MainProgress.h"
+#include "link/OperatingState.h"
+#include "app/StatusPanels.h"
+#include "ui/WindowLinks.h"
 
 class QAction;
 class QLabel;

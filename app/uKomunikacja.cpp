@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "uKomunikacja.h"
+#include "app/uKomunikacja.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -8,12 +8,12 @@
 #include <QSpinBox>
 #include <algorithm>
 
-#include "Connecting.h"
-#include "DialogKeys.h"
-#include "OperatingState.h"
-#include "Services.h"
-#include "Text.h"
-#include "WinSer.h"
+#include "link/Connecting.h"
+#include "ui/DialogKeys.h"
+#include "link/OperatingState.h"
+#include "ui/Services.h"
+#include "ui/Text.h"
+#include "link/WinSer.h"
 
 namespace kalvero {
 

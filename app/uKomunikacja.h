@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "WindowLinks.h"
+#include "ui/WindowLinks.h"
 
 class QComboBox;
 class QLabel;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "uWymiana.h"
+#include "app/uWymiana.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,14 +12,14 @@
 #include <QSpinBox>
 #include <QToolButton>
 
-#include "DialogKeys.h"
-#include "FileNames.h"
-#include "FilePath.h"
-#include "Messages.h"
-#include "OperatingState.h"
-#include "ResultText.h"
-#include "Services.h"
-#include "Text.h"
+#include "ui/DialogKeys.h"
+#include "data/FileNames.h"
+#include "data/FilePath.h"
+#include "ui/Messages.h"
+#include "link/OperatingState.h"
+#include "data/ResultText.h"
+#include "ui/Services.h"
+#include "ui/Text.h"
 
 namespace kalvero {
 

@@ -4,9 +4,9 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "MainProgress.h"
-#include "WindowLinks.h"
-#include "orukom.h"
+#include "app/MainProgress.h"
+#include "ui/WindowLinks.h"
+#include "link/orukom.h"
 
 class QCheckBox;
 class QFileDialog;

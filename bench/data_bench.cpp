@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "DataFiles.h"
+#include "data/DataFiles.h"
 
 namespace {
 

@@ -8,14 +8,14 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "DataFiles.h"
-#include "EditorFields.h"
-#include "Kalvero.h"
-#include "PrinterOnPort.h"
-#include "ScriptedMessages.h"
-#include "ScriptedWinSer.h"
-#include "uGlowna.h"
-#include "uStopki.h"
+#include "data/DataFiles.h"
+#include "editor/EditorFields.h"
+#include "app/Kalvero.h"
+#include "tests/PrinterOnPort.h"
+#include "tests/ScriptedMessages.h"
+#include "tests/ScriptedWinSer.h"
+#include "app/uGlowna.h"
+#include "editor/uStopki.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <QCoreApplication>
 #include <filesystem>
 
-#include "Identification.h"
-#include "PrinterCommands.h"
-#include "PrinterOnPort.h"
-#include "TraceWinSer.h"
+#include "link/Identification.h"
+#include "link/PrinterCommands.h"
+#include "tests/PrinterOnPort.h"
+#include "link/TraceWinSer.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "Kalvero.h"
-#include "PrinterOnPort.h"
-#include "ScriptedMessages.h"
-#include "uGlowna.h"
-#include "uWymiana.h"
+#include "app/Kalvero.h"
+#include "tests/PrinterOnPort.h"
+#include "tests/ScriptedMessages.h"
+#include "app/uGlowna.h"
+#include "app/uWymiana.h"
 
 namespace {
 

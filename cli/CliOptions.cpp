@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
 
-#include "CommandHelp.h"
-#include "ConsoleText.h"
-#include "DataFiles.h"
-#include "FileNames.h"
-#include "FilePath.h"
-#include "Session.h"
+#include "cli/CommandHelp.h"
+#include "cli/ConsoleText.h"
+#include "data/DataFiles.h"
+#include "data/FileNames.h"
+#include "data/FilePath.h"
+#include "cli/Session.h"
 #include "Version.h"
 
 namespace kalvero::cli {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "CommandHelp.h"
+#include "cli/CommandHelp.h"
 
 namespace kalvero::cli {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ConsoleText.h"
+#include "cli/ConsoleText.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "LineOption.h"
+#include "cli/LineOption.h"
 
-#include "CliOptions.h"
-#include "Cp1250.h"
-#include "DataFiles.h"
+#include "cli/CliOptions.h"
+#include "data/Cp1250.h"
+#include "data/DataFiles.h"
 
 namespace kalvero::cli {
 

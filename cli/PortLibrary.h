@@ -5,9 +5,9 @@
 // the Linux device map, or the Win32 API with Windows' own COMn. Both say why an
 // opening failed through openFailure().
 #ifdef _WIN32
-#include "Win32WinSer.h"
+#include "link/Win32WinSer.h"
 #else
-#include "QtWinSer.h"
+#include "link/QtWinSer.h"
 #endif
 
 namespace kalvero::cli {

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: MIT
-#include "Session.h"
+#include "cli/Session.h"
 
 #include <array>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 
-#include "Connecting.h"
-#include "Cp1250.h"
-#include "DataFiles.h"
-#include "FilePath.h"
-#include "LineOption.h"
-#include "PortRefusal.h"
-#include "ResultText.h"
+#include "link/Connecting.h"
+#include "data/Cp1250.h"
+#include "data/DataFiles.h"
+#include "data/FilePath.h"
+#include "cli/LineOption.h"
+#include "link/PortRefusal.h"
+#include "data/ResultText.h"
 
 namespace kalvero::cli {
 

@@ -6,19 +6,19 @@
 #include <optional>
 #include <string>
 
-#include "CliOptions.h"
-#include "FileNames.h"
-#include "Identification.h"
-#include "OperatingState.h"
-#include "PortLibrary.h"
-#include "PortMap.h"
-#include "PrinterCommands.h"
-#include "Question.h"
-#include "RecordFiles.h"
-#include "ResultCode.h"
-#include "TerminalProgress.h"
-#include "TraceWinSer.h"
-#include "orukom.h"
+#include "cli/CliOptions.h"
+#include "data/FileNames.h"
+#include "link/Identification.h"
+#include "link/OperatingState.h"
+#include "cli/PortLibrary.h"
+#include "link/PortMap.h"
+#include "link/PrinterCommands.h"
+#include "data/Question.h"
+#include "data/RecordFiles.h"
+#include "data/ResultCode.h"
+#include "cli/TerminalProgress.h"
+#include "link/TraceWinSer.h"
+#include "link/orukom.h"
 
 namespace kalvero::cli {
 

@@ -4,12 +4,12 @@
 
 #include <csignal>
 
-#include "Comparison.h"
-#include "Cp1250.h"
-#include "CsvFiles.h"
-#include "FileContents.h"
-#include "ResultText.h"
-#include "Session.h"
+#include "link/Comparison.h"
+#include "data/Cp1250.h"
+#include "data/CsvFiles.h"
+#include "data/FileContents.h"
+#include "data/ResultText.h"
+#include "cli/Session.h"
 
 namespace kalvero::cli {
 

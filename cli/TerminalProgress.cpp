@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "TerminalProgress.h"
+#include "cli/TerminalProgress.h"
 
 #include <cstdio>
 
-#include "ConsoleText.h"
-#include "Cp1250.h"
+#include "cli/ConsoleText.h"
+#include "data/Cp1250.h"
 
 namespace kalvero {
 

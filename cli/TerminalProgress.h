@@ -5,8 +5,8 @@
 #include <csignal>
 #include <string>
 
-#include "OperatingState.h"
-#include "ProgressView.h"
+#include "link/OperatingState.h"
+#include "link/ProgressView.h"
 
 namespace kalvero {
 

@@ -6,10 +6,10 @@
 #include <QCoreApplication>
 #endif
 
-#include "CliOptions.h"
-#include "CsvFiles.h"
-#include "FileNames.h"
-#include "Session.h"
+#include "cli/CliOptions.h"
+#include "data/CsvFiles.h"
+#include "data/FileNames.h"
+#include "cli/Session.h"
 
 int main(int argc, char** argv) {
     using namespace kalvero::cli;

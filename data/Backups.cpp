@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Backups.h"
+#include "data/Backups.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string_view>
 
-#include "DataFiles.h"
-#include "FilePath.h"
+#include "data/DataFiles.h"
+#include "data/FilePath.h"
 
 namespace kalvero {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "FileSink.h"
+#include "data/FileSink.h"
 
 namespace kalvero {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Cp1250.h"
+#include "data/Cp1250.h"
 
 #include <utf8.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "CsvFiles.h"
+#include "data/CsvFiles.h"
 
 #include <algorithm>
 #include <array>
@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
-#include "Cp1250.h"
-#include "DataFiles.h"
-#include "FileContents.h"
-#include "FilePath.h"
-#include "FileReplace.h"
+#include "data/Cp1250.h"
+#include "data/DataFiles.h"
+#include "data/FileContents.h"
+#include "data/FilePath.h"
+#include "data/FileReplace.h"
 
 namespace kalvero {
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "FileContents.h"
-#include "FileNames.h"
-#include "FileSink.h"
+#include "data/FileContents.h"
+#include "data/FileNames.h"
+#include "data/FileSink.h"
 
 namespace kalvero {
 

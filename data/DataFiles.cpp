@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "DataFiles.h"
+#include "data/DataFiles.h"
 
 #include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
 
-#include "FilePath.h"
-#include "FileReader.h"
-#include "FileReplace.h"
+#include "data/FilePath.h"
+#include "data/FileReader.h"
+#include "data/FileReplace.h"
 
 namespace kalvero {
 

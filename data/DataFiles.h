@@ -5,10 +5,10 @@
 #include <istream>
 #include <string>
 
-#include "FileNames.h"
-#include "FileRecords.h"
-#include "FileSink.h"
-#include "ResultCode.h"
+#include "data/FileNames.h"
+#include "data/FileRecords.h"
+#include "data/FileSink.h"
+#include "data/ResultCode.h"
 
 namespace kalvero {
 

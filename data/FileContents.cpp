@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "FileContents.h"
+#include "data/FileContents.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
 
-#include "DataFiles.h"
-#include "FilePath.h"
+#include "data/DataFiles.h"
+#include "data/FilePath.h"
 
 namespace kalvero {
 

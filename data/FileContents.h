@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "FileRecords.h"
-#include "ResultCode.h"
+#include "data/FileRecords.h"
+#include "data/ResultCode.h"
 
 namespace kalvero {
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "FileReader.h"
+#include "data/FileReader.h"
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 
-#include "FilePath.h"
+#include "data/FilePath.h"
 
 namespace kalvero {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "FileRecords.h"
+#include "data/FileRecords.h"
 
-#include "DataFiles.h"
+#include "data/DataFiles.h"
 
 namespace kalvero {
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "FileReplace.h"
+#include "data/FileReplace.h"
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
-#include "Backups.h"
-#include "FilePath.h"
+#include "data/Backups.h"
+#include "data/FilePath.h"
 
 #ifndef _WIN32
 #include <fcntl.h>

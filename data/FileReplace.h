@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "FileSink.h"
+#include "data/FileSink.h"
 
 namespace kalvero {
 

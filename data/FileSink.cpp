@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "FileSink.h"
+#include "data/FileSink.h"
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
-#include "FilePath.h"
+#include "data/FilePath.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

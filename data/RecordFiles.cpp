@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "RecordFiles.h"
+#include "data/RecordFiles.h"
 
 #include <climits>
 #include <filesystem>
 
-#include "DataFiles.h"
-#include "FilePath.h"
+#include "data/DataFiles.h"
+#include "data/FilePath.h"
 
 namespace kalvero {
 

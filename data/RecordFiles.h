@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "FileNames.h"
-#include "FileSink.h"
-#include "Question.h"
-#include "ResultCode.h"
+#include "data/FileNames.h"
+#include "data/FileSink.h"
+#include "data/Question.h"
+#include "data/ResultCode.h"
 
 namespace kalvero {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ResultText.h"
+#include "data/ResultText.h"
 
 namespace kalvero {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ResultCode.h"
+#include "data/ResultCode.h"
 
 namespace kalvero {
 

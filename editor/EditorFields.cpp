@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "EditorFields.h"
+#include "editor/EditorFields.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -13,9 +13,9 @@
 #include <functional>
 #include <string>
 
-#include "Cp1250.h"
-#include "DataFiles.h"
-#include "Text.h"
+#include "data/Cp1250.h"
+#include "data/DataFiles.h"
+#include "ui/Text.h"
 
 namespace kalvero {
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "FooterEditor.h"
+#include "editor/FooterEditor.h"
 
 #include <filesystem>
 
-#include "DataFiles.h"
-#include "OperatingState.h"
-#include "PrinterCommands.h"
+#include "data/DataFiles.h"
+#include "link/OperatingState.h"
+#include "link/PrinterCommands.h"
 
 namespace kalvero {
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "FileRecords.h"
-#include "FileSink.h"
-#include "ResultCode.h"
+#include "data/FileRecords.h"
+#include "data/FileSink.h"
+#include "data/ResultCode.h"
 
 namespace kalvero {
 

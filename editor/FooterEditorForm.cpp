@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "FooterEditorForm.h"
+#include "editor/FooterEditorForm.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -9,9 +9,9 @@
 #include <QRadioButton>
 #include <QStatusBar>
 
-#include "EditorFields.h"
-#include "FileRecords.h"
-#include "FooterLineRow.h"
+#include "editor/EditorFields.h"
+#include "data/FileRecords.h"
+#include "editor/FooterLineRow.h"
 
 namespace kalvero {
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "FooterLineRow.h"
+#include "editor/FooterLineRow.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QRadioButton>
 
-#include "EditorFields.h"
-#include "Text.h"
+#include "editor/EditorFields.h"
+#include "ui/Text.h"
 
 namespace kalvero {
 

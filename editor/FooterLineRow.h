@@ -3,7 +3,7 @@
 
 #include <QObject>
 
-#include "FileRecords.h"
+#include "data/FileRecords.h"
 
 class QCheckBox;
 class QWidget;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "uStopki.h"
+#include "editor/uStopki.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -9,12 +9,12 @@
 #include <QScreen>
 #include <QStatusBar>
 
-#include "EditorFields.h"
-#include "FooterLineRow.h"
-#include "Messages.h"
-#include "ResultText.h"
-#include "Services.h"
-#include "Text.h"
+#include "editor/EditorFields.h"
+#include "editor/FooterLineRow.h"
+#include "ui/Messages.h"
+#include "data/ResultText.h"
+#include "ui/Services.h"
+#include "ui/Text.h"
 
 namespace kalvero {
 

@@ -4,10 +4,10 @@
 #include <QWidget>
 #include <optional>
 
-#include "FooterEditor.h"
-#include "FooterEditorForm.h"
-#include "ResultCode.h"
-#include "WindowLinks.h"
+#include "editor/FooterEditor.h"
+#include "editor/FooterEditorForm.h"
+#include "data/ResultCode.h"
+#include "ui/WindowLinks.h"
 
 class QLabel;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "OruProtocol.h"
+#include "emulator/OruProtocol.h"
 
 namespace oru {
 

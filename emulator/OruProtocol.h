@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "PrinterMemory.h"
+#include "emulator/PrinterMemory.h"
 
 namespace oru {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "PrinterMemory.h"
+#include "emulator/PrinterMemory.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "PtyPrinter.h"
+#include "emulator/PtyPrinter.h"
 
 #include <fcntl.h>
 #include <poll.h>

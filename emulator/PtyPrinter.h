@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "OruProtocol.h"
-#include "PrinterMemory.h"
+#include "emulator/OruProtocol.h"
+#include "emulator/PrinterMemory.h"
 
 namespace oru {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "PtyPrinter.h"
+#include "emulator/PtyPrinter.h"
 #include "Version.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "CsvFiles.h"
-#include "FileContents.h"
+#include "data/CsvFiles.h"
+#include "data/FileContents.h"
 
 namespace {
 

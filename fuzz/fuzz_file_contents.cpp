@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "FileContents.h"
+#include "data/FileContents.h"
 
 namespace {
 

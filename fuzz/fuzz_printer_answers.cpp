@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "Identification.h"
-#include "PrinterCommands.h"
+#include "link/Identification.h"
+#include "link/PrinterCommands.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "DataFiles.h"
-#include "RecordFiles.h"
+#include "data/DataFiles.h"
+#include "data/RecordFiles.h"
 
 namespace {
 

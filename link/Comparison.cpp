@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Comparison.h"
+#include "link/Comparison.h"
 
 #include <map>
 #include <set>

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "FileRecords.h"
-#include "OperatingState.h"
-#include "PrinterCommands.h"
-#include "ProgressView.h"
-#include "ResultCode.h"
+#include "data/FileRecords.h"
+#include "link/OperatingState.h"
+#include "link/PrinterCommands.h"
+#include "link/ProgressView.h"
+#include "data/ResultCode.h"
 
 namespace kalvero {
 

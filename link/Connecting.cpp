@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Connecting.h"
+#include "link/Connecting.h"
 
 namespace kalvero {
 

@@ -5,8 +5,8 @@
 #include <functional>
 #include <optional>
 
-#include "Identification.h"
-#include "OperatingState.h"
+#include "link/Identification.h"
+#include "link/OperatingState.h"
 
 namespace kalvero {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Identification.h"
+#include "link/Identification.h"
 
 namespace kalvero {
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "ResultCode.h"
-#include "WinSer.h"
+#include "data/ResultCode.h"
+#include "link/WinSer.h"
 
 namespace kalvero {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "Identification.h"
+#include "link/Identification.h"
 
 namespace kalvero {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "PortLock.h"
+#include "link/PortLock.h"
 
 #ifndef _WIN32
 #include <fcntl.h>

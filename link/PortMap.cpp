@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "PortMap.h"
+#include "link/PortMap.h"
 
 #include <cstdlib>
 #include <fstream>

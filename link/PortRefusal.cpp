@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "PortRefusal.h"
+#include "link/PortRefusal.h"
 
 #ifndef _WIN32
 #include <pwd.h>

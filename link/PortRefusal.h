@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "Connecting.h"
+#include "link/Connecting.h"
 
 namespace kalvero {
 

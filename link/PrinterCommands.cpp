@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "PrinterCommands.h"
+#include "link/PrinterCommands.h"
 
 namespace kalvero {
 

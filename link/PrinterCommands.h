@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "RecordFiles.h"
-#include "ResultCode.h"
-#include "WinSer.h"
+#include "data/RecordFiles.h"
+#include "data/ResultCode.h"
+#include "link/WinSer.h"
 
 namespace kalvero {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "QtWinSer.h"
+#include "link/QtWinSer.h"
 
 #ifdef _WIN32
 #include <QSerialPortInfo>
@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "WireExchange.h"
+#include "link/WireExchange.h"
 
 namespace kalvero {
 

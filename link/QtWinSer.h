@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "PortLock.h"
-#include "PortMap.h"
-#include "WinSer.h"
+#include "link/PortLock.h"
+#include "link/PortMap.h"
+#include "link/WinSer.h"
 
 namespace kalvero {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "TraceWinSer.h"
+#include "link/TraceWinSer.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -12,9 +12,9 @@
 #include <cstring>
 #include <ctime>
 
-#include "Cp1250.h"
-#include "FilePath.h"
-#include "ResultText.h"
+#include "data/Cp1250.h"
+#include "data/FilePath.h"
+#include "data/ResultText.h"
 
 namespace kalvero {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "WinSer.h"
+#include "link/WinSer.h"
 
 namespace kalvero {
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "Win32WinSer.h"
+#include "link/Win32WinSer.h"
 
 #include <windows.h>
 
 #include <iterator>
 #include <type_traits>
 
-#include "WireExchange.h"
+#include "link/WireExchange.h"
 
 namespace kalvero {
 

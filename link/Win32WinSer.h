@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "WinSer.h"
+#include "link/WinSer.h"
 
 namespace kalvero {
 

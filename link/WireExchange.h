@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "WinSer.h"
+#include "link/WinSer.h"
 
 namespace kalvero::serial {
 

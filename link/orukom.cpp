@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "orukom.h"
+#include "link/orukom.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 
-#include "DataFiles.h"
-#include "FileContents.h"
-#include "FileReplace.h"
+#include "data/DataFiles.h"
+#include "data/FileContents.h"
+#include "data/FileReplace.h"
 
 namespace kalvero {
 

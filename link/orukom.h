@@ -8,12 +8,12 @@
 #include <optional>
 #include <string>
 
-#include "FileNames.h"
-#include "FileSink.h"
-#include "OperatingState.h"
-#include "PrinterCommands.h"
-#include "ProgressView.h"
-#include "ResultCode.h"
+#include "data/FileNames.h"
+#include "data/FileSink.h"
+#include "link/OperatingState.h"
+#include "link/PrinterCommands.h"
+#include "link/ProgressView.h"
+#include "data/ResultCode.h"
 
 namespace kalvero {
 

@@ -18,9 +18,9 @@
 #include <sstream>
 #include <thread>
 
-#include "Files.h"
-#include "Process.h"
-#include "TempDir.h"
+#include "tests/Files.h"
+#include "tests/Process.h"
+#include "tests/TempDir.h"
 
 namespace kalvero {
 namespace {

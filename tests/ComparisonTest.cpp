@@ -4,13 +4,13 @@
 
 #include <functional>
 
-#include "Comparison.h"
-#include "Cp1250.h"
-#include "FileContents.h"
-#include "Files.h"
-#include "ProtocolWinSer.h"
-#include "TempDir.h"
-#include "orukom.h"
+#include "link/Comparison.h"
+#include "data/Cp1250.h"
+#include "data/FileContents.h"
+#include "tests/Files.h"
+#include "tests/ProtocolWinSer.h"
+#include "tests/TempDir.h"
+#include "link/orukom.h"
 
 namespace kalvero {
 namespace {

@@ -9,12 +9,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "Backups.h"
-#include "CsvFiles.h"
-#include "FailingSinks.h"
-#include "FileRecords.h"
-#include "Files.h"
-#include "TempDir.h"
+#include "data/Backups.h"
+#include "data/CsvFiles.h"
+#include "tests/FailingSinks.h"
+#include "data/FileRecords.h"
+#include "tests/Files.h"
+#include "tests/TempDir.h"
 
 namespace kalvero {
 namespace {

@@ -12,12 +12,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "Backups.h"
-#include "DataFiles.h"
-#include "FailingSinks.h"
-#include "FileReplace.h"
-#include "Files.h"
-#include "TempDir.h"
+#include "data/Backups.h"
+#include "data/DataFiles.h"
+#include "tests/FailingSinks.h"
+#include "data/FileReplace.h"
+#include "tests/Files.h"
+#include "tests/TempDir.h"
 
 namespace kalvero {
 namespace {

@@ -13,12 +13,12 @@
 #include <QToolTip>
 #include <memory>
 
-#include "DataFiles.h"
-#include "EditorFields.h"
-#include "Files.h"
-#include "ScriptedWinSer.h"
-#include "WindowTest.h"
-#include "uStopki.h"
+#include "data/DataFiles.h"
+#include "editor/EditorFields.h"
+#include "tests/Files.h"
+#include "tests/ScriptedWinSer.h"
+#include "tests/WindowTest.h"
+#include "editor/uStopki.h"
 
 namespace kalvero {
 

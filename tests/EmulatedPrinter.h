@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "PrinterOnPort.h"
-#include "TempDir.h"
+#include "tests/PrinterOnPort.h"
+#include "tests/TempDir.h"
 
 namespace kalvero::test {
 

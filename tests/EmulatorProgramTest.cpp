@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "Process.h"
-#include "TempDir.h"
+#include "tests/Process.h"
+#include "tests/TempDir.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <memory>
 
-#include "OruProtocol.h"
-#include "TempDir.h"
+#include "emulator/OruProtocol.h"
+#include "tests/TempDir.h"
 
 namespace oru {
 namespace {

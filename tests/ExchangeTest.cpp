@@ -18,11 +18,11 @@
 #include <fstream>
 #include <memory>
 
-#include "Files.h"
-#include "WindowTest.h"
-#include "orukom.h"
-#include "uKomunikacja.h"
-#include "uWymiana.h"
+#include "tests/Files.h"
+#include "tests/WindowTest.h"
+#include "link/orukom.h"
+#include "app/uKomunikacja.h"
+#include "app/uWymiana.h"
 
 namespace kalvero {
 

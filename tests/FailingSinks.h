@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "FileSink.h"
+#include "data/FileSink.h"
 
 namespace kalvero::test {
 

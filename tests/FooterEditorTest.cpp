@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "DataFiles.h"
-#include "FailingSinks.h"
-#include "Files.h"
-#include "FooterEditor.h"
-#include "OperatingState.h"
-#include "PrinterCommands.h"
-#include "ProtocolWinSer.h"
-#include "TempDir.h"
+#include "data/DataFiles.h"
+#include "tests/FailingSinks.h"
+#include "tests/Files.h"
+#include "editor/FooterEditor.h"
+#include "link/OperatingState.h"
+#include "link/PrinterCommands.h"
+#include "tests/ProtocolWinSer.h"
+#include "tests/TempDir.h"
 
 namespace kalvero {
 namespace {

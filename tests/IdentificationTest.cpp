@@ -2,8 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "Identification.h"
-#include "ScriptedWinSer.h"
+#include "link/Identification.h"
+#include "tests/ScriptedWinSer.h"
 
 using ::testing::ElementsAre;
 

@@ -13,14 +13,14 @@
 #include <QToolButton>
 #include <memory>
 
-#include "Identification.h"
-#include "ScriptedWinSer.h"
-#include "WindowTest.h"
-#include "opr.h"
-#include "stan.h"
-#include "uKomunikacja.h"
-#include "uStopki.h"
-#include "uWymiana.h"
+#include "link/Identification.h"
+#include "tests/ScriptedWinSer.h"
+#include "tests/WindowTest.h"
+#include "app/opr.h"
+#include "app/stan.h"
+#include "app/uKomunikacja.h"
+#include "editor/uStopki.h"
+#include "app/uWymiana.h"
 
 namespace kalvero {
 

@@ -5,10 +5,10 @@
 
 #include <fstream>
 
-#include "Identification.h"
-#include "PortMap.h"
-#include "QtWinSer.h"
-#include "TempDir.h"
+#include "link/Identification.h"
+#include "link/PortMap.h"
+#include "link/QtWinSer.h"
+#include "tests/TempDir.h"
 
 namespace kalvero {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <fstream>
 
-#include "DataFiles.h"
-#include "PrinterCommands.h"
-#include "ScriptedWinSer.h"
-#include "TempDir.h"
+#include "data/DataFiles.h"
+#include "link/PrinterCommands.h"
+#include "tests/ScriptedWinSer.h"
+#include "tests/TempDir.h"
 
 using ::testing::ElementsAre;
 

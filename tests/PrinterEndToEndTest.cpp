@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "EmulatedPrinter.h"
-#include "Identification.h"
-#include "PrinterCommands.h"
+#include "tests/EmulatedPrinter.h"
+#include "link/Identification.h"
+#include "link/PrinterCommands.h"
 
 namespace kalvero {
 namespace {

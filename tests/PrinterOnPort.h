@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "PortMap.h"
-#include "PtyPrinter.h"
-#include "QtWinSer.h"
+#include "link/PortMap.h"
+#include "emulator/PtyPrinter.h"
+#include "link/QtWinSer.h"
 
 namespace kalvero::test {
 

@@ -3,8 +3,8 @@
 
 #include <deque>
 
-#include "OruProtocol.h"
-#include "WinSer.h"
+#include "emulator/OruProtocol.h"
+#include "link/WinSer.h"
 
 namespace kalvero::test {
 

@@ -5,13 +5,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "Cp1250.h"
-#include "DataFiles.h"
-#include "FailingSinks.h"
-#include "Files.h"
-#include "RecordFiles.h"
-#include "ResultText.h"
-#include "TempDir.h"
+#include "data/Cp1250.h"
+#include "data/DataFiles.h"
+#include "tests/FailingSinks.h"
+#include "tests/Files.h"
+#include "data/RecordFiles.h"
+#include "data/ResultText.h"
+#include "tests/TempDir.h"
 
 namespace kalvero {
 namespace {

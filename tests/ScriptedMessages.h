@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <deque>
 
-#include "Messages.h"
+#include "ui/Messages.h"
 
 namespace kalvero::test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "WinSer.h"
+#include "link/WinSer.h"
 
 namespace kalvero::test {
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include "EmulatedPrinter.h"
-#include "Identification.h"
+#include "tests/EmulatedPrinter.h"
+#include "link/Identification.h"
 
 namespace kalvero {
 namespace {

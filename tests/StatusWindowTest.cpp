@@ -4,9 +4,9 @@
 
 #include <QLabel>
 
-#include "WindowTest.h"
-#include "opr.h"
-#include "stan.h"
+#include "tests/WindowTest.h"
+#include "app/opr.h"
+#include "app/stan.h"
 
 namespace kalvero {
 

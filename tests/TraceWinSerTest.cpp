@@ -4,11 +4,11 @@
 
 #include <fstream>
 
-#include "Identification.h"
-#include "PrinterCommands.h"
-#include "ScriptedWinSer.h"
-#include "TempDir.h"
-#include "TraceWinSer.h"
+#include "link/Identification.h"
+#include "link/PrinterCommands.h"
+#include "tests/ScriptedWinSer.h"
+#include "tests/TempDir.h"
+#include "link/TraceWinSer.h"
 
 using ::testing::ElementsAre;
 

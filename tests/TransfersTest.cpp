@@ -8,15 +8,15 @@
 #include <functional>
 #include <sstream>
 
-#include "Backups.h"
-#include "Cp1250.h"
-#include "DataFiles.h"
-#include "FailingSinks.h"
-#include "Files.h"
-#include "ProtocolWinSer.h"
-#include "ScriptedWinSer.h"
-#include "TempDir.h"
-#include "orukom.h"
+#include "data/Backups.h"
+#include "data/Cp1250.h"
+#include "data/DataFiles.h"
+#include "tests/FailingSinks.h"
+#include "tests/Files.h"
+#include "tests/ProtocolWinSer.h"
+#include "tests/ScriptedWinSer.h"
+#include "tests/TempDir.h"
+#include "link/orukom.h"
 
 namespace kalvero {
 namespace {

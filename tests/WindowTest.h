@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "Kalvero.h"
-#include "PrinterOnPort.h"
-#include "ScriptedMessages.h"
-#include "TempDir.h"
-#include "uGlowna.h"
+#include "app/Kalvero.h"
+#include "tests/PrinterOnPort.h"
+#include "tests/ScriptedMessages.h"
+#include "tests/TempDir.h"
+#include "app/uGlowna.h"
 
 namespace kalvero::test {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "DialogKeys.h"
+#include "ui/DialogKeys.h"
 
 #include <QKeyEvent>
 #include <QPushButton>

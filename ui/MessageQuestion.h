@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Messages.h"
-#include "Question.h"
-#include "Text.h"
+#include "ui/Messages.h"
+#include "data/Question.h"
+#include "ui/Text.h"
 
 namespace kalvero {
 

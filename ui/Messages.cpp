@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Messages.h"
+#include "ui/Messages.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "Connecting.h"
-#include "Cp1250.h"
-#include "Identification.h"
-#include "PortRefusal.h"
+#include "link/Connecting.h"
+#include "data/Cp1250.h"
+#include "link/Identification.h"
+#include "link/PortRefusal.h"
 
 namespace kalvero {
 

@@ -4,8 +4,8 @@
 #include <QPoint>
 #include <cstdint>
 
-#include "Connecting.h"
-#include "OperatingState.h"
+#include "link/Connecting.h"
+#include "link/OperatingState.h"
 
 namespace kalvero {
 

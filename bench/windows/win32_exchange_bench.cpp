@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "Identification.h"
-#include "PrinterCommands.h"
-#include "Question.h"
-#include "RecordFiles.h"
-#include "Win32WinSer.h"
+#include "link/Identification.h"
+#include "link/PrinterCommands.h"
+#include "data/Question.h"
+#include "data/RecordFiles.h"
+#include "link/Win32WinSer.h"
 
 namespace {
 
