@@ -8,7 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "data/DataFiles.h"
+#include "data/RecordAccess.h"
+#include "data/WholeFiles.h"
 
 namespace {
 

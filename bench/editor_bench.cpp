@@ -8,14 +8,14 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "data/DataFiles.h"
-#include "editor/EditorFields.h"
 #include "app/Kalvero.h"
+#include "app/uGlowna.h"
+#include "data/WholeFiles.h"
+#include "editor/EditorFields.h"
+#include "editor/uStopki.h"
 #include "tests/PrinterOnPort.h"
 #include "tests/ScriptedMessages.h"
 #include "tests/ScriptedWinSer.h"
-#include "app/uGlowna.h"
-#include "editor/uStopki.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "Version.h"
 #include "cli/CommandHelp.h"
 #include "cli/ConsoleText.h"
-#include "data/DataFiles.h"
+#include "cli/Session.h"
 #include "data/FileNames.h"
 #include "data/FilePath.h"
-#include "cli/Session.h"
-#include "Version.h"
+#include "data/RecordFormat.h"
 
 namespace kalvero::cli {
 

@@ -3,7 +3,7 @@
 
 #include "cli/CliOptions.h"
 #include "data/Cp1250.h"
-#include "data/DataFiles.h"
+#include "data/RecordFormat.h"
 
 namespace kalvero::cli {
 

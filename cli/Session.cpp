@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "link/Connecting.h"
-#include "data/Cp1250.h"
-#include "data/DataFiles.h"
-#include "data/FilePath.h"
 #include "cli/LineOption.h"
-#include "link/PortRefusal.h"
+#include "data/Cp1250.h"
+#include "data/FilePath.h"
 #include "data/ResultText.h"
+#include "data/WholeFiles.h"
+#include "link/Connecting.h"
+#include "link/PortRefusal.h"
 
 namespace kalvero::cli {
 

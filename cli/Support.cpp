@@ -4,12 +4,13 @@
 
 #include <csignal>
 
-#include "link/Comparison.h"
+#include "cli/Session.h"
 #include "data/Cp1250.h"
 #include "data/CsvFiles.h"
-#include "data/FileContents.h"
+#include "data/RecordFormat.h"
 #include "data/ResultText.h"
-#include "cli/Session.h"
+#include "data/WholeFiles.h"
+#include "link/Comparison.h"
 
 namespace kalvero::cli {
 

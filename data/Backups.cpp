@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string_view>
 
-#include "data/DataFiles.h"
 #include "data/FilePath.h"
+#include "data/RecordFormat.h"
 
 namespace kalvero {
 

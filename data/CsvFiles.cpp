@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "data/Cp1250.h"
-#include "data/DataFiles.h"
-#include "data/FileContents.h"
 #include "data/FilePath.h"
 #include "data/FileReplace.h"
+#include "data/RecordFormat.h"
+#include "data/WholeFiles.h"
 
 namespace kalvero {
 

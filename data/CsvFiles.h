@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "data/FileContents.h"
 #include "data/FileNames.h"
 #include "data/FileSink.h"
+#include "data/WholeFiles.h"
 
 namespace kalvero {
 

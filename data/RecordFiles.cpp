@@ -4,8 +4,10 @@
 #include <climits>
 #include <filesystem>
 
-#include "data/DataFiles.h"
 #include "data/FilePath.h"
+#include "data/RecordAccess.h"
+#include "data/RecordFormat.h"
+#include "data/WholeFiles.h"
 
 namespace kalvero {
 

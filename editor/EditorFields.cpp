@@ -14,7 +14,7 @@
 #include <string>
 
 #include "data/Cp1250.h"
-#include "data/DataFiles.h"
+#include "data/RecordFormat.h"
 #include "ui/Text.h"
 
 namespace kalvero {

@@ -3,7 +3,8 @@
 
 #include <filesystem>
 
-#include "data/DataFiles.h"
+#include "data/RecordFormat.h"
+#include "data/WholeFiles.h"
 #include "link/OperatingState.h"
 #include "link/PrinterCommands.h"
 

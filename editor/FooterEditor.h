@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "data/FileRecords.h"
 #include "data/FileSink.h"
+#include "data/RecordFormat.h"
 #include "data/ResultCode.h"
 
 namespace kalvero {

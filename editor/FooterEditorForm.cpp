@@ -9,8 +9,8 @@
 #include <QRadioButton>
 #include <QStatusBar>
 
+#include "data/RecordFormat.h"
 #include "editor/EditorFields.h"
-#include "data/FileRecords.h"
 #include "editor/FooterLineRow.h"
 
 namespace kalvero {

@@ -3,7 +3,7 @@
 
 #include <QObject>
 
-#include "data/FileRecords.h"
+#include "data/RecordFormat.h"
 
 class QCheckBox;
 class QWidget;

@@ -8,7 +8,8 @@
 #include <string_view>
 
 #include "data/CsvFiles.h"
-#include "data/FileContents.h"
+#include "data/RecordFormat.h"
+#include "data/WholeFiles.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "data/DataFiles.h"
+#include "data/RecordFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string line(reinterpret_cast<const char*>(data), size);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "data/FileContents.h"
+#include "data/WholeFiles.h"
 
 namespace {
 

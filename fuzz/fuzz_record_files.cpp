@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "data/DataFiles.h"
+#include "data/RecordAccess.h"
 #include "data/RecordFiles.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "data/FileRecords.h"
+#include "data/RecordFormat.h"
+#include "data/ResultCode.h"
 #include "link/OperatingState.h"
 #include "link/PrinterCommands.h"
 #include "link/ProgressView.h"
-#include "data/ResultCode.h"
 
 namespace kalvero {
 

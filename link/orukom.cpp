@@ -1,25 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "link/orukom.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
 
-#include "data/DataFiles.h"
-#include "data/FileContents.h"
 #include "data/FileReplace.h"
+#include "data/RecordFormat.h"
+#include "data/WholeFiles.h"
 
 namespace kalvero {
 
 namespace {
 
-constexpr int kFooterFields = 13;  // the number, then width, enabled and text of four lines
 constexpr ResultCode kMalformed = 255;
 const std::string kBlankLine(40, ' ');
-
-bool atEnd(std::ifstream& in) {
-    return in.peek() == std::ifstream::traits_type::eof();
-}
 
 }  // namespace
 
@@ -89,20 +82,6 @@ ResultCode BulkTransfers::eachRecord(const std::function<RecordStep()>& record) 
     }
 }
 
-ResultCode BulkTransfers::eachLine(std::ifstream& in,
-                                   const std::function<RecordStep(const std::string&)>& record) {
-    return eachRecord([&]() -> RecordStep {
-        if (atEnd(in)) {
-            return RecordStep::end();
-        }
-        std::string line;
-        if (!ReadDataLine(in, line)) {
-            return RecordStep::failed(kMalformed);
-        }
-        return record(line);
-    });
-}
-
 ResultCode BulkTransfers::ReadAllFooters() {
     m_fileError.reset();
     m_partialFile.reset();
@@ -143,11 +122,11 @@ ResultCode BulkTransfers::ReadAllFooters() {
 }
 
 template <typename File>
-bool BulkTransfers::wholeFile(const std::string& name, const File& file) {
+ResultCode BulkTransfers::refused(const std::string& name, const File& file) {
     if (file.result == kMalformed) {
         m_badLine = BadLine{name, file.badLine};
     }
-    return !m_badLine;
+    return file.result;
 }
 
 ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
@@ -159,38 +138,26 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
     m_view.setBar(0, 200, 1);
     m_view.bringToFront();
     count = 0;
-    std::ifstream in;
-    if (!OpenRecordLines(m_names.FooterFileName, in)) {
+    // The file is read whole first: one that is not sends nothing at all.
+    const FooterFile file = ReadFooterFile(m_names.FooterFileName);
+    if (file.result != 0) {
         m_view.showLabel(false);
-        return -1;
+        return refused(m_names.FooterFileName, file);
     }
-    if (!wholeFile(m_names.FooterFileName, ReadFooterFile(m_names.FooterFileName))) {
-        m_view.showLabel(false);
-        return kMalformed;
-    }
-    const ResultCode rc = eachLine(in, [&](const std::string& line) -> RecordStep {
-        const long footer = FooterNumber(line);
-        // A TAB inside a text makes a field too many, and any other control character
-        // cannot be printed: such a footer is refused before any of its lines is sent.
-        std::string separated = line;
-        std::replace(separated.begin(), separated.end(), '\t', ' ');
-        if (footer < 0 || std::count(line.begin(), line.end(), '\t') >= kFooterFields ||
-            HasControlCharacter(separated)) {
-            return RecordStep::failed(kMalformed);
+    auto record = file.records.begin();
+    const ResultCode rc = eachRecord([&]() -> RecordStep {
+        if (record == file.records.end()) {
+            return RecordStep::end();
         }
         for (std::uint8_t j = 1; j <= 4; ++j) {
-            const long width20 = FlagValue(ExtractField(3 * j - 1, line));
-            const long enabled = FlagValue(ExtractField(3 * j, line));
-            if (width20 < 0 || enabled < 0) {
-                return RecordStep::failed(kMalformed);
-            }
+            const FooterLine& line = record->lines[j - 1];
             if (const ResultCode lineRc = m_commands.WriteFooterLine(
-                    0, static_cast<std::uint8_t>(footer), j, TextField(3 * j + 1, line),
-                    static_cast<std::uint8_t>(width20), static_cast<std::uint8_t>(enabled));
+                    0, record->number, j, line.text, line.width20, line.enabled);
                 lineRc != 0) {
                 return RecordStep::failed(lineRc);
             }
         }
+        ++record;
         ++count;
         return RecordStep::next("Zapis stopek... " + std::to_string(count) + "/200");
     });
@@ -271,23 +238,20 @@ ResultCode BulkTransfers::WriteAllBindings() {
     m_view.showLabel(true);
     m_view.setBar(0, 9983, 1);
     m_view.bringToFront();
-    std::ifstream in;
-    if (!OpenRecordLines(m_names.BindingFileName, in)) {
-        return -1;
-    }
-    if (!wholeFile(m_names.BindingFileName, ReadBindingFile(m_names.BindingFileName))) {
-        m_view.showLabel(false);
-        return kMalformed;
-    }
-    const ResultCode rc = eachLine(in, [&](const std::string& line) -> RecordStep {
-        if (line.empty()) {
-            return RecordStep::end();  // an empty line ends the records as the end of the file does
+    const BindingFile file = ReadBindingFile(m_names.BindingFileName);
+    if (file.result != 0) {
+        if (file.result == kMalformed) {
+            m_view.showLabel(false);  // a missing file leaves the label to the caller
         }
-        const std::optional<BindingRecord> binding = ParseBindingLine(line);
-        if (!binding) {
-            return RecordStep::failed(kMalformed);
+        return refused(m_names.BindingFileName, file);
+    }
+    auto binding = file.records.begin();
+    const ResultCode rc = eachRecord([&]() -> RecordStep {
+        if (binding == file.records.end()) {
+            return RecordStep::end();
         }
         const ResultCode writeRc = m_commands.WriteBinding(0, binding->plu, binding->footer);
+        ++binding;
         return writeRc != 0 ? RecordStep::failed(writeRc) : RecordStep::next({});
     });
     if (rc == 0 && !aborted()) {

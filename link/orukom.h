@@ -10,10 +10,10 @@
 
 #include "data/FileNames.h"
 #include "data/FileSink.h"
+#include "data/ResultCode.h"
 #include "link/OperatingState.h"
 #include "link/PrinterCommands.h"
 #include "link/ProgressView.h"
-#include "data/ResultCode.h"
 
 namespace kalvero {
 
@@ -69,13 +69,10 @@ private:
     // record, the progress step after it. A code other than 0 ends the transfer
     // with the label and the bar put away.
     ResultCode eachRecord(const std::function<RecordStep()>& record);
-    // The same over the record lines of a data file, up to its end.
-    ResultCode eachLine(std::ifstream& in,
-                        const std::function<RecordStep(const std::string& line)>& record);
     bool aborted() const { return m_state.AbortRequested != 0; }
-    // Before a write sends anything: the file read whole, every record in it.
+    // The code of a data file that a write does not send, the bad line kept.
     template <typename File>
-    bool wholeFile(const std::string& name, const File& file);
+    ResultCode refused(const std::string& name, const File& file);
     void progressStep(const std::string& label);
     void endView();
     ResultCode fileError(const FileError& error);

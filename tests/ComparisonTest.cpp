@@ -4,13 +4,14 @@
 
 #include <functional>
 
-#include "link/Comparison.h"
 #include "data/Cp1250.h"
-#include "data/FileContents.h"
+#include "data/RecordFormat.h"
+#include "data/WholeFiles.h"
+#include "link/Comparison.h"
+#include "link/orukom.h"
 #include "tests/Files.h"
 #include "tests/ProtocolWinSer.h"
 #include "tests/TempDir.h"
-#include "link/orukom.h"
 
 namespace kalvero {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "data/Backups.h"
 #include "data/CsvFiles.h"
+#include "data/RecordFormat.h"
 #include "tests/FailingSinks.h"
-#include "data/FileRecords.h"
 #include "tests/Files.h"
 #include "tests/TempDir.h"
 

@@ -13,9 +13,11 @@
 #include <sstream>
 
 #include "data/Backups.h"
-#include "data/DataFiles.h"
-#include "tests/FailingSinks.h"
 #include "data/FileReplace.h"
+#include "data/RecordAccess.h"
+#include "data/RecordFormat.h"
+#include "data/WholeFiles.h"
+#include "tests/FailingSinks.h"
 #include "tests/Files.h"
 #include "tests/TempDir.h"
 
@@ -264,17 +266,6 @@ TEST_F(DataFilesTest, WriteFileRangeReportsAFileThatRefusesWriting) {
     // Even root cannot write this one: it opens, and the write fails.
     EXPECT_NE(WriteFileRange("/proc/version", 0, 1, "ab"), 0);
 #endif
-}
-
-TEST_F(DataFilesTest, ReadRecordFieldPlacesByTheStrideAlone) {
-    put(tmp / "f", "#\r\n$0001\t005\r\n$0002\t007\r\nGARBAGE!!!\r\n");
-    std::string text = "old";
-    EXPECT_EQ(ReadRecordField(4, (tmp / "f").string(), 11, 1, 2, 5, text), 0);
-    EXPECT_EQ(text, "0002");
-    EXPECT_EQ(ReadRecordField(4, (tmp / "f").string(), 11, 2, 1, 4, text), 0);
-    EXPECT_EQ(text, "GARB");
-    EXPECT_EQ(ReadRecordField(4, (tmp / "f").string(), 11, 3, 2, 5, text), -3);
-    EXPECT_EQ(text, "") << "cleared first";
 }
 
 TEST_F(DataFilesTest, LocatingFooterSevenInADefaultFileGivesTheAppendPosition) {

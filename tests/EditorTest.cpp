@@ -13,12 +13,12 @@
 #include <QToolTip>
 #include <memory>
 
-#include "data/DataFiles.h"
+#include "data/WholeFiles.h"
 #include "editor/EditorFields.h"
+#include "editor/uStopki.h"
 #include "tests/Files.h"
 #include "tests/ScriptedWinSer.h"
 #include "tests/WindowTest.h"
-#include "editor/uStopki.h"
 
 namespace kalvero {
 

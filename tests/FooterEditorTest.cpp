@@ -4,12 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "data/DataFiles.h"
-#include "tests/FailingSinks.h"
-#include "tests/Files.h"
+#include "data/RecordFormat.h"
+#include "data/WholeFiles.h"
 #include "editor/FooterEditor.h"
 #include "link/OperatingState.h"
 #include "link/PrinterCommands.h"
+#include "tests/FailingSinks.h"
+#include "tests/Files.h"
 #include "tests/ProtocolWinSer.h"
 #include "tests/TempDir.h"
 

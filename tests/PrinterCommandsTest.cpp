@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "data/DataFiles.h"
+#include "data/WholeFiles.h"
 #include "link/PrinterCommands.h"
 #include "tests/ScriptedWinSer.h"
 #include "tests/TempDir.h"

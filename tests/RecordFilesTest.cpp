@@ -6,11 +6,12 @@
 #include <sstream>
 
 #include "data/Cp1250.h"
-#include "data/DataFiles.h"
+#include "data/RecordFiles.h"
+#include "data/RecordFormat.h"
+#include "data/ResultText.h"
+#include "data/WholeFiles.h"
 #include "tests/FailingSinks.h"
 #include "tests/Files.h"
-#include "data/RecordFiles.h"
-#include "data/ResultText.h"
 #include "tests/TempDir.h"
 
 namespace kalvero {

@@ -10,13 +10,14 @@
 
 #include "data/Backups.h"
 #include "data/Cp1250.h"
-#include "data/DataFiles.h"
+#include "data/RecordFormat.h"
+#include "data/WholeFiles.h"
+#include "link/orukom.h"
 #include "tests/FailingSinks.h"
 #include "tests/Files.h"
 #include "tests/ProtocolWinSer.h"
 #include "tests/ScriptedWinSer.h"
 #include "tests/TempDir.h"
-#include "link/orukom.h"
 
 namespace kalvero {
 namespace {
@@ -275,7 +276,8 @@ TEST_F(TransfersTest, WritingFootersCountsEveryRecordSent) {
 
     // The number is characters 2 to 4 of the first field; a flag counts by its low 8 bits.
     std::string free = "$7\t-1\t256\tsiedem\t0\t0\t\t0\t0\t\t0\t0\t";
-    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + free + std::string(184 - free.size(), ' ') + "\r\n");
+    put(names.FooterFileName,
+        "#\r\n#\r\n#\r\n" + free + std::string(184 - free.size(), ' ') + "\r\n");
     EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 0);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(memory.footers[7][0].flags, 0x04) << "-1 sets the width, 256 clears enabled";

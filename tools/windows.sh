@@ -48,7 +48,7 @@ qt=/usr/include/x86_64-linux-gnu/qt6
 printf '%s\n' app/*.cpp ui/*.cpp editor/*.cpp link/QtWinSer.cpp link/PortLock.cpp |
     xargs -P"$(nproc)" -n1 x86_64-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -Wall \
         -Wextra -Werror -Wno-attributes -I"$qt" -I"$qt/QtCore" -I"$qt/QtGui" -I"$qt/QtWidgets" \
-        -I"$qt/QtSerialPort" -Idata -Ilink -Iui -Ieditor -Iapp -Ibuild/windows/generated
+        -I"$qt/QtSerialPort" -I. -Ibuild/windows/generated
 status=0
 (cd build/windows && ctest --timeout 300 --output-on-failure) || status=$?
 wineserver -k >/dev/null 2>&1 || true

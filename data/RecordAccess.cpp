@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "data/DataFiles.h"
+#include "data/RecordAccess.h"
 
 #include <algorithm>
 #include <climits>
@@ -8,7 +8,6 @@
 
 #include "data/FilePath.h"
 #include "data/FileReader.h"
-#include "data/FileReplace.h"
 
 namespace kalvero {
 
@@ -17,7 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::int32_t kMaxRange = 255;
-constexpr const char* kLineEnd = "\r\n";
 
 // The scan shared by both lookups: one open, one buffered pass over the records.
 ResultCode locate(const std::string& name, std::size_t recordLength, std::size_t numberWidth,
@@ -59,47 +57,6 @@ ResultCode locate(const std::string& name, std::size_t recordLength, std::size_t
 }
 
 }  // namespace
-
-long DecimalField(const std::string& field) {
-    if (field.empty() || field.size() > 9) {
-        return -1;
-    }
-    long value = 0;
-    for (const char c : field) {
-        if (c < '0' || c > '9') {
-            return -1;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-bool CreateDefaultFile(const FileNames& names, const std::string& name, FileError* error,
-                       const Sinks& sinks) {
-    std::string content = std::string("#1") + kLineEnd + "#" + kLineEnd + "#" + kLineEnd;
-    if (name == names.BindingFileName) {
-        content.reserve(content.size() + kLastPlu * BindingRecord::kLength);
-        for (int plu = 1; plu <= kLastPlu; ++plu) {
-            content += BindingRecord{static_cast<std::uint16_t>(plu), 0}.format();
-        }
-    }
-    if (name == names.FooterFileName) {
-        content += FooterRecord{}.format();
-    }
-    // Only ever a new file, and only a whole one: one that appeared while the user was
-    // asked is not emptied, and half a default file would pass for a whole one.
-    FileReplace file(name, sinks);
-    std::optional<FileError> failure;
-    if (!file.isOpen() || !file.content().append(content)) {
-        failure = file.contentError();
-    } else {
-        failure = file.commitNew();
-    }
-    if (failure && error != nullptr) {
-        *error = *failure;
-    }
-    return !failure;
-}
 
 ResultCode FindRecordStart(const std::string& name, std::int32_t& position) {
     std::error_code ec;
@@ -161,20 +118,6 @@ ResultCode WriteFileRange(const std::string& name, std::int32_t first, std::int3
     return 0;
 }
 
-ResultCode ReadRecordField(std::int32_t h, const std::string& name, std::int32_t length,
-                           std::int32_t index, std::int32_t j1, std::int32_t j2,
-                           std::string& text) {
-    text.clear();
-    const std::int64_t first =
-        std::int64_t{h} - 1 + std::int64_t{index} * length + (std::int64_t{j1} - 1);
-    const std::int64_t last = first + (std::int64_t{j2} - j1);
-    if (first < 0 || last > INT32_MAX) {
-        return -3;
-    }
-    return ReadFileRange(name, static_cast<std::int32_t>(first), static_cast<std::int32_t>(last),
-                         text);
-}
-
 ResultCode LocateFooterRecord(const std::string& name, std::uint8_t n, std::int32_t& offset) {
     return locate(name, FooterRecord::kLength, FooterRecord::kNumberDigits, n, offset);
 }
@@ -182,61 +125,6 @@ ResultCode LocateFooterRecord(const std::string& name, std::uint8_t n, std::int3
 ResultCode LocateBindingRecord(const FileNames& names, std::uint16_t plu, std::int32_t& offset) {
     return locate(names.BindingFileName, BindingRecord::kLength, BindingRecord::kNumberDigits, plu,
                   offset);
-}
-
-std::string TextField(int n, const std::string& line) {
-    std::size_t start = 0;
-    for (int skipped = 1; skipped < n && start <= line.size(); ++skipped) {
-        const std::size_t tab = line.find('\t', start);
-        start = tab == std::string::npos ? line.size() + 1 : tab + 1;
-    }
-    if (start > line.size()) {
-        return {};
-    }
-    const std::size_t end = line.find('\t', start);
-    return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
-std::string ExtractField(int n, const std::string& line) {
-    std::string field = TextField(n, line);
-    if (!field.empty() && field[0] == '$') {
-        field[0] = '0';
-    }
-    return field;
-}
-
-bool HasControlCharacter(const std::string& text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte < 0x20 || byte == 0x7F;
-    });
-}
-
-bool ReadDataLine(std::istream& in, std::string& line) {
-    line.clear();
-    std::streambuf* buffer = in.rdbuf();
-    using Traits = std::istream::traits_type;
-    for (;;) {
-        const Traits::int_type c = buffer->sbumpc();
-        if (Traits::eq_int_type(c, Traits::eof())) {
-            if (line.empty()) {
-                in.setstate(std::ios::eofbit | std::ios::failbit);
-                return false;
-            }
-            in.setstate(std::ios::eofbit);
-            return true;
-        }
-        if (c == '\n') {
-            return true;
-        }
-        if (c == '\r') {
-            if (buffer->sgetc() == '\n') {
-                buffer->sbumpc();
-            }
-            return true;
-        }
-        line += Traits::to_char_type(c);
-    }
 }
 
 }  // namespace kalvero

@@ -64,4 +64,36 @@ struct BindingRecord {
     std::string format() const;
 };
 
+// The fields of a record line, as every reader of the files splits them.
+
+// Field n (from 1) of a TAB-separated line, as it stands.
+std::string TextField(int n, const std::string& line);
+// The same for a number field: a leading "$" reads as "0".
+std::string ExtractField(int n, const std::string& line);
+
+// True when text holds a byte that no footer text may hold (below 0x20, or 0x7F):
+// a TAB or a line end would split the record it is stored in.
+bool HasControlCharacter(const std::string& text);
+
+// A field of decimal digits only, its value; -1 for anything else (empty, signs,
+// blanks, letters, or too many digits to mean a record number).
+long DecimalField(const std::string& field);
+
+// A number field that must fit in maximum (a footer in a byte, a PLU in four digits);
+// -1 for anything else.
+long FieldValue(const std::string& field, long maximum);
+// A flag is an integer of which the low 8 bits count: "-1" is set, "256" clear.
+// -1 for a field that is no integer.
+long FlagValue(const std::string& field);
+// The footer number of a record line: characters 2 to 4 of field 1 ("$7" is footer 7
+// as much as "$007"); -1 when there is none.
+long FooterNumber(const std::string& line);
+
+// A footer record line taken whole: its number, four flags pairs and texts as they
+// stand (a text left out is empty, as the bulk write sends it), at most 13 fields,
+// no control character in any text. Nothing for anything else.
+std::optional<FooterRecord> ParseFooterLine(const std::string& line);
+// A binding record line: the PLU and the footer. Nothing for anything else.
+std::optional<BindingRecord> ParseBindingLine(const std::string& line);
+
 }  // namespace kalvero
