@@ -23,7 +23,7 @@ std::string footerRecord(std::uint8_t footer) {
 }
 
 std::string bindingRecord(std::uint16_t plu) {
-    return "wi\xB9zania PLU " + std::to_string(plu);
+    return "wiązania PLU "_cp1250 + std::to_string(plu);
 }
 
 // The port as the user named it, why it would not open, and the mend if there is one.
@@ -103,7 +103,7 @@ int Session::connect(bool quiet) {
         case ConnectOutcome::Online:
             return kExitOk;
         case ConnectOutcome::VersionRefused:
-            complain(Cp1250ToUtf8("Wersja programu w drukarce etykiet mniejsza ni\xBF 4"));
+            complain("Wersja programu w drukarce etykiet mniejsza niż 4");
             return kExitNoPrinter;
         case ConnectOutcome::PortBusy:
         case ConnectOutcome::PortRefused:
@@ -138,8 +138,8 @@ int Session::transfer(const std::string& command) {
         std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends at once
     });
     // The two erase texts are neuter: "Kasowanie ... przerwane".
-    const std::string stopped =
-        command == "erase" ? " przerwane przez u\xBFytkownika" : " przerwany przez u\xBFytkownika";
+    const std::string stopped = command == "erase" ? " przerwane przez użytkownika"_cp1250
+                                                   : " przerwany przez użytkownika"_cp1250;
     int exit = kExitOk;
     const auto run = [&](bool chosen, const char* what, auto&& operation,
                          const std::uint16_t* written = nullptr) {
@@ -154,7 +154,7 @@ int Session::transfer(const std::string& command) {
     };
     if (command == "read") {
         run(footers, "Odczyt stopek", [this] { return m_transfers.ReadAllFooters(); });
-        run(bindings, "Odczyt wi\xB9za\xF1", [this] {
+        run(bindings, "Odczyt wiązań"_cp1250, [this] {
             return m_transfers.ReadAllBindings(static_cast<std::uint16_t>(m_options.lastPlu));
         });
     } else if (command == "write") {
@@ -162,13 +162,13 @@ int Session::transfer(const std::string& command) {
         run(
             footers, "Zapis stopek", [this, &count] { return m_transfers.WriteAllFooters(count); },
             &count);
-        run(bindings, "Zapis wi\xB9za\xF1", [this] { return m_transfers.WriteAllBindings(); });
+        run(bindings, "Zapis wiązań"_cp1250, [this] { return m_transfers.WriteAllBindings(); });
         if (m_options.verify && exit == kExitOk) {
             exit = verify(footers, bindings);
         }
     } else {
         run(footers, "Kasowanie stopek", [this] { return m_transfers.EraseAllFooters(); });
-        run(bindings, "Kasowanie wi\xB9za\xF1", [this] { return m_transfers.EraseAllBindings(); });
+        run(bindings, "Kasowanie wiązań"_cp1250, [this] { return m_transfers.EraseAllBindings(); });
     }
     return exit;
 }

@@ -20,7 +20,7 @@ namespace {
 template <typename File>
 std::optional<File> loadFile(const std::string& name, File file) {
     if (file.result == -1) {
-        complain(name + Cp1250ToUtf8(": nie mo\xBFna odczyta\xE6 pliku"));
+        complain(name + ": nie można odczytać pliku");
     } else if (file.result != 0) {
         complain(name + ": wiersz " + std::to_string(file.badLine) + " nie jest rekordem");
     } else {
@@ -52,7 +52,7 @@ int Session::readFailure(const std::string& what, ResultCode rc) {
         return kExitFailed;
     }
     if (m_state.AbortRequested != 0) {
-        complain(Cp1250ToUtf8(what + " przerwany przez u\xBFytkownika"));
+        complain(Cp1250ToUtf8(what) + " przerwany przez użytkownika");
         return kExitStopped;
     }
     return kExitOk;
@@ -79,13 +79,13 @@ int Session::verify(bool footers, bool bindings) {
             return kExitFile;
         }
         const PrinterBindings printer = reader.ReadBackBindings(file->records);
-        if (const int rc = readFailure("Sprawdzenie wi\xB9za\xF1", printer.result); rc != kExitOk) {
+        if (const int rc = readFailure("Sprawdzenie wiązań"_cp1250, printer.result);
+            rc != kExitOk) {
             return rc;
         }
         differ = showDifferences(BindingDifferences(file->records, printer.records)) || differ;
     }
-    say(Cp1250ToUtf8(differ ? "Sprawdzenie: drukarka r\xF3\xBFni si\xEA od plik\xF3w"
-                            : "Sprawdzenie: OK"));
+    say(differ ? "Sprawdzenie: drukarka różni się od plików" : "Sprawdzenie: OK");
     return differ ? kExitDiffers : kExitOk;
 }
 
@@ -124,14 +124,14 @@ int Session::diff() {
             return record.plu > lastPlu && record.plu <= kLastPlu;
         });
         const PrinterBindings printer = reader.ReadBindings(lastPlu);
-        if (const int rc = readFailure("Odczyt wi\xB9za\xF1", printer.result); rc != kExitOk) {
+        if (const int rc = readFailure("Odczyt wiązań"_cp1250, printer.result); rc != kExitOk) {
             return rc;
         }
         differ =
             showDifferences(BindingDifferences(bindingFile->records, printer.records)) || differ;
     }
     if (!differ) {
-        say(Cp1250ToUtf8("Drukarka i pliki s\xB9 zgodne"));
+        say("Drukarka i pliki są zgodne");
     }
     return differ ? kExitDiffers : kExitOk;
 }
@@ -156,7 +156,7 @@ int Session::importCsv() {
         complain(import.fileError->name + ": " + import.fileError->reason);
         return kExitFile;
     }
-    say("Import: OK, stopki " + std::to_string(import.footers) + Cp1250ToUtf8(", wi\xB9zania ") +
+    say("Import: OK, stopki " + std::to_string(import.footers) + ", wiązania " +
         std::to_string(import.bindings));
     return kExitOk;
 }

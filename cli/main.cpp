@@ -7,9 +7,9 @@
 #endif
 
 #include "cli/CliOptions.h"
+#include "cli/Session.h"
 #include "data/CsvFiles.h"
 #include "data/FileNames.h"
-#include "cli/Session.h"
 
 int main(int argc, char** argv) {
     using namespace kalvero::cli;
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     }
     Session session(options);
     if (const auto& failure = session.traceFailure()) {
-        complain("nie mo\xC5\xBCna otworzy\xC4\x87 pliku \xC5\x9Bladu " + *failure);
+        complain("nie można otworzyć pliku śladu " + *failure);
         return kExitFile;
     }
     const int exit = options.command(session);

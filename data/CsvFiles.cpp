@@ -31,18 +31,16 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kDataHeader = "#\r\n#\r\n#\r\n";
 constexpr std::string_view kNamesKind = "rodzaj";
 constexpr std::string_view kFooterKind = "stopka";
-constexpr std::string_view kBindingKind = "wi\xB9zanie";
+constexpr std::string_view kBindingKind = "wiązanie"_cp1250;
 constexpr std::string_view kLineColumn = "linia";
-constexpr std::string_view kWidthColumn = "szeroko\x9C\xE6";
-constexpr std::string_view kEnabledColumn =
-    "w\xB3\xB9"
-    "czona";
+constexpr std::string_view kWidthColumn = "szerokość"_cp1250;
+constexpr std::string_view kEnabledColumn = "włączona"_cp1250;
 constexpr std::string_view kPluColumn = "PLU";
 constexpr std::size_t kFooterColumns = 6;
 constexpr std::size_t kBindingColumns = 3;
 
 FileError unreadable(const std::string& name) {
-    return {name, Cp1250ToUtf8("nie mo\xBFna odczyta\xE6 pliku")};
+    return {name, "nie można odczytać pliku"};
 }
 
 std::string rightTrimmed(std::string text) {
@@ -198,15 +196,14 @@ std::string quotedValue(std::string_view column, const std::string& field) {
 
 std::optional<std::string> textProblem(const std::string& text, std::size_t width) {
     if (HasControlCharacter(text)) {
-        return "tekst zawiera znak steruj\xB9"
-               "cy";
+        return "tekst zawiera znak sterujący"_cp1250;
     }
     if (const auto unprintable = FirstUnprintable(text)) {
         return "tekst zawiera znak \"" + std::string(1, *unprintable) +
-               "\", kt\xF3rego drukarka nie drukuje";
+               "\", którego drukarka nie drukuje"_cp1250;
     }
     if (text.size() > width) {
-        return "tekst d\xB3u\xBFszy ni\xBF " + std::to_string(width) + " znak\xF3w (" +
+        return "tekst dłuższy niż "_cp1250 + std::to_string(width) + " znaków ("_cp1250 +
                std::to_string(text.size()) + ")";
     }
     return std::nullopt;
@@ -224,7 +221,7 @@ public:
         }
         const long value = DecimalField(m_fields[i]);
         if (value < first || value > last) {
-            m_problem = quotedValue(column, m_fields[i]) + " nie jest liczb\xB9 od " +
+            m_problem = quotedValue(column, m_fields[i]) + " nie jest liczbą od "_cp1250 +
                         std::to_string(first) + " do " + std::to_string(last);
         }
         return value;
@@ -281,8 +278,7 @@ std::optional<std::string> CsvContent::take(const std::vector<std::string>& utf8
         for (std::size_t at = field.find('\r'); at != std::string::npos;
              at = field.find('\r', at + 1)) {
             if (at + 1 == field.size() || field[at + 1] != '\n') {
-                return "wiersz zako\xF1"
-                       "czony samym znakiem CR";
+                return "wiersz zakończony samym znakiem CR"_cp1250;
             }
         }
         std::optional<std::string> converted = Utf8ToCp1250(field);
@@ -304,7 +300,7 @@ std::optional<std::string> CsvContent::take(const std::vector<std::string>& utf8
     }
     const std::size_t count = footer ? kFooterColumns : kBindingColumns;
     if (filled > count) {
-        return "za du\xBFo kolumn";
+        return "za dużo kolumn"_cp1250;
     }
     // A column left out is not an empty one: the text of a line would become blank.
     if (fields.size() < count) {
@@ -331,9 +327,9 @@ std::optional<std::string> CsvContent::takeColumnNames(
                    : std::optional<std::string>("nazwy kolumn stopek po wierszach stopek");
     }
     if (named == bindingNames) {
-        return m_bindings.empty() ? std::nullopt
-                                  : std::optional<std::string>(
-                                        "nazwy kolumn wi\xB9za\xF1 po wierszach wi\xB9za\xF1");
+        return m_bindings.empty()
+                   ? std::nullopt
+                   : std::optional<std::string>("nazwy kolumn wiązań po wierszach wiązań"_cp1250);
     }
     return "nieznane nazwy kolumn";
 }
@@ -499,7 +495,7 @@ std::optional<FileError> ExportCsv(const FileNames& names, const std::string& cs
         return problem;
     }
     const BindingFile bindings = ReadBindingFile(names.BindingFileName);
-    if (auto problem = readProblem(names.BindingFileName, bindings, "wi\xB9zania")) {
+    if (auto problem = readProblem(names.BindingFileName, bindings, "wiązania"_cp1250)) {
         return problem;
     }
     return writeCsv(csv, csvContent(footers, bindings), sinks);
@@ -514,9 +510,8 @@ CsvRecords ParseCsv(std::string_view text) {
     CsvRecords parsed;
     for (int row = 1; !reader.atEnd(); ++row) {
         const auto fields = reader.row();
-        const std::optional<std::string> problem = fields ? content.take(*fields)
-                                                          : "b\xB3\xEA"
-                                                            "dne cudzys\xB3owy";
+        const std::optional<std::string> problem =
+            fields ? content.take(*fields) : "błędne cudzysłowy"_cp1250;
         if (problem) {
             parsed.refusal = CsvRefusal{row, Cp1250ToUtf8(*problem)};
             return parsed;
@@ -524,7 +519,7 @@ CsvRecords ParseCsv(std::string_view text) {
     }
     // Empty, a BOM alone, names alone: nothing to import is no import.
     if (content.empty()) {
-        parsed.refusal = CsvRefusal{1, Cp1250ToUtf8("brak wierszy stopek i wi\xB9za\xF1")};
+        parsed.refusal = CsvRefusal{1, "brak wierszy stopek i wiązań"};
         return parsed;
     }
     parsed.footers = content.footerRecords();
@@ -567,16 +562,15 @@ std::optional<std::string> RecoverImport(const FileNames& names, const Sinks& si
         if (state != kReady) {
             FileReplace::drop(name);
         } else if (const auto error = FileReplace::finish(name, sinks)) {
-            return Cp1250ToUtf8("nie doko\xF1") + "czono przerwanego importu: " + error->name +
-                   ": " + error->reason;
+            return "nie dokończono przerwanego importu: " + error->name + ": " + error->reason;
         }
         done += " " + name;
     }
     in.close();
     std::error_code ec;
     fs::remove(FilePath(journal), ec);
-    return state == kReady ? Cp1250ToUtf8("doko\xF1") + "czono przerwany import:" + done
-                           : Cp1250ToUtf8("cofni\xEAto przerwany import:") + done;
+    return state == kReady ? "dokończono przerwany import:" + done
+                           : std::string("cofnięto przerwany import:") + done;
 }
 
 }  // namespace kalvero

@@ -4,6 +4,7 @@
 #include <climits>
 #include <filesystem>
 
+#include "data/Cp1250.h"
 #include "data/FilePath.h"
 #include "data/RecordAccess.h"
 #include "data/RecordFormat.h"
@@ -99,7 +100,7 @@ ResultCode RecordFiles::WriteBindingToFile(std::uint16_t plu, std::uint8_t n) {
     m_fileError.reset();
     std::error_code ec;
     if (m_offlineMode == 1 && !std::filesystem::exists(FilePath(m_names.BindingFileName), ec) &&
-        m_question.ask("Brak pliku", "Czy utworzyc plik z danymi o wi\xB9zaniach?")) {
+        m_question.ask("Brak pliku", "Czy utworzyc plik z danymi o wiązaniach?"_cp1250)) {
         FileError error;
         if (!CreateDefaultFile(m_names, m_names.BindingFileName, &error, m_sinks)) {
             m_fileError = error;

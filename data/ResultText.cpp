@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "data/ResultText.h"
 
+#include "data/Cp1250.h"
+
 namespace kalvero {
 
 std::string ResultText(ResultCode code) {
@@ -10,38 +12,23 @@ std::string ResultText(ResultCode code) {
         case -1:
             return "Podany plik nie istnieje";
         case -2:
-            return "Nie uda\xB3o si\xEA otworzyc podanego pliku";  // Nie udało się otworzyc
-                                                                   // podanego pliku
+            return "Nie udało się otworzyc podanego pliku"_cp1250;
         case -3:
-            return "Nie odczytano \xBF\xB9"
-                   "danej liczby danych";  // Nie odczytano żądanej liczby danych
+            return "Nie odczytano żądanej liczby danych"_cp1250;
         case 20:
-            return "Urz\xB9"
-                   "dzenie niepod\xB3\xB9"
-                   "czone lub niew\xB3\xB9"
-                   "czone (timeout nadawania)";  // Urządzenie niepodłączone lub niewłączone
-                                                 // (timeout nadawania)
+            return "Urządzenie niepodłączone lub niewłączone (timeout nadawania)"_cp1250;
         case 21:
-            return "Nie odebrano danych z urz\xB9"
-                   "dzenia (timeout odbierania)";  // Nie odebrano danych z urządzenia (timeout
-                                                   // odbierania)
+            return "Nie odebrano danych z urządzenia (timeout odbierania)"_cp1250;
         case 23:
-            return "Odebrano niepoprawne dane z kasy (znak r\xF3\xBFny od ACK/NAK)";  // Odebrano
-                                                                                      // niepoprawne
-                                                                                      // dane z kasy
-                                                                                      // (znak różny
-                                                                                      // od ACK/NAK)
+            return "Odebrano niepoprawne dane z kasy (znak różny od ACK/NAK)"_cp1250;
         case 24:
-            return "Nie mo\xBFna wykonac rozkazu (NAK)";  // Nie można wykonac rozkazu (NAK)
+            return "Nie można wykonac rozkazu (NAK)"_cp1250;
         case 254:
             return "Nie otwarto pliku";
         case 255:
             return "Bledny format pliku";
         default:
-            return std::string(
-                       "B\xB3\xB9"
-                       "d numer  ") +
-                   std::to_string(code);  // "Błąd numer  " and the code
+            return std::string("Błąd numer  "_cp1250) + std::to_string(code);
     }
 }
 

@@ -4,6 +4,8 @@
 #include <map>
 #include <set>
 
+#include "data/Cp1250.h"
+
 namespace kalvero {
 
 namespace {
@@ -75,9 +77,8 @@ std::string quoted(const std::string& text) {
 }
 
 std::string flags(const FooterLine& line) {
-    // "włączona", "wyłączona"; the letter c would lengthen a hex escape, hence "\x63".
-    return std::string(line.width20 != 0 ? "20" : "40") + " znak\xF3w, " +
-           (line.enabled != 0 ? "w" : "wy") + "\xB3\xB9\x63zona";
+    return std::string(line.width20 != 0 ? "20" : "40") + " znaków, "_cp1250 +
+           (line.enabled != 0 ? "w" : "wy") + "łączona"_cp1250;
 }
 
 // What one side holds of a line: its text, its flags, or both, as far as they differ.
@@ -188,7 +189,7 @@ PrinterFooters PrinterReader::readFooters(const std::vector<int>& numbers) {
 
 PrinterBindings PrinterReader::readBindings(const std::vector<int>& plus) {
     PrinterBindings read;
-    read.result = eachRecord("Odczyt wi\xB9za\xF1", plus.size(), [&](std::size_t i) {
+    read.result = eachRecord("Odczyt wiązań"_cp1250, plus.size(), [&](std::size_t i) {
         BindingRecord record{static_cast<std::uint16_t>(plus[i]), 0};
         const ResultCode rc = m_commands.ReadBinding(0, record.plu, record.footer);
         if (rc == 0) {

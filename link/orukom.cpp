@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "data/Cp1250.h"
 #include "data/FileReplace.h"
 #include "data/RecordFormat.h"
 #include "data/WholeFiles.h"
@@ -200,7 +201,7 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
     m_fileError.reset();
     m_partialFile.reset();
     m_badLine.reset();
-    m_view.setLabel("Odczyt wiaza\xF1...");
+    m_view.setLabel("Odczyt wiazań..."_cp1250);
     m_view.showLabel(true);
     m_view.showBar(true);
     m_view.setBar(1, lastPlu, 1);
@@ -224,7 +225,7 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
                 BindingRecord{static_cast<std::uint16_t>(plu), footer}.format())) {
             return RecordStep::failed(fileError(file->contentError()));
         }
-        return RecordStep::next("Odczyt wi\xB9za\xF1... " + std::to_string(plu++) + "/" +
+        return RecordStep::next("Odczyt wiązań... "_cp1250 + std::to_string(plu++) + "/" +
                                 std::to_string(lastPlu));
     });
     return finishReadFile(*file, m_names.BindingFileName, rc);
@@ -234,7 +235,7 @@ ResultCode BulkTransfers::WriteAllBindings() {
     m_fileError.reset();
     m_partialFile.reset();
     m_badLine.reset();
-    m_view.setLabel("Zapis wi\xB9za\xF1...");
+    m_view.setLabel("Zapis wiązań..."_cp1250);
     m_view.showLabel(true);
     m_view.setBar(0, 9983, 1);
     m_view.bringToFront();
@@ -264,7 +265,7 @@ ResultCode BulkTransfers::EraseAllBindings() {
     m_fileError.reset();
     m_partialFile.reset();
     m_badLine.reset();
-    m_view.setLabel("Kasowanie wi\xB9za\xF1...");
+    m_view.setLabel("Kasowanie wiązań..."_cp1250);
     m_view.showLabel(true);
     m_view.setBar(0, 9983, 1);
     m_view.showBar(true);
@@ -278,7 +279,7 @@ ResultCode BulkTransfers::EraseAllBindings() {
             writeRc != 0) {
             return RecordStep::failed(writeRc);
         }
-        return RecordStep::next("Kasowanie wi\xB9za\xF1..." + std::to_string(plu++) + "/9983");
+        return RecordStep::next("Kasowanie wiązań..."_cp1250 + std::to_string(plu++) + "/9983");
     });
     if (rc == 0 && !aborted()) {
         endView();
