@@ -12,12 +12,12 @@
 #include <QSpinBox>
 #include <QToolButton>
 
-#include "ui/DialogKeys.h"
 #include "data/FileNames.h"
 #include "data/FilePath.h"
-#include "ui/Messages.h"
-#include "link/OperatingState.h"
 #include "data/ResultText.h"
+#include "link/OperatingState.h"
+#include "ui/DialogKeys.h"
+#include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/Text.h"
 
@@ -182,48 +182,52 @@ void TfWymiana::bDalejClick() {
 // Footers first, then bindings, each only when ticked; the binding transfer runs
 // whatever became of the footer one, unless the main window is closing.
 void TfWymiana::runTransfers() {
+    struct Transfer {
+        ExchangeKind kind;
+        bool footers;  // else the bindings
+        // done comes in as the row's text and leaves as the text to show.
+        ResultCode (*run)(TfWymiana& dialog, QString& done);
+        QStringView stopped;
+        QStringView done;
+    };
+    static const Transfer transfers[] = {
+        {ExchangeKind::Write, true,
+         [](TfWymiana& dialog, QString& done) {
+             std::uint16_t count = 0;
+             const ResultCode rc = dialog.m_transfers.WriteAllFooters(count);
+             done = done.arg(count);
+             return rc;
+         },
+         u"Zapis stopek przerwany przez użytkownika", u"Zapis stopek: OK, zapisano %1"},
+        {ExchangeKind::Write, false,
+         [](TfWymiana& dialog, QString&) { return dialog.m_transfers.WriteAllBindings(); },
+         u"Zapis wiązań przerwany przez użytkownika", u"Zapis wiązań: OK"},
+        {ExchangeKind::Read, true,
+         [](TfWymiana& dialog, QString&) { return dialog.m_transfers.ReadAllFooters(); },
+         u"Odczyt stopek przerwany przez użytkownika", u"Odczyt stopek: OK"},
+        {ExchangeKind::Read, false,
+         [](TfWymiana& dialog, QString&) {
+             return dialog.m_transfers.ReadAllBindings(
+                 static_cast<std::uint16_t>(dialog.seMaxPLU->value()));
+         },
+         u"Odczyt wiązań przerwany przez użytkownika", u"Odczyt wiązań: OK"},
+        {ExchangeKind::Erase, true,
+         [](TfWymiana& dialog, QString&) { return dialog.m_transfers.EraseAllFooters(); },
+         u"Kasowanie stopek przerwane przez użytkownika", u"Kasowanie stopek: OK"},
+        {ExchangeKind::Erase, false,
+         [](TfWymiana& dialog, QString&) { return dialog.m_transfers.EraseAllBindings(); },
+         u"Kasowanie wiązań przerwane przez użytkownika", u"Kasowanie wiązań: OK"},
+    };
     const bool footers = cbStopki->isChecked();
     const bool bindings = cbWiazania->isChecked();
-    switch (m_state.ExchangeMode) {
-        case ExchangeKind::Write:
-            if (footers) {
-                std::uint16_t count = 0;
-                const ResultCode rc = m_transfers.WriteAllFooters(count);
-                report(rc, QStringLiteral("Zapis stopek przerwany przez użytkownika"),
-                       QStringLiteral("Zapis stopek: OK, zapisano %1").arg(count));
-            }
-            if (bindings && !m_host.closeRequested()) {
-                report(m_transfers.WriteAllBindings(),
-                       QStringLiteral("Zapis wiązań przerwany przez użytkownika"),
-                       QStringLiteral("Zapis wiązań: OK"));
-            }
-            break;
-        case ExchangeKind::Read:
-            if (footers) {
-                report(m_transfers.ReadAllFooters(),
-                       QStringLiteral("Odczyt stopek przerwany przez użytkownika"),
-                       QStringLiteral("Odczyt stopek: OK"));
-            }
-            if (bindings && !m_host.closeRequested()) {
-                report(m_transfers.ReadAllBindings(static_cast<std::uint16_t>(seMaxPLU->value())),
-                       QStringLiteral("Odczyt wiązań przerwany przez użytkownika"),
-                       QStringLiteral("Odczyt wiązań: OK"));
-            }
-            break;
-        case ExchangeKind::Erase:
-            if (footers) {
-                report(m_transfers.EraseAllFooters(),
-                       QStringLiteral("Kasowanie stopek przerwane przez użytkownika"),
-                       QStringLiteral("Kasowanie stopek: OK"));
-            }
-            if (bindings && !m_host.closeRequested()) {
-                report(m_transfers.EraseAllBindings(),
-                       QStringLiteral("Kasowanie wiązań przerwane przez użytkownika"),
-                       QStringLiteral("Kasowanie wiązań: OK"));
-            }
-            break;
-        case ExchangeKind::None:
-            break;
+    for (const Transfer& transfer : transfers) {
+        if (transfer.kind != m_state.ExchangeMode || !(transfer.footers ? footers : bindings) ||
+            (!transfer.footers && m_host.closeRequested())) {
+            continue;
+        }
+        QString done = transfer.done.toString();
+        const ResultCode rc = transfer.run(*this, done);
+        report(rc, transfer.stopped.toString(), done);
     }
 }
 

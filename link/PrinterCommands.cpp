@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "link/PrinterCommands.h"
 
+#include <algorithm>
+
 namespace kalvero {
 
 namespace {
@@ -63,19 +65,27 @@ ResultCode PrinterCommands::readByte(std::uint8_t& byte) {
     return m_serial.ReadByte(byte) == serial::kByteCame ? 0 : serial::kReceiveTimeout;
 }
 
-ResultCode PrinterCommands::ReadItemName(std::uint8_t mode, std::uint16_t plu, std::string& name) {
-    if (mode != 0) {
-        return 0;
-    }
+ResultCode PrinterCommands::sendPlu(std::uint8_t command, std::uint16_t plu,
+                                    std::initializer_list<std::uint8_t> after,
+                                    std::uint8_t& status) {
     SerialBuffer answer{};
     SerialBuffer send{};
     send[0] = static_cast<std::uint8_t>(plu & 0xFF);
     send[1] = static_cast<std::uint8_t>(plu >> 8);
-    if (const std::uint8_t rc = m_serial.RSSequence(OpReadItemName, 1, 2, answer, send); rc != 0) {
+    std::copy(after.begin(), after.end(), send.begin() + 2);
+    const auto count = static_cast<std::uint8_t>(2 + after.size());
+    if (const std::uint8_t rc = m_serial.RSSequence(command, 1, count, answer, send); rc != 0) {
         return rc;
     }
+    return readByte(status);
+}
+
+ResultCode PrinterCommands::ReadItemName(std::uint8_t mode, std::uint16_t plu, std::string& name) {
+    if (mode != 0) {
+        return 0;
+    }
     std::uint8_t status = 0;
-    if (const ResultCode rc = readByte(status); rc != 0) {
+    if (const ResultCode rc = sendPlu(OpReadItemName, plu, {}, status); rc != 0) {
         return rc;
     }
     if (status == kStatusNoItem) {
@@ -184,16 +194,8 @@ ResultCode PrinterCommands::WriteBinding(std::uint8_t mode, std::uint16_t plu,
     if (mode != 0) {
         return m_files.WriteBindingToFile(plu, footer);
     }
-    SerialBuffer answer{};
-    SerialBuffer send{};
-    send[0] = static_cast<std::uint8_t>(plu & 0xFF);
-    send[1] = static_cast<std::uint8_t>(plu >> 8);
-    send[2] = footer;
-    if (const std::uint8_t rc = m_serial.RSSequence(OpWriteBinding, 1, 3, answer, send); rc != 0) {
-        return rc;
-    }
     std::uint8_t status = 0;
-    if (const ResultCode rc = readByte(status); rc != 0) {
+    if (const ResultCode rc = sendPlu(OpWriteBinding, plu, {footer}, status); rc != 0) {
         return rc;
     }
     return status;
@@ -204,15 +206,8 @@ ResultCode PrinterCommands::ReadBinding(std::uint8_t mode, std::uint16_t plu,
     if (mode != 0) {
         return m_files.ReadBindingFromFile(plu, footer);
     }
-    SerialBuffer answer{};
-    SerialBuffer send{};
-    send[0] = static_cast<std::uint8_t>(plu & 0xFF);
-    send[1] = static_cast<std::uint8_t>(plu >> 8);
-    if (const std::uint8_t rc = m_serial.RSSequence(OpReadBinding, 1, 2, answer, send); rc != 0) {
-        return rc;
-    }
     std::uint8_t status = 0;
-    if (const ResultCode rc = readByte(status); rc != 0) {
+    if (const ResultCode rc = sendPlu(OpReadBinding, plu, {}, status); rc != 0) {
         return rc;
     }
     if (status != 0) {

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "data/RecordFiles.h"
@@ -52,6 +53,10 @@ public:
 private:
     // 0 when the byte came, else 21.
     ResultCode readByte(std::uint8_t& byte);
+    // Sends the command with the PLU, low byte first, and the after bytes; status
+    // is the byte the printer answers with.
+    ResultCode sendPlu(std::uint8_t command, std::uint16_t plu,
+                       std::initializer_list<std::uint8_t> after, std::uint8_t& status);
 
     WinSer& m_serial;
     RecordFiles& m_files;
