@@ -7,16 +7,15 @@
 #include "app/stan.h"
 #include "app/uGlowna.h"
 #include "app/uKomunikacja.h"
-#include "editor/uStopki.h"
 #include "app/uWymiana.h"
+#include "editor/uStopki.h"
 
 namespace kalvero {
 
-Kalvero::Kalvero(WinSer& serial, Messages& messages)
-    : m_question(messages),
-      m_records(files, state.OfflineMode, m_question),
-      m_commands(serial, m_records),
-      services{serial, state, files, messages, m_records, m_commands} {
+Kalvero::Kalvero(Printer& printer, Messages& messages)
+    : state(printer.state),
+      files(printer.files),
+      services{printer.port(), state, files, messages, printer.records(), printer.commands()} {
     QApplication::setApplicationName(QStringLiteral("Kalvero"));
     fGlowna = std::make_unique<TfGlowna>(services);
     fKomunikacja = std::make_unique<TfKomunikacja>(services, *fGlowna);

@@ -3,11 +3,8 @@
 
 #include <memory>
 
-#include "data/FileNames.h"
-#include "ui/MessageQuestion.h"
-#include "link/OperatingState.h"
-#include "link/PrinterCommands.h"
-#include "data/RecordFiles.h"
+#include "link/Printer.h"
+#include "ui/Messages.h"
 #include "ui/Services.h"
 
 namespace kalvero {
@@ -19,26 +16,19 @@ class TfStopka;
 class TAboutBox;
 class TfStan;
 
-// Startup: the operating state and file names take their first values, the
-// application gets its title, and the six windows are created once, in order.
-// Only the main window is shown; nothing connects by itself.
+// Startup: the application gets its title, and the six windows are created once, in
+// order, over the one printer they share. Only the main window is shown; nothing
+// connects by itself.
 class Kalvero {
 public:
-    Kalvero(WinSer& serial, Messages& messages);
+    Kalvero(Printer& printer, Messages& messages);
     ~Kalvero();
 
     Kalvero(const Kalvero&) = delete;
     Kalvero& operator=(const Kalvero&) = delete;
 
-    OperatingState state;
-    FileNames files;
-
-private:
-    MessageQuestion m_question;
-    RecordFiles m_records;
-    PrinterCommands m_commands;
-
-public:
+    OperatingState& state;
+    FileNames& files;
     Services services;
     std::unique_ptr<TfGlowna> fGlowna;
     std::unique_ptr<TfKomunikacja> fKomunikacja;

@@ -16,12 +16,13 @@
 #include <string>
 #include <string_view>
 
-#include "data/FilePath.h"
-#include "app/Kalvero.h"
-#include "ui/Messages.h"
-#include "link/QtWinSer.h"
-#include "link/TraceWinSer.h"
 #include "Version.h"
+#include "app/Kalvero.h"
+#include "data/FilePath.h"
+#include "link/Printer.h"
+#include "link/SystemPorts.h"
+#include "ui/MessageQuestion.h"
+#include "ui/Messages.h"
 
 namespace {
 
@@ -123,24 +124,20 @@ int main(int argc, char** argv) {
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&toolkit);
     }
-    kalvero::QtWinSer port(kalvero::PortMap::fromEnvironment());
-    std::unique_ptr<kalvero::TraceWinSer> trace;
-    if (options.traceFile) {
-        std::string reason;
-        trace = kalvero::TraceWinSer::open(port, kalvero::FilePath(*options.traceFile), reason);
-        if (!trace) {
-            const std::string text =
-                "nie można otworzyć pliku śladu " + *options.traceFile + ": " + reason;
-            answerOnTerminal();
-            std::fprintf(stderr, "kalvero: %s\n", text.c_str());
-#ifdef _WIN32
-            QMessageBox::critical(nullptr, QStringLiteral("Kalvero"), QString::fromStdString(text));
-#endif
-            return kExitUsage;
-        }
-    }
-    kalvero::WinSer& serial = trace ? static_cast<kalvero::WinSer&>(*trace) : port;
+    const std::unique_ptr<kalvero::WinSer> ports =
+        kalvero::SystemPorts(kalvero::PortMap::fromEnvironment());
     kalvero::QtMessages messages;
-    const kalvero::Kalvero kalvero(serial, messages);
+    kalvero::MessageQuestion question(messages);
+    kalvero::Printer printer(*ports, question, options.traceFile);
+    if (const auto& failure = printer.traceFailure()) {
+        const std::string text = "nie można otworzyć pliku śladu " + *failure;
+        answerOnTerminal();
+        std::fprintf(stderr, "kalvero: %s\n", text.c_str());
+#ifdef _WIN32
+        QMessageBox::critical(nullptr, QStringLiteral("Kalvero"), QString::fromStdString(text));
+#endif
+        return kExitUsage;
+    }
+    const kalvero::Kalvero kalvero(printer, messages);
     return QApplication::exec();
 }

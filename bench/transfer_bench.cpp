@@ -12,10 +12,12 @@
 #include <filesystem>
 
 #include "app/Kalvero.h"
-#include "tests/PrinterOnPort.h"
-#include "tests/ScriptedMessages.h"
 #include "app/uGlowna.h"
 #include "app/uWymiana.h"
+#include "link/Printer.h"
+#include "tests/PrinterOnPort.h"
+#include "tests/ScriptedMessages.h"
+#include "ui/MessageQuestion.h"
 
 namespace {
 
@@ -34,13 +36,15 @@ struct Bench {
             std::exit(1);
         }
         serial = kalvero::test::portLayer(dir, std::chrono::milliseconds(100));
-        app = std::make_unique<kalvero::Kalvero>(*serial, messages);
+        printerLink = std::make_unique<kalvero::Printer>(*serial, question);
+        app = std::make_unique<kalvero::Kalvero>(*printerLink, messages);
         app->files.FooterFileName = (dir / "stopki.txt").string();
         app->files.BindingFileName = (dir / "wiazplu.txt").string();
         app->fGlowna->Wykryjautomatycznie1Click();
     }
     ~Bench() {
         app.reset();
+        printerLink.reset();
         serial.reset();
         printer.reset();
         fs::remove_all(dir);
@@ -59,6 +63,8 @@ struct Bench {
     std::unique_ptr<oru::PtyPrinter> printer;
     std::unique_ptr<kalvero::QtWinSer> serial;
     kalvero::test::ScriptedMessages messages;
+    kalvero::MessageQuestion question{messages};
+    std::unique_ptr<kalvero::Printer> printerLink;
     std::unique_ptr<kalvero::Kalvero> app;
 };
 

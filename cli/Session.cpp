@@ -13,6 +13,7 @@
 #include "data/WholeFiles.h"
 #include "link/Connecting.h"
 #include "link/PortRefusal.h"
+#include "link/SystemPorts.h"
 
 namespace kalvero::cli {
 
@@ -38,15 +39,12 @@ void complainOfRefusal(const std::string& name, const Connection& connection) {
 
 Session::Session(const Options& options)
     : m_options(options),
-#ifdef _WIN32
-      m_serial(),
-#else
-      m_serial(portMap()),
-#endif
-      m_trace(openTrace()),
-      m_port(m_trace ? static_cast<WinSer&>(*m_trace) : m_serial),
-      m_records(m_names, m_state.OfflineMode, m_question),
-      m_commands(m_port, m_records),
+      m_ports(SystemPorts(portMap())),
+      m_printer(*m_ports, m_question, options.trace),
+      m_state(m_printer.state),
+      m_names(m_printer.files),
+      m_records(m_printer.records()),
+      m_commands(m_printer.commands()),
       m_progress(m_state),
       m_transfers(m_commands, m_names, m_state, m_progress) {
     if (options.footers) {
@@ -58,30 +56,11 @@ Session::Session(const Options& options)
     m_question.create = options.create;
 }
 
-std::unique_ptr<TraceWinSer> Session::openTrace() {
-    if (!m_options.trace) {
-        return nullptr;
-    }
-    std::string reason;
-    auto trace = TraceWinSer::open(m_serial, FilePath(*m_options.trace), reason);
-    if (!trace) {
-        m_traceFailure = *m_options.trace + ": " + reason;
-    }
-    return trace;
-}
-
-std::optional<std::string> Session::traceLost() const {
-    if (m_trace && m_trace->lost()) {
-        return *m_options.trace + ": " + *m_trace->lost();
-    }
-    return std::nullopt;
-}
-
 int Session::connect(bool quiet) {
     const ChannelSource channel = [this] { return m_options.channel; };
     Connection connection;
     if (m_options.port) {
-        connection = ConnectOnPort(m_port, channel, *portNumber(*m_options.port));
+        connection = ConnectOnPort(m_printer.port(), channel, *portNumber(*m_options.port));
         if (connection.failure) {
             complainOfRefusal(*m_options.port, connection);
             return kExitNoPrinter;
@@ -90,12 +69,13 @@ int Session::connect(bool quiet) {
             complain(*m_options.port + ": " + Cp1250ToUtf8(ResultText(connection.result)));
         }
     } else {
-        ScanSerialPorts(m_port, m_state.PortPresent);
-        connection = DetectPrinter(m_port, channel, m_state.PortPresent, [quiet](std::uint8_t n) {
-            if (!quiet) {
-                std::fprintf(stderr, "Wykrywanie... COM%d\n", n);
-            }
-        });
+        ScanSerialPorts(m_printer.port(), m_state.PortPresent);
+        connection =
+            DetectPrinter(m_printer.port(), channel, m_state.PortPresent, [quiet](std::uint8_t n) {
+                if (!quiet) {
+                    std::fprintf(stderr, "Wykrywanie... COM%d\n", n);
+                }
+            });
     }
     TakeConnection(connection, m_state);
     m_identity = connection.identity;

@@ -7,17 +7,16 @@
 #include <string>
 
 #include "cli/CliOptions.h"
+#include "cli/TerminalProgress.h"
 #include "data/FileNames.h"
-#include "link/Identification.h"
-#include "link/OperatingState.h"
-#include "cli/PortLibrary.h"
-#include "link/PortMap.h"
-#include "link/PrinterCommands.h"
 #include "data/Question.h"
 #include "data/RecordFiles.h"
 #include "data/ResultCode.h"
-#include "cli/TerminalProgress.h"
-#include "link/TraceWinSer.h"
+#include "link/Identification.h"
+#include "link/OperatingState.h"
+#include "link/PortMap.h"
+#include "link/Printer.h"
+#include "link/PrinterCommands.h"
 #include "link/orukom.h"
 
 namespace kalvero::cli {
@@ -28,9 +27,9 @@ public:
     explicit Session(const Options& options);
 
     // Why the trace file of --trace cannot be written; the run then does not start.
-    const std::optional<std::string>& traceFailure() const { return m_traceFailure; }
+    const std::optional<std::string>& traceFailure() const { return m_printer.traceFailure(); }
     // Why the trace of --trace is not whole, when a line of it could not be written.
-    std::optional<std::string> traceLost() const;
+    std::optional<std::string> traceLost() const { return m_printer.traceLost(); }
 
     int detect();
     // read, write, erase: footers first, then bindings, each only when chosen.
@@ -54,12 +53,11 @@ private:
         bool ask(const std::string&, const std::string&) override { return create; }
     };
 
-    std::unique_ptr<TraceWinSer> openTrace();
     // Finds the printer on the given port or on the first present one.
     int connect(bool quiet);
     PortMap portMap() const;
     std::string portName() const;
-    std::uint8_t mode() const { return m_state.OfflineMode; }
+    std::uint8_t mode() const { return m_printer.state.OfflineMode; }
     // Offline the record is looked up in the file, which must be there unless a set
     // may create it; online the printer must be found first.
     int prepare(const std::string& file, bool set);
@@ -76,15 +74,14 @@ private:
     int readFailure(const std::string& what, ResultCode rc);
 
     const Options& m_options;
-    OperatingState m_state;
-    FileNames m_names;
     FileQuestion m_question;
-    PortLibrary m_serial;
-    std::optional<std::string> m_traceFailure;
-    std::unique_ptr<TraceWinSer> m_trace;  // with --trace FILE
-    WinSer& m_port;                        // what every exchange goes through: traced or not
-    RecordFiles m_records;
-    PrinterCommands m_commands;
+    std::unique_ptr<WinSer> m_ports;
+    Printer m_printer;
+    // The printer's parts by the names the commands use.
+    OperatingState& m_state;
+    FileNames& m_names;
+    RecordFiles& m_records;
+    PrinterCommands& m_commands;
     TerminalProgress m_progress;
     BulkTransfers m_transfers;
     PrinterIdentity m_identity;

@@ -13,14 +13,14 @@
 #include <QToolButton>
 #include <memory>
 
-#include "link/Identification.h"
-#include "tests/ScriptedWinSer.h"
-#include "tests/WindowTest.h"
 #include "app/opr.h"
 #include "app/stan.h"
 #include "app/uKomunikacja.h"
-#include "editor/uStopki.h"
 #include "app/uWymiana.h"
+#include "editor/uStopki.h"
+#include "link/Identification.h"
+#include "tests/ScriptedWinSer.h"
+#include "tests/WindowTest.h"
 
 namespace kalvero {
 
@@ -79,7 +79,7 @@ private slots:
         port = scripted.get();
         serial = std::move(scripted);
         messages = std::make_unique<ScriptedMessages>();
-        app = std::make_unique<Kalvero>(*serial, *messages);
+        openWindows();
 
         QCOMPARE(port->calls.front(), std::string("UnInit"));
         QCOMPARE(port->calls.at(10), std::string("Present 10"));

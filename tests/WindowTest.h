@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "app/Kalvero.h"
+#include "app/uGlowna.h"
+#include "link/Printer.h"
 #include "tests/PrinterOnPort.h"
 #include "tests/ScriptedMessages.h"
 #include "tests/TempDir.h"
-#include "app/uGlowna.h"
+#include "ui/MessageQuestion.h"
 
 namespace kalvero::test {
 
@@ -25,6 +27,8 @@ protected:
     std::vector<std::unique_ptr<oru::PtyPrinter>> printers;
     std::unique_ptr<WinSer> serial;
     std::unique_ptr<ScriptedMessages> messages;
+    std::unique_ptr<MessageQuestion> question;
+    std::unique_ptr<Printer> printerLink;
     std::unique_ptr<Kalvero> app;
 
     // A fresh folder, with nothing plugged in yet.
@@ -45,9 +49,15 @@ protected:
     void startKalvero(std::unique_ptr<WinSer> port = nullptr) {
         serial = port ? std::move(port) : portLayer(tmp->path());
         messages = std::make_unique<ScriptedMessages>();
-        app = std::make_unique<Kalvero>(*serial, *messages);
+        openWindows();
         app->files.FooterFileName = (*tmp / "stopki.txt").string();
         app->files.BindingFileName = (*tmp / "wiazplu.txt").string();
+    }
+    // The windows over one printer on serial, answered by messages.
+    void openWindows() {
+        question = std::make_unique<MessageQuestion>(*messages);
+        printerLink = std::make_unique<Printer>(*serial, *question);
+        app = std::make_unique<Kalvero>(*printerLink, *messages);
     }
     // Automatic detection; true when the program went online.
     [[nodiscard]] bool detect() {
@@ -73,6 +83,8 @@ protected:
     }
     void closeAll() {
         app.reset();
+        printerLink.reset();
+        question.reset();
         messages.reset();
         serial.reset();
         printers.clear();
