@@ -54,8 +54,6 @@ FooterLine line(const std::string& utf8, std::uint8_t width20 = 0, std::uint8_t 
 class ComparisonTest : public ::testing::Test {
 protected:
     ComparisonTest() {
-        names.FooterFileName = (tmp / "stopki.txt").string();
-        names.BindingFileName = (tmp / "wiazplu.txt").string();
         state.OfflineMode = 0;
     }
 
@@ -123,7 +121,7 @@ protected:
 
     oru::PrinterMemory memory = oru::PrinterMemory::factory();
     test::TempDir tmp;
-    FileNames names;
+    FileNames names = test::DataFilesIn(tmp);
     OperatingState state;
     NoQuestion question;
     RecordFiles files{names, state.OfflineMode, question};

@@ -37,10 +37,6 @@ std::string bindings(std::initializer_list<BindingRecord> records) {
 
 class CsvFilesTest : public ::testing::Test {
 protected:
-    CsvFilesTest() {
-        names.FooterFileName = (tmp / "stopki.txt").string();
-        names.BindingFileName = (tmp / "wiazplu.txt").string();
-    }
     // Imports rows that must all be taken.
     CsvImport import(const std::string& rows, const Sinks& sinks = Sinks::files()) {
         put(csv, rows);
@@ -50,7 +46,7 @@ protected:
     }
 
     test::TempDir tmp;
-    FileNames names;
+    FileNames names = test::DataFilesIn(tmp);
     const std::string csv = (tmp / "dane.csv").string();
 };
 

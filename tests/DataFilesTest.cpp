@@ -47,12 +47,8 @@ std::string bindingRecord(int plu, int footer) {
 
 class DataFilesTest : public ::testing::Test {
 protected:
-    DataFilesTest() {
-        names.FooterFileName = (tmp / "stopki.txt").string();
-        names.BindingFileName = (tmp / "wiazplu.txt").string();
-    }
     TempDir tmp;
-    FileNames names;
+    FileNames names = test::DataFilesIn(tmp);
 };
 
 TEST_F(DataFilesTest, TheDefaultBindingFileHoldsEveryPluBoundToFooterZero) {

@@ -45,15 +45,13 @@ const FooterLines kShown = {
 class FooterEditorTest : public ::testing::Test {
 protected:
     FooterEditorTest() {
-        names.FooterFileName = (tmp / "stopki.txt").string();
-        names.BindingFileName = (tmp / "wiazplu.txt").string();
         CreateDefaultFile(names, names.FooterFileName);
         CreateDefaultFile(names, names.BindingFileName);
     }
     void goOnline() { state.OfflineMode = 0; }
 
     test::TempDir tmp;
-    FileNames names;
+    FileNames names = test::DataFilesIn(tmp);
     OperatingState state;
     oru::PrinterMemory memory = oru::PrinterMemory::factory();
     test::ProtocolWinSer serial{memory};

@@ -23,17 +23,13 @@ public:
 
 class PrinterCommandsTest : public ::testing::Test {
 protected:
-    PrinterCommandsTest() {
-        names.FooterFileName = (tmp / "stopki.txt").string();
-        names.BindingFileName = (tmp / "wiazplu.txt").string();
-    }
     void further(const Bytes& bytes) {
         serial.further.insert(serial.further.end(), bytes.begin(), bytes.end());
     }
 
     test::ScriptedWinSer serial;
     test::TempDir tmp;
-    FileNames names;
+    FileNames names = test::DataFilesIn(tmp);
     std::uint8_t offline = 1;
     NoQuestion question;
     RecordFiles files{names, offline, question};

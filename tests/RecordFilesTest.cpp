@@ -47,10 +47,6 @@ std::string tail(const std::array<std::string, 4>& texts, const std::string& fla
 
 class RecordFilesTest : public ::testing::Test {
 protected:
-    RecordFilesTest() {
-        names.FooterFileName = (tmp / "stopki.txt").string();
-        names.BindingFileName = (tmp / "wiazplu.txt").string();
-    }
     struct Line {
         ResultCode rc;
         std::string text;
@@ -64,7 +60,7 @@ protected:
     }
 
     test::TempDir tmp;
-    FileNames names;
+    FileNames names = test::DataFilesIn(tmp);
     std::uint8_t offlineMode = 1;
     AnsweringQuestion question;
     RecordFiles files{names, offlineMode, question};

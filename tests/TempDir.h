@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+#include "data/FileNames.h"
+
 namespace kalvero::test {
 
 // A fresh directory, removed with everything in it when the test ends.
@@ -35,5 +37,13 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The footer and binding files by their usual names in dir, not made yet.
+inline FileNames DataFilesIn(const TempDir& dir) {
+    FileNames names;
+    names.FooterFileName = (dir / "stopki.txt").string();
+    names.BindingFileName = (dir / "wiazplu.txt").string();
+    return names;
+}
 
 }  // namespace kalvero::test

@@ -81,8 +81,6 @@ std::string footerLine(int n, const std::array<std::string, 4>& texts, const std
 class TransfersTest : public ::testing::Test {
 protected:
     TransfersTest() {
-        names.FooterFileName = (tmp / "stopki.txt").string();
-        names.BindingFileName = (tmp / "wiazplu.txt").string();
         state.OfflineMode = 0;
         for (int n = 0; n <= 200; ++n) {
             for (int k = 0; k < 4; ++k) {
@@ -100,7 +98,7 @@ protected:
 
     oru::PrinterMemory memory = oru::PrinterMemory::factory();
     test::TempDir tmp;
-    FileNames names;
+    FileNames names = test::DataFilesIn(tmp);
     OperatingState state;
     NoQuestion question;
     RecordFiles files{names, state.OfflineMode, question};
