@@ -9,6 +9,8 @@
 #include <filesystem>
 
 #include "app/Kalvero.h"
+#include "link/Printer.h"
+#include "ui/MessageQuestion.h"
 #include "app/uGlowna.h"
 #include "data/WholeFiles.h"
 #include "editor/EditorFields.h"
@@ -47,7 +49,9 @@ int main(int argc, char** argv) {
     {
         kalvero::test::ScriptedWinSer serial;
         kalvero::test::ScriptedMessages messages;
-        kalvero::Kalvero app(serial, messages);
+        kalvero::MessageQuestion question(messages);
+        kalvero::Printer printer(serial, question);
+        kalvero::Kalvero app(printer, messages);
         app.files.FooterFileName = (dir / "stopki.txt").string();
         app.files.BindingFileName = (dir / "wiazplu.txt").string();
         kalvero::CreateDefaultFile(app.files, app.files.BindingFileName);
@@ -57,14 +61,16 @@ int main(int argc, char** argv) {
                     qPrintable(app.fStopka->statusText()));
     }
     {
-        const auto printer = kalvero::test::plugInPrinter(dir, 1);
-        if (!printer) {
+        const auto emulated = kalvero::test::plugInPrinter(dir, 1);
+        if (!emulated) {
             std::fprintf(stderr, "no pseudo-terminal\n");
             return 1;
         }
         const auto serial = kalvero::test::portLayer(dir, std::chrono::milliseconds(100));
         kalvero::test::ScriptedMessages messages;
-        kalvero::Kalvero app(*serial, messages);
+        kalvero::MessageQuestion question(messages);
+        kalvero::Printer printer(*serial, question);
+        kalvero::Kalvero app(printer, messages);
         app.fGlowna->Wykryjautomatycznie1Click();
         const double ms = millisecondsPerLoad(app, 200);
         std::printf("online, item 9983 against the unpaced emulator: %.3f ms per load (%s)\n", ms,

@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: MIT
 // oru-emulator: a DURAX ORU label printer on a pseudo-terminal.
 
+#include <CLI/CLI.hpp>
+#include <array>
 #include <csignal>
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <iostream>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "emulator/PtyPrinter.h"
 #include "Version.h"
+#include "emulator/PtyPrinter.h"
 
 namespace {
 
@@ -22,65 +28,47 @@ extern "C" void onSignal(int /*signal*/) {
     }
 }
 
-const char* const kHelp = R"(Usage: oru-emulator [OPTION]...
-Plays a DURAX ORU price-label printer on a pseudo-terminal. Prints the
+const char* const kAbout = R"(Plays a DURAX ORU price-label printer on a pseudo-terminal. Prints the
 terminal's path on the first line of standard output, then serves until
-SIGINT or SIGTERM (or until a hang-up fault).
+SIGINT or SIGTERM (or until a hang-up fault).)";
 
-Where the host finds it:
-  --link PATH            create a symlink PATH to the terminal (removed on exit)
-  --com N                shorthand for --link $XDG_CONFIG_HOME/kalvero/ports/comN
-                         (default ~/.config/kalvero/ports/comN)
-
-The printer:
-  --baud 9600|19200      its speed; it stays silent to a host at another speed
-                         (default 9600)
-  --printer-version V    the printer's program version 0..15 (default 4)
-  --number NN            printer number, two characters (default 01)
-  --status AA,BB,CC,DD   the four status bytes, hex (default 10,00,00,00)
-  --load FILE            start from the memory saved in FILE
-  --save FILE            save the memory to FILE on exit
-  --pace                 send and receive at wire speed (10 bits a byte)
-
-Faults:
-  --identify-byte HH     answer identification with HH instead of 25 ('%')
-  --silent               never answer
-  --nak CMD|all          refuse command byte CMD (hex), or every command, with NAK
-  --error-status HH      answer status HH instead of 0 to every command with a status
-  --not-ack HH           send HH instead of ACK
-  --faults-from N        --nak, --error-status and --not-ack start at exchange N
-                         (default 1, the first)
-  --stop-after N         fall silent after N exchanges
-  --hang-up-after N      hang up the line when exchange N+1 begins
-  --forget-writes LIST   accept writes to the footers and PLUs in LIST with status 0
-                         as usual, but keep their old values; LIST is items
-                         footer:N and plu:N joined by commas, e.g.
-                         footer:7,footer:9,plu:1234 (the option may be repeated)
-
-  --help                 show this help and exit
-  --version              show the emulator's version and exit
-
-Memory file lines: "version 4", "number 07", "baud 9600", "identify 25",
+const char* const kMemoryFile =
+    R"(Memory file lines: "version 4", "number 07", "baud 9600", "identify 25",
 "status 10000000", "footer N LINE FLAGS TEXT" (flags and 40 text bytes in
-hex, code page 852), "binding PLU FOOTER", "name PLU HEX" (18 bytes).
-)";
+hex, code page 852), "binding PLU FOOTER", "name PLU HEX" (18 bytes).)";
 
-std::optional<long> number(std::string_view text, int base) {
+constexpr long kNoLimit = std::numeric_limits<long>::max();
+
+// A whole number minimum..maximum, as strtol reads it in base `base`.
+std::optional<long> number(std::string_view text, int base, long minimum, long maximum) {
     std::string s(text);
     char* end = nullptr;
     const long value = std::strtol(s.c_str(), &end, base);
-    if (s.empty() || end == nullptr || *end != '\0') {
+    if (s.empty() || end == nullptr || *end != '\0' || value < minimum || value > maximum) {
         return std::nullopt;
     }
     return value;
 }
 
 std::optional<std::uint8_t> hexByte(std::string_view text) {
-    const auto value = number(text, 16);
-    if (!value || *value < 0 || *value > 255) {
-        return std::nullopt;
+    const auto value = number(text, 16, 0, 255);
+    return value ? std::optional(static_cast<std::uint8_t>(*value)) : std::nullopt;
+}
+
+// "AA,BB,CC,DD": exactly four hex bytes.
+std::optional<std::array<std::uint8_t, 4>> statusBytes(std::string_view text) {
+    std::array<std::uint8_t, 4> bytes{};
+    std::size_t start = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+        const std::size_t comma = text.find(',', start);
+        const auto byte = hexByte(text.substr(start, comma - start));
+        if (!byte || (k < 3) == (comma == std::string_view::npos)) {
+            return std::nullopt;
+        }
+        bytes[k] = *byte;
+        start = comma + 1;
     }
-    return static_cast<std::uint8_t>(*value);
+    return bytes;
 }
 
 // One item of a --forget-writes list, "footer:N" or "plu:N"; false for anything else.
@@ -90,8 +78,8 @@ bool addForgotten(std::string_view item, oru::Faults& faults) {
         return false;
     }
     const std::string_view kind = item.substr(0, colon);
-    const auto n = number(item.substr(colon + 1), 10);
-    if (kind == "footer" && n && *n >= 0 && *n <= oru::kLastFooter) {
+    const auto n = number(item.substr(colon + 1), 10, 0, kNoLimit);
+    if (kind == "footer" && n && *n <= oru::kLastFooter) {
         faults.forgetFooters.insert(static_cast<int>(*n));
     } else if (kind == "plu" && n && *n >= oru::kFirstPlu && *n <= oru::kLastPlu) {
         faults.forgetPlus.insert(static_cast<int>(*n));
@@ -123,15 +111,27 @@ std::filesystem::path portsDir() {
     return config / "kalvero" / "ports";
 }
 
-int usageError(const std::string& message) {
-    std::cerr << "oru-emulator: " << message << "\nTry 'oru-emulator --help'.\n";
-    return 2;
-}
+// The usage line first, then the description, as help2man reads GNU programs' help;
+// one blank line between the groups of options.
+class Help final : public CLI::Formatter {
+public:
+    Help() { column_width(25); }
 
-}  // namespace
+    std::string make_help(const CLI::App* app, std::string name,
+                          CLI::AppFormatMode /*mode*/) const override {
+        std::string help = "Usage: " + name + " [OPTION]...\n" + make_description(app);
+        for (const std::string& group : app->get_groups()) {
+            help += make_group(group, false, app->get_options([&group](const CLI::Option* option) {
+                return option->get_group() == group;
+            }));
+        }
+        return help + "\n" + make_footer(app);
+    }
+};
 
-int main(int argc, char** argv) {
-    oru::PrinterMemory memory = oru::PrinterMemory::factory();
+// What the command line asks for. The printer's settings wait for the memory file to
+// be loaded, as they win over it.
+struct CommandLine {
     oru::Faults faults;
     oru::PtyOptions options;
     std::optional<std::string> loadFile;
@@ -141,117 +141,172 @@ int main(int argc, char** argv) {
     std::optional<std::string> printerNumber;
     std::optional<std::array<std::uint8_t, 4>> status;
     std::optional<std::uint8_t> identifyByte;
+};
 
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help") {
-            std::cout << kHelp;
-            return 0;
-        }
-        if (arg == "--version") {
-            std::cout << "oru-emulator " << kalvero::kVersion << "\n";
-            return 0;
-        }
-        const bool flag = arg == "--pace" || arg == "--silent";
-        if (!flag && i + 1 >= argc) {
-            return usageError("option " + std::string(arg) + " needs a value");
-        }
-        const std::string_view value = flag ? std::string_view{} : std::string_view(argv[++i]);
-        auto bad = [&] {
-            return usageError("bad value for " + std::string(arg) + ": " + std::string(value));
-        };
-        if (arg == "--pace") {
-            options.pace = true;
-        } else if (arg == "--silent") {
-            faults.silent = true;
-        } else if (arg == "--link") {
-            options.link = std::string(value);
-        } else if (arg == "--com") {
-            const auto n = number(value, 10);
-            if (!n || *n < 1 || *n > 10) {
-                return bad();
-            }
-            options.link = portsDir() / ("com" + std::to_string(*n));
-        } else if (arg == "--baud") {
-            baud = number(value, 10);
-            if (baud != 9600 && baud != 19200) {
-                return bad();
-            }
-        } else if (arg == "--printer-version") {
-            version = number(value, 10);
-            if (!version || *version < 0 || *version > 15) {
-                return bad();
-            }
-        } else if (arg == "--number") {
-            if (value.size() != 2) {
-                return bad();
-            }
-            printerNumber = std::string(value);
-        } else if (arg == "--status") {
-            std::array<std::uint8_t, 4> bytes{};
-            std::size_t start = 0;
-            for (std::size_t k = 0; k < 4; ++k) {
-                const std::size_t comma = value.find(',', start);
-                const auto byte = hexByte(value.substr(start, comma - start));
-                if (!byte || (k < 3) == (comma == std::string_view::npos)) {
-                    return bad();
+// An option with a value, which `take` stores or refuses. Each option acts where it
+// stands: a later one wins over an earlier one, --forget-writes adds up, and a bad
+// value ends the run unless --help or --version came before it.
+CLI::Option* addValue(CLI::App& app, const std::string& name, const std::string& value,
+                      const std::string& help, std::function<bool(const std::string&)> take) {
+    return app
+        .add_option_function<std::string>(
+            name,
+            [name, take = std::move(take)](const std::string& text) {
+                if (!take(text)) {
+                    throw CLI::ValidationError("bad value for " + name + ": " + text);
                 }
-                bytes[k] = *byte;
-                start = comma + 1;
-            }
-            status = bytes;
-        } else if (arg == "--load") {
-            loadFile = std::string(value);
-        } else if (arg == "--save") {
-            saveFile = std::string(value);
-        } else if (arg == "--identify-byte") {
-            if (!(identifyByte = hexByte(value))) {
-                return bad();
-            }
-        } else if (arg == "--nak") {
-            if (value == "all") {
-                faults.nakAll = true;
-            } else if (!(faults.nakCommand = hexByte(value))) {
-                return bad();
-            }
-        } else if (arg == "--error-status") {
-            if (!(faults.errorStatus = hexByte(value))) {
-                return bad();
-            }
-        } else if (arg == "--not-ack") {
-            if (!(faults.notAckByte = hexByte(value))) {
-                return bad();
-            }
-        } else if (arg == "--forget-writes") {
-            if (!addForgottenList(value, faults)) {
-                return bad();
-            }
-        } else if (arg == "--faults-from" || arg == "--stop-after" || arg == "--hang-up-after") {
-            const auto n = number(value, 10);
-            if (!n || *n < 0) {
-                return bad();
-            }
-            (arg == "--faults-from"  ? faults.faultsFrom
-             : arg == "--stop-after" ? faults.stopAfter
-                                     : faults.hangUpAfter) = *n;
-        } else {
-            return usageError("unknown option " + std::string(arg));
+            },
+            help)
+        ->type_name(value)
+        ->trigger_on_parse();
+}
+
+std::function<bool(const std::string&)> store(std::optional<std::string>& target) {
+    return [&target](const std::string& text) {
+        target = text;
+        return true;
+    };
+}
+
+std::function<bool(const std::string&)> storeHexByte(std::optional<std::uint8_t>& target) {
+    return [&target](const std::string& text) { return (target = hexByte(text)).has_value(); };
+}
+
+std::function<bool(const std::string&)> storeCount(long& target) {
+    return [&target](const std::string& text) {
+        const auto n = number(text, 10, 0, kNoLimit);
+        if (n) {
+            target = *n;
         }
+        return n.has_value();
+    };
+}
+
+void addHostOptions(CLI::App& app, CommandLine& c) {
+    app.option_defaults()->group("Where the host finds it");
+    addValue(app, "--link", "PATH", "create a symlink PATH to the terminal (removed on exit)",
+             [&c](const std::string& path) {
+                 c.options.link = path;
+                 return true;
+             });
+    addValue(app, "--com", "N",
+             "shorthand for --link $XDG_CONFIG_HOME/kalvero/ports/comN\n"
+             "(default ~/.config/kalvero/ports/comN)",
+             [&c](const std::string& text) {
+                 const auto n = number(text, 10, 1, 10);
+                 if (n) {
+                     c.options.link = portsDir() / ("com" + std::to_string(*n));
+                 }
+                 return n.has_value();
+             });
+}
+
+void addPrinterOptions(CLI::App& app, CommandLine& c) {
+    app.option_defaults()->group("The printer");
+    addValue(app, "--baud", "9600|19200",
+             "its speed; it stays silent to a host at another speed\n(default 9600)",
+             [&c](const std::string& text) {
+                 c.baud = number(text, 10, 9600, 19200);
+                 return c.baud == 9600 || c.baud == 19200;
+             });
+    addValue(app, "--printer-version", "V", "the printer's program version 0..15 (default 4)",
+             [&c](const std::string& text) {
+                 return (c.version = number(text, 10, 0, 15)).has_value();
+             });
+    addValue(app, "--number", "NN", "printer number, two characters (default 01)",
+             [&c](const std::string& text) {
+                 c.printerNumber = text;
+                 return text.size() == 2;
+             });
+    addValue(app, "--status", "AA,BB,CC,DD", "the four status bytes, hex (default 10,00,00,00)",
+             [&c](const std::string& text) { return (c.status = statusBytes(text)).has_value(); });
+    addValue(app, "--load", "FILE", "start from the memory saved in FILE", store(c.loadFile));
+    addValue(app, "--save", "FILE", "save the memory to FILE on exit", store(c.saveFile));
+    app.add_flag("--pace", c.options.pace, "send and receive at wire speed (10 bits a byte)");
+}
+
+void addFaultOptions(CLI::App& app, CommandLine& c) {
+    app.option_defaults()->group("Faults");
+    addValue(app, "--identify-byte", "HH", "answer identification with HH instead of 25 ('%')",
+             storeHexByte(c.identifyByte));
+    app.add_flag("--silent", c.faults.silent, "never answer");
+    addValue(app, "--nak", "CMD|all", "refuse command byte CMD (hex), or every command, with NAK",
+             [&c](const std::string& text) {
+                 if (text == "all") {
+                     c.faults.nakAll = true;
+                     return true;
+                 }
+                 return (c.faults.nakCommand = hexByte(text)).has_value();
+             });
+    addValue(app, "--error-status", "HH",
+             "answer status HH instead of 0 to every command with a status",
+             storeHexByte(c.faults.errorStatus));
+    addValue(app, "--not-ack", "HH", "send HH instead of ACK", storeHexByte(c.faults.notAckByte));
+    addValue(app, "--faults-from", "N",
+             "--nak, --error-status and --not-ack start at exchange N\n(default 1, the first)",
+             storeCount(c.faults.faultsFrom));
+    addValue(app, "--stop-after", "N", "fall silent after N exchanges",
+             storeCount(c.faults.stopAfter));
+    addValue(app, "--hang-up-after", "N", "hang up the line when exchange N+1 begins",
+             storeCount(c.faults.hangUpAfter));
+    addValue(app, "--forget-writes", "LIST",
+             "accept writes to the footers and PLUs in LIST with status 0\n"
+             "as usual, but keep their old values; LIST is items\n"
+             "footer:N and plu:N joined by commas, e.g.\n"
+             "footer:7,footer:9,plu:1234 (the option may be repeated)",
+             [&c](const std::string& text) { return addForgottenList(text, c.faults); });
+}
+
+// The exit code when the command line alone settles the run: 0 after --help or
+// --version, 2 for a wrong command line.
+std::optional<int> parse(int argc, char** argv, CommandLine& c) {
+    CLI::App app(kAbout, "oru-emulator");
+    app.formatter(std::make_shared<Help>());
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return "oru-emulator: " + std::string(e.what()) + "\nTry 'oru-emulator --help'.\n";
+    });
+    app.footer(kMemoryFile);
+    addHostOptions(app, c);
+    addPrinterOptions(app, c);
+    addFaultOptions(app, c);
+    app.option_defaults()->group("Information");
+    // Replaced by a flag of its own, so that it answers where it stands as the others do.
+    app.set_help_flag();
+    app.add_flag_callback(
+           "--help", [] { throw CLI::CallForHelp(); }, "show this help and exit")
+        ->trigger_on_parse();
+    app.set_version_flag("--version", std::string("oru-emulator ") + kalvero::kVersion,
+                         "show the emulator's version and exit")
+        ->trigger_on_parse();
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : 2;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CommandLine c;
+    if (const auto code = parse(argc, argv, c)) {
+        return *code;
     }
 
+    oru::PrinterMemory memory = oru::PrinterMemory::factory();
     std::string error;
-    if (loadFile && !memory.load(*loadFile, error)) {
+    if (c.loadFile && !memory.load(*c.loadFile, error)) {
         std::cerr << "oru-emulator: " << error << "\n";
         return 1;
     }
-    // Options given on the command line win over the loaded memory.
-    if (baud) memory.baudRate = static_cast<std::uint32_t>(*baud);
-    if (version) memory.version = static_cast<std::uint8_t>(*version);
-    if (printerNumber) memory.number = {(*printerNumber)[0], (*printerNumber)[1]};
-    if (status) memory.status = *status;
-    if (identifyByte) memory.identifyByte = *identifyByte;
+    if (c.baud) memory.baudRate = static_cast<std::uint32_t>(*c.baud);
+    if (c.version) memory.version = static_cast<std::uint8_t>(*c.version);
+    if (c.printerNumber) memory.number = {(*c.printerNumber)[0], (*c.printerNumber)[1]};
+    if (c.status) memory.status = *c.status;
+    if (c.identifyByte) memory.identifyByte = *c.identifyByte;
 
-    oru::PtyPrinter printer(memory, faults, options);
+    oru::PtyPrinter printer(memory, c.faults, c.options);
     if (!printer.open(error)) {
         std::cerr << "oru-emulator: " << error << "\n";
         return 1;
@@ -262,14 +317,14 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     std::cout << printer.slavePath() << std::endl;
-    if (!options.link.empty()) {
-        std::cerr << "oru-emulator: " << options.link.string() << " -> " << printer.slavePath()
+    if (!c.options.link.empty()) {
+        std::cerr << "oru-emulator: " << c.options.link.string() << " -> " << printer.slavePath()
                   << " at " << memory.baudRate << " baud\n";
     }
     printer.serve();
     g_printer = nullptr;
 
-    if (saveFile && !printer.memory().save(*saveFile, error)) {
+    if (c.saveFile && !printer.memory().save(*c.saveFile, error)) {
         std::cerr << "oru-emulator: " << error << "\n";
         return 1;
     }

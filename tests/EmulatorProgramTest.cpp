@@ -99,6 +99,18 @@ TEST(EmulatorProgram, ServesOnItsLinkAndSavesItsMemoryOnExit) {
     content << saved.rdbuf();
     EXPECT_NE(content.str().find("binding 12 7"), std::string::npos) << content.str();
     EXPECT_NE(content.str().find("number 42"), std::string::npos);
+
+    // --forget-writes may be given more than once: every list counts.
+    const Child forgetting = start({"--link", link, "--forget-writes", "plu:12", "--forget-writes",
+                                    "footer:1", "--save", (tmp / "forgot.txt").string()});
+    ASSERT_FALSE(firstLine(forgetting.out).empty());
+    EXPECT_EQ(exchange(link, {0x1E, 0x0C, 0x00, 0x07}, 3), std::string("\x06\x1E\x00", 3));
+    ::kill(forgetting.pid, SIGTERM);
+    EXPECT_EQ(exitCode(forgetting.pid), 0);
+    std::ifstream forgot(tmp / "forgot.txt");
+    std::stringstream kept;
+    kept << forgot.rdbuf();
+    EXPECT_EQ(kept.str().find("binding 12 7"), std::string::npos) << kept.str();
 }
 
 }  // namespace

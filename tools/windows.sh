@@ -16,6 +16,10 @@ if [ ! -x "$emulator" ]; then
 fi
 # A Wine of its own, quiet: the user's is not touched.
 export WINEPREFIX="$PWD/build/windows/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A lasting server left by a run that stopped (a failed build) would keep the next
+# run's "wineserver -w" waiting for ever: end it at the start and at any exit.
+wineserver -k >/dev/null 2>&1 || true
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 mkdir -p build/windows
 # Warnings are errors in the test build; here g++ 12 -O2 gives a known false
 # -Wrestrict inside std::string, as in the package build.
@@ -38,18 +42,17 @@ if [ "${1:-}" = bench ]; then
     status=0
     bash bench/windows/wine_bench.sh build/windows/bench/windows/win32_exchange_bench.exe \
         build/windows/cli/kalvero-cli.exe "$emulator" || status=$?
-    wineserver -k >/dev/null 2>&1 || true
     exit "$status"
 fi
 # The windowed program's Windows branches, against this machine's Qt headers (no
 # Qt for Windows here): a syntax check, not a build; Qt's own dllimport notes aside.
 echo "Qt sources for Windows: syntax check"
 qt=/usr/include/x86_64-linux-gnu/qt6
-printf '%s\n' app/*.cpp ui/*.cpp editor/*.cpp link/QtWinSer.cpp link/PortLock.cpp |
+printf '%s\n' app/*.cpp ui/*.cpp editor/*.cpp link/QtWinSer.cpp link/PortLock.cpp \
+    link/SystemPorts.cpp |
     xargs -P"$(nproc)" -n1 x86_64-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -Wall \
-        -Wextra -Werror -Wno-attributes -I"$qt" -I"$qt/QtCore" -I"$qt/QtGui" -I"$qt/QtWidgets" \
+        -Wextra -Werror -Wno-attributes -DKALVERO_QT_PORTS -I"$qt" -I"$qt/QtCore" -I"$qt/QtGui" -I"$qt/QtWidgets" \
         -I"$qt/QtSerialPort" -I. -Ibuild/windows/generated
 status=0
 (cd build/windows && ctest --timeout 300 --output-on-failure) || status=$?
-wineserver -k >/dev/null 2>&1 || true
 exit "$status"
