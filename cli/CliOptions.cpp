@@ -12,6 +12,7 @@
 #include "data/FileNames.h"
 #include "data/FilePath.h"
 #include "data/RecordFormat.h"
+#include "link/NetPort.h"
 
 namespace kalvero::cli {
 
@@ -46,6 +47,9 @@ std::optional<long> number(const std::string& text) {
 }
 
 std::optional<std::uint8_t> portNumber(const std::string& port) {
+    if (ParseNetPort(port)) {
+        return 1;  // a printer on the network is the one port there is
+    }
 #ifndef _WIN32  // a device path is a Linux port's other name
     if (port.find('/') != std::string::npos) {
         return 1;
@@ -89,11 +93,15 @@ const CLI::Validator kDecimal(
     "");
 
 #ifdef _WIN32
-const char* const kPortWords = "COM1..COM10";
-const char* const kPortHelp = "COM1..COM10, as Windows names them;\n";
+const char* const kPortWords = "COM1..COM10 or a network URL";
+const char* const kPortHelp =
+    "COM1..COM10, as Windows names them, or a printer\non the network: "
+    "rfc2217://HOST:PORT or tcp://HOST:PORT;\n";
 #else
-const char* const kPortWords = "COM1..COM10 or a device path";
-const char* const kPortHelp = "COM1..COM10 (mapped as in Kalvero) or a device path;\n";
+const char* const kPortWords = "COM1..COM10, a device path or a network URL";
+const char* const kPortHelp =
+    "COM1..COM10 (mapped as in Kalvero), a device path,\nor a printer on the network: "
+    "rfc2217://HOST:PORT or tcp://HOST:PORT;\n";
 #endif
 
 const CLI::Validator kPort(

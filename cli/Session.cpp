@@ -12,6 +12,7 @@
 #include "data/ResultText.h"
 #include "data/WholeFiles.h"
 #include "link/Connecting.h"
+#include "link/NetPort.h"
 #include "link/PortRefusal.h"
 #include "link/SystemPorts.h"
 
@@ -273,6 +274,9 @@ int Session::status() {
 }
 
 PortMap Session::portMap() const {
+    if (m_options.port && ParseNetPort(*m_options.port)) {
+        return PortMap::forUrl(*m_options.port);
+    }
     if (m_options.port && m_options.port->find('/') != std::string::npos) {
         return PortMap::forDevice(*m_options.port);
     }
@@ -303,12 +307,22 @@ int Session::done() {
     return kExitOk;
 }
 
+std::string Session::resultText(ResultCode rc) {
+    std::string text = Cp1250ToUtf8(ResultText(rc));
+    // A server on the network that closed the connection says so, with its address.
+    if (const auto failure = m_printer.port().openFailure();
+        rc == serial::kTransmitTimeout && failure) {
+        text += "; " + failure->reason;
+    }
+    return text;
+}
+
 int Session::fail(ResultCode rc) {
     if (const auto& error = m_records.fileError()) {
         complain(error->name + ": " + error->reason);
         return kExitFile;
     }
-    complain(Cp1250ToUtf8(ResultText(rc)));
+    complain(resultText(rc));
     return kExitFailed;
 }
 
@@ -345,7 +359,7 @@ int Session::report(const std::string& what, ResultCode rc, const std::string& s
         return kExitFile;
     }
     if (rc != 0) {
-        complain(name + ": " + Cp1250ToUtf8(ResultText(rc)));
+        complain(name + ": " + resultText(rc));
         partial();
         return rc == -1 ? kExitFile : kExitFailed;
     }

@@ -62,6 +62,8 @@ private:
     // may create it; online the printer must be found first.
     int prepare(const std::string& file, bool set);
     int done();
+    // The result's text, and what the port adds to it (a server that hung up).
+    std::string resultText(ResultCode rc);
     int fail(ResultCode rc);
     // Offline the file answered for the record, so the file is named.
     int fail(ResultCode rc, const std::string& file, const std::string& record);

@@ -48,7 +48,7 @@ void stopOnCtrlC() {
 
 int Session::readFailure(const std::string& what, ResultCode rc) {
     if (rc != 0) {
-        complain(Cp1250ToUtf8(what) + ": " + Cp1250ToUtf8(ResultText(rc)));
+        complain(Cp1250ToUtf8(what) + ": " + resultText(rc));
         return kExitFailed;
     }
     if (m_state.AbortRequested != 0) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <system_error>
 
+#include "link/NetPort.h"
+
 namespace kalvero {
 
 namespace fs = std::filesystem;
@@ -37,12 +39,46 @@ PortMap PortMap::forDevice(fs::path device) {
     return map;
 }
 
+PortMap PortMap::forUrl(std::string url) {
+    PortMap map({}, {}, {});
+    map.m_url = std::move(url);
+    return map;
+}
+
+std::optional<std::string> PortMap::url(int port) const {
+    if (port < kFirstPort || port > kLastPort) {
+        return std::nullopt;
+    }
+    if (!m_url.empty()) {
+        return port == kFirstPort ? std::optional(m_url) : std::nullopt;
+    }
+    if (!m_device.empty()) {
+        return std::nullopt;
+    }
+    // A few bytes of text in a regular file: a link to a device is never read.
+    constexpr std::uintmax_t kMostBytes = 1024;
+    const fs::path entry = m_portsDir / ("com" + std::to_string(port));
+    std::error_code ec;
+    const auto status = fs::symlink_status(entry, ec);
+    if (ec || !fs::is_regular_file(status) || fs::file_size(entry, ec) > kMostBytes || ec) {
+        return std::nullopt;
+    }
+    std::ifstream in(entry, std::ios::binary);
+    std::string line;
+    std::getline(in, line);
+    const std::size_t end = line.find_last_not_of(" \t\r");
+    line.erase(end == std::string::npos ? 0 : end + 1);
+    const std::size_t start = line.find_first_not_of(" \t");
+    line.erase(0, start == std::string::npos ? line.size() : start);
+    return ParseNetPort(line) ? std::optional(line) : std::nullopt;
+}
+
 std::optional<fs::path> PortMap::devicePath(int port) const {
     if (port < kFirstPort || port > kLastPort) {
         return std::nullopt;
     }
-    if (!m_device.empty()) {
-        return port == kFirstPort ? std::optional(m_device) : std::nullopt;
+    if (!m_device.empty() || !m_url.empty()) {
+        return port == kFirstPort && !m_device.empty() ? std::optional(m_device) : std::nullopt;
     }
     std::error_code ec;
     if (fs::is_directory(m_portsDir, ec)) {
@@ -58,6 +94,9 @@ std::optional<fs::path> PortMap::devicePath(int port) const {
 }
 
 bool PortMap::present(int port) const {
+    if (url(port)) {
+        return true;
+    }
     const auto path = devicePath(port);
     if (!path) {
         return false;

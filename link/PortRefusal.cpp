@@ -13,6 +13,9 @@ std::string PortRefusalReason(const Connection& connection) {
     if (failure.notSerial) {
         return "to nie jest port szeregowy";
     }
+    if (failure.device.find("://") != std::string::npos) {
+        return failure.reason;  // a printer on the network: the reason names the server
+    }
     switch (connection.result) {
         case serial::kPortBusy:
             return "port zajęty przez inny program";

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "link/SystemPorts.h"
 
+#include "link/NetWinSer.h"
+#include "link/PortSwitch.h"
+
 #ifdef KALVERO_QT_PORTS
 #include "link/QtWinSer.h"
 #else
@@ -9,12 +12,13 @@
 
 namespace kalvero {
 
-std::unique_ptr<WinSer> SystemPorts([[maybe_unused]] const PortMap& map) {
+std::unique_ptr<WinSer> SystemPorts(const PortMap& map) {
 #ifdef KALVERO_QT_PORTS
-    return std::make_unique<QtWinSer>(map);
+    auto serial = std::make_unique<QtWinSer>(map);
 #else
-    return std::make_unique<Win32WinSer>();
+    auto serial = std::make_unique<Win32WinSer>();
 #endif
+    return std::make_unique<PortSwitch>(map, std::move(serial), std::make_unique<NetWinSer>(map));
 }
 
 }  // namespace kalvero

@@ -8,9 +8,9 @@
 
 namespace kalvero {
 
-// The serial-port library of the system the program runs on: Qt SerialPort over the
-// device map where Qt is, the Win32 API with Windows' own COMn (which needs no map)
-// where it is not.
+// The ports of the system the program runs on, as the map names them: serial ports
+// through Qt SerialPort where Qt is, the Win32 API with Windows' own COMn where it is
+// not, and printers on the network through TCP.
 std::unique_ptr<WinSer> SystemPorts(const PortMap& map);
 
 }  // namespace kalvero

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 // kalvero-cli end to end against oru-emulator, both as separate programs.
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,6 +74,71 @@ public:
 
 private:
     fs::path m_home;
+    Child m_child;
+};
+
+// A TCP port on 127.0.0.1 that nothing listens on, as the system gives one out.
+std::uint16_t freePort() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(s);
+    return ntohs(address.sin_port);
+}
+
+// ser2net in front of a printer's terminal: RFC 2217 on one port, raw TCP at 19200 on
+// another, each greeting a client with a banner, as stale bytes would.
+class NetworkServer {
+public:
+    NetworkServer(const fs::path& dir, const fs::path& printerLink)
+        : m_rfc2217(freePort()), m_raw(freePort()) {
+        const std::string device = fs::read_symlink(printerLink).string();
+        std::ofstream(dir / "ser2net.yaml")
+            << "default:\n  name: chardelay\n  value: false\n"
+            << "connection: &r\n  accepter: telnet(rfc2217),tcp,127.0.0.1," << m_rfc2217
+            << "\n  connector: serialdev," << device << ",9600n81,local\n"
+            << "  options:\n    banner: \"stare bajty\\r\\n\"\n"
+            << "connection: &t\n  accepter: tcp,127.0.0.1," << m_raw << "\n  connector: serialdev,"
+            << device << ",19200n81,local\n"
+            << "  options:\n    banner: \"stare bajty\\r\\n\"\n";
+        m_child = test::spawn(SER2NET_PATH, {"-n", "-u", "-c", (dir / "ser2net.yaml").string(),
+                                             "-P", (dir / "ser2net.pid").string()});
+        // Up once it takes connections.
+        for (int tries = 0; tries < 100 && !accepts(); ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    ~NetworkServer() { stop(SIGTERM); }
+    void stop(int signal) {
+        if (m_child.pid > 0) {
+            ::kill(m_child.pid, signal);
+            test::exitCode(m_child.pid);
+            ::close(m_child.out);
+            ::close(m_child.err);
+            m_child.pid = -1;
+        }
+    }
+    std::string rfc2217() const { return "rfc2217://127.0.0.1:" + std::to_string(m_rfc2217); }
+    std::string raw() const { return "tcp://127.0.0.1:" + std::to_string(m_raw); }
+
+private:
+    bool accepts() const {
+        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(m_raw);
+        const bool up = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(s);
+        return up;
+    }
+
+    std::uint16_t m_rfc2217;
+    std::uint16_t m_raw;
     Child m_child;
 };
 
@@ -675,6 +743,68 @@ TEST_F(CliTest, TheTerminalGetsNoControlBytesFromThePrinter) {
     ASSERT_EQ(item.code, 0) << item.err;
     EXPECT_EQ(item.out.find('\x1B'), std::string::npos) << item.out;
     EXPECT_EQ(item.out.rfind("\\x1B]0;X\\x07", 0), 0u) << item.out;
+}
+
+// Through a real ser2net, both kinds: the printer is found at 19200 (the speed change
+// crosses the network), reads equal the direct port's byte for byte, a write lands,
+// and a server that is down, hangs up or has a silent printer behind it is named.
+TEST_F(CliTest, APrinterOnTheNetworkWorksAsOneOnAPort) {
+    const fs::path a = home("a");
+    Printer shop(a, {"--load", shopMemory().string(), "--baud", "19200", "--number", "12"});
+    ASSERT_EQ(cli(a, {"read", "--last-plu", "300"}).code, 0);
+    const std::string footers = slurp(tmp / "stopki.txt");
+    const std::string bindings = slurp(tmp / "wiazplu.txt");
+    NetworkServer server(tmp / "a", a / "kalvero/ports/com1");
+
+    const Result detect = cli(a, {"--port", server.rfc2217(), "detect"});
+    EXPECT_EQ(detect.code, 0) << detect.err;
+    EXPECT_NE(detect.out.find("port: " + server.rfc2217() + ",19200"), std::string::npos)
+        << detect.out;
+    for (const std::string& url : {server.rfc2217(), server.raw()}) {
+        fs::remove(tmp / "stopki.txt");
+        fs::remove(tmp / "wiazplu.txt");
+        const Result read = cli(a, {"--port", url, "read", "--last-plu", "300"});
+        EXPECT_EQ(read.code, 0) << url << read.err;
+        EXPECT_EQ(slurp(tmp / "stopki.txt"), footers) << url;
+        EXPECT_EQ(slurp(tmp / "wiazplu.txt"), bindings) << url;
+    }
+    EXPECT_EQ(cli(a, {"--port", server.rfc2217(), "binding", "set", "12", "7"}).code, 0);
+    EXPECT_EQ(cli(a, {"--port", server.raw(), "binding", "get", "12"}).out, "7\n");
+
+    const std::string down = "rfc2217://127.0.0.1:" + std::to_string(freePort());
+    const Result refused = cli(a, {"--port", down, "status"});
+    EXPECT_EQ(refused.code, 3);
+    EXPECT_NE(refused.err.find(down + ": serwer 127.0.0.1:"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("nie przyjmuje połączenia"), std::string::npos) << refused.err;
+
+    // Hung up mid-read: what came is kept apart, and the server is named.
+    const fs::path b = home("b");
+    Printer paced(b, {"--baud", "19200", "--pace"});
+    NetworkServer hangsUp(tmp / "b", b / "kalvero/ports/com1");
+    Child reading =
+        test::spawn(KALVERO_CLI_PATH, {"--port", hangsUp.rfc2217(), "read", "--footers"},
+                    {{"XDG_CONFIG_HOME", b.string()}}, tmp.path().string());
+    test::firstLine(reading.err);  // the first footer is in
+    hangsUp.stop(SIGKILL);
+    const std::string err = test::readAll(reading.err);
+    EXPECT_EQ(test::exitCode(reading.pid), 1);
+    ::close(reading.out);
+    ::close(reading.err);
+    EXPECT_NE(err.find("zamknął połączenie"), std::string::npos) << err;
+    EXPECT_EQ(slurp(tmp / "stopki.txt"), footers) << "the data file is as it was";
+
+    const fs::path c = home("c");
+    Printer silent(c, {"--silent"});
+    NetworkServer live(tmp / "c", c / "kalvero/ports/com1");
+    const Result nothing = cli(c, {"--port", live.rfc2217(), "detect"});
+    EXPECT_EQ(nothing.code, 3);
+    EXPECT_NE(nothing.err.find("Nie wykryto drukarki"), std::string::npos) << nothing.err;
+
+    // A ports directory entry holding a URL is a port like the others to detection.
+    std::ofstream(c / "kalvero/ports/com2") << server.rfc2217() << "\n";
+    const Result found = cli(c, {"detect"});
+    EXPECT_EQ(found.code, 0) << found.err;
+    EXPECT_NE(found.out.find("port: COM2,19200"), std::string::npos) << found.out;
 }
 
 }  // namespace

@@ -69,9 +69,14 @@ TEST_F(PortMapTest, ThePortsDirectoryAloneDefinesThePorts) {
     fs::create_symlink(tmp / "dev/pts/7", tmp / "ports/com3");
     fs::create_symlink(tmp / "dev/nothing", tmp / "ports/com5");  // dangling
 
-    EXPECT_EQ(presentPorts(), (std::vector<int>{3}));
+    // A small text file holding a URL is a printer on the network, present unconnected.
+    touch(tmp / "ports/com4", " rfc2217://192.168.1.20:4001 \r\n");
+
+    EXPECT_EQ(presentPorts(), (std::vector<int>{3, 4}));
     EXPECT_EQ(*map().devicePath(3), tmp / "ports/com3");
     EXPECT_EQ(*map().devicePath(1), tmp / "ports/com1");
+    EXPECT_EQ(map().url(4), "rfc2217://192.168.1.20:4001");
+    EXPECT_FALSE(map().url(3)) << "a link to a device";
 }
 
 TEST_F(PortMapTest, ALinkToAPhantomUartIsAbsentToo) {

@@ -21,9 +21,11 @@ packaging_commands=(help2man:help2man gzip:gzip cpack:cmake dpkg-buildflags:dpkg
 windows=(g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev libgmock-dev)
 windows_commands=(x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix wine:wine
                   wineserver:wine wineboot:wine script:bsdutils timeout:coreutils)
-# Tests: GoogleTest and Benchmark, clang with libFuzzer for the fuzz targets.
-testing=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
-testing_commands=(ctest:cmake clang++:clang mount:mount umount:mount setpriv:util-linux)
+# Tests: GoogleTest and Benchmark, clang with libFuzzer for the fuzz targets, ser2net
+# in front of the emulator for printers on the network.
+testing=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev ser2net)
+testing_commands=(ctest:cmake clang++:clang mount:mount umount:mount setpriv:util-linux
+                  ser2net:ser2net)
 case "${1:-}" in
     test) packages+=("${testing[@]}" "${packaging[@]}" "${windows[@]}")
           commands+=("${testing_commands[@]}" "${packaging_commands[@]}" "${windows_commands[@]}") ;;
@@ -35,7 +37,8 @@ esac
 check_commands() {
     local entry absent=0
     for entry in "${commands[@]}"; do
-        if ! command -v "${entry%%:*}" >/dev/null 2>&1; then
+        # Servers such as ser2net live in sbin, which a user's path may leave out.
+        if ! PATH="$PATH:/usr/sbin:/sbin" command -v "${entry%%:*}" >/dev/null 2>&1; then
             echo "Missing command: ${entry%%:*} (Debian package ${entry#*:})" >&2
             absent=1
         fi

@@ -11,12 +11,13 @@ trap 'emulator_stop; rm -rf "$work"' EXIT
 
 failures=0
 passes=0
-# expect NAME CODE TEXT COMMAND...: the exit code, and TEXT in the output.
+# expect NAME CODE TEXT COMMAND...: the exit code, and TEXT in the output, on $port.
+port=COM1
 expect() {
     local name=$1 code=$2 text=$3
     shift 3
     local out rc
-    out=$(cd "$work" && wine "$cli" --port COM1 "$@" 2>&1)
+    out=$(cd "$work" && wine "$cli" --port "$port" "$@" 2>&1)
     rc=$?
     if [ "$rc" = "$code" ] && grep -qF -- "$text" <<<"$out"; then
         passes=$((passes + 1))
@@ -53,6 +54,22 @@ emulator_start --silent
 expect silent 3 "Nie wykryto drukarki etykiet" status
 emulator_start --hang-up-after 10
 expect hang-up 1 "Odczyt stopek: " read --footers
+# A printer on the network through Winsock: ser2net with RFC 2217 in front of the
+# emulator, found at 19200 across it; a server that is down is named.
+emulator_start --number 12 --baud 19200
+tcp=$((20000 + RANDOM % 20000))
+printf 'default:\n  name: chardelay\n  value: false\nconnection: &oru\n  accepter: %s\n  connector: %s\n' \
+    "telnet(rfc2217),tcp,127.0.0.1,$tcp" "serialdev,$(readlink "$com1_link"),9600n81,local" \
+    >"$work/ser2net.yaml"
+"$(PATH="$PATH:/usr/sbin" command -v ser2net)" -n -u -c "$work/ser2net.yaml" -P "$work/ser2net.pid" \
+    >/dev/null 2>&1 &
+server=$!
+sleep 1
+port=rfc2217://127.0.0.1:$tcp
+expect network-detect 0 "port: rfc2217://127.0.0.1:$tcp,19200" detect
+expect network-read 0 "Odczyt wiązań: OK" read --last-plu 40
+kill "$server"; wait "$server" 2>/dev/null
+expect network-down 3 "serwer 127.0.0.1:$tcp nie przyjmuje" status
 
 echo "kalvero-cli under Wine: $passes passed, $failures failed"
 [ "$failures" = 0 ]

@@ -1,0 +1,366 @@
+// SPDX-License-Identifier: MIT
+#include "link/NetWinSer.h"
+
+#include <utility>
+
+#include "link/WireExchange.h"
+
+namespace kalvero {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// Telnet (RFC 854, 856, 858) and its COM-PORT option (RFC 2217).
+constexpr std::uint8_t kIac = 255;
+constexpr std::uint8_t kDont = 254;
+constexpr std::uint8_t kDo = 253;
+constexpr std::uint8_t kWont = 252;
+constexpr std::uint8_t kWill = 251;
+constexpr std::uint8_t kSb = 250;
+constexpr std::uint8_t kSe = 240;
+constexpr std::uint8_t kBinary = 0;
+constexpr std::uint8_t kSuppressGoAhead = 3;
+constexpr std::uint8_t kComPort = 44;
+
+constexpr std::uint8_t kSetBaudRate = 1;
+constexpr std::uint8_t kSetDataSize = 2;
+constexpr std::uint8_t kSetParity = 3;
+constexpr std::uint8_t kSetStopSize = 4;
+constexpr std::uint8_t kSetControl = 5;
+constexpr std::uint8_t kPurgeData = 12;
+constexpr std::uint8_t kServerOffset = 100;  // the server answers command c as c + 100
+
+constexpr std::uint8_t kNoParity = 1;
+constexpr std::uint8_t kOneStopBit = 1;
+constexpr std::uint8_t kNoFlowControl = 1;
+constexpr std::uint8_t kDtrOn = 8;
+constexpr std::uint8_t kDtrOff = 9;
+constexpr std::uint8_t kRtsOn = 11;
+constexpr std::uint8_t kRtsOff = 12;
+constexpr std::uint8_t kPurgeBoth = 3;
+
+// A server behind a firewall may never answer; one that is there answers at once.
+constexpr milliseconds kConnectTimeout{3000};
+// A line setting that a server lets pass (a pseudo-terminal refuses the lines) costs
+// this once per connection.
+constexpr milliseconds kLineWait{200};
+// Input that keeps coming for this long after opening is the printer's, not stale.
+constexpr milliseconds kQuietAfterOpen{50};
+
+std::string bytes(std::initializer_list<std::uint8_t> list) {
+    return std::string(list.begin(), list.end());
+}
+
+// 0xFF stands twice in Telnet data and values.
+std::string escaped(const std::uint8_t* data, std::size_t size) {
+    std::string out;
+    out.reserve(size + 2);
+    for (std::size_t i = 0; i < size; ++i) {
+        out += static_cast<char>(data[i]);
+        if (data[i] == kIac) {
+            out += static_cast<char>(kIac);
+        }
+    }
+    return out;
+}
+
+std::string escaped(const std::string& value) {
+    return escaped(reinterpret_cast<const std::uint8_t*>(value.data()), value.size());
+}
+
+bool supported(std::uint8_t option) {
+    return option == kBinary || option == kSuppressGoAhead || option == kComPort;
+}
+
+}  // namespace
+
+NetWinSer::NetWinSer(PortMap ports, std::chrono::milliseconds tick)
+    : m_ports(std::move(ports)), m_tick(tick) {}
+
+NetWinSer::~NetWinSer() {
+    UnInitializePort();
+}
+
+std::uint8_t NetWinSer::SerialPortPresent(std::uint8_t port) {
+    return m_ports.url(port) ? 1 : 0;
+}
+
+std::uint8_t NetWinSer::fail(std::uint8_t code, std::string reason) {
+    m_failure = OpenFailure{m_net ? m_net->url : std::string(), std::move(reason), false};
+    m_socket.close();
+    return code;
+}
+
+std::uint8_t NetWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate,
+                                        std::uint8_t txTimeout, std::uint8_t rxTimeout) {
+    UnInitializePort();
+    m_failure.reset();
+    m_txTimeout = txTimeout * m_tick;
+    m_rxTimeout = rxTimeout * m_tick;
+    const std::optional<std::string> url = m_ports.url(port);
+    m_net = url ? ParseNetPort(*url) : std::nullopt;
+    if (!m_net) {
+        return fail(serial::kNoSuchPort, "to nie jest adres drukarki w sieci");
+    }
+    if (const std::string why = m_socket.connect(m_net->host, m_net->port, kConnectTimeout);
+        !why.empty()) {
+        return fail(serial::kTransmitTimeout, "serwer " + m_net->host + ":" +
+                                                  std::to_string(m_net->port) +
+                                                  " nie przyjmuje połączenia (" + why + ")");
+    }
+    if (m_net->kind == NetPort::Kind::Rfc2217) {
+        if (const std::uint8_t rc = configure(baudRate); rc != serial::kOk) {
+            return rc;
+        }
+    }
+    dropInput(kQuietAfterOpen);
+    return m_socket.isOpen() ? serial::kOk : fail(serial::kTransmitTimeout, "połączenie zamknięte");
+}
+
+std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
+    m_comPortRefused = false;
+    m_linesAnswered = true;
+    if (!sendRaw(bytes({kIac, kWill, kComPort, kIac, kWill, kBinary, kIac, kDo, kBinary, kIac,
+                        kWill, kSuppressGoAhead, kIac, kDo, kSuppressGoAhead}))) {
+        closed();
+        return serial::kTransmitTimeout;
+    }
+    const std::uint32_t baud = baudRate;
+    const std::pair<std::uint8_t, std::string> settings[] = {
+        {kSetBaudRate,
+         bytes({static_cast<std::uint8_t>(baud >> 24), static_cast<std::uint8_t>(baud >> 16),
+                static_cast<std::uint8_t>(baud >> 8), static_cast<std::uint8_t>(baud)})},
+        {kSetDataSize, bytes({8})},
+        {kSetParity, bytes({kNoParity})},
+        {kSetStopSize, bytes({kOneStopBit})},
+        {kSetControl, bytes({kNoFlowControl})},
+    };
+    static constexpr const char* kNames[] = {"prędkość", "bity danych", "parzystość", "bity stopu",
+                                             "sterowanie przepływem"};
+    for (std::size_t i = 0; i < std::size(settings); ++i) {
+        if (!setting(settings[i].first, settings[i].second, m_txTimeout)) {
+            if (!m_socket.isOpen()) {
+                return serial::kTransmitTimeout;  // closed: the failure says so
+            }
+            return fail(serial::kCannotConfigure,
+                        m_comPortRefused
+                            ? "serwer nie obsługuje RFC 2217 (opcja COM-PORT)"
+                            : std::string("serwer nie potwierdził ustawienia: ") + kNames[i]);
+        }
+    }
+    // Bytes the server still holds for an earlier client; a purge it does not answer
+    // is made up for by dropping what comes.
+    setting(kPurgeData, bytes({kPurgeBoth}), m_txTimeout);
+    return m_socket.isOpen() ? serial::kOk : serial::kTransmitTimeout;
+}
+
+bool NetWinSer::setting(std::uint8_t command, const std::string& value,
+                        std::chrono::milliseconds wait) {
+    const std::uint8_t answer = command + kServerOffset;
+    m_answers.erase(answer);
+    if (!sendRaw(bytes({kIac, kSb, kComPort, command}) + escaped(value) + bytes({kIac, kSe}))) {
+        closed();
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (!m_answers.contains(answer) && !m_comPortRefused) {
+        const auto left =
+            std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !pump(left)) {
+            return false;
+        }
+    }
+    return m_answers.contains(answer);
+}
+
+void NetWinSer::setLine(std::uint8_t value) {
+    if (!m_socket.isOpen() || !m_net || m_net->kind != NetPort::Kind::Rfc2217) {
+        return;  // raw TCP: the server sets the lines
+    }
+    m_linesAnswered =
+        setting(kSetControl, bytes({value}), m_linesAnswered ? kLineWait : milliseconds(0)) &&
+        m_linesAnswered;
+}
+
+void NetWinSer::SetDTRLine() {
+    setLine(kDtrOn);
+}
+void NetWinSer::ClearDTRLine() {
+    setLine(kDtrOff);
+}
+void NetWinSer::SetRTSLine() {
+    setLine(kRtsOn);
+}
+void NetWinSer::ClearRTSLine() {
+    setLine(kRtsOff);
+}
+
+void NetWinSer::UnInitializePort() {
+    m_socket.close();
+    m_data.clear();
+    m_dataAt = 0;
+    m_telnet = Telnet::Data;
+    m_answers.clear();
+}
+
+bool NetWinSer::sendRaw(const std::string& raw) {
+    return m_socket.sendAll(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size(),
+                            m_txTimeout);
+}
+
+bool NetWinSer::pump(std::chrono::milliseconds timeout) {
+    std::string came;
+    switch (m_socket.receive(came, timeout)) {
+        case TcpSocket::Received::Data:
+            take(came);
+            return true;
+        case TcpSocket::Received::Silent:
+            return true;
+        case TcpSocket::Received::Closed:
+            closed();
+            return false;
+    }
+    return false;
+}
+
+void NetWinSer::closed() {
+    if (m_socket.isOpen() || !m_failure) {
+        fail(serial::kTransmitTimeout, m_net
+                                           ? "serwer " + m_net->host + ":" +
+                                                 std::to_string(m_net->port) + " zamknął połączenie"
+                                           : "połączenie zamknięte");
+    }
+}
+
+void NetWinSer::take(const std::string& came) {
+    if (m_net->kind == NetPort::Kind::Raw) {
+        m_data += came;
+        return;
+    }
+    for (const char c : came) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        switch (m_telnet) {
+            case Telnet::Data:
+                if (byte == kIac) {
+                    m_telnet = Telnet::Command;
+                } else {
+                    m_data += c;
+                }
+                break;
+            case Telnet::Command:
+                m_telnet = Telnet::Data;
+                if (byte == kIac) {
+                    m_data += c;  // IAC IAC: the data byte 0xFF
+                } else if (byte >= kWill && byte <= kDont) {
+                    m_verb = byte;
+                    m_telnet = Telnet::Option;
+                } else if (byte == kSb) {
+                    m_subnegotiation.clear();
+                    m_telnet = Telnet::Sub;
+                }  // NOP, GA and the like need nothing
+                break;
+            case Telnet::Option:
+                answerRequest(m_verb, byte);
+                m_telnet = Telnet::Data;
+                break;
+            case Telnet::Sub:
+                if (byte == kIac) {
+                    m_telnet = Telnet::SubCommand;
+                } else {
+                    m_subnegotiation += c;
+                }
+                break;
+            case Telnet::SubCommand:
+                if (byte == kIac) {
+                    m_subnegotiation += c;
+                    m_telnet = Telnet::Sub;
+                    break;
+                }
+                if (byte == kSe && m_subnegotiation.size() >= 2 &&
+                    static_cast<std::uint8_t>(m_subnegotiation[0]) == kComPort) {
+                    m_answers[static_cast<std::uint8_t>(m_subnegotiation[1])] =
+                        m_subnegotiation.substr(2);
+                }
+                m_telnet = Telnet::Data;
+                break;
+        }
+    }
+}
+
+void NetWinSer::answerRequest(std::uint8_t verb, std::uint8_t option) {
+    if (option == kComPort && (verb == kDont || verb == kWont)) {
+        m_comPortRefused = true;
+    }
+    if (supported(option) && !(verb == kWill && option == kComPort)) {
+        return;  // already offered or asked for when the connection opened
+    }
+    if (verb == kDo) {
+        sendRaw(bytes({kIac, kWont, option}));
+    } else if (verb == kWill) {
+        sendRaw(bytes({kIac, kDont, option}));
+    }
+}
+
+void NetWinSer::dropInput(std::chrono::milliseconds quiet) {
+    while (m_socket.isOpen()) {
+        const std::size_t before = m_data.size();
+        if (!pump(quiet) || m_data.size() == before) {
+            break;
+        }
+    }
+    m_data.clear();
+    m_dataAt = 0;
+}
+
+std::uint8_t NetWinSer::receive(std::uint8_t& byte) {
+    const auto deadline = std::chrono::steady_clock::now() + m_rxTimeout;
+    while (m_dataAt >= m_data.size()) {
+        if (!m_socket.isOpen()) {
+            return serial::kTransmitTimeout;
+        }
+        const auto left =
+            std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return serial::kReceiveTimeout;
+        }
+        if (!pump(left)) {
+            return serial::kTransmitTimeout;
+        }
+    }
+    byte = static_cast<std::uint8_t>(m_data[m_dataAt++]);
+    return serial::kOk;
+}
+
+std::uint8_t NetWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCount,
+                                   std::uint8_t sendCount, SerialBuffer& answer,
+                                   const SerialBuffer& send) {
+    if (!m_socket.isOpen()) {
+        return serial::kTransmitTimeout;
+    }
+    // What came unasked is dropped, as a serial port's input buffer is cleared.
+    if (!pump(milliseconds(0))) {
+        return serial::kTransmitTimeout;
+    }
+    m_data.clear();
+    m_dataAt = 0;
+    return serial::Exchange(
+        [this](const std::uint8_t* data, std::size_t count) {
+            const std::string out = m_net->kind == NetPort::Kind::Rfc2217
+                                        ? escaped(data, count)
+                                        : std::string(reinterpret_cast<const char*>(data), count);
+            if (!sendRaw(out)) {
+                closed();
+                return false;
+            }
+            return true;
+        },
+        [this](std::uint8_t& byte) { return receive(byte); }, command, answerCount, sendCount,
+        answer, send);
+}
+
+std::uint8_t NetWinSer::ReadByte(std::uint8_t& byte) {
+    return receive(byte) == serial::kOk ? serial::kByteCame : 0;
+}
+
+}  // namespace kalvero
