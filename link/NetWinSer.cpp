@@ -115,7 +115,7 @@ std::uint8_t NetWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRat
         }
     }
     dropInput(kQuietAfterOpen);
-    return m_socket.isOpen() ? serial::kOk : fail(serial::kTransmitTimeout, "połączenie zamknięte");
+    return m_socket.isOpen() ? serial::kOk : serial::kTransmitTimeout;  // closed() said why
 }
 
 std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
@@ -139,7 +139,8 @@ std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
     static constexpr const char* kNames[] = {"prędkość", "bity danych", "parzystość", "bity stopu",
                                              "sterowanie przepływem"};
     for (std::size_t i = 0; i < std::size(settings); ++i) {
-        if (!setting(settings[i].first, settings[i].second, m_txTimeout)) {
+        const auto& [command, value] = settings[i];
+        if (!setting(command, value, m_txTimeout)) {
             if (!m_socket.isOpen()) {
                 return serial::kTransmitTimeout;  // closed: the failure says so
             }
@@ -147,6 +148,12 @@ std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
                         m_comPortRefused
                             ? "serwer nie obsługuje RFC 2217 (opcja COM-PORT)"
                             : std::string("serwer nie potwierdził ustawienia: ") + kNames[i]);
+        }
+        // The server answers with what it now uses: another speed would leave the
+        // printer silent, or garbled, with no word why.
+        if (m_answers[static_cast<std::uint8_t>(command + kServerOffset)] != value) {
+            return fail(serial::kCannotConfigure,
+                        std::string("serwer ustawił inną wartość: ") + kNames[i]);
         }
     }
     // Bytes the server still holds for an earlier client; a purge it does not answer
@@ -289,8 +296,8 @@ void NetWinSer::take(const std::string& came) {
 }
 
 void NetWinSer::answerRequest(std::uint8_t verb, std::uint8_t option) {
-    if (option == kComPort && (verb == kDont || verb == kWont)) {
-        m_comPortRefused = true;
+    if (option == kComPort && verb == kDont) {
+        m_comPortRefused = true;  // our WILL refused; the server's own side is its business
     }
     if (supported(option) && !(verb == kWill && option == kComPort)) {
         return;  // already offered or asked for when the connection opened
@@ -303,7 +310,9 @@ void NetWinSer::answerRequest(std::uint8_t verb, std::uint8_t option) {
 }
 
 void NetWinSer::dropInput(std::chrono::milliseconds quiet) {
-    while (m_socket.isOpen()) {
+    // A line that never falls quiet (noise, an echo) must not hold the opening.
+    const auto deadline = std::chrono::steady_clock::now() + m_rxTimeout;
+    while (m_socket.isOpen() && std::chrono::steady_clock::now() < deadline) {
         const std::size_t before = m_data.size();
         if (!pump(quiet) || m_data.size() == before) {
             break;
@@ -338,12 +347,11 @@ std::uint8_t NetWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCoun
     if (!m_socket.isOpen()) {
         return serial::kTransmitTimeout;
     }
-    // What came unasked is dropped, as a serial port's input buffer is cleared.
-    if (!pump(milliseconds(0))) {
+    // What came unasked is dropped, all of it, as a serial port's input buffer is cleared.
+    dropInput(milliseconds(0));
+    if (!m_socket.isOpen()) {
         return serial::kTransmitTimeout;
     }
-    m_data.clear();
-    m_dataAt = 0;
     return serial::Exchange(
         [this](const std::uint8_t* data, std::size_t count) {
             const std::string out = m_net->kind == NetPort::Kind::Rfc2217

@@ -9,7 +9,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <sys/select.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -36,8 +36,27 @@ bool winsockReady() {
     return ready;
 }
 
+// The words of the POSIX systems for the failures a user meets, so that a message
+// reads the same on Windows.
+std::string winsockWords(int error) {
+    switch (error) {
+        case WSAECONNREFUSED:
+            return "Connection refused";
+        case WSAETIMEDOUT:
+            return "Connection timed out";
+        case WSAEHOSTUNREACH:
+            return "No route to host";
+        case WSAENETUNREACH:
+            return "Network is unreachable";
+        case WSAECONNRESET:
+            return "Connection reset by peer";
+        default:
+            return "Winsock error " + std::to_string(error);
+    }
+}
+
 std::string lastError() {
-    return "Winsock error " + std::to_string(WSAGetLastError());
+    return winsockWords(WSAGetLastError());
 }
 
 bool inProgress() {
@@ -55,6 +74,13 @@ void closeNative(Native s) {
 void makeNonBlocking(Native s) {
     u_long on = 1;
     ioctlsocket(s, FIONBIO, &on);
+}
+
+timeval toTimeval(std::chrono::milliseconds timeout) {
+    timeval tv{};
+    tv.tv_sec = static_cast<decltype(tv.tv_sec)>(timeout.count() / 1000);
+    tv.tv_usec = static_cast<decltype(tv.tv_usec)>((timeout.count() % 1000) * 1000);
+    return tv;
 }
 
 constexpr int kSendFlags = 0;
@@ -94,13 +120,6 @@ Native native(std::intptr_t handle) {
     return static_cast<Native>(handle);
 }
 
-timeval toTimeval(std::chrono::milliseconds timeout) {
-    timeval tv{};
-    tv.tv_sec = static_cast<decltype(tv.tv_sec)>(timeout.count() / 1000);
-    tv.tv_usec = static_cast<decltype(tv.tv_usec)>((timeout.count() % 1000) * 1000);
-    return tv;
-}
-
 struct AddressList {
     void operator()(addrinfo* list) const { freeaddrinfo(list); }
 };
@@ -125,13 +144,22 @@ void TcpSocket::close() {
 }
 
 bool TcpSocket::wait(bool forWriting, std::chrono::milliseconds timeout) const {
+#ifdef _WIN32
+    // Winsock reports a connection that failed among the exceptions, not as writable.
     fd_set set;
+    fd_set failed;
     FD_ZERO(&set);
+    FD_ZERO(&failed);
     FD_SET(native(m_handle), &set);
+    FD_SET(native(m_handle), &failed);
     timeval tv = toTimeval(timeout);
-    const int nfds = static_cast<int>(m_handle) + 1;  // ignored by Winsock
-    return ::select(nfds, forWriting ? nullptr : &set, forWriting ? &set : nullptr, nullptr, &tv) >
-           0;
+    return ::select(0, forWriting ? nullptr : &set, forWriting ? &set : nullptr,
+                    forWriting ? &failed : nullptr, &tv) > 0;
+#else
+    // poll, as select cannot hold a descriptor numbered past FD_SETSIZE.
+    pollfd entry{native(m_handle), static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};
+    return ::poll(&entry, 1, static_cast<int>(timeout.count())) > 0;
+#endif
 }
 
 std::string TcpSocket::connect(const std::string& host, std::uint16_t port,
@@ -174,7 +202,7 @@ std::string TcpSocket::connect(const std::string& host, std::uint16_t port,
         ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
         if (error != 0) {
 #ifdef _WIN32
-            why = "Winsock error " + std::to_string(error);
+            why = winsockWords(error);
 #else
             why = std::strerror(error);
 #endif

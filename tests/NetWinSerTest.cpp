@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -43,8 +44,10 @@ std::string comPort(std::uint8_t command, const std::string& value) {
 class ScriptedServer {
 public:
     std::set<std::uint8_t> silent;
-    std::string greeting;             // sent as the client connects
-    std::deque<std::string> replies;  // raw, one for each piece of data that comes
+    bool silentLines = false;                        // DTR and RTS settings unanswered
+    std::map<std::uint8_t, std::string> answerWith;  // another value than the one asked
+    std::string greeting;                            // sent as the client connects
+    std::deque<std::string> replies;                 // raw, one for each piece of data that comes
 
     ScriptedServer() {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -168,9 +171,13 @@ private:
                 m_state = 0;
                 if (c == kSe && m_sub.size() >= 2 && m_sub[0] == 44) {
                     const auto command = static_cast<std::uint8_t>(m_sub[1]);
-                    m_commands.emplace_back(command, m_sub.substr(2));
-                    if (!silent.contains(command)) {
-                        out += comPort(command + 100, m_sub.substr(2));
+                    const std::string value = m_sub.substr(2);
+                    m_commands.emplace_back(command, value);
+                    const bool line = command == 5 && value != "\x01";
+                    if (!silent.contains(command) && !(line && silentLines)) {
+                        const auto other = answerWith.find(command);
+                        out += comPort(command + 100,
+                                       other == answerWith.end() ? value : other->second);
                     }
                 }
                 return false;
@@ -246,6 +253,8 @@ TEST(NetWinSer, ServersThatRefuseOrSayNothingAreNamed) {
         SerialBuffer buffer{};
         EXPECT_EQ(net.RSSequence(0x2B, 1, 0, buffer, buffer), serial::kOk);
         EXPECT_EQ(buffer[0], 0x15) << "the greeting's bytes never reach an answer";
+        std::uint8_t byte = 0;
+        EXPECT_EQ(net.ReadByte(byte), 0) << "nor are they left to read";
         const std::string raw = server.raw();
         EXPECT_NE(raw.find(std::string{kIac, '\xFC', 24}), std::string::npos) << "WONT 24";
         EXPECT_NE(raw.find(std::string{kIac, '\xFE', 1}), std::string::npos) << "DONT 1";
@@ -260,7 +269,7 @@ TEST(NetWinSer, ServersThatRefuseOrSayNothingAreNamed) {
         ASSERT_TRUE(net.openFailure());
         EXPECT_EQ(net.openFailure()->reason, "serwer nie obsługuje RFC 2217 (opcja COM-PORT)");
     }
-    {  // A speed never confirmed; lines never confirmed are no error.
+    {  // A speed never confirmed.
         ScriptedServer server;
         server.silent = {1};
         server.start();
@@ -268,13 +277,26 @@ TEST(NetWinSer, ServersThatRefuseOrSayNothingAreNamed) {
         EXPECT_EQ(net.iInitializePort(1, 19200, 5, 5), serial::kCannotConfigure);
         EXPECT_EQ(net.openFailure()->reason, "serwer nie potwierdził ustawienia: prędkość");
     }
-    {
+    {  // A speed other than the one asked.
         ScriptedServer server;
-        server.silent = {5};
+        server.answerWith[1] = std::string{0, 0, 0x25, static_cast<char>(0x80)};
         server.start();
         NetWinSer net(server.ports(), kTick);
-        EXPECT_EQ(net.iInitializePort(1, 19200, 5, 5), serial::kCannotConfigure)
-            << "flow control is a setting";
+        EXPECT_EQ(net.iInitializePort(1, 19200, 5, 5), serial::kCannotConfigure);
+        EXPECT_EQ(net.openFailure()->reason, "serwer ustawił inną wartość: prędkość");
+    }
+    {  // Lines a server lets pass (before a pseudo-terminal): the printer is still reached.
+        ScriptedServer server;
+        server.silentLines = true;
+        server.replies = {"\x06\x15"};
+        server.start();
+        NetWinSer net(server.ports(), kTick);
+        ASSERT_EQ(net.iInitializePort(1, 19200, 5, 5), serial::kOk);
+        ChannelLines(net, 2);
+        SerialBuffer buffer{};
+        EXPECT_EQ(net.RSSequence(0x2B, 1, 0, buffer, buffer), serial::kOk);
+        EXPECT_EQ(buffer[0], 0x15);
+        EXPECT_EQ(server.values(5).size(), 3u) << "flow control, DTR, RTS";
     }
     {  // Nobody listens: 20, naming the server.
         const std::uint16_t port = ScriptedServer().port();  // closed again at once

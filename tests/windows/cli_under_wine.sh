@@ -69,7 +69,7 @@ port=rfc2217://127.0.0.1:$tcp
 expect network-detect 0 "port: rfc2217://127.0.0.1:$tcp,19200" detect
 expect network-read 0 "Odczyt wiązań: OK" read --last-plu 40
 kill "$server"; wait "$server" 2>/dev/null
-expect network-down 3 "serwer 127.0.0.1:$tcp nie przyjmuje" status
+expect network-down 3 "serwer 127.0.0.1:$tcp nie przyjmuje połączenia (Connection refused)" status
 
 echo "kalvero-cli under Wine: $passes passed, $failures failed"
 [ "$failures" = 0 ]
