@@ -201,6 +201,11 @@ void addMainOptions(CLI::App& app, Options& o) {
         ->option_text("PORT");
     decimal(app.add_option("--channel", o.channel, "the printer's channel, 1..4 (default 1)"), 1, 4)
         ->option_text("N");
+    app.add_option("--baud", o.baud,
+                   "the printer's speed, 9600 or 19200; without it the speed at\n"
+                   "which the port last answered is tried first, then the other")
+        ->check(CLI::IsMember({9600, 19200}))
+        ->option_text("BAUD");
     app.add_option("--trace", o.trace, "append every exchange with the printer to FILE")
         ->option_text("FILE");
     for (const auto add : {addFooters, addBindings, addLastPlu, addOffline, addCreate, addLine}) {

@@ -27,6 +27,7 @@ constexpr int kExitStopped = 130;  // Ctrl+C
 struct Options {
     std::optional<std::string> port;
     int channel = 1;
+    std::optional<int> baud;  // the only speed to try; else the remembered one first
     std::optional<std::string> footers;
     std::optional<std::string> bindings;
     int lastPlu = 9983;

@@ -61,7 +61,8 @@ int Session::connect(bool quiet) {
     const ChannelSource channel = [this] { return m_options.channel; };
     Connection connection;
     if (m_options.port) {
-        connection = ConnectOnPort(m_printer.port(), channel, *portNumber(*m_options.port));
+        const std::uint8_t port = *portNumber(*m_options.port);
+        connection = ConnectOnPort(m_printer.port(), channel, port, speedsFor(port));
         if (connection.failure) {
             complainOfRefusal(*m_options.port, connection);
             return kExitNoPrinter;
@@ -71,14 +72,20 @@ int Session::connect(bool quiet) {
         }
     } else {
         ScanSerialPorts(m_printer.port(), m_state.PortPresent);
-        connection =
-            DetectPrinter(m_printer.port(), channel, m_state.PortPresent, [quiet](std::uint8_t n) {
+        connection = DetectPrinter(
+            m_printer.port(), channel, m_state.PortPresent,
+            [quiet](std::uint8_t n) {
                 if (!quiet) {
                     std::fprintf(stderr, "Wykrywanie... COM%d\n", n);
                 }
-            });
+            },
+            [this](std::uint8_t n) { return speedsFor(n); });
     }
     TakeConnection(connection, m_state);
+    if (connection.outcome == ConnectOutcome::Online ||
+        connection.outcome == ConnectOutcome::VersionRefused) {
+        m_speeds.remember(speedKey(connection.port), connection.baudRate);
+    }
     m_identity = connection.identity;
     switch (connection.outcome) {
         case ConnectOutcome::Online:
@@ -281,6 +288,18 @@ PortMap Session::portMap() const {
         return PortMap::forDevice(*m_options.port);
     }
     return PortMap::fromEnvironment();
+}
+
+std::string Session::speedKey(std::uint8_t port) const {
+    const bool named = m_options.port && (m_options.port->find('/') != std::string::npos);
+    return named ? *m_options.port : "COM" + std::to_string(port);
+}
+
+Speeds Session::speedsFor(std::uint8_t port) const {
+    if (m_options.baud) {
+        return {static_cast<std::uint16_t>(*m_options.baud), false};
+    }
+    return {m_speeds.speed(speedKey(port)).value_or(9600), true};
 }
 
 std::string Session::portName() const {

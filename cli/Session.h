@@ -7,11 +7,13 @@
 #include <string>
 
 #include "cli/CliOptions.h"
+#include "cli/SpeedMemory.h"
 #include "cli/TerminalProgress.h"
 #include "data/FileNames.h"
 #include "data/Question.h"
 #include "data/RecordFiles.h"
 #include "data/ResultCode.h"
+#include "link/Connecting.h"
 #include "link/Identification.h"
 #include "link/OperatingState.h"
 #include "link/PortMap.h"
@@ -56,6 +58,9 @@ private:
     // Finds the printer on the given port or on the first present one.
     int connect(bool quiet);
     PortMap portMap() const;
+    // The name under which a port's speed is remembered.
+    std::string speedKey(std::uint8_t port) const;
+    Speeds speedsFor(std::uint8_t port) const;
     std::string portName() const;
     std::uint8_t mode() const { return m_printer.state.OfflineMode; }
     // Offline the record is looked up in the file, which must be there unless a set
@@ -84,6 +89,7 @@ private:
     FileNames& m_names;
     RecordFiles& m_records;
     PrinterCommands& m_commands;
+    SpeedMemory m_speeds = SpeedMemory::fromEnvironment();
     TerminalProgress m_progress;
     BulkTransfers m_transfers;
     PrinterIdentity m_identity;

@@ -9,13 +9,16 @@ constexpr std::uint8_t kFirstAcceptedVersion = 4;
 
 }  // namespace
 
-Connection ConnectOnPort(WinSer& serial, const ChannelSource& channel, std::uint8_t port) {
+Connection ConnectOnPort(WinSer& serial, const ChannelSource& channel, std::uint8_t port,
+                         Speeds speeds) {
     Connection connection;
     connection.port = port;
-    connection.result = IdentifyPrinter(serial, channel, port, 9600, connection.identity);
-    if (connection.result == serial::kReceiveTimeout) {
-        connection.baudRate = 19200;
-        connection.result = IdentifyPrinter(serial, channel, port, 19200, connection.identity);
+    connection.baudRate = speeds.first;
+    connection.result = IdentifyPrinter(serial, channel, port, speeds.first, connection.identity);
+    if (connection.result == serial::kReceiveTimeout && speeds.fallBack) {
+        connection.baudRate = speeds.first == 9600 ? 19200 : 9600;
+        connection.result =
+            IdentifyPrinter(serial, channel, port, connection.baudRate, connection.identity);
     }
     if (connection.result == 0 && connection.identity.found) {
         connection.outcome = connection.identity.version < kFirstAcceptedVersion
@@ -36,14 +39,16 @@ Connection ConnectOnPort(WinSer& serial, const ChannelSource& channel, std::uint
 
 Connection DetectPrinter(WinSer& serial, const ChannelSource& channel,
                          const PortPresentFlags& portPresent,
-                         const std::function<void(std::uint8_t port)>& beforePort) {
+                         const std::function<void(std::uint8_t port)>& beforePort,
+                         const std::function<Speeds(std::uint8_t port)>& speeds) {
     Connection refused;
     for (std::uint8_t n = 1; n <= 10; ++n) {
         if (portPresent[n] == 0) {
             continue;
         }
         beforePort(n);
-        const Connection connection = ConnectOnPort(serial, channel, n);
+        const Connection connection =
+            ConnectOnPort(serial, channel, n, speeds ? speeds(n) : Speeds{});
         if (connection.outcome == ConnectOutcome::Online ||
             connection.outcome == ConnectOutcome::VersionRefused) {
             return connection;

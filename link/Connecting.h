@@ -28,16 +28,25 @@ struct Connection {
     std::optional<OpenFailure> failure;  // why the port would not open (busy, refused)
 };
 
+// The speeds tried on a port: first, then the other one when the line stayed silent
+// (21) and fallBack allows. The windows keep 9600 first.
+struct Speeds {
+    std::uint16_t first = 9600;
+    bool fallBack = true;
+};
+
 // By hand, on one port: at 9600 baud, and again at 19200 only when the line stayed
-// silent (21).
-Connection ConnectOnPort(WinSer& serial, const ChannelSource& channel, std::uint8_t port);
+// silent (21); or in the order speeds gives.
+Connection ConnectOnPort(WinSer& serial, const ChannelSource& channel, std::uint8_t port,
+                         Speeds speeds = {});
 
 // Automatically: the present ports in rising order, up to the first on which a
 // printer answers, whatever its version. When none answers, the first port that
 // would not open, if any, tells why. beforePort runs before each port is tried.
 Connection DetectPrinter(WinSer& serial, const ChannelSource& channel,
                          const PortPresentFlags& portPresent,
-                         const std::function<void(std::uint8_t port)>& beforePort);
+                         const std::function<void(std::uint8_t port)>& beforePort,
+                         const std::function<Speeds(std::uint8_t port)>& speeds = {});
 
 // The operating state after a connection: online only for an accepted printer; a
 // printer that answered leaves its port and baud rate either way.

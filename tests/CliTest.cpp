@@ -145,8 +145,10 @@ private:
 class CliTest : public ::testing::Test {
 protected:
     Result cli(const fs::path& home, const std::vector<std::string>& args) {
-        Child child = test::spawn(KALVERO_CLI_PATH, args, {{"XDG_CONFIG_HOME", home.string()}},
-                                  tmp.path().string());
+        Child child =
+            test::spawn(KALVERO_CLI_PATH, args,
+                        {{"XDG_CONFIG_HOME", home.string()}, {"XDG_CACHE_HOME", home.string()}},
+                        tmp.path().string());
         Result r{0, "", ""};
         r.out = test::readAll(child.out);
         r.err = test::readAll(child.err);
@@ -236,7 +238,8 @@ TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
     const fs::path a = home("a");
     Printer slow(a, {"--pace"});
     const auto interrupted = [&](const std::vector<std::string>& args, const std::string& text) {
-        Child child = test::spawn(KALVERO_CLI_PATH, args, {{"XDG_CONFIG_HOME", a.string()}},
+        Child child = test::spawn(KALVERO_CLI_PATH, args,
+                                  {{"XDG_CONFIG_HOME", a.string()}, {"XDG_CACHE_HOME", a.string()}},
                                   tmp.path().string());
         test::firstLine(child.err);  // progress: a record is done
         ::kill(child.pid, SIGINT);
@@ -417,7 +420,8 @@ TEST_F(CliTest, OnePrinterServesOneProgramWhateverNameEachUses) {
     Printer slow(a, {"--load", shopMemory().string(), "--pace"});
     const fs::path device = fs::canonical(a / "kalvero/ports/com1");
     Child first = test::spawn(KALVERO_CLI_PATH, {"read", "--bindings", "--last-plu", "500"},
-                              {{"XDG_CONFIG_HOME", a.string()}}, tmp.path().string());
+                              {{"XDG_CONFIG_HOME", a.string()}, {"XDG_CACHE_HOME", a.string()}},
+                              tmp.path().string());
     ::usleep(1'000'000);
     const Result second = cli(a, {"--port", device.string(), "status"});
     EXPECT_EQ(second.code, 3);
@@ -452,7 +456,8 @@ TEST_F(CliTest, APortThatWillNotOpenIsNamedWithWhy) {
     const auto asNobody = [&](std::vector<std::string> args) {
         args.insert(args.begin(),
                     {"--reuid=nobody", "--regid=nogroup", "--clear-groups", program.string()});
-        Child child = test::spawn("/usr/bin/setpriv", args, {{"XDG_CONFIG_HOME", a.string()}},
+        Child child = test::spawn("/usr/bin/setpriv", args,
+                                  {{"XDG_CONFIG_HOME", a.string()}, {"XDG_CACHE_HOME", a.string()}},
                                   tmp.path().string());
         Result r{0, test::readAll(child.out), test::readAll(child.err)};
         r.code = test::exitCode(child.pid);
@@ -636,7 +641,8 @@ TEST_F(CliTest, NoKillOrClockOrEmptyImportEatsAGoodCopy) {
     {
         Printer slow(a, {"--pace"});
         Child child = test::spawn(KALVERO_CLI_PATH, {"read", "--footers"},
-                                  {{"XDG_CONFIG_HOME", a.string()}}, tmp.path().string());
+                                  {{"XDG_CONFIG_HOME", a.string()}, {"XDG_CACHE_HOME", a.string()}},
+                                  tmp.path().string());
         test::firstLine(child.err);  // a record is done
         ::kill(child.pid, SIGKILL);
         test::exitCode(child.pid);
@@ -704,7 +710,8 @@ TEST_F(CliTest, TheNextRunFinishesOrUndoesAnImportThatWasEnded) {
         const int watch = ::inotify_init1(IN_NONBLOCK);
         ::inotify_add_watch(watch, tmp.path().c_str(), IN_CREATE | IN_MOVED_TO | IN_DELETE);
         Child child = test::spawn(KALVERO_CLI_PATH, {"import", "--csv", "dane.csv"},
-                                  {{"XDG_CONFIG_HOME", h.string()}}, tmp.path().string());
+                                  {{"XDG_CONFIG_HOME", h.string()}, {"XDG_CACHE_HOME", h.string()}},
+                                  tmp.path().string());
         int changes = 0;
         int status = 0;
         while (changes < step && !(ended = ::waitpid(child.pid, &status, WNOHANG) == child.pid)) {
@@ -784,9 +791,9 @@ TEST_F(CliTest, APrinterOnTheNetworkWorksAsOneOnAPort) {
     const fs::path b = home("b");
     Printer paced(b, {"--baud", "19200", "--pace"});
     NetworkServer hangsUp(tmp / "b", b / "kalvero/ports/com1");
-    Child reading =
-        test::spawn(KALVERO_CLI_PATH, {"--port", hangsUp.rfc2217(), "read", "--footers"},
-                    {{"XDG_CONFIG_HOME", b.string()}}, tmp.path().string());
+    Child reading = test::spawn(
+        KALVERO_CLI_PATH, {"--port", hangsUp.rfc2217(), "read", "--footers"},
+        {{"XDG_CONFIG_HOME", b.string()}, {"XDG_CACHE_HOME", b.string()}}, tmp.path().string());
     test::firstLine(reading.err);  // the first footer is in
     hangsUp.stop(SIGKILL);
     const std::string err = test::readAll(reading.err);
@@ -808,6 +815,27 @@ TEST_F(CliTest, APrinterOnTheNetworkWorksAsOneOnAPort) {
     const Result found = cli(c, {"detect"});
     EXPECT_EQ(found.code, 0) << found.err;
     EXPECT_NE(found.out.find("port: COM2,19200"), std::string::npos) << found.out;
+}
+
+// A printer at 19200 is tried at 19200 first from the second command on, without
+// waiting out a silent 9600; --baud names the speed outright; a speed remembered
+// wrongly only costs the other try.
+TEST_F(CliTest, ThePortsLastSpeedIsTriedFirst) {
+    const fs::path a = home("a");
+    {
+        Printer fast(a, {"--baud", "19200"});
+        ASSERT_EQ(cli(a, {"status"}).code, 0);
+        EXPECT_EQ(slurp(a / "kalvero/speeds"), "COM1 19200\n");
+        ASSERT_EQ(cli(a, {"--trace", "t.txt", "status"}).code, 0);
+        const std::string trace = slurp(tmp / "t.txt");
+        EXPECT_NE(trace.find(" 19200 "), std::string::npos) << trace;
+        EXPECT_EQ(trace.find(" 9600 "), std::string::npos) << trace;
+        EXPECT_EQ(cli(a, {"--baud", "9600", "status"}).code, 3) << "that speed only";
+    }
+    Printer slow(a, {});
+    EXPECT_EQ(cli(a, {"status"}).code, 0);
+    EXPECT_EQ(slurp(a / "kalvero/speeds"), "COM1 9600\n");
+    EXPECT_EQ(cli(a, {"--baud", "4800", "status"}).code, 2);
 }
 
 }  // namespace

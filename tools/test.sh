@@ -31,5 +31,7 @@ bash tools/windows.sh
 export XDG_CONFIG_HOME="$(mktemp -d)"
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 mkdir -p "$XDG_CONFIG_HOME/kalvero/ports"
+# Nor do they leave remembered port speeds in the user's cache.
+export XDG_CACHE_HOME="$XDG_CONFIG_HOME/cache"
 export QT_QPA_PLATFORM=offscreen
 ctest --preset asan --timeout 300 -j2
