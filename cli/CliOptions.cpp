@@ -234,10 +234,16 @@ void addTransfers(CLI::App& app, Options& o) {
     CLI::App* write =
         addCommand(app, "write", "write footers and/or bindings from the files to the printer", o,
                    [](Session& s) { return s.transfer("write"); });
-    write->footer("Sends every record of the files to the printer, in file order.");
+    write->footer(
+        "Reads what the printer holds of those kinds into a snapshot first, then sends\n"
+        "only the records of the files that differ from it, in file order, and reads\n"
+        "them back; --all sends every record, --no-snapshot every record without a\n"
+        "snapshot. `kalvero-cli restore` puts a snapshot back.");
     CLI::App* erase = addCommand(app, "erase", "erase footers and/or bindings in the printer", o,
                                  [](Session& s) { return s.transfer("erase"); });
-    erase->footer("Blanks footers 0..200 and binds items 1..9983 to footer 0.");
+    erase->footer(
+        "Reads what the printer holds of those kinds into a snapshot first, then blanks\n"
+        "footers 0..200 and binds items 1..9983 to footer 0.");
     for (CLI::App* transfer : {read, write, erase}) {
         addFooters(*transfer, o);
         addBindings(*transfer, o);
@@ -245,6 +251,22 @@ void addTransfers(CLI::App& app, Options& o) {
     addLastPlu(*read, o);
     write->add_flag("--verify", o.verify,
                     "read back what was written and compare; exit 5 on a difference");
+    write->add_flag("--all", o.all, "send every record, not only what differs");
+    for (CLI::App* change : {write, erase}) {
+        change->add_flag("--no-snapshot", o.noSnapshot,
+                         "change the printer without a snapshot of it first");
+    }
+    CLI::App* restore =
+        addCommand(app, "restore", "put the newest snapshot of the printer on the port back", o,
+                   [](Session& s) { return s.restore(); });
+    restore->add_option("--snapshot", o.snapshot, "this snapshot folder instead of the newest")
+        ->option_text("DIR");
+    restore->footer(
+        "Finds the printer, takes a snapshot of it, then writes what differs from the\n"
+        "chosen snapshot back and reads it back. Snapshots are kept in\n"
+        "$XDG_DATA_HOME/kalvero/snapshots/PORT-NUMBER/TIME/ (~/.local/share/...).");
+    addCommand(app, "snapshots", "list the snapshots: printer, time, kinds, size, folder", o,
+               [](Session& s) { return s.listSnapshots(); });
 }
 
 void addSupportTools(CLI::App& app, Options& o) {

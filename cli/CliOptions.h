@@ -35,6 +35,9 @@ struct Options {
     bool create = false;
     std::vector<std::string> lines;
     bool verify = false;
+    bool noSnapshot = false;              // write, erase: no snapshot first
+    bool all = false;                     // write: every record, not only what differs
+    std::optional<std::string> snapshot;  // restore: this snapshot, not the newest
     std::string csv;
     std::optional<std::string> trace;
     int footer = 0;  // the N of footer get/set and binding set

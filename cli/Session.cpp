@@ -121,42 +121,24 @@ int Session::transfer(const std::string& command) {
     if (const int rc = connect(true); rc != kExitOk) {
         return rc;
     }
-    std::signal(SIGINT, [](int) {
-        TerminalProgress::interrupted = 1;
-        std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends at once
-    });
-    // The two erase texts are neuter: "Kasowanie ... przerwane".
-    const std::string stopped = command == "erase" ? " przerwane przez użytkownika"_cp1250
-                                                   : " przerwany przez użytkownika"_cp1250;
+    stopOnCtrlC();
+    if (command == "write") {
+        return write(footers, bindings);
+    }
+    if (command == "erase") {
+        return erase(footers, bindings);
+    }
+    const std::string stopped = " przerwany przez użytkownika"_cp1250;
     int exit = kExitOk;
-    const auto run = [&](bool chosen, const char* what, auto&& operation,
-                         const std::uint16_t* written = nullptr) {
-        if (!chosen || exit == kExitStopped) {
-            return;
-        }
-        const ResultCode rc = operation();
-        const std::string done =
-            written != nullptr ? ": OK, zapisano " + std::to_string(*written) : ": OK";
-        const int result = report(what, rc, stopped, done);
+    if (footers) {
+        exit = report("Odczyt stopek", m_transfers.ReadAllFooters(), stopped, ": OK");
+    }
+    if (bindings && exit != kExitStopped) {
+        const int result =
+            report("Odczyt wiązań"_cp1250,
+                   m_transfers.ReadAllBindings(static_cast<std::uint16_t>(m_options.lastPlu)),
+                   stopped, ": OK");
         exit = exit == kExitOk ? result : exit;
-    };
-    if (command == "read") {
-        run(footers, "Odczyt stopek", [this] { return m_transfers.ReadAllFooters(); });
-        run(bindings, "Odczyt wiązań"_cp1250, [this] {
-            return m_transfers.ReadAllBindings(static_cast<std::uint16_t>(m_options.lastPlu));
-        });
-    } else if (command == "write") {
-        std::uint16_t count = 0;
-        run(
-            footers, "Zapis stopek", [this, &count] { return m_transfers.WriteAllFooters(count); },
-            &count);
-        run(bindings, "Zapis wiązań"_cp1250, [this] { return m_transfers.WriteAllBindings(); });
-        if (m_options.verify && exit == kExitOk) {
-            exit = verify(footers, bindings);
-        }
-    } else {
-        run(footers, "Kasowanie stopek", [this] { return m_transfers.EraseAllFooters(); });
-        run(bindings, "Kasowanie wiązań"_cp1250, [this] { return m_transfers.EraseAllBindings(); });
     }
     return exit;
 }

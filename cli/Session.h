@@ -7,12 +7,14 @@
 #include <string>
 
 #include "cli/CliOptions.h"
+#include "cli/Snapshots.h"
 #include "cli/SpeedMemory.h"
 #include "cli/TerminalProgress.h"
 #include "data/FileNames.h"
 #include "data/Question.h"
 #include "data/RecordFiles.h"
 #include "data/ResultCode.h"
+#include "link/Comparison.h"
 #include "link/Connecting.h"
 #include "link/Identification.h"
 #include "link/OperatingState.h"
@@ -22,6 +24,9 @@
 #include "link/orukom.h"
 
 namespace kalvero::cli {
+
+// Ctrl+C stops the transfer at the next record; a second one ends the program.
+void stopOnCtrlC();
 
 // The printer connection of one run: the port layer, the operating state, the commands.
 class Session {
@@ -47,6 +52,9 @@ public:
     // Offline: the data files to and from a CSV file.
     int exportCsv();
     int importCsv();
+    // The newest snapshot of the printer on the port (or --snapshot DIR) back into it.
+    int restore();
+    int listSnapshots();
 
 private:
     // A script cannot be asked: --create answers the question about a missing file.
@@ -77,6 +85,16 @@ private:
                const std::string& done);
     // Reads back what the files hold and says what differs.
     int verify(bool footers, bool bindings);
+    int verifyRecords(const std::vector<FooterRecord>* footers,
+                      const std::vector<BindingRecord>* bindings);
+    // What the printer holds of the kinds about to change, read and kept as a snapshot;
+    // an exit code other than 0 when it could not be taken whole: nothing is changed.
+    int takeSnapshot(bool footers, bool bindings, PrinterFooters& printerFooters,
+                     PrinterBindings& printerBindings);
+    // The files whole, a snapshot, then only what differs from it, verified; all of it
+    // with --all or --no-snapshot.
+    int write(bool footers, bool bindings);
+    int erase(bool footers, bool bindings);
     // The exit code of a read of the printer into memory that failed or was stopped.
     int readFailure(const std::string& what, ResultCode rc);
 
@@ -90,6 +108,7 @@ private:
     RecordFiles& m_records;
     PrinterCommands& m_commands;
     SpeedMemory m_speeds = SpeedMemory::fromEnvironment();
+    Snapshots m_snapshots = Snapshots::fromEnvironment();
     TerminalProgress m_progress;
     BulkTransfers m_transfers;
     PrinterIdentity m_identity;

@@ -37,14 +37,14 @@ bool showDifferences(const std::vector<std::string>& differences) {
     return !differences.empty();
 }
 
+}  // namespace
+
 void stopOnCtrlC() {
     std::signal(SIGINT, [](int) {
         TerminalProgress::interrupted = 1;
         std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends at once
     });
 }
-
-}  // namespace
 
 int Session::readFailure(const std::string& what, ResultCode rc) {
     if (rc != 0) {
@@ -59,31 +59,38 @@ int Session::readFailure(const std::string& what, ResultCode rc) {
 }
 
 int Session::verify(bool footers, bool bindings) {
+    std::optional<FooterFile> footerFile;
+    std::optional<BindingFile> bindingFile;
+    if (footers &&
+        !(footerFile = loadFile(m_names.FooterFileName, ReadFooterFile(m_names.FooterFileName)))) {
+        return kExitFile;
+    }
+    if (bindings && !(bindingFile = loadFile(m_names.BindingFileName,
+                                             ReadBindingFile(m_names.BindingFileName)))) {
+        return kExitFile;
+    }
+    return verifyRecords(footerFile ? &footerFile->records : nullptr,
+                         bindingFile ? &bindingFile->records : nullptr);
+}
+
+int Session::verifyRecords(const std::vector<FooterRecord>* footers,
+                           const std::vector<BindingRecord>* bindings) {
     PrinterReader reader(m_commands, m_state, m_progress);
     bool differ = false;
-    if (footers) {
-        const auto file = loadFile(m_names.FooterFileName, ReadFooterFile(m_names.FooterFileName));
-        if (!file) {
-            return kExitFile;
-        }
-        const PrinterFooters printer = reader.ReadBackFooters(file->records);
+    if (footers != nullptr) {
+        const PrinterFooters printer = reader.ReadBackFooters(*footers);
         if (const int rc = readFailure("Sprawdzenie stopek", printer.result); rc != kExitOk) {
             return rc;
         }
-        differ = showDifferences(FooterDifferences(file->records, printer.records));
+        differ = showDifferences(FooterDifferences(*footers, printer.records));
     }
-    if (bindings) {
-        const auto file =
-            loadFile(m_names.BindingFileName, ReadBindingFile(m_names.BindingFileName));
-        if (!file) {
-            return kExitFile;
-        }
-        const PrinterBindings printer = reader.ReadBackBindings(file->records);
+    if (bindings != nullptr) {
+        const PrinterBindings printer = reader.ReadBackBindings(*bindings);
         if (const int rc = readFailure("Sprawdzenie wiązań"_cp1250, printer.result);
             rc != kExitOk) {
             return rc;
         }
-        differ = showDifferences(BindingDifferences(file->records, printer.records)) || differ;
+        differ = showDifferences(BindingDifferences(*bindings, printer.records)) || differ;
     }
     say(differ ? "Sprawdzenie: drukarka różni się od plików" : "Sprawdzenie: OK");
     return differ ? kExitDiffers : kExitOk;

@@ -130,6 +130,33 @@ BindingFile ReadBindingFile(const std::string& name) {
     return readFile<BindingRecord, BindingFile>(name, true, ParseBindingLine);
 }
 
+namespace {
+
+template <typename Record>
+std::optional<FileError> writeRecords(const std::string& name, const std::vector<Record>& records,
+                                      const Sinks& sinks) {
+    FileReplace file(name, sinks);
+    bool whole = file.isOpen() && file.content().append("#\r\n#\r\n#\r\n");
+    for (auto record = records.begin(); whole && record != records.end(); ++record) {
+        whole = file.content().append(record->format());
+    }
+    return whole ? file.commit() : file.contentError();
+}
+
+}  // namespace
+
+std::optional<FileError> WriteFooterFile(const std::string& name,
+                                         const std::vector<FooterRecord>& records,
+                                         const Sinks& sinks) {
+    return writeRecords(name, records, sinks);
+}
+
+std::optional<FileError> WriteBindingFile(const std::string& name,
+                                          const std::vector<BindingRecord>& records,
+                                          const Sinks& sinks) {
+    return writeRecords(name, records, sinks);
+}
+
 FooterFile ReadFooterText(const std::string& text) {
     std::istringstream in(text);
     return readRecords<FooterRecord, FooterFile>(in, false, ParseFooterLine);

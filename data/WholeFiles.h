@@ -43,6 +43,14 @@ struct BindingFile {
     int badLine = 0;
 };
 FooterFile ReadFooterFile(const std::string& name);
+// The records as a bulk read writes them, after the header "#", "#", "#", replacing
+// name whole (see FileReplace). Nothing on success.
+std::optional<FileError> WriteFooterFile(const std::string& name,
+                                         const std::vector<FooterRecord>& records,
+                                         const Sinks& sinks = Sinks::files());
+std::optional<FileError> WriteBindingFile(const std::string& name,
+                                          const std::vector<BindingRecord>& records,
+                                          const Sinks& sinks = Sinks::files());
 BindingFile ReadBindingFile(const std::string& name);
 // The same for the bytes of a file already in memory.
 FooterFile ReadFooterText(const std::string& text);

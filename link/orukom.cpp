@@ -130,7 +130,8 @@ ResultCode BulkTransfers::refused(const std::string& name, const File& file) {
     return file.result;
 }
 
-ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
+ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count,
+                                          const std::function<bool(const FooterRecord&)>& send) {
     m_fileError.reset();
     m_partialFile.reset();
     m_badLine.reset();
@@ -147,6 +148,9 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
     }
     auto record = file.records.begin();
     const ResultCode rc = eachRecord([&]() -> RecordStep {
+        while (send && record != file.records.end() && !send(*record)) {
+            ++record;
+        }
         if (record == file.records.end()) {
             return RecordStep::end();
         }
@@ -231,7 +235,7 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
     return finishReadFile(*file, m_names.BindingFileName, rc);
 }
 
-ResultCode BulkTransfers::WriteAllBindings() {
+ResultCode BulkTransfers::WriteAllBindings(const std::function<bool(const BindingRecord&)>& send) {
     m_fileError.reset();
     m_partialFile.reset();
     m_badLine.reset();
@@ -248,6 +252,9 @@ ResultCode BulkTransfers::WriteAllBindings() {
     }
     auto binding = file.records.begin();
     const ResultCode rc = eachRecord([&]() -> RecordStep {
+        while (send && binding != file.records.end() && !send(*binding)) {
+            ++binding;
+        }
         if (binding == file.records.end()) {
             return RecordStep::end();
         }

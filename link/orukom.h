@@ -10,6 +10,7 @@
 
 #include "data/FileNames.h"
 #include "data/FileSink.h"
+#include "data/RecordFormat.h"
 #include "data/ResultCode.h"
 #include "link/OperatingState.h"
 #include "link/PrinterCommands.h"
@@ -33,10 +34,13 @@ public:
                   ProgressView& view, const Sinks& sinks = Sinks::files());
 
     ResultCode ReadAllFooters();
-    ResultCode WriteAllFooters(std::uint16_t& count);
+    // Only the records for which send says so go to the printer, when it is given;
+    // count is of those sent.
+    ResultCode WriteAllFooters(std::uint16_t& count,
+                               const std::function<bool(const FooterRecord&)>& send = {});
     ResultCode EraseAllFooters();
     ResultCode ReadAllBindings(std::uint16_t lastPlu);
-    ResultCode WriteAllBindings();
+    ResultCode WriteAllBindings(const std::function<bool(const BindingRecord&)>& send = {});
     ResultCode EraseAllBindings();
 
     // Set when a transfer ended with kFileErrorCode: a data file that could not be

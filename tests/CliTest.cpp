@@ -145,10 +145,11 @@ private:
 class CliTest : public ::testing::Test {
 protected:
     Result cli(const fs::path& home, const std::vector<std::string>& args) {
-        Child child =
-            test::spawn(KALVERO_CLI_PATH, args,
-                        {{"XDG_CONFIG_HOME", home.string()}, {"XDG_CACHE_HOME", home.string()}},
-                        tmp.path().string());
+        Child child = test::spawn(KALVERO_CLI_PATH, args,
+                                  {{"XDG_CONFIG_HOME", home.string()},
+                                   {"XDG_CACHE_HOME", home.string()},
+                                   {"XDG_DATA_HOME", home.string()}},
+                                  tmp.path().string());
         Result r{0, "", ""};
         r.out = test::readAll(child.out);
         r.err = test::readAll(child.err);
@@ -200,7 +201,11 @@ TEST_F(CliTest, ReadsEverythingAndRollsItOutToAnotherPrinter) {
 
     const Result write = cli(b, {"write"});
     ASSERT_EQ(write.code, 0) << write.err;
-    EXPECT_EQ(write.out, "Zapis stopek: OK, zapisano 201\nZapis wiązań: OK\n");
+    // Only what differs from the other printer goes: the shop's 29 footers, and its
+    // 768 bindings but the three to footer 0 that the other printer holds already.
+    EXPECT_EQ(write.out,
+              "Zapis stopek: OK, zmieniono 29 z 201\nZapis wiązań: OK, zmieniono 765 z 9983\n"
+              "Sprawdzenie: OK\n");
     shop.stop();
     other.stop();
     EXPECT_EQ(printerData(other.saved()), printerData(shop.saved()));
@@ -239,7 +244,9 @@ TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
     Printer slow(a, {"--pace"});
     const auto interrupted = [&](const std::vector<std::string>& args, const std::string& text) {
         Child child = test::spawn(KALVERO_CLI_PATH, args,
-                                  {{"XDG_CONFIG_HOME", a.string()}, {"XDG_CACHE_HOME", a.string()}},
+                                  {{"XDG_CONFIG_HOME", a.string()},
+                                   {"XDG_CACHE_HOME", a.string()},
+                                   {"XDG_DATA_HOME", a.string()}},
                                   tmp.path().string());
         test::firstLine(child.err);  // progress: a record is done
         ::kill(child.pid, SIGINT);
@@ -255,7 +262,10 @@ TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
     EXPECT_LT(size, 37395u);
     EXPECT_EQ((size - 9) % 186, 0u);
     // A command word after --bindings is the command, not a file.
-    interrupted({"--bindings", "erase"}, "Kasowanie wiązań przerwane przez użytkownika");
+    interrupted({"--bindings", "erase", "--no-snapshot"},
+                "Kasowanie wiązań przerwane przez użytkownika");
+    interrupted({"--bindings", "erase"},
+                "Migawka: odczyt wiązań przerwany przez użytkownika; nic nie zmieniono");
 }
 
 TEST_F(CliTest, EachFaultOfThePrinterHasItsExitCodeAndText) {
@@ -420,7 +430,9 @@ TEST_F(CliTest, OnePrinterServesOneProgramWhateverNameEachUses) {
     Printer slow(a, {"--load", shopMemory().string(), "--pace"});
     const fs::path device = fs::canonical(a / "kalvero/ports/com1");
     Child first = test::spawn(KALVERO_CLI_PATH, {"read", "--bindings", "--last-plu", "500"},
-                              {{"XDG_CONFIG_HOME", a.string()}, {"XDG_CACHE_HOME", a.string()}},
+                              {{"XDG_CONFIG_HOME", a.string()},
+                               {"XDG_CACHE_HOME", a.string()},
+                               {"XDG_DATA_HOME", a.string()}},
                               tmp.path().string());
     ::usleep(1'000'000);
     const Result second = cli(a, {"--port", device.string(), "status"});
@@ -457,7 +469,9 @@ TEST_F(CliTest, APortThatWillNotOpenIsNamedWithWhy) {
         args.insert(args.begin(),
                     {"--reuid=nobody", "--regid=nogroup", "--clear-groups", program.string()});
         Child child = test::spawn("/usr/bin/setpriv", args,
-                                  {{"XDG_CONFIG_HOME", a.string()}, {"XDG_CACHE_HOME", a.string()}},
+                                  {{"XDG_CONFIG_HOME", a.string()},
+                                   {"XDG_CACHE_HOME", a.string()},
+                                   {"XDG_DATA_HOME", a.string()}},
                                   tmp.path().string());
         Result r{0, test::readAll(child.out), test::readAll(child.err)};
         r.code = test::exitCode(child.pid);
@@ -544,11 +558,11 @@ TEST_F(CliTest, WriteVerifyCatchesAWriteThePrinterForgot) {
     const Result clean = cli(a, {"write", "--bindings", "--verify"});
     EXPECT_EQ(clean.code, 5) << clean.err;
     EXPECT_EQ(clean.out,
-              "Zapis wiązań: OK\nPLU 14: plik 009, drukarka 014\n"
+              "Zapis wiązań: OK, zmieniono 1 z 20\nPLU 14: plik 009, drukarka 014\n"
               "Sprawdzenie: drukarka różni się od plików\n");
     ASSERT_EQ(cli(a, {"binding", "set", "14", "14", "--offline"}).code, 0);
     EXPECT_EQ(cli(a, {"write", "--bindings", "--verify"}).out,
-              "Zapis wiązań: OK\nSprawdzenie: OK\n");
+              "Zapis wiązań: OK, zmieniono 0 z 20\nSprawdzenie: OK\n");
 }
 
 TEST_F(CliTest, DiffSaysWhatDiffersAndTouchesNoFile) {
@@ -641,7 +655,9 @@ TEST_F(CliTest, NoKillOrClockOrEmptyImportEatsAGoodCopy) {
     {
         Printer slow(a, {"--pace"});
         Child child = test::spawn(KALVERO_CLI_PATH, {"read", "--footers"},
-                                  {{"XDG_CONFIG_HOME", a.string()}, {"XDG_CACHE_HOME", a.string()}},
+                                  {{"XDG_CONFIG_HOME", a.string()},
+                                   {"XDG_CACHE_HOME", a.string()},
+                                   {"XDG_DATA_HOME", a.string()}},
                                   tmp.path().string());
         test::firstLine(child.err);  // a record is done
         ::kill(child.pid, SIGKILL);
@@ -710,7 +726,9 @@ TEST_F(CliTest, TheNextRunFinishesOrUndoesAnImportThatWasEnded) {
         const int watch = ::inotify_init1(IN_NONBLOCK);
         ::inotify_add_watch(watch, tmp.path().c_str(), IN_CREATE | IN_MOVED_TO | IN_DELETE);
         Child child = test::spawn(KALVERO_CLI_PATH, {"import", "--csv", "dane.csv"},
-                                  {{"XDG_CONFIG_HOME", h.string()}, {"XDG_CACHE_HOME", h.string()}},
+                                  {{"XDG_CONFIG_HOME", h.string()},
+                                   {"XDG_CACHE_HOME", h.string()},
+                                   {"XDG_DATA_HOME", h.string()}},
                                   tmp.path().string());
         int changes = 0;
         int status = 0;
@@ -791,9 +809,12 @@ TEST_F(CliTest, APrinterOnTheNetworkWorksAsOneOnAPort) {
     const fs::path b = home("b");
     Printer paced(b, {"--baud", "19200", "--pace"});
     NetworkServer hangsUp(tmp / "b", b / "kalvero/ports/com1");
-    Child reading = test::spawn(
-        KALVERO_CLI_PATH, {"--port", hangsUp.rfc2217(), "read", "--footers"},
-        {{"XDG_CONFIG_HOME", b.string()}, {"XDG_CACHE_HOME", b.string()}}, tmp.path().string());
+    Child reading =
+        test::spawn(KALVERO_CLI_PATH, {"--port", hangsUp.rfc2217(), "read", "--footers"},
+                    {{"XDG_CONFIG_HOME", b.string()},
+                     {"XDG_CACHE_HOME", b.string()},
+                     {"XDG_DATA_HOME", b.string()}},
+                    tmp.path().string());
     test::firstLine(reading.err);  // the first footer is in
     hangsUp.stop(SIGKILL);
     const std::string err = test::readAll(reading.err);
@@ -836,6 +857,42 @@ TEST_F(CliTest, ThePortsLastSpeedIsTriedFirst) {
     EXPECT_EQ(cli(a, {"status"}).code, 0);
     EXPECT_EQ(slurp(a / "kalvero/speeds"), "COM1 9600\n");
     EXPECT_EQ(cli(a, {"--baud", "4800", "status"}).code, 2);
+}
+
+// A write keeps what the printer held in a snapshot, sends only what differs, and
+// restore puts the snapshot back exactly; a snapshot that cannot be taken whole stops
+// the write before anything changes.
+TEST_F(CliTest, AWriteKeepsASnapshotAndRestorePutsItBack) {
+    const fs::path a = home("a");
+    {
+        Printer shop(a, {"--load", shopMemory().string(), "--number", "21"});
+        ASSERT_EQ(cli(a, {"read", "--bindings", "before.txt"}).code, 0);
+        ASSERT_EQ(cli(a, {"read", "--last-plu", "30"}).code, 0);
+        ASSERT_EQ(cli(a, {"binding", "set", "14", "9", "--offline"}).code, 0);
+        const Result write = cli(a, {"write", "--bindings"});
+        EXPECT_EQ(write.code, 0) << write.err;
+        EXPECT_EQ(write.out, "Zapis wiązań: OK, zmieniono 1 z 30\nSprawdzenie: OK\n");
+        const Result list = cli(a, {"snapshots"});
+        const std::string folder = list.out.substr(list.out.rfind(' ') + 1, std::string::npos);
+        EXPECT_EQ(list.out.rfind("COM1-21  ", 0), 0u) << list.out;
+        EXPECT_EQ(slurp(fs::path(folder.substr(0, folder.size() - 1)) / "wiazplu.txt"),
+                  slurp(tmp / "before.txt"))
+            << "the snapshot is the printer's memory";
+        EXPECT_EQ(cli(a, {"binding", "get", "14"}).out, "9\n");
+        const Result restore = cli(a, {"restore"});
+        EXPECT_EQ(restore.code, 0) << restore.err;
+        EXPECT_EQ(restore.out, "Zapis wiązań: OK, zmieniono 1 z 9983\nSprawdzenie: OK\n");
+        ASSERT_EQ(cli(a, {"read", "--bindings", "after.txt"}).code, 0);
+        EXPECT_EQ(slurp(tmp / "after.txt"), slurp(tmp / "before.txt"));
+    }
+    Printer fallsSilent(a, {"--load", shopMemory().string(), "--stop-after", "300"});
+    const Result stopped = cli(a, {"write", "--bindings"});
+    EXPECT_EQ(stopped.code, 1);
+    EXPECT_NE(stopped.err.find("Migawka: odczyt wiązań: Nie odebrano danych"), std::string::npos)
+        << stopped.err;
+    EXPECT_NE(stopped.err.find("nic nie zmieniono"), std::string::npos);
+    fallsSilent.stop();
+    EXPECT_EQ(slurp(fallsSilent.saved()).find("binding 14 9"), std::string::npos);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ bash tools/windows.sh
 export XDG_CONFIG_HOME="$(mktemp -d)"
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 mkdir -p "$XDG_CONFIG_HOME/kalvero/ports"
-# Nor do they leave remembered port speeds in the user's cache.
-export XDG_CACHE_HOME="$XDG_CONFIG_HOME/cache"
+# Nor do they leave remembered port speeds or snapshots in the user's folders.
+export XDG_CACHE_HOME="$XDG_CONFIG_HOME/cache" XDG_DATA_HOME="$XDG_CONFIG_HOME/data"
 export QT_QPA_PLATFORM=offscreen
 ctest --preset asan --timeout 300 -j2

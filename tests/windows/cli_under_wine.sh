@@ -35,7 +35,7 @@ expect detect 0 "DURAX ORU nr: 12" detect
 expect read 0 "Odczyt wiązań: OK" read --last-plu 40
 [ "$(stat -c %s "$work/stopki.txt" 2>/dev/null)" = 37395 ] && passes=$((passes + 1)) ||
     { failures=$((failures + 1)); echo "FAILED read: stopki.txt is not 37395 bytes"; }
-expect write 0 "Zapis stopek: OK, zapisano 201" write --verify
+expect write 0 "Zapis stopek: OK, zmieniono 0 z 201" write --verify
 expect erase 0 "Kasowanie wiązań: OK" erase
 # Polish letters in a file name and in footer text, as Windows hands them over; the
 # backups of that file are found again (a third read, equal to the second, adds none).
