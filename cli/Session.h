@@ -14,6 +14,7 @@
 #include "data/Question.h"
 #include "data/RecordFiles.h"
 #include "data/ResultCode.h"
+#include "data/WholeFiles.h"
 #include "link/Comparison.h"
 #include "link/Connecting.h"
 #include "link/Identification.h"
@@ -83,6 +84,9 @@ private:
     // stopped and done follow the operation's name, as the exchange window shows them.
     int report(const std::string& what, ResultCode rc, const std::string& stopped,
                const std::string& done);
+    // The data files to compare, read whole; false after saying why one cannot be.
+    bool loadFiles(bool footers, bool bindings, std::optional<FooterFile>& footerFile,
+                   std::optional<BindingFile>& bindingFile);
     // Reads back what the files hold and says what differs.
     int verify(bool footers, bool bindings);
     int verifyRecords(const std::vector<FooterRecord>* footers,

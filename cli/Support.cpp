@@ -58,15 +58,18 @@ int Session::readFailure(const std::string& what, ResultCode rc) {
     return kExitOk;
 }
 
+bool Session::loadFiles(bool footers, bool bindings, std::optional<FooterFile>& footerFile,
+                        std::optional<BindingFile>& bindingFile) {
+    return (!footers || (footerFile = loadFile(m_names.FooterFileName,
+                                               ReadFooterFile(m_names.FooterFileName)))) &&
+           (!bindings || (bindingFile = loadFile(m_names.BindingFileName,
+                                                 ReadBindingFile(m_names.BindingFileName))));
+}
+
 int Session::verify(bool footers, bool bindings) {
     std::optional<FooterFile> footerFile;
     std::optional<BindingFile> bindingFile;
-    if (footers &&
-        !(footerFile = loadFile(m_names.FooterFileName, ReadFooterFile(m_names.FooterFileName)))) {
-        return kExitFile;
-    }
-    if (bindings && !(bindingFile = loadFile(m_names.BindingFileName,
-                                             ReadBindingFile(m_names.BindingFileName)))) {
+    if (!loadFiles(footers, bindings, footerFile, bindingFile)) {
         return kExitFile;
     }
     return verifyRecords(footerFile ? &footerFile->records : nullptr,
@@ -102,12 +105,7 @@ int Session::diff() {
     // The files first: a file that cannot be compared is said before the printer is asked.
     std::optional<FooterFile> footerFile;
     std::optional<BindingFile> bindingFile;
-    if (footers &&
-        !(footerFile = loadFile(m_names.FooterFileName, ReadFooterFile(m_names.FooterFileName)))) {
-        return kExitFile;
-    }
-    if (bindings && !(bindingFile = loadFile(m_names.BindingFileName,
-                                             ReadBindingFile(m_names.BindingFileName)))) {
+    if (!loadFiles(footers, bindings, footerFile, bindingFile)) {
         return kExitFile;
     }
     if (const int rc = connect(true); rc != kExitOk) {
