@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
 
 #include "Version.h"
 #include "cli/CommandHelp.h"
@@ -18,6 +19,32 @@ namespace kalvero::cli {
 
 // What reaches the terminal is text: a control byte (an ESC from a printer could retitle
 // or clear it) shows as \xNN. A TAB separates the columns of an answer.
+namespace {
+
+thread_local std::string t_prefix;
+thread_local std::vector<std::string>* t_lines = nullptr;
+std::mutex g_output;
+
+// One line whole, whichever printer's thread it comes from.
+void writeLine(std::FILE* stream, const std::string& line) {
+    const std::lock_guard lock(g_output);
+    if (t_lines != nullptr) {
+        t_lines->push_back(line);
+    }
+    writeText(stream, t_prefix + line + "\n");
+}
+
+}  // namespace
+
+void setOutputPrefix(std::string prefix, std::vector<std::string>* lines) {
+    t_prefix = std::move(prefix);
+    t_lines = lines;
+}
+
+const std::string& outputPrefix() {
+    return t_prefix;
+}
+
 void say(const std::string& utf8) {
     std::string shown;
     for (const char c : utf8) {
@@ -29,10 +56,10 @@ void say(const std::string& utf8) {
             shown += c;
         }
     }
-    writeText(stdout, shown + "\n");
+    writeLine(stdout, shown);
 }
 void complain(const std::string& utf8) {
-    writeText(stderr, "kalvero-cli: " + utf8 + "\n");
+    writeLine(stderr, "kalvero-cli: " + utf8);
 }
 
 int usage(const std::string& why) {
@@ -195,9 +222,13 @@ CLI::Option* addPlu(CLI::App& app, Options& o) {
 // The main command takes the commands' options as well, so that they may come before
 // the command words.
 void addMainOptions(CLI::App& app, Options& o) {
-    app.add_option("--port", o.port,
-                   std::string(kPortHelp) + "without it every present port is tried")
+    app.add_option("--port", o.ports,
+                   std::string(kPortHelp) +
+                       "without it every present port is tried; several, as a list\n"
+                       "(COM1,COM3) or the option repeated, run on each printer at once")
         ->check(kPort)
+        ->delimiter(',')
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->option_text("PORT");
     decimal(app.add_option("--channel", o.channel, "the printer's channel, 1..4 (default 1)"), 1, 4)
         ->option_text("N");
@@ -217,7 +248,10 @@ void addMainOptions(CLI::App& app, Options& o) {
 CLI::App* addCommand(CLI::App& parent, const std::string& name, const std::string& description,
                      Options& o, Command command) {
     CLI::App* app = parent.add_subcommand(name, description);
-    app->callback([&o, command = std::move(command)] { o.command = command; });
+    app->callback([&o, name, command = std::move(command)] {
+        o.command = command;
+        o.commandName = name;
+    });
     return app;
 }
 
@@ -375,6 +409,9 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? kExitOk : kExitUsage;
+    }
+    if (options.ports.size() == 1) {
+        options.port = options.ports.front();
     }
     return options.command ? std::nullopt : std::optional(usage("no command"));
 }

@@ -25,7 +25,8 @@ constexpr int kExitStopped = 130;  // Ctrl+C
 
 // The command line, parsed.
 struct Options {
-    std::optional<std::string> port;
+    std::optional<std::string> port;  // the one port of this run
+    std::vector<std::string> ports;   // --port as given: a list runs on each at once
     int channel = 1;
     std::optional<int> baud;  // the only speed to try; else the remembered one first
     std::optional<std::string> footers;
@@ -43,7 +44,15 @@ struct Options {
     int footer = 0;  // the N of footer get/set and binding set
     int plu = 0;     // the PLU of binding get/set and item
     Command command;
+    std::string commandName;
 };
+
+constexpr int kExitSomeFailed = 6;  // on several printers, not all succeeded
+
+// What say and complain write on this thread starts with this (a printer's port when
+// several run at once), and every line is kept in lines when it is given.
+void setOutputPrefix(std::string prefix, std::vector<std::string>* lines);
+const std::string& outputPrefix();
 
 // Parses the command line; an exit code when the run ends with it (help, a mistake).
 std::optional<int> parse(int argc, char** argv, Options& options);

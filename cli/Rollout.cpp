@@ -60,11 +60,19 @@ int Session::takeSnapshot(bool footers, bool bindings, PrinterFooters& printerFo
     if (!error && folder && bindings) {
         error = WriteBindingFile(inFolder(*folder, kBindingFile), printerBindings.records);
     }
+    // Whole, or not a snapshot at all: restore never finds half of one.
+    std::optional<std::string> done;
+    if (!error && !(done = Snapshots::finish(*folder, reason))) {
+        error = FileError{*folder, reason};
+    }
     if (error) {
+        if (folder) {
+            Snapshots::drop(*folder);
+        }
         complain("Migawka: " + error->name + ": " + error->reason + "; nic nie zmieniono");
         return kExitFile;
     }
-    complain("Migawka: " + *folder);
+    complain("Migawka: " + *done);
     return kExitOk;
 }
 
@@ -73,11 +81,25 @@ int Session::write(bool footers, bool bindings) {
     const FooterFile footerFile = footers ? ReadFooterFile(m_names.FooterFileName) : FooterFile{};
     const BindingFile bindingFile =
         bindings ? ReadBindingFile(m_names.BindingFileName) : BindingFile{};
-    const bool whole = footerFile.result == 0 && bindingFile.result == 0;
-    const bool selective = whole && !m_options.all && !m_options.noSnapshot;
+    if (footerFile.result != 0 || bindingFile.result != 0) {
+        // Each file that is not whole is refused as the transfer refuses it; the other
+        // waits, so that nothing goes out without its snapshot.
+        int exit = kExitOk;
+        std::uint16_t count = 0;
+        if (footerFile.result != 0) {
+            exit = report("Zapis stopek", m_transfers.WriteAllFooters(count), {}, {});
+        }
+        if (bindingFile.result != 0) {
+            const int result =
+                report("Zapis wiązań"_cp1250, m_transfers.WriteAllBindings(), {}, {});
+            exit = exit == kExitOk ? result : exit;
+        }
+        return exit;
+    }
+    const bool selective = !m_options.all && !m_options.noSnapshot;
     PrinterFooters printerFooters;
     PrinterBindings printerBindings;
-    if (whole && !m_options.noSnapshot) {
+    if (!m_options.noSnapshot) {
         if (const int rc = takeSnapshot(footers, bindings, printerFooters, printerBindings);
             rc != kExitOk) {
             return rc;
@@ -100,6 +122,7 @@ int Session::write(bool footers, bool bindings) {
             held == heldFooters.end() || !FooterDifferences({record}, {held->second}).empty();
         if (differs) {
             sentFooters.push_back(record);
+            heldFooters[record.number] = record;  // a number given again meets this one
         }
         return differs;
     };
@@ -108,6 +131,7 @@ int Session::write(bool footers, bool bindings) {
         const bool differs = held == heldBindings.end() || held->second.footer != record.footer;
         if (differs) {
             sentBindings.push_back(record);
+            heldBindings[record.plu] = record;
         }
         return differs;
     };

@@ -39,6 +39,9 @@ public:
     // Why the trace of --trace is not whole, when a line of it could not be written.
     std::optional<std::string> traceLost() const { return m_printer.traceLost(); }
 
+    // The printer that answered, once one did.
+    const PrinterIdentity& identity() const { return m_identity; }
+
     int detect();
     // read, write, erase: footers first, then bindings, each only when chosen.
     int transfer(const std::string& command);

@@ -15,10 +15,9 @@ namespace kalvero::cli {
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace {}  // namespace
 
-// A name part that every file system takes.
-std::string folderWord(const std::string& text) {
+std::string Snapshots::folderWord(const std::string& text) {
     std::string word = text;
     std::replace_if(
         word.begin(), word.end(),
@@ -29,6 +28,10 @@ std::string folderWord(const std::string& text) {
     return word;
 }
 
+namespace {
+
+constexpr std::string_view kBuilding = ".partial";
+
 std::string now() {
     const auto time = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
@@ -37,12 +40,12 @@ std::string now() {
         1000;
     std::tm local{};
 #ifdef _WIN32
-    localtime_s(&local, &seconds);
+    gmtime_s(&local, &seconds);
 #else
-    localtime_r(&seconds, &local);
+    gmtime_r(&seconds, &local);
 #endif
     char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d_%02d-%02d-%02d.%03d", local.tm_year + 1900,
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d_%02d-%02d-%02d.%03dZ", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
                   static_cast<int>(millis));
     return text;
@@ -77,7 +80,8 @@ std::string Snapshots::printerFolder(const std::string& port, const std::string&
 
 std::optional<std::string> Snapshots::create(const std::string& port, const std::string& number,
                                              std::string& reason) const {
-    const fs::path folder = FilePath(printerFolder(port, number)) / now();
+    const fs::path folder =
+        FilePath(printerFolder(port, number)) / (now() + std::string(kBuilding));
     std::error_code ec;
     fs::create_directories(folder.parent_path(), ec);
     // A new folder only: two changes within one millisecond would share it.
@@ -88,13 +92,29 @@ std::optional<std::string> Snapshots::create(const std::string& port, const std:
     return utf8(folder);
 }
 
+std::optional<std::string> Snapshots::finish(const std::string& building, std::string& reason) {
+    const std::string done = building.substr(0, building.size() - kBuilding.size());
+    std::error_code ec;
+    fs::rename(FilePath(building), FilePath(done), ec);
+    if (ec) {
+        reason = ec.message();
+        return std::nullopt;
+    }
+    return done;
+}
+
+void Snapshots::drop(const std::string& building) {
+    std::error_code ec;
+    fs::remove_all(FilePath(building), ec);
+}
+
 std::optional<std::string> Snapshots::newest(const std::string& port,
                                              const std::string& number) const {
     std::optional<std::string> found;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(FilePath(printerFolder(port, number)), ec)) {
         const std::string folder = utf8(entry.path());
-        if (entry.is_directory() && (!found || folder > *found)) {
+        if (entry.is_directory() && !folder.ends_with(kBuilding) && (!found || folder > *found)) {
             found = folder;  // the names are times, which sort as text
         }
     }
@@ -106,7 +126,7 @@ std::vector<Snapshots::Entry> Snapshots::list() const {
     std::error_code ec;
     for (const auto& printer : fs::directory_iterator(FilePath(m_root), ec)) {
         for (const auto& snapshot : fs::directory_iterator(printer.path(), ec)) {
-            if (!snapshot.is_directory()) {
+            if (!snapshot.is_directory() || utf8(snapshot.path()).ends_with(kBuilding)) {
                 continue;
             }
             Entry entry{utf8(printer.path().filename()),

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 #include "data/FilePath.h"
@@ -44,6 +45,13 @@ std::optional<std::uint16_t> SpeedMemory::speed(const std::string& port) const {
 }
 
 void SpeedMemory::remember(const std::string& port, std::uint16_t baud) {
+    // Several printers at once share the file: one writes at a time, over what the
+    // others wrote.
+    static std::mutex writing;
+    const std::lock_guard lock(writing);
+    for (const auto& [name, speed] : SpeedMemory(m_file).m_speeds) {
+        m_speeds.try_emplace(name, speed);
+    }
     // A name with blanks would not read back as one word.
     if (m_file.empty() || port.find_first_of(" \t\r\n") != std::string::npos ||
         speed(port) == baud) {

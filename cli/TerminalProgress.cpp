@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "cli/CliOptions.h"
 #include "cli/ConsoleText.h"
 #include "data/Cp1250.h"
 
@@ -11,7 +12,9 @@ namespace kalvero {
 volatile std::sig_atomic_t TerminalProgress::interrupted = 0;
 
 TerminalProgress::TerminalProgress(OperatingState& state)
-    : m_state(state), m_terminal(cli::redrawsLines(stderr)) {}
+    : m_state(state),
+      // Several printers at once each print their own plain lines, named by port.
+      m_terminal(cli::redrawsLines(stderr) && cli::outputPrefix().empty()) {}
 
 void TerminalProgress::setLabel(const std::string& text) {
     m_label = Cp1250ToUtf8(text);
@@ -67,7 +70,7 @@ void TerminalProgress::draw(bool force) {
         if ((tenth != m_lastTenth || force) && m_label != m_printed) {
             m_lastTenth = tenth;
             m_printed = m_label;
-            cli::writeText(stderr, m_label + "\n");
+            cli::writeText(stderr, cli::outputPrefix() + m_label + "\n");
         }
     }
     std::fflush(stderr);

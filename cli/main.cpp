@@ -8,6 +8,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/Session.h"
+#include "cli/Several.h"
 #include "data/CsvFiles.h"
 #include "data/FileNames.h"
 
@@ -29,6 +30,12 @@ int main(int argc, char** argv) {
     names.BindingFileName = options.bindings.value_or(names.BindingFileName);
     if (const auto recovered = kalvero::RecoverImport(names)) {
         complain(*recovered);
+    }
+    if (options.ports.size() > 1) {
+        if (!RunsOnSeveral(options.commandName)) {
+            return usage(options.commandName + " works on one printer: give --port one port");
+        }
+        return RunOnSeveral(options, std::vector<std::string>(argv + 1, argv + argc));
     }
     Session session(options);
     if (const auto& failure = session.traceFailure()) {

@@ -54,9 +54,12 @@ struct Result {
 // One emulated printer on COM1 of its own ports directory.
 class Printer {
 public:
-    Printer(const fs::path& home, std::vector<std::string> options) : m_home(home) {
-        options.insert(options.end(), {"--link", (home / "kalvero/ports/com1").string(), "--save",
-                                       (home / "saved.txt").string()});
+    Printer(const fs::path& home, std::vector<std::string> options, int com = 1)
+        : m_home(home),
+          m_saved(home / (com == 1 ? "saved.txt" : "saved" + std::to_string(com) + ".txt")) {
+        options.insert(options.end(),
+                       {"--link", (home / ("kalvero/ports/com" + std::to_string(com))).string(),
+                        "--save", m_saved.string()});
         m_child = test::spawn(ORU_EMULATOR_PATH, options);
         EXPECT_FALSE(test::firstLine(m_child.out).empty());
     }
@@ -69,11 +72,12 @@ public:
             m_child.pid = -1;
         }
     }
-    fs::path saved() const { return m_home / "saved.txt"; }
+    fs::path saved() const { return m_saved; }
     const fs::path& home() const { return m_home; }
 
 private:
     fs::path m_home;
+    fs::path m_saved;
     Child m_child;
 };
 
@@ -891,8 +895,59 @@ TEST_F(CliTest, AWriteKeepsASnapshotAndRestorePutsItBack) {
     EXPECT_NE(stopped.err.find("Migawka: odczyt wiązań: Nie odebrano danych"), std::string::npos)
         << stopped.err;
     EXPECT_NE(stopped.err.find("nic nie zmieniono"), std::string::npos);
-    fallsSilent.stop();
-    EXPECT_EQ(slurp(fallsSilent.saved()).find("binding 14 9"), std::string::npos);
+}
+
+// A snapshot that cannot be kept, or a file that is not whole, changes nothing; a PLU
+// given twice ends as its last record says, as in a write of everything.
+TEST_F(CliTest, NothingChangesWithoutAWholeSnapshot) {
+    const fs::path a = home("a");
+    Printer shop(a, {"--load", shopMemory().string()});
+    ASSERT_EQ(cli(a, {"read", "--last-plu", "30"}).code, 0);
+    ASSERT_EQ(cli(a, {"binding", "set", "14", "9", "--offline"}).code, 0);
+    test::put(a / "kalvero/snapshots", "a file where the snapshots' folder would be");
+    const Result unkept = cli(a, {"write", "--bindings"});
+    EXPECT_EQ(unkept.code, 4);
+    EXPECT_NE(unkept.err.find("nic nie zmieniono"), std::string::npos) << unkept.err;
+    test::put(tmp / "bad.txt", "#\r\n#\r\n#\r\n$0001\t00");
+    const Result bad = cli(a, {"write", "--bindings", "bad.txt", "--footers"});
+    EXPECT_EQ(bad.code, 4);
+    EXPECT_EQ(bad.out, "") << "the whole footer file waits too";
+    EXPECT_EQ(cli(a, {"binding", "get", "14"}).out, "14\n");
+    fs::remove(a / "kalvero/snapshots");
+
+    test::put(tmp / "twice.txt", "#\r\n#\r\n#\r\n$0014\t009\r\n$0014\t014\r\n");
+    const Result twice = cli(a, {"write", "--bindings", "twice.txt"});
+    EXPECT_EQ(twice.out, "Zapis wiązań: OK, zmieniono 2 z 2\nSprawdzenie: OK\n") << twice.err;
+    EXPECT_EQ(cli(a, {"binding", "get", "14"}).out, "14\n");
+}
+
+// One command on three printers at once: the two that answer complete, the one that
+// falls silent is named in the summary, with the command that repeats the run for it.
+TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {
+    const fs::path a = home("a");
+    Printer first(a, {"--number", "01"}, 1);
+    Printer silent(a, {"--number", "02", "--stop-after", "40"}, 2);
+    Printer third(a, {"--number", "03"}, 3);
+    ASSERT_EQ(cli(a, {"--port", "COM1", "read", "--last-plu", "30"}).code, 0);
+    ASSERT_EQ(cli(a, {"binding", "set", "12", "7", "--offline"}).code, 0);
+    const Result several = cli(a, {"--port", "COM1,COM2", "--port", "COM3", "write", "--bindings"});
+    EXPECT_EQ(several.code, 6) << several.err;
+    EXPECT_NE(several.out.find("[COM1] Zapis wiązań: OK, zmieniono 1 z 30"), std::string::npos)
+        << several.out;
+    EXPECT_NE(several.out.find("[COM3] Zapis wiązań: OK, zmieniono 1 z 30"), std::string::npos);
+    EXPECT_NE(several.out.find("COM2                         02"), std::string::npos)
+        << several.out;
+    EXPECT_NE(several.err.find("nie udało się na: COM2"), std::string::npos) << several.err;
+    EXPECT_NE(several.err.find("powtórz dla nich: kalvero-cli --port COM2 write --bindings"),
+              std::string::npos)
+        << several.err;
+    EXPECT_EQ(cli(a, {"--port", "COM3", "binding", "get", "12"}).out, "7\n");
+
+    // A read puts each printer's files in a folder of its own.
+    EXPECT_EQ(cli(a, {"--port", "COM1,COM3", "read", "--footers"}).code, 0);
+    EXPECT_EQ(fs::file_size(tmp / "COM1/stopki.txt"), 37395u);
+    EXPECT_EQ(fs::file_size(tmp / "COM3/stopki.txt"), 37395u);
+    EXPECT_EQ(cli(a, {"--port", "COM1,COM3", "footer", "get", "1"}).code, 2);
 }
 
 }  // namespace
