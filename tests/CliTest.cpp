@@ -948,6 +948,27 @@ TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {
     EXPECT_EQ(fs::file_size(tmp / "COM1/stopki.txt"), 37395u);
     EXPECT_EQ(fs::file_size(tmp / "COM3/stopki.txt"), 37395u);
     EXPECT_EQ(cli(a, {"--port", "COM1,COM3", "footer", "get", "1"}).code, 2);
+
+    // Ctrl+C stops every printer at its next record.
+    Printer slowFour(a, {"--pace"}, 4);
+    Printer slowFive(a, {"--pace"}, 5);
+    Child both = test::spawn(KALVERO_CLI_PATH, {"--port", "COM4,COM5", "read", "--footers"},
+                             {{"XDG_CONFIG_HOME", a.string()},
+                              {"XDG_CACHE_HOME", a.string()},
+                              {"XDG_DATA_HOME", a.string()}},
+                             tmp.path().string());
+    test::firstLine(both.err);  // a printer's first progress
+    ::kill(both.pid, SIGINT);
+    const std::string err = test::readAll(both.err);
+    EXPECT_EQ(test::exitCode(both.pid), 6) << err;
+    ::close(both.out);
+    ::close(both.err);
+    for (const char* port : {"[COM4]", "[COM5]"}) {
+        EXPECT_NE(
+            err.find(std::string(port) + " kalvero-cli: Odczyt stopek przerwany przez użytkownika"),
+            std::string::npos)
+            << err;
+    }
 }
 
 }  // namespace
