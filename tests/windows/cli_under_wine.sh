@@ -57,9 +57,14 @@ expect hang-up 1 "Odczyt stopek: " read --footers
 # A printer on the network through Winsock: ser2net with RFC 2217 in front of the
 # emulator, found at 19200 across it; a server that is down is named.
 emulator_start --number 12 --baud 19200
+"$emulator" --link "$work/second" --number 34 >/dev/null 2>&1 &
+second=$!
+while kill -0 "$second" 2>/dev/null && [ ! -L "$work/second" ]; do sleep 0.1; done
 tcp=$((20000 + RANDOM % 20000))
-printf 'default:\n  name: chardelay\n  value: false\nconnection: &oru\n  accepter: %s\n  connector: %s\n' \
+tcp2=$((tcp + 1))
+printf 'default:\n  name: chardelay\n  value: false\nconnection: &oru\n  accepter: %s\n  connector: %s\nconnection: &two\n  accepter: %s\n  connector: %s\n' \
     "telnet(rfc2217),tcp,127.0.0.1,$tcp" "serialdev,$(readlink "$com1_link"),9600n81,local" \
+    "telnet(rfc2217),tcp,127.0.0.1,$tcp2" "serialdev,$(readlink "$work/second"),9600n81,local" \
     >"$work/ser2net.yaml"
 "$(PATH="$PATH:/usr/sbin" command -v ser2net)" -n -u -c "$work/ser2net.yaml" -P "$work/ser2net.pid" \
     >/dev/null 2>&1 &
@@ -68,7 +73,11 @@ sleep 1
 port=rfc2217://127.0.0.1:$tcp
 expect network-detect 0 "port: rfc2217://127.0.0.1:$tcp,19200" detect
 expect network-read 0 "Odczyt wiązań: OK" read --last-plu 40
-kill "$server"; wait "$server" 2>/dev/null
+# Two printers at once (a thread each), named by their ports.
+port="rfc2217://127.0.0.1:$tcp,rfc2217://127.0.0.1:$tcp2"
+expect network-several 0 "[rfc2217://127.0.0.1:$tcp2] DURAX ORU nr: 34" detect
+port=rfc2217://127.0.0.1:$tcp
+kill "$server" "$second"; wait "$server" "$second" 2>/dev/null
 expect network-down 3 "serwer 127.0.0.1:$tcp nie przyjmuje połączenia (Connection refused)" status
 
 echo "kalvero-cli under Wine: $passes passed, $failures failed"
