@@ -25,13 +25,40 @@ thread_local std::string t_prefix;
 thread_local std::vector<std::string>* t_lines = nullptr;
 std::mutex g_output;
 
+// The progress lines of several printers at the bottom of the terminal, a printer a
+// line in the order they first showed progress; what the printers say goes above.
+struct ProgressBoard {
+    std::vector<std::pair<std::string, std::string>> rows;  // prefix, label
+    std::size_t drawn = 0;                                  // lines on the screen now
+
+    void erase() {
+        if (drawn > 0) {
+            writeText(stderr, "\033[" + std::to_string(drawn) + "A\r\033[J");
+            drawn = 0;
+        }
+    }
+    void draw() {
+        for (const auto& [prefix, label] : rows) {
+            writeText(stderr, "\r\033[K" + prefix + label + "\n");
+        }
+        drawn = rows.size();
+        std::fflush(stderr);
+    }
+};
+ProgressBoard g_board;
+
 // One line whole, whichever printer's thread it comes from.
 void writeLine(std::FILE* stream, const std::string& line) {
     const std::lock_guard lock(g_output);
     if (t_lines != nullptr) {
         t_lines->push_back(line);
     }
+    g_board.erase();
     writeText(stream, t_prefix + line + "\n");
+    std::fflush(stream);
+    if (g_board.drawn == 0 && !g_board.rows.empty()) {
+        g_board.draw();
+    }
 }
 
 }  // namespace
@@ -43,6 +70,19 @@ void setOutputPrefix(std::string prefix, std::vector<std::string>* lines) {
 
 const std::string& outputPrefix() {
     return t_prefix;
+}
+
+void showProgress(const std::string& label) {
+    const std::lock_guard lock(g_output);
+    auto row = std::find_if(g_board.rows.begin(), g_board.rows.end(),
+                            [](const auto& r) { return r.first == t_prefix; });
+    if (row == g_board.rows.end()) {
+        g_board.rows.emplace_back(t_prefix, label);
+    } else {
+        row->second = label;
+    }
+    g_board.erase();
+    g_board.draw();
 }
 
 void say(const std::string& utf8) {

@@ -53,6 +53,9 @@ constexpr int kExitSomeFailed = 6;  // on several printers, not all succeeded
 // several run at once), and every line is kept in lines when it is given.
 void setOutputPrefix(std::string prefix, std::vector<std::string>* lines);
 const std::string& outputPrefix();
+// Several printers on a terminal: one progress line a printer, kept under what they
+// say. The printer's line is set to label.
+void showProgress(const std::string& label);
 
 // Parses the command line; an exit code when the run ends with it (help, a mistake).
 std::optional<int> parse(int argc, char** argv, Options& options);

@@ -13,15 +13,16 @@ volatile std::sig_atomic_t TerminalProgress::interrupted = 0;
 
 TerminalProgress::TerminalProgress(OperatingState& state)
     : m_state(state),
-      // Several printers at once each print their own plain lines, named by port.
-      m_terminal(cli::redrawsLines(stderr) && cli::outputPrefix().empty()) {}
+      m_terminal(cli::redrawsLines(stderr)),
+      // Several printers at once share the terminal: a line each, named by port.
+      m_board(m_terminal && !cli::outputPrefix().empty()) {}
 
 void TerminalProgress::setLabel(const std::string& text) {
     m_label = Cp1250ToUtf8(text);
 }
 
 void TerminalProgress::showLabel(bool visible) {
-    if (!visible) {
+    if (!visible && !m_board) {
         draw(true);
         if (m_lineOpen) {
             std::fputc('\n', stderr);
@@ -63,6 +64,10 @@ void TerminalProgress::draw(bool force) {
             return;
         }
         m_lastDraw = now;
+        if (m_board) {
+            cli::showProgress(m_label);
+            return;
+        }
         cli::writeText(stderr, "\r\033[K" + m_label);
         m_lineOpen = true;
     } else {

@@ -11,7 +11,8 @@
 namespace kalvero {
 
 // A bulk transfer's progress on standard error: one line updated in place on a
-// terminal, a plain line every tenth of the way otherwise. Ctrl+C asks the
+// terminal (a line a printer when several run at once), a plain line every tenth of
+// the way otherwise. Ctrl+C asks the
 // transfer to stop between two records, as the windows' "Przerwij" does.
 class TerminalProgress final : public ProgressView {
 public:
@@ -35,6 +36,7 @@ private:
 
     OperatingState& m_state;
     bool m_terminal;
+    bool m_board;  // one line among several printers' (cli::showProgress)
     std::string m_label;
     std::string m_printed;
     int m_minimum = 0;

@@ -949,6 +949,21 @@ TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {
     EXPECT_EQ(fs::file_size(tmp / "COM3/stopki.txt"), 37395u);
     EXPECT_EQ(cli(a, {"--port", "COM1,COM3", "footer", "get", "1"}).code, 2);
 
+    // On a terminal each printer keeps one progress line, redrawn under what they say.
+    Child shown =
+        test::spawn("/usr/bin/script",
+                    {"-qec", std::string(KALVERO_CLI_PATH) + " --port COM1,COM3 read", "/dev/null"},
+                    {{"XDG_CONFIG_HOME", a.string()},
+                     {"XDG_CACHE_HOME", a.string()},
+                     {"XDG_DATA_HOME", a.string()}},
+                    tmp.path().string());
+    const std::string screen = test::readAll(shown.out);
+    EXPECT_EQ(test::exitCode(shown.pid), 0);
+    ::close(shown.out);
+    ::close(shown.err);
+    EXPECT_NE(screen.find("\033[2A"), std::string::npos) << "two lines, up and again";
+    EXPECT_NE(screen.find("[COM3] Odczyt wiązań: OK"), std::string::npos) << screen;
+
     // Ctrl+C stops every printer at its next record.
     Printer slowFour(a, {"--pace"}, 4);
     Printer slowFive(a, {"--pace"}, 5);
