@@ -147,6 +147,16 @@ TEST_F(DataFilesTest, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
     EXPECT_FALSE(CreateDefaultFile(names, names.BindingFileName, &error, test::FailingSinks(5000)));
     EXPECT_FALSE(fs::exists(names.BindingFileName)) << "half a default file would pass for one";
     EXPECT_EQ(error.reason, std::strerror(ENOSPC));
+
+    // Records written whole (a snapshot): a write cut short leaves the old file.
+    put(names.BindingFileName, "old");
+    const std::vector<BindingRecord> records(100, BindingRecord{7, 3});
+    const auto cut = WriteBindingFile(names.BindingFileName, records, test::FailingSinks(500));
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->reason, std::strerror(ENOSPC));
+    EXPECT_EQ(slurp(names.BindingFileName), "old");
+    EXPECT_FALSE(WriteFooterFile(names.FooterFileName, {FooterRecord{}}));
+    EXPECT_EQ(ReadFooterFile(names.FooterFileName).records.size(), 1u);
 }
 
 // Replaces the file with content through the one replace; its error, if any.
