@@ -19,32 +19,36 @@
 #include "Version.h"
 #include "app/Kalvero.h"
 #include "data/FilePath.h"
+#include "lang/Language.h"
 #include "link/Printer.h"
 #include "link/SystemPorts.h"
 #include "ui/MessageQuestion.h"
 #include "ui/Messages.h"
 
+using kalvero::_;
+using kalvero::N_;
+
 namespace {
 
-const char* const kHelp =
+const char* const kHelp = N_(
     "Usage: kalvero [--help] [--version] [--trace FILE]\n"
     "Manages the footers and the PLU-to-footer bindings of a DURAX ORU label printer\n"
     "over a serial line, in Polish windows. Everything is done from its menu: connecting\n"
     "(\"Komunikacja\"), reading, writing and erasing everything (\"Wymiana danych\") and\n"
-    "editing one footer or binding (\"Definiowanie stopek\").\n"
-    "\n"
+    "editing one footer or binding (\"Definiowanie stopek\").\n");
 #ifdef _WIN32
-    "Ports COM1 to COM10 are Windows' own.\n"
+const char* const kPorts = N_("Ports COM1 to COM10 are Windows' own.\n");
 #else
+const char* const kPorts = N_(
     "Ports COM1 to COM10 are the entries comN of $XDG_CONFIG_HOME/kalvero/ports when that\n"
     "folder exists; otherwise COM1-4 are /dev/ttyS0-3, COM5-8 /dev/ttyUSB0-3 and COM9-10\n"
-    "/dev/ttyACM0-1.\n"
+    "/dev/ttyACM0-1.\n");
 #endif
-    "\n"
+const char* const kOptions = N_(
     "  --help        show this help and exit\n"
     "  --version     show the program's version and exit\n"
     "  --trace FILE  append a line for every exchange with the printer to FILE\n"
-    "                (time, port, command, bytes sent and received, result)\n";
+    "                (time, port, command, bytes sent and received, result)\n");
 
 constexpr int kExitUsage = 2;
 
@@ -83,7 +87,7 @@ Options readOptions(int argc, char** argv) {
         }
         if (arg == "--help") {
             answerOnTerminal();
-            std::fputs(kHelp, stdout);
+            std::printf("%s\n%s\n%s", _(kHelp), _(kPorts), _(kOptions));
             return {0, {}};
         }
         if (arg == "--trace" || arg.rfind("--trace=", 0) == 0) {
@@ -95,7 +99,7 @@ Options readOptions(int argc, char** argv) {
             }
             if (file.empty()) {
                 answerOnTerminal();
-                std::fputs("kalvero: po --trace brak nazwy pliku śladu\n", stderr);
+                std::fprintf(stderr, "kalvero: %s\n", _("--trace needs the name of a trace file"));
                 return {kExitUsage, {}};
             }
             options.traceFile = std::string(file);
@@ -107,10 +111,13 @@ Options readOptions(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The terminal's answers in the user's language; the windows speak Polish.
+    kalvero::lang::useUserLanguage();
     const Options options = readOptions(argc, argv);
     if (options.exitCode) {
         return *options.exitCode;
     }
+    kalvero::lang::usePolish();
     QApplication application(argc, argv);
     // Every window carries the program's icon, as the menu entry does.
     QIcon icon;
@@ -130,7 +137,7 @@ int main(int argc, char** argv) {
     kalvero::MessageQuestion question(messages);
     kalvero::Printer printer(*ports, question, options.traceFile);
     if (const auto& failure = printer.traceFailure()) {
-        const std::string text = "nie można otworzyć pliku śladu " + *failure;
+        const std::string text = kalvero::fill(_("cannot open the trace file %1"), {*failure});
         answerOnTerminal();
         std::fprintf(stderr, "kalvero: %s\n", text.c_str());
 #ifdef _WIN32

@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CommandHelp.h"
 
+#include "lang/Language.h"
+#include "lang/Mistakes.h"
+
 namespace kalvero::cli {
 
 CommandHelp::CommandHelp() {
-    label("SUBCOMMAND", "COMMAND");
+    for (const char* name : {N_("Usage"), N_("OPTIONS"), N_("Positionals"), N_("REQUIRED")}) {
+        label(name, _(name));
+    }
+    label("SUBCOMMAND", _("COMMAND"));
     column_width(22);
 }
 
@@ -22,7 +28,7 @@ std::string CommandHelp::make_usage(const CLI::App* app, std::string name) const
 }
 
 std::string commandLineMistake(const CLI::App* app, const CLI::Error& error) {
-    std::string text = "kalvero-cli: " + std::string(error.what()) + "\n";
+    std::string text = "kalvero-cli: " + lang::translatedMistake(error.what()) + "\n";
     std::string name = app->get_name();
     for (auto chosen = app->get_subcommands(); !chosen.empty();
          chosen = chosen.front()->get_subcommands()) {
@@ -32,7 +38,7 @@ std::string commandLineMistake(const CLI::App* app, const CLI::Error& error) {
     if (app->get_parent() != nullptr) {
         text += CommandHelp().make_usage(app, name);
     }
-    return text + "Try 'kalvero-cli --help'.\n";
+    return text + _("Try 'kalvero-cli --help'.") + "\n";
 }
 
 }  // namespace kalvero::cli

@@ -9,6 +9,7 @@
 #include "data/FilePath.h"
 #include "data/WholeFiles.h"
 #include "link/Comparison.h"
+#include "lang/Language.h"
 
 namespace kalvero::cli {
 
@@ -29,23 +30,22 @@ int Session::takeSnapshot(bool footers, bool bindings, PrinterFooters& printerFo
     PrinterReader reader(m_commands, m_state, m_progress);
     const auto failed = [this](const char* what, ResultCode rc) {
         if (m_state.AbortRequested != 0) {
-            complain(std::string("Migawka: ") + what +
-                     " przerwany przez użytkownika; nic nie zmieniono");
+            complain(snapshotLine(fill(_("%1 stopped by the user; nothing was changed"), {_(what)})));
             return kExitStopped;
         }
-        complain(std::string("Migawka: ") + what + ": " + resultText(rc) + "; nic nie zmieniono");
+        complain(snapshotLine(fill(_("%1: %2; nothing was changed"), {_(what), resultText(rc)})));
         return kExitFailed;
     };
     if (footers) {
         printerFooters = reader.ReadFooters();
         if (printerFooters.result != 0 || m_state.AbortRequested != 0) {
-            return failed("odczyt stopek", printerFooters.result);
+            return failed(N_("reading the footers"), printerFooters.result);
         }
     }
     if (bindings) {
         printerBindings = reader.ReadBindings(static_cast<std::uint16_t>(kLastPlu));
         if (printerBindings.result != 0 || m_state.AbortRequested != 0) {
-            return failed("odczyt wiązań", printerBindings.result);
+            return failed(N_("reading the bindings"), printerBindings.result);
         }
     }
     std::string reason;
@@ -53,7 +53,7 @@ int Session::takeSnapshot(bool footers, bool bindings, PrinterFooters& printerFo
                                            Cp1250ToUtf8(m_identity.numberText), reason);
     std::optional<FileError> error;
     if (!folder) {
-        error = FileError{"migawka", reason};
+        error = FileError{_("snapshot"), reason};
     } else if (footers) {
         error = WriteFooterFile(inFolder(*folder, kFooterFile), printerFooters.records);
     }
@@ -69,10 +69,11 @@ int Session::takeSnapshot(bool footers, bool bindings, PrinterFooters& printerFo
         if (folder) {
             Snapshots::drop(*folder);
         }
-        complain("Migawka: " + error->name + ": " + error->reason + "; nic nie zmieniono");
+        complain(snapshotLine(
+            fill(_("%1: %2; nothing was changed"), {error->name, error->reason})));
         return kExitFile;
     }
-    complain("Migawka: " + *done);
+    complain(snapshotLine(*done));
     return kExitOk;
 }
 
@@ -141,18 +142,22 @@ int Session::write(bool footers, bool bindings) {
         std::uint16_t count = 0;
         const ResultCode rc = selective ? m_transfers.WriteAllFooters(count, footerDiffers)
                                         : m_transfers.WriteAllFooters(count);
-        const std::string done = selective ? ": OK, zmieniono " + std::to_string(count) + " z " +
-                                                 std::to_string(footerFile.records.size())
-                                           : ": OK, zapisano " + std::to_string(count);
+        const std::string done =
+            selective ? fill(_(": OK, changed %1 of %2"),
+                             {std::to_string(count), std::to_string(footerFile.records.size())})
+                      : ": OK, zapisano " + std::to_string(count);
+        m_changed += count;
         exit = report("Zapis stopek", rc, stopped, done);
     }
     if (bindings && exit != kExitStopped) {
         const ResultCode rc = selective ? m_transfers.WriteAllBindings(bindingDiffers)
                                         : m_transfers.WriteAllBindings();
-        const std::string done = selective
-                                     ? ": OK, zmieniono " + std::to_string(sentBindings.size()) +
-                                           " z " + std::to_string(bindingFile.records.size())
-                                     : ": OK";
+        const std::string done =
+            selective ? fill(_(": OK, changed %1 of %2"),
+                             {std::to_string(sentBindings.size()),
+                              std::to_string(bindingFile.records.size())})
+                      : ": OK";
+        m_changed += static_cast<long>(sentBindings.size());
         const int result = report("Zapis wiązań"_cp1250, rc, stopped, done);
         exit = exit == kExitOk ? result : exit;
     }
@@ -199,20 +204,20 @@ int Session::restore() {
             m_snapshots.newest(speedKey(m_state.PortNumber), Cp1250ToUtf8(m_identity.numberText));
     }
     if (!folder) {
-        complain("brak migawki drukarki nr " + Cp1250ToUtf8(m_identity.numberText) + " na " +
-                 portName());
+        complain(fill(_("no snapshot of printer no. %1 on %2"),
+                      {Cp1250ToUtf8(m_identity.numberText), portName()}));
         return kExitFile;
     }
     std::error_code ec;
     const bool footers = std::filesystem::exists(FilePath(inFolder(*folder, kFooterFile)), ec);
     const bool bindings = std::filesystem::exists(FilePath(inFolder(*folder, kBindingFile)), ec);
     if (!footers && !bindings) {
-        complain(*folder + ": to nie jest migawka");
+        complain(fill(_("%1: not a snapshot"), {*folder}));
         return kExitFile;
     }
     m_names.FooterFileName = inFolder(*folder, kFooterFile);
     m_names.BindingFileName = inFolder(*folder, kBindingFile);
-    complain("Przywracanie: " + *folder);
+    complain(fill(_("Restoring: %1"), {*folder}));
     return write(footers, bindings);
 }
 
@@ -222,6 +227,14 @@ int Session::listSnapshots() {
             std::to_string(entry.size) + " B  " + entry.folder);
     }
     return kExitOk;
+}
+
+std::string snapshotLine(const std::string& text) {
+    return _("Snapshot: ") + text;
+}
+
+bool isSnapshotLine(const std::string& line) {
+    return line.rfind(_("Snapshot: "), 0) == 0;
 }
 
 }  // namespace kalvero::cli

@@ -12,6 +12,7 @@
 #include "data/ResultText.h"
 #include "data/WholeFiles.h"
 #include "link/Connecting.h"
+#include "lang/Language.h"
 #include "link/NetPort.h"
 #include "link/PortRefusal.h"
 #include "link/SystemPorts.h"
@@ -20,12 +21,13 @@ namespace kalvero::cli {
 
 namespace {
 
+// What a file that ends before the record lacks.
 std::string footerRecord(std::uint8_t footer) {
-    return "stopki " + std::to_string(footer);
+    return fill(_("the file has no footer %1"), {std::to_string(footer)});
 }
 
 std::string bindingRecord(std::uint16_t plu) {
-    return "wiązania PLU "_cp1250 + std::to_string(plu);
+    return fill(_("the file has no binding of item %1"), {std::to_string(plu)});
 }
 
 // The port as the user named it, why it would not open, and the mend if there is one.
@@ -109,8 +111,8 @@ int Session::detect() {
     const int rc = connect(false);
     if (rc == kExitOk) {
         say("DURAX ORU nr: " + Cp1250ToUtf8(m_identity.numberText));
-        say("port: " + portName() + "," + std::to_string(m_state.BaudRate));
-        say("wersja: " + std::to_string(m_identity.version));
+        say(fill(_("port: %1,%2"), {portName(), std::to_string(m_state.BaudRate)}));
+        say(fill(_("version: %1"), {std::to_string(m_identity.version)}));
     }
     return rc;
 }
@@ -174,7 +176,7 @@ int Session::setFooter(std::uint8_t footer) {
     FooterLines lines{};
     for (const std::string& lineOption : m_options.lines) {
         if (const auto why = parseLine(lineOption, lines)) {
-            return usage("bad --line " + lineOption + ": " + *why);
+            return usage(fill(_("bad --line %1: %2"), {lineOption, *why}));
         }
     }
     const std::string& file = m_names.FooterFileName;
@@ -255,10 +257,9 @@ int Session::status() {
     if (rc != 0) {
         return fail(rc);
     }
-    char line[64];
-    std::snprintf(line, sizeof line, "%02X %02X %02X %02X (numer drukarki: %d)", bytes[0], bytes[1],
-                  bytes[2], bytes[3], bytes[0] >> 4);
-    say(line);
+    char line[16];
+    std::snprintf(line, sizeof line, "%02X %02X %02X %02X", bytes[0], bytes[1], bytes[2], bytes[3]);
+    say(fill(_("%1 (printer number: %2)"), {line, std::to_string(bytes[0] >> 4)}));
     return kExitOk;
 }
 
@@ -298,8 +299,9 @@ int Session::prepare(const std::string& file, bool set) {
     if (std::filesystem::exists(FilePath(file), ec) || (set && m_options.create)) {
         return kExitOk;
     }
-    complain(file +
-             (set ? ": plik nie istnieje (utworzy go opcja --create)" : ": plik nie istnieje"));
+    complain(fill(set ? _("%1: the file does not exist (--create creates it)")
+                      : _("%1: the file does not exist"),
+                  {file}));
     return kExitFile;
 }
 
@@ -331,8 +333,7 @@ int Session::fail(ResultCode rc, const std::string& file, const std::string& rec
     constexpr ResultCode kNoRecord = 253;       // -3: the file ends before the record
     constexpr ResultCode kFileNotOpened = 254;  // -2
     if (mode() == 1 && !m_records.fileError() && (rc == kNoRecord || rc == kFileNotOpened)) {
-        complain(file + ": " +
-                 Cp1250ToUtf8(rc == kNoRecord ? "brak " + record + " w pliku" : ResultText(rc)));
+        complain(file + ": " + (rc == kNoRecord ? record : Cp1250ToUtf8(ResultText(rc))));
         return rc == kNoRecord ? kExitFailed : kExitFile;
     }
     return fail(rc);
@@ -345,7 +346,7 @@ int Session::report(const std::string& what, ResultCode rc, const std::string& s
     // came is.
     const auto partial = [this] {
         if (const auto& file = m_transfers.partialFile()) {
-            complain("Odczytane dane w pliku " + *file + ", dotychczasowy plik bez zmian");
+            complain(fill(_("What was read is in %1; the previous file is unchanged"), {*file}));
         }
     };
     if (rc == kFileErrorCode && m_transfers.fileError()) {
@@ -355,8 +356,8 @@ int Session::report(const std::string& what, ResultCode rc, const std::string& s
         return kExitFile;
     }
     if (const auto& bad = m_transfers.badLine(); rc == 255 && bad) {
-        complain(name + ": " + Cp1250ToUtf8(ResultText(rc)) + ": " + bad->file + ", wiersz " +
-                 std::to_string(bad->line) + "; nic nie wysłano");
+        complain(name + ": " + Cp1250ToUtf8(ResultText(rc)) + ": " +
+                 fill(_("%1, line %2; nothing was sent"), {bad->file, std::to_string(bad->line)}));
         return kExitFile;
     }
     if (rc != 0) {

@@ -41,6 +41,8 @@ public:
 
     // The printer that answered, once one did.
     const PrinterIdentity& identity() const { return m_identity; }
+    // The records that a write sent to the printer.
+    long changedRecords() const { return m_changed; }
 
     int detect();
     // read, write, erase: footers first, then bindings, each only when chosen.
@@ -103,7 +105,7 @@ private:
     int write(bool footers, bool bindings);
     int erase(bool footers, bool bindings);
     // The exit code of a read of the printer into memory that failed or was stopped.
-    int readFailure(const std::string& what, ResultCode rc);
+    int readFailure(const std::string& what, ResultCode rc, const std::string& stopped);
 
     const Options& m_options;
     FileQuestion m_question;
@@ -119,6 +121,11 @@ private:
     TerminalProgress m_progress;
     BulkTransfers m_transfers;
     PrinterIdentity m_identity;
+    long m_changed = 0;
 };
+
+// A line about the snapshot taken before a change.
+std::string snapshotLine(const std::string& text);
+bool isSnapshotLine(const std::string& line);
 
 }  // namespace kalvero::cli

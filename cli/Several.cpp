@@ -13,10 +13,12 @@
 #include <QThread>
 #endif
 
+#include "cli/ConsoleText.h"
 #include "cli/Session.h"
 #include "cli/Snapshots.h"
 #include "data/Cp1250.h"
 #include "data/FilePath.h"
+#include "lang/Language.h"
 
 namespace kalvero::cli {
 
@@ -31,18 +33,20 @@ struct Outcome {
     double seconds = 0;
 };
 
-// The records that the lines say were changed: "…, zmieniono N z M" or "zapisano N".
-long changedIn(const std::vector<std::string>& lines) {
-    long changed = 0;
-    for (const std::string& line : lines) {
-        for (const char* word : {"zmieniono ", "zapisano "}) {
-            const std::size_t at = line.find(word);
-            if (at != std::string::npos) {
-                changed += std::atol(line.c_str() + at + std::char_traits<char>::length(word));
-            }
+// The summary's columns, as wide as their widest heading in any language: a column is
+// padded by characters, not bytes.
+std::string tableRow(const std::vector<std::string>& cells) {
+    static constexpr std::size_t kWidths[] = {28, 4, 9, 8};
+    std::string row;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        row += cells[i];
+        if (i < std::size(kWidths)) {
+            const auto shown = static_cast<std::size_t>(std::count_if(
+                cells[i].begin(), cells[i].end(), [](char c) { return (c & 0xC0) != 0x80; }));
+            row += std::string(kWidths[i] > shown ? kWidths[i] - shown + 1 : 1, ' ');
         }
     }
-    return changed;
+    return row + "\n";
 }
 
 std::string inFolder(const std::string& folder, const std::string& file) {
@@ -77,7 +81,7 @@ Outcome runOn(const Options& options, const std::string& port) {
     }
     Session session(mine);
     if (const auto& failure = session.traceFailure()) {
-        complain("nie można otworzyć pliku śladu " + *failure);
+        complain(fill(_("cannot open the trace file %1"), {*failure}));
         outcome.exit = kExitFile;
     } else {
         outcome.exit = mine.command(session);
@@ -85,11 +89,11 @@ Outcome runOn(const Options& options, const std::string& port) {
     outcome.number = Cp1250ToUtf8(session.identity().numberText);
     outcome.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    outcome.changed = changedIn(lines);
+    outcome.changed = session.changedRecords();
     // The last word of the printer's run, without the program's name before it.
     for (auto line = lines.rbegin(); line != lines.rend() && outcome.result.empty(); ++line) {
         const std::string text = line->rfind("kalvero-cli: ", 0) == 0 ? line->substr(13) : *line;
-        if (text.rfind("Migawka: ", 0) != 0 || outcome.exit != kExitOk) {
+        if (!isSnapshotLine(text) || outcome.exit != kExitOk) {
             outcome.result = text;
         }
     }
@@ -140,12 +144,13 @@ int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
         thread->wait();
     }
 #endif
-    std::printf("\n%-28s %-4s %-9s %-8s %s\n", "port", "nr", "zmieniono", "czas", "wynik");
+    writeText(stdout, "\n" + tableRow({_("port"), _("no."), _("changed"), _("time"), _("result")}));
     std::vector<std::string> failed;
     for (const Outcome& outcome : outcomes) {
-        std::printf("%-28s %-4s %-9ld %-8.1f %s\n", outcome.port.c_str(),
-                    outcome.number.empty() ? "-" : outcome.number.c_str(), outcome.changed,
-                    outcome.seconds, outcome.result.c_str());
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", outcome.seconds);
+        writeText(stdout, tableRow({outcome.port, outcome.number.empty() ? "-" : outcome.number,
+                                    std::to_string(outcome.changed), seconds, outcome.result}));
         if (outcome.exit != kExitOk) {
             failed.push_back(outcome.port);
         }
@@ -170,8 +175,8 @@ int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
     for (const std::string& port : failed) {
         names += (names.empty() ? "" : ", ") + port;
     }
-    complain("nie udało się na: " + names);
-    complain("powtórz dla nich: " + again);
+    complain(fill(_("failed on: %1"), {names}));
+    complain(fill(_("repeat for them: %1"), {again}));
     return kExitSomeFailed;
 }
 

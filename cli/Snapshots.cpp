@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "data/FilePath.h"
+#include "lang/Language.h"
 
 namespace kalvero::cli {
 
@@ -86,7 +87,7 @@ std::optional<std::string> Snapshots::create(const std::string& port, const std:
     fs::create_directories(folder.parent_path(), ec);
     // A new folder only: two changes within one millisecond would share it.
     if (ec || !fs::create_directory(folder, ec)) {
-        reason = ec ? ec.message() : "File exists";
+        reason = ec ? ec.message() : std::generic_category().message(EEXIST);
         return std::nullopt;
     }
     return utf8(folder);
@@ -139,7 +140,7 @@ std::vector<Snapshots::Entry> Snapshots::list() const {
                 const auto size = fs::file_size(snapshot.path() / file, sizeError);
                 if (!sizeError) {
                     entry.kinds += std::string(entry.kinds.empty() ? "" : "+") +
-                                   (file[0] == 's' ? "stopki" : "wiązania");
+                                   (file[0] == 's' ? _("footers") : _("bindings"));
                     entry.size += size;
                 }
             }

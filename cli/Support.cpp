@@ -11,6 +11,7 @@
 #include "data/ResultText.h"
 #include "data/WholeFiles.h"
 #include "link/Comparison.h"
+#include "lang/Language.h"
 
 namespace kalvero::cli {
 
@@ -20,9 +21,9 @@ namespace {
 template <typename File>
 std::optional<File> loadFile(const std::string& name, File file) {
     if (file.result == -1) {
-        complain(name + ": nie można odczytać pliku");
+        complain(fill(_("%1: the file cannot be read"), {name}));
     } else if (file.result != 0) {
-        complain(name + ": wiersz " + std::to_string(file.badLine) + " nie jest rekordem");
+        complain(fill(_("%1: line %2 is not a record"), {name, std::to_string(file.badLine)}));
     } else {
         return file;
     }
@@ -32,7 +33,7 @@ std::optional<File> loadFile(const std::string& name, File file) {
 // Prints the differences; true when there were any.
 bool showDifferences(const std::vector<std::string>& differences) {
     for (const std::string& difference : differences) {
-        say(Cp1250ToUtf8(difference));
+        say(difference);
     }
     return !differences.empty();
 }
@@ -46,13 +47,13 @@ void stopOnCtrlC() {
     });
 }
 
-int Session::readFailure(const std::string& what, ResultCode rc) {
+int Session::readFailure(const std::string& what, ResultCode rc, const std::string& stopped) {
     if (rc != 0) {
-        complain(Cp1250ToUtf8(what) + ": " + resultText(rc));
+        complain(what + ": " + resultText(rc));
         return kExitFailed;
     }
     if (m_state.AbortRequested != 0) {
-        complain(Cp1250ToUtf8(what) + " przerwany przez użytkownika");
+        complain(stopped);
         return kExitStopped;
     }
     return kExitOk;
@@ -82,20 +83,23 @@ int Session::verifyRecords(const std::vector<FooterRecord>* footers,
     bool differ = false;
     if (footers != nullptr) {
         const PrinterFooters printer = reader.ReadBackFooters(*footers);
-        if (const int rc = readFailure("Sprawdzenie stopek", printer.result); rc != kExitOk) {
+        if (const int rc = readFailure(_("Verifying footers"), printer.result,
+                                       _("Verifying footers stopped by the user"));
+            rc != kExitOk) {
             return rc;
         }
         differ = showDifferences(FooterDifferences(*footers, printer.records));
     }
     if (bindings != nullptr) {
         const PrinterBindings printer = reader.ReadBackBindings(*bindings);
-        if (const int rc = readFailure("Sprawdzenie wiązań"_cp1250, printer.result);
+        if (const int rc = readFailure(_("Verifying bindings"), printer.result,
+                                       _("Verifying bindings stopped by the user"));
             rc != kExitOk) {
             return rc;
         }
         differ = showDifferences(BindingDifferences(*bindings, printer.records)) || differ;
     }
-    say(differ ? "Sprawdzenie: drukarka różni się od plików" : "Sprawdzenie: OK");
+    say(differ ? _("Verifying: the printer differs from the files") : _("Verifying: OK"));
     return differ ? kExitDiffers : kExitOk;
 }
 
@@ -116,7 +120,9 @@ int Session::diff() {
     bool differ = false;
     if (footerFile) {
         const PrinterFooters printer = reader.ReadFooters();
-        if (const int rc = readFailure("Odczyt stopek", printer.result); rc != kExitOk) {
+        if (const int rc = readFailure("Odczyt stopek", printer.result,
+                                       "Odczyt stopek przerwany przez użytkownika");
+            rc != kExitOk) {
             return rc;
         }
         differ = showDifferences(FooterDifferences(footerFile->records, printer.records));
@@ -129,14 +135,16 @@ int Session::diff() {
             return record.plu > lastPlu && record.plu <= kLastPlu;
         });
         const PrinterBindings printer = reader.ReadBindings(lastPlu);
-        if (const int rc = readFailure("Odczyt wiązań"_cp1250, printer.result); rc != kExitOk) {
+        if (const int rc = readFailure("Odczyt wiązań", printer.result,
+                                       "Odczyt wiązań przerwany przez użytkownika");
+            rc != kExitOk) {
             return rc;
         }
         differ =
             showDifferences(BindingDifferences(bindingFile->records, printer.records)) || differ;
     }
     if (!differ) {
-        say("Drukarka i pliki są zgodne");
+        say(_("The printer and the files agree"));
     }
     return differ ? kExitDiffers : kExitOk;
 }
@@ -146,23 +154,23 @@ int Session::exportCsv() {
         complain(error->name + ": " + error->reason);
         return kExitFile;
     }
-    say("Eksport: OK, " + m_options.csv);
+    say(fill(_("Export: OK, %1"), {m_options.csv}));
     return kExitOk;
 }
 
 int Session::importCsv() {
     const CsvImport import = ImportCsv(m_options.csv, m_names);
     if (import.refusal) {
-        complain(m_options.csv + ": wiersz " + std::to_string(import.refusal->row) + ": " +
-                 import.refusal->reason + Cp1250ToUtf8("; nic nie zapisano"));
+        complain(fill(_("%1: line %2: %3; nothing was written"),
+                      {m_options.csv, std::to_string(import.refusal->row), import.refusal->reason}));
         return kExitFile;
     }
     if (import.fileError) {
         complain(import.fileError->name + ": " + import.fileError->reason);
         return kExitFile;
     }
-    say("Import: OK, stopki " + std::to_string(import.footers) + ", wiązania " +
-        std::to_string(import.bindings));
+    say(fill(_("Import: OK, footers %1, bindings %2"),
+             {std::to_string(import.footers), std::to_string(import.bindings)}));
     return kExitOk;
 }
 

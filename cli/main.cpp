@@ -11,12 +11,15 @@
 #include "cli/Several.h"
 #include "data/CsvFiles.h"
 #include "data/FileNames.h"
+#include "lang/Language.h"
 
 int main(int argc, char** argv) {
+    using namespace kalvero;
     using namespace kalvero::cli;
 #ifndef _WIN32
     QCoreApplication application(argc, argv);  // Qt SerialPort wants one on its thread
 #endif
+    kalvero::lang::useUserLanguage();
     Options options;
     if (const auto exit = parse(argc, argv, options)) {
         return *exit;
@@ -33,19 +36,20 @@ int main(int argc, char** argv) {
     }
     if (options.ports.size() > 1) {
         if (!RunsOnSeveral(options.commandName)) {
-            return usage(options.commandName + " works on one printer: give --port one port");
+            return usage(kalvero::fill(_("%1 works on one printer: give --port one port"),
+                                       {options.commandName}));
         }
         return RunOnSeveral(options, std::vector<std::string>(argv + 1, argv + argc));
     }
     Session session(options);
     if (const auto& failure = session.traceFailure()) {
-        complain("nie można otworzyć pliku śladu " + *failure);
+        complain(kalvero::fill(_("cannot open the trace file %1"), {*failure}));
         return kExitFile;
     }
     const int exit = options.command(session);
     // The run's outcome stands; the user learns only that the trace is not whole.
     if (const auto lost = session.traceLost()) {
-        complain("ślad niepełny: " + *lost);
+        complain(kalvero::fill(_("the trace is not whole: %1"), {*lost}));
     }
     return exit;
 }

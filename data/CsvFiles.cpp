@@ -18,6 +18,7 @@
 #include "data/FileReplace.h"
 #include "data/RecordFormat.h"
 #include "data/WholeFiles.h"
+#include "lang/Language.h"
 
 namespace kalvero {
 
@@ -40,7 +41,7 @@ constexpr std::size_t kFooterColumns = 6;
 constexpr std::size_t kBindingColumns = 3;
 
 FileError unreadable(const std::string& name) {
-    return {name, "nie można odczytać pliku"};
+    return {name, _("the file cannot be read")};
 }
 
 std::string rightTrimmed(std::string text) {
@@ -88,15 +89,14 @@ std::string footerRows(const FooterRecord& record) {
 
 template <typename File>
 std::optional<FileError> readProblem(const std::string& name, const File& file,
-                                     std::string_view record) {
+                                     const char* record) {
     if (file.result == 0) {
         return std::nullopt;
     }
     if (file.result == -1) {
         return unreadable(name);
     }
-    return FileError{name, Cp1250ToUtf8("wiersz " + std::to_string(file.badLine) +
-                                        " nie jest rekordem " + std::string(record))};
+    return FileError{name, fill(_(record), {std::to_string(file.badLine)})};
 }
 
 std::string csvContent(const FooterFile& footers, const BindingFile& bindings) {
@@ -190,21 +190,23 @@ void CsvReader::plainField(std::string& field) {
     }
 }
 
+// The problems of a row are said in UTF-8; its fields and the column names are in
+// Windows-1250 here.
 std::string quotedValue(std::string_view column, const std::string& field) {
-    return std::string(column) + ": \"" + field + "\"";
+    return Cp1250ToUtf8(std::string(column)) + ": \"" + Cp1250ToUtf8(field) + "\"";
 }
 
 std::optional<std::string> textProblem(const std::string& text, std::size_t width) {
     if (HasControlCharacter(text)) {
-        return "tekst zawiera znak sterujący"_cp1250;
+        return _("the text holds a control character");
     }
     if (const auto unprintable = FirstUnprintable(text)) {
-        return "tekst zawiera znak \"" + std::string(1, *unprintable) +
-               "\", którego drukarka nie drukuje"_cp1250;
+        return fill(_("the text holds \"%1\", which the printer does not print"),
+                    {Cp1250ToUtf8(std::string(1, *unprintable))});
     }
     if (text.size() > width) {
-        return "tekst dłuższy niż "_cp1250 + std::to_string(width) + " znaków ("_cp1250 +
-               std::to_string(text.size()) + ")";
+        return fill(_("the text is longer than %1 characters (%2)"),
+                    {std::to_string(width), std::to_string(text.size())});
     }
     return std::nullopt;
 }
@@ -221,14 +223,15 @@ public:
         }
         const long value = DecimalField(m_fields[i]);
         if (value < first || value > last) {
-            m_problem = quotedValue(column, m_fields[i]) + " nie jest liczbą od "_cp1250 +
-                        std::to_string(first) + " do " + std::to_string(last);
+            m_problem = fill(_("%1 is not a number from %2 to %3"),
+                             {quotedValue(column, m_fields[i]), std::to_string(first),
+                              std::to_string(last)});
         }
         return value;
     }
     bool width20(std::size_t i) {
         if (!m_problem && m_fields[i] != "20" && m_fields[i] != "40") {
-            m_problem = quotedValue(kWidthColumn, m_fields[i]) + " nie jest 20 ani 40";
+            m_problem = fill(_("%1 is neither 20 nor 40"), {quotedValue(kWidthColumn, m_fields[i])});
         }
         return m_fields[i] == "20";
     }
@@ -278,12 +281,12 @@ std::optional<std::string> CsvContent::take(const std::vector<std::string>& utf8
         for (std::size_t at = field.find('\r'); at != std::string::npos;
              at = field.find('\r', at + 1)) {
             if (at + 1 == field.size() || field[at + 1] != '\n') {
-                return "wiersz zakończony samym znakiem CR"_cp1250;
+                return _("a row ended by a CR alone");
             }
         }
         std::optional<std::string> converted = Utf8ToCp1250(field);
         if (!converted) {
-            return "znak spoza Windows-1250 albo tekst nie w UTF-8";
+            return _("a character outside Windows-1250, or text not in UTF-8");
         }
         fields.push_back(std::move(*converted));
     }
@@ -296,15 +299,16 @@ std::optional<std::string> CsvContent::take(const std::vector<std::string>& utf8
     }
     const bool footer = fields.front() == kFooterKind;
     if (!footer && fields.front() != kBindingKind) {
-        return "nieznany rodzaj wiersza \"" + fields.front() + "\"";
+        return fill(_("unknown kind of row \"%1\""), {Cp1250ToUtf8(fields.front())});
     }
     const std::size_t count = footer ? kFooterColumns : kBindingColumns;
     if (filled > count) {
-        return "za dużo kolumn"_cp1250;
+        return _("too many columns");
     }
     // A column left out is not an empty one: the text of a line would become blank.
     if (fields.size() < count) {
-        return "brak kolumn: " + std::to_string(fields.size()) + " z " + std::to_string(count);
+        return fill(_("columns missing: %1 of %2"),
+                    {std::to_string(fields.size()), std::to_string(count)});
     }
     fields.resize(count);
     return footer ? takeFooterLine(fields) : takeBinding(fields);
@@ -324,14 +328,14 @@ std::optional<std::string> CsvContent::takeColumnNames(
     if (named == footerNames) {
         return m_footers.empty()
                    ? std::nullopt
-                   : std::optional<std::string>("nazwy kolumn stopek po wierszach stopek");
+                   : std::optional<std::string>(_("footer column names after footer rows"));
     }
     if (named == bindingNames) {
         return m_bindings.empty()
                    ? std::nullopt
-                   : std::optional<std::string>("nazwy kolumn wiązań po wierszach wiązań"_cp1250);
+                   : std::optional<std::string>(_("binding column names after binding rows"));
     }
-    return "nieznane nazwy kolumn";
+    return _("unknown column names");
 }
 
 std::optional<std::string> CsvContent::takeFooterLine(const std::vector<std::string>& fields) {
@@ -347,8 +351,8 @@ std::optional<std::string> CsvContent::takeFooterLine(const std::vector<std::str
     std::optional<FooterLine>& slot =
         m_footers[static_cast<std::uint8_t>(number)][static_cast<std::size_t>(line - 1)];
     if (slot) {
-        return "stopka " + std::to_string(number) + ", linia " + std::to_string(line) +
-               " podana drugi raz";
+        return fill(_("footer %1, line %2 given a second time"),
+                    {std::to_string(number), std::to_string(line)});
     }
     slot = FooterLine{width20, static_cast<std::uint8_t>(enabled), std::move(text)};
     return std::nullopt;
@@ -363,7 +367,7 @@ std::optional<std::string> CsvContent::takeBinding(const std::vector<std::string
     }
     if (!m_bindings.emplace(static_cast<std::uint16_t>(plu), static_cast<std::uint8_t>(footer))
              .second) {
-        return "PLU " + std::to_string(plu) + " podane drugi raz";
+        return fill(_("PLU %1 given a second time"), {std::to_string(plu)});
     }
     return std::nullopt;
 }
@@ -491,11 +495,13 @@ CsvImport store(const std::vector<std::string>& footers, const std::vector<std::
 std::optional<FileError> ExportCsv(const FileNames& names, const std::string& csv,
                                    const Sinks& sinks) {
     const FooterFile footers = ReadFooterFile(names.FooterFileName);
-    if (auto problem = readProblem(names.FooterFileName, footers, "stopki")) {
+    if (auto problem =
+            readProblem(names.FooterFileName, footers, N_("line %1 is not a footer record"))) {
         return problem;
     }
     const BindingFile bindings = ReadBindingFile(names.BindingFileName);
-    if (auto problem = readProblem(names.BindingFileName, bindings, "wiązania"_cp1250)) {
+    if (auto problem =
+            readProblem(names.BindingFileName, bindings, N_("line %1 is not a binding record"))) {
         return problem;
     }
     return writeCsv(csv, csvContent(footers, bindings), sinks);
@@ -511,15 +517,15 @@ CsvRecords ParseCsv(std::string_view text) {
     for (int row = 1; !reader.atEnd(); ++row) {
         const auto fields = reader.row();
         const std::optional<std::string> problem =
-            fields ? content.take(*fields) : "błędne cudzysłowy"_cp1250;
+            fields ? content.take(*fields) : _("wrong quotes");
         if (problem) {
-            parsed.refusal = CsvRefusal{row, Cp1250ToUtf8(*problem)};
+            parsed.refusal = CsvRefusal{row, *problem};
             return parsed;
         }
     }
     // Empty, a BOM alone, names alone: nothing to import is no import.
     if (content.empty()) {
-        parsed.refusal = CsvRefusal{1, "brak wierszy stopek i wiązań"};
+        parsed.refusal = CsvRefusal{1, _("no footer or binding rows")};
         return parsed;
     }
     parsed.footers = content.footerRecords();
@@ -562,15 +568,17 @@ std::optional<std::string> RecoverImport(const FileNames& names, const Sinks& si
         if (state != kReady) {
             FileReplace::drop(name);
         } else if (const auto error = FileReplace::finish(name, sinks)) {
-            return "nie dokończono przerwanego importu: " + error->name + ": " + error->reason;
+            return fill(_("an interrupted import was not finished: %1: %2"),
+                        {error->name, error->reason});
         }
         done += " " + name;
     }
     in.close();
     std::error_code ec;
     fs::remove(FilePath(journal), ec);
-    return state == kReady ? "dokończono przerwany import:" + done
-                           : std::string("cofnięto przerwany import:") + done;
+    return (state == kReady ? _("an interrupted import was finished:")
+                            : _("an interrupted import was undone:")) +
+           done;
 }
 
 }  // namespace kalvero

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "emulator/PrinterMemory.h"
+#include "lang/Language.h"
 
 #include <cstdio>
 #include <fstream>
@@ -63,7 +64,7 @@ PrinterMemory PrinterMemory::factory() {
 bool PrinterMemory::save(const std::filesystem::path& file, std::string& error) const {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out) {
-        error = "cannot write " + file.string();
+        error = kalvero::fill(kalvero::_("cannot write %1"), {file.string()});
         return false;
     }
     out << "# oru-emulator memory\n";
@@ -91,7 +92,7 @@ bool PrinterMemory::save(const std::filesystem::path& file, std::string& error) 
     }
     out.flush();
     if (!out) {
-        error = "cannot write " + file.string();
+        error = kalvero::fill(kalvero::_("cannot write %1"), {file.string()});
         return false;
     }
     return true;
@@ -100,7 +101,7 @@ bool PrinterMemory::save(const std::filesystem::path& file, std::string& error) 
 bool PrinterMemory::load(const std::filesystem::path& file, std::string& error) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        error = "cannot read " + file.string();
+        error = kalvero::fill(kalvero::_("cannot read %1"), {file.string()});
         return false;
     }
     PrinterMemory loaded;
@@ -167,7 +168,8 @@ bool PrinterMemory::load(const std::filesystem::path& file, std::string& error) 
             }
         }
         if (!ok) {
-            error = file.string() + ":" + std::to_string(lineNo) + ": cannot read \"" + text + "\"";
+            error = kalvero::fill(kalvero::_("%1:%2: cannot read \"%3\""),
+                                  {file.string(), std::to_string(lineNo), text});
             return false;
         }
     }

@@ -17,6 +17,13 @@
 
 #include "Version.h"
 #include "emulator/PtyPrinter.h"
+#include "lang/Language.h"
+#include "lang/Mistakes.h"
+
+using kalvero::_;
+using kalvero::fill;
+using kalvero::N_;
+namespace lang = kalvero::lang;
 
 namespace {
 
@@ -28,14 +35,14 @@ extern "C" void onSignal(int /*signal*/) {
     }
 }
 
-const char* const kAbout = R"(Plays a DURAX ORU price-label printer on a pseudo-terminal. Prints the
+const char* const kAbout = N_(R"(Plays a DURAX ORU price-label printer on a pseudo-terminal. Prints the
 terminal's path on the first line of standard output, then serves until
-SIGINT or SIGTERM (or until a hang-up fault).)";
+SIGINT or SIGTERM (or until a hang-up fault).)");
 
-const char* const kMemoryFile =
+const char* const kMemoryFile = N_(
     R"(Memory file lines: "version 4", "number 07", "baud 9600", "identify 25",
 "status 10000000", "footer N LINE FLAGS TEXT" (flags and 40 text bytes in
-hex, code page 852), "binding PLU FOOTER", "name PLU HEX" (18 bytes).)";
+hex, code page 852), "binding PLU FOOTER", "name PLU HEX" (18 bytes).)");
 
 constexpr long kNoLimit = std::numeric_limits<long>::max();
 
@@ -119,7 +126,7 @@ public:
 
     std::string make_help(const CLI::App* app, std::string name,
                           CLI::AppFormatMode /*mode*/) const override {
-        std::string help = "Usage: " + name + " [OPTION]...\n" + make_description(app);
+        std::string help = fill(_("Usage: %1 [OPTION]..."), {name}) + "\n" + make_description(app);
         for (const std::string& group : app->get_groups()) {
             help += make_group(group, false, app->get_options([&group](const CLI::Option* option) {
                 return option->get_group() == group;
@@ -153,7 +160,7 @@ CLI::Option* addValue(CLI::App& app, const std::string& name, const std::string&
             name,
             [name, take = std::move(take)](const std::string& text) {
                 if (!take(text)) {
-                    throw CLI::ValidationError("bad value for " + name + ": " + text);
+                    throw CLI::ValidationError(fill(_("bad value for %1: %2"), {name, text}));
                 }
             },
             help)
@@ -183,15 +190,15 @@ std::function<bool(const std::string&)> storeCount(long& target) {
 }
 
 void addHostOptions(CLI::App& app, CommandLine& c) {
-    app.option_defaults()->group("Where the host finds it");
-    addValue(app, "--link", "PATH", "create a symlink PATH to the terminal (removed on exit)",
+    app.option_defaults()->group(_("Where the host finds it"));
+    addValue(app, "--link", "PATH", _("create a symlink PATH to the terminal (removed on exit)"),
              [&c](const std::string& path) {
                  c.options.link = path;
                  return true;
              });
     addValue(app, "--com", "N",
-             "shorthand for --link $XDG_CONFIG_HOME/kalvero/ports/comN\n"
-             "(default ~/.config/kalvero/ports/comN)",
+             _("shorthand for --link $XDG_CONFIG_HOME/kalvero/ports/comN\n"
+             "(default ~/.config/kalvero/ports/comN)"),
              [&c](const std::string& text) {
                  const auto n = number(text, 10, 1, 10);
                  if (n) {
@@ -202,35 +209,35 @@ void addHostOptions(CLI::App& app, CommandLine& c) {
 }
 
 void addPrinterOptions(CLI::App& app, CommandLine& c) {
-    app.option_defaults()->group("The printer");
+    app.option_defaults()->group(_("The printer"));
     addValue(app, "--baud", "9600|19200",
-             "its speed; it stays silent to a host at another speed\n(default 9600)",
+             _("its speed; it stays silent to a host at another speed\n(default 9600)"),
              [&c](const std::string& text) {
                  c.baud = number(text, 10, 9600, 19200);
                  return c.baud == 9600 || c.baud == 19200;
              });
-    addValue(app, "--printer-version", "V", "the printer's program version 0..15 (default 4)",
+    addValue(app, "--printer-version", "V", _("the printer's program version 0..15 (default 4)"),
              [&c](const std::string& text) {
                  return (c.version = number(text, 10, 0, 15)).has_value();
              });
-    addValue(app, "--number", "NN", "printer number, two characters (default 01)",
+    addValue(app, "--number", "NN", _("printer number, two characters (default 01)"),
              [&c](const std::string& text) {
                  c.printerNumber = text;
                  return text.size() == 2;
              });
-    addValue(app, "--status", "AA,BB,CC,DD", "the four status bytes, hex (default 10,00,00,00)",
+    addValue(app, "--status", "AA,BB,CC,DD", _("the four status bytes, hex (default 10,00,00,00)"),
              [&c](const std::string& text) { return (c.status = statusBytes(text)).has_value(); });
-    addValue(app, "--load", "FILE", "start from the memory saved in FILE", store(c.loadFile));
-    addValue(app, "--save", "FILE", "save the memory to FILE on exit", store(c.saveFile));
-    app.add_flag("--pace", c.options.pace, "send and receive at wire speed (10 bits a byte)");
+    addValue(app, "--load", "FILE", _("start from the memory saved in FILE"), store(c.loadFile));
+    addValue(app, "--save", "FILE", _("save the memory to FILE on exit"), store(c.saveFile));
+    app.add_flag("--pace", c.options.pace, _("send and receive at wire speed (10 bits a byte)"));
 }
 
 void addFaultOptions(CLI::App& app, CommandLine& c) {
-    app.option_defaults()->group("Faults");
-    addValue(app, "--identify-byte", "HH", "answer identification with HH instead of 25 ('%')",
+    app.option_defaults()->group(_("Faults"));
+    addValue(app, "--identify-byte", "HH", _("answer identification with HH instead of 25 ('%')"),
              storeHexByte(c.identifyByte));
-    app.add_flag("--silent", c.faults.silent, "never answer");
-    addValue(app, "--nak", "CMD|all", "refuse command byte CMD (hex), or every command, with NAK",
+    app.add_flag("--silent", c.faults.silent, _("never answer"));
+    addValue(app, "--nak", "CMD|all", _("refuse command byte CMD (hex), or every command, with NAK"),
              [&c](const std::string& text) {
                  if (text == "all") {
                      c.faults.nakAll = true;
@@ -239,44 +246,45 @@ void addFaultOptions(CLI::App& app, CommandLine& c) {
                  return (c.faults.nakCommand = hexByte(text)).has_value();
              });
     addValue(app, "--error-status", "HH",
-             "answer status HH instead of 0 to every command with a status",
+             _("answer status HH instead of 0 to every command with a status"),
              storeHexByte(c.faults.errorStatus));
-    addValue(app, "--not-ack", "HH", "send HH instead of ACK", storeHexByte(c.faults.notAckByte));
+    addValue(app, "--not-ack", "HH", _("send HH instead of ACK"), storeHexByte(c.faults.notAckByte));
     addValue(app, "--faults-from", "N",
-             "--nak, --error-status and --not-ack start at exchange N\n(default 1, the first)",
+             _("--nak, --error-status and --not-ack start at exchange N\n(default 1, the first)"),
              storeCount(c.faults.faultsFrom));
-    addValue(app, "--stop-after", "N", "fall silent after N exchanges",
+    addValue(app, "--stop-after", "N", _("fall silent after N exchanges"),
              storeCount(c.faults.stopAfter));
-    addValue(app, "--hang-up-after", "N", "hang up the line when exchange N+1 begins",
+    addValue(app, "--hang-up-after", "N", _("hang up the line when exchange N+1 begins"),
              storeCount(c.faults.hangUpAfter));
     addValue(app, "--forget-writes", "LIST",
-             "accept writes to the footers and PLUs in LIST with status 0\n"
+             _("accept writes to the footers and PLUs in LIST with status 0\n"
              "as usual, but keep their old values; LIST is items\n"
              "footer:N and plu:N joined by commas, e.g.\n"
-             "footer:7,footer:9,plu:1234 (the option may be repeated)",
+             "footer:7,footer:9,plu:1234 (the option may be repeated)"),
              [&c](const std::string& text) { return addForgottenList(text, c.faults); });
 }
 
 // The exit code when the command line alone settles the run: 0 after --help or
 // --version, 2 for a wrong command line.
 std::optional<int> parse(int argc, char** argv, CommandLine& c) {
-    CLI::App app(kAbout, "oru-emulator");
+    CLI::App app(_(kAbout), "oru-emulator");
     app.formatter(std::make_shared<Help>());
     app.failure_message([](const CLI::App*, const CLI::Error& e) {
-        return "oru-emulator: " + std::string(e.what()) + "\nTry 'oru-emulator --help'.\n";
+        return "oru-emulator: " + lang::translatedMistake(e.what()) + "\n" +
+               _("Try 'oru-emulator --help'.") + "\n";
     });
-    app.footer(kMemoryFile);
+    app.footer(_(kMemoryFile));
     addHostOptions(app, c);
     addPrinterOptions(app, c);
     addFaultOptions(app, c);
-    app.option_defaults()->group("Information");
+    app.option_defaults()->group(_("Information"));
     // Replaced by a flag of its own, so that it answers where it stands as the others do.
     app.set_help_flag();
     app.add_flag_callback(
-           "--help", [] { throw CLI::CallForHelp(); }, "show this help and exit")
+           "--help", [] { throw CLI::CallForHelp(); }, _("show this help and exit"))
         ->trigger_on_parse();
     app.set_version_flag("--version", std::string("oru-emulator ") + kalvero::kVersion,
-                         "show the emulator's version and exit")
+                         _("show the emulator's version and exit"))
         ->trigger_on_parse();
     try {
         app.parse(argc, argv);
@@ -289,6 +297,7 @@ std::optional<int> parse(int argc, char** argv, CommandLine& c) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    kalvero::lang::useUserLanguage();
     CommandLine c;
     if (const auto code = parse(argc, argv, c)) {
         return *code;
@@ -318,8 +327,10 @@ int main(int argc, char** argv) {
 
     std::cout << printer.slavePath() << std::endl;
     if (!c.options.link.empty()) {
-        std::cerr << "oru-emulator: " << c.options.link.string() << " -> " << printer.slavePath()
-                  << " at " << memory.baudRate << " baud\n";
+        std::cerr << "oru-emulator: "
+                  << fill(_("%1 -> %2 at %3 baud"), {c.options.link.string(), printer.slavePath(),
+                                                      std::to_string(memory.baudRate)})
+                  << "\n";
     }
     printer.serve();
     g_printer = nullptr;
@@ -329,7 +340,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (printer.hungUp()) {
-        std::cerr << "oru-emulator: hung up after " << printer.exchanges() - 1 << " exchanges\n";
+        std::cerr << "oru-emulator: "
+                  << fill(_("hung up after %1 exchanges"), {std::to_string(printer.exchanges() - 1)})
+                  << "\n";
         return 3;
     }
     return 0;

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "data/Cp1250.h"
+#include "lang/Language.h"
 
 namespace kalvero {
 
@@ -73,12 +74,12 @@ bool erased(const FooterRecord& record) {
 }
 
 std::string quoted(const std::string& text) {
-    return "\"" + text.substr(0, text.find_last_not_of(' ') + 1) + "\"";
+    return "\"" + Cp1250ToUtf8(text.substr(0, text.find_last_not_of(' ') + 1)) + "\"";
 }
 
 std::string flags(const FooterLine& line) {
-    return std::string(line.width20 != 0 ? "20" : "40") + " znaków, "_cp1250 +
-           (line.enabled != 0 ? "w" : "wy") + "łączona"_cp1250;
+    return fill(_("%1 characters, %2"),
+                {line.width20 != 0 ? "20" : "40", line.enabled != 0 ? _("enabled") : _("disabled")});
 }
 
 // What one side holds of a line: its text, its flags, or both, as far as they differ.
@@ -97,9 +98,11 @@ void lineDifference(int footer, int k, const FooterLine& file, const FooterLine&
         return;
     }
     // A side that lists flags holds commas itself, so a semicolon divides the sides.
-    out.push_back("stopka " + std::to_string(footer) + " linia " + std::to_string(k + 1) +
-                  ": plik " + side(file, textDiffers, flagsDiffer) + (flagsDiffer ? "; " : ", ") +
-                  "drukarka " + side(printer, textDiffers, flagsDiffer));
+    out.push_back(fill(_("footer %1 line %2: file %3"),
+                       {std::to_string(footer), std::to_string(k + 1),
+                        side(file, textDiffers, flagsDiffer)}) +
+                  (flagsDiffer ? "; " : ", ") +
+                  fill(_("printer %1"), {side(printer, textDiffers, flagsDiffer)}));
 }
 
 // The distinct numbers of the records, ascending.
@@ -117,12 +120,12 @@ void footerDifferences(int n, const FooterRecord* inFile, const FooterRecord* in
                        std::vector<std::string>& out) {
     if (inFile == nullptr) {
         if (!erased(*inPrinter)) {
-            out.push_back("stopka " + std::to_string(n) + ": brak w pliku");
+            out.push_back(fill(_("footer %1: not in the file"), {std::to_string(n)}));
         }
         return;
     }
     if (inPrinter == nullptr) {
-        out.push_back("stopka " + std::to_string(n) + ": brak w drukarce");
+        out.push_back(fill(_("footer %1: not in the printer"), {std::to_string(n)}));
         return;
     }
     for (int k = 0; k < kFooterLines; ++k) {
@@ -138,11 +141,12 @@ bool bindingDiffers(const BindingRecord* inFile, const BindingRecord* inPrinter)
 }
 
 std::string fileSide(const BindingRecord* inFile) {
-    return inFile != nullptr ? "plik " + digits(inFile->footer, 3) : "brak w pliku";
+    return inFile != nullptr ? fill(_("file %1"), {digits(inFile->footer, 3)}) : _("not in the file");
 }
 
 std::string printerSide(const BindingRecord* inPrinter) {
-    return inPrinter != nullptr ? "drukarka " + digits(inPrinter->footer, 3) : "brak w drukarce";
+    return inPrinter != nullptr ? fill(_("printer %1"), {digits(inPrinter->footer, 3)})
+                                : _("not in the printer");
 }
 
 std::vector<int> range(int first, int last) {

@@ -57,8 +57,8 @@ private:
 };
 
 // The differences between what writing the file would leave in the printer and what
-// the printer holds, one line of Polish text (Windows-1250) each, in ascending number
-// order. A number given twice counts by its last record, as in a bulk write.
+// the printer holds, one line of text (UTF-8, in the chosen language; here in Polish)
+// each, in ascending number order. A number given twice counts by its last record, as in a bulk write.
 //
 // A footer line is compared as the printer holds it: its text cut to its width (20
 // or 40) and padded to 40, passed through the printer's character set, its flags as

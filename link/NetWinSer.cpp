@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "link/WireExchange.h"
+#include "lang/Language.h"
 
 namespace kalvero {
 
@@ -101,13 +102,13 @@ std::uint8_t NetWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRat
     const std::optional<std::string> url = m_ports.url(port);
     m_net = url ? ParseNetPort(*url) : std::nullopt;
     if (!m_net) {
-        return fail(serial::kNoSuchPort, "to nie jest adres drukarki w sieci");
+        return fail(serial::kNoSuchPort, _("not the address of a printer on the network"));
     }
     if (const std::string why = m_socket.connect(m_net->host, m_net->port, kConnectTimeout);
         !why.empty()) {
-        return fail(serial::kTransmitTimeout, "serwer " + m_net->host + ":" +
-                                                  std::to_string(m_net->port) +
-                                                  " nie przyjmuje połączenia (" + why + ")");
+        return fail(serial::kTransmitTimeout,
+                    fill(_("the server %1 does not take the connection (%2)"),
+                         {m_net->host + ":" + std::to_string(m_net->port), why}));
     }
     if (m_net->kind == NetPort::Kind::Rfc2217) {
         if (const std::uint8_t rc = configure(baudRate); rc != serial::kOk) {
@@ -136,8 +137,8 @@ std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
         {kSetStopSize, bytes({kOneStopBit})},
         {kSetControl, bytes({kNoFlowControl})},
     };
-    static constexpr const char* kNames[] = {"prędkość", "bity danych", "parzystość", "bity stopu",
-                                             "sterowanie przepływem"};
+    static constexpr const char* kNames[] = {N_("speed"), N_("data bits"), N_("parity"),
+                                             N_("stop bits"), N_("flow control")};
     for (std::size_t i = 0; i < std::size(settings); ++i) {
         const auto& [command, value] = settings[i];
         if (!setting(command, value, m_txTimeout)) {
@@ -146,14 +147,14 @@ std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
             }
             return fail(serial::kCannotConfigure,
                         m_comPortRefused
-                            ? "serwer nie obsługuje RFC 2217 (opcja COM-PORT)"
-                            : std::string("serwer nie potwierdził ustawienia: ") + kNames[i]);
+                            ? _("the server does not support RFC 2217 (the COM-PORT option)")
+                            : fill(_("the server did not confirm the setting: %1"), {_(kNames[i])}));
         }
         // The server answers with what it now uses: another speed would leave the
         // printer silent, or garbled, with no word why.
         if (m_answers[static_cast<std::uint8_t>(command + kServerOffset)] != value) {
             return fail(serial::kCannotConfigure,
-                        std::string("serwer ustawił inną wartość: ") + kNames[i]);
+                        fill(_("the server set another value: %1"), {_(kNames[i])}));
         }
     }
     // Bytes the server still holds for an earlier client; a purge it does not answer
@@ -233,10 +234,10 @@ bool NetWinSer::pump(std::chrono::milliseconds timeout) {
 
 void NetWinSer::closed() {
     if (m_socket.isOpen() || !m_failure) {
-        fail(serial::kTransmitTimeout, m_net
-                                           ? "serwer " + m_net->host + ":" +
-                                                 std::to_string(m_net->port) + " zamknął połączenie"
-                                           : "połączenie zamknięte");
+        fail(serial::kTransmitTimeout,
+             m_net ? fill(_("the server %1 closed the connection"),
+                          {m_net->host + ":" + std::to_string(m_net->port)})
+                   : _("the connection was closed"));
     }
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "link/PortRefusal.h"
+#include "lang/Language.h"
 
 #ifndef _WIN32
 #include <pwd.h>
@@ -11,22 +12,22 @@ namespace kalvero {
 std::string PortRefusalReason(const Connection& connection) {
     const OpenFailure failure = connection.failure.value_or(OpenFailure{});
     if (failure.notSerial) {
-        return "to nie jest port szeregowy";
+        return _("not a serial port");
     }
     if (failure.device.find("://") != std::string::npos) {
         return failure.reason;  // a printer on the network: the reason names the server
     }
     switch (connection.result) {
         case serial::kPortBusy:
-            return "port zajęty przez inny program";
+            return _("the port is held by another program");
         case serial::kNoSuchPort:
-            return "nie ma takiego urządzenia";
+            return _("no such device");
         case serial::kAccessDenied:
-            return "brak uprawnień do portu";
+            return _("no permission to use the port");
         case serial::kCannotConfigure:
-            return "nie można ustawić portu: " + failure.reason;
+            return fill(_("cannot set up the port: %1"), {failure.reason});
         default:
-            return "nie można otworzyć portu: " + failure.reason;
+            return fill(_("cannot open the port: %1"), {failure.reason});
     }
 }
 
@@ -48,10 +49,11 @@ std::string PortRefusalMend(const Connection& connection) {
 #else
     // Serial devices belong to the group dialout; membership counts from the next login.
     const passwd* user = ::getpwuid(::geteuid());
-    const std::string login = user != nullptr ? user->pw_name : "UŻYTKOWNIK";
-    return "Dostęp do portów szeregowych ma grupa dialout. Dodaj do niej użytkownika:\n"
-           "    sudo usermod -aG dialout " +
-           login + "\ni zaloguj się ponownie.";
+    const std::string login = user != nullptr ? user->pw_name : _("USER");
+    return fill(_("Serial ports are open to the group dialout. Add the user to it:\n"
+                  "    sudo usermod -aG dialout %1\n"
+                  "and log in again."),
+                {login});
 #endif
 }
 

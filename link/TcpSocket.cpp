@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "link/TcpSocket.h"
+#include "lang/Language.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -178,7 +179,7 @@ std::string TcpSocket::connect(const std::string& host, std::uint16_t port,
         return gai_strerror(rc);
     }
     const std::unique_ptr<addrinfo, AddressList> list(found);
-    std::string why = "no address";
+    std::string why = _("no address");
     for (const addrinfo* at = found; at != nullptr; at = at->ai_next) {
         const Native s = ::socket(at->ai_family, at->ai_socktype, at->ai_protocol);
         if (static_cast<std::intptr_t>(s) == kNone) {
@@ -193,7 +194,7 @@ std::string TcpSocket::connect(const std::string& host, std::uint16_t port,
             continue;
         }
         if (!wait(true, timeout)) {
-            why = "no answer within " + std::to_string(timeout.count()) + " ms";
+            why = fill(_("no answer within %1 ms"), {std::to_string(timeout.count())});
             close();
             continue;
         }

@@ -15,6 +15,7 @@
 #include "data/Cp1250.h"
 #include "data/FilePath.h"
 #include "data/ResultText.h"
+#include "lang/Language.h"
 
 namespace kalvero {
 
@@ -68,7 +69,7 @@ std::unique_ptr<TraceWinSer> TraceWinSer::open(WinSer& inner, const std::filesys
     std::error_code ec;
     const auto status = std::filesystem::status(file, ec);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        reason = "to nie jest zwykły plik";
+        reason = _("not a regular file");
         return nullptr;
     }
     std::FILE* handle = std::fopen(FileNameText(file).c_str(), "a");
@@ -76,13 +77,13 @@ std::unique_ptr<TraceWinSer> TraceWinSer::open(WinSer& inner, const std::filesys
     const int fd =
         ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
-        reason = errno == ENXIO ? "to nie jest zwykły plik" : std::strerror(errno);
+        reason = errno == ENXIO ? _("not a regular file") : std::strerror(errno);
         return nullptr;
     }
     struct stat node {};
     if (::fstat(fd, &node) != 0 || !S_ISREG(node.st_mode)) {
         ::close(fd);
-        reason = "to nie jest zwykły plik";
+        reason = _("not a regular file");
         return nullptr;
     }
     ::fcntl(fd, F_SETFL, O_WRONLY | O_APPEND);

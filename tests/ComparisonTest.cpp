@@ -104,10 +104,10 @@ protected:
         EXPECT_EQ(printerBindings.result, 0);
         Lines out;
         for (const std::string& text : FooterDifferences(footers(), printerFooters.records)) {
-            out.push_back(Cp1250ToUtf8(text));
+            out.push_back(text);
         }
         for (const std::string& text : BindingDifferences(bindings(), printerBindings.records)) {
-            out.push_back(Cp1250ToUtf8(text));
+            out.push_back(text);
         }
         return out;
     }

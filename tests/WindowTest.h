@@ -9,6 +9,7 @@
 
 #include "app/Kalvero.h"
 #include "app/uGlowna.h"
+#include "lang/Language.h"
 #include "link/Printer.h"
 #include "tests/PrinterOnPort.h"
 #include "tests/ScriptedMessages.h"
@@ -55,6 +56,7 @@ protected:
     }
     // The windows over one printer on serial, answered by messages.
     void openWindows() {
+        lang::usePolish();  // as the program does: the windows speak Polish
         question = std::make_unique<MessageQuestion>(*messages);
         printerLink = std::make_unique<Printer>(*serial, *question);
         app = std::make_unique<Kalvero>(*printerLink, *messages);

@@ -2,20 +2,21 @@
 # SPDX-License-Identifier: MIT
 # The include arrows as a test: each folder includes only its own headers and those
 # of the folders below it, and every project header is named by its folder.
-#   data <- link <- ui <- editor <- app;  cli on link and data;  emulator on nothing
+#   lang <- data <- link <- ui <- editor <- app;  cli on link and data;  emulator on lang
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 declare -A allowed=(
-    [data]="data"
-    [link]="link data"
-    [ui]="ui link data"
-    [editor]="editor ui link data"
-    [app]="app editor ui link data"
-    [cli]="cli link data"
-    [emulator]="emulator"
+    [lang]="lang"
+    [data]="data lang"
+    [link]="link data lang"
+    [ui]="ui link data lang"
+    [editor]="editor ui link data lang"
+    [app]="app editor ui link data lang"
+    [cli]="cli link data lang"
+    [emulator]="emulator lang"
 )
-folders="data link ui editor app cli emulator tests bench fuzz"
+folders="lang data link ui editor app cli emulator tests bench fuzz"
 status=0
 for folder in $folders; do
     while IFS=: read -r file line header; do

@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+#include "lang/Language.h"
+
+#include <clocale>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include "lang/Catalogue.h"
+
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <cstdlib>
+#include <filesystem>
+#endif
+
+namespace kalvero {
+
+namespace {
+
+// Chosen once at the start, before any thread runs; read-only afterwards.
+std::optional<lang::Catalogue> g_catalogue;
+
+#ifdef _WIN32
+// Windows has no locale folders: Polish is built into the program.
+extern "C" const unsigned char kPolishCatalogue[];
+extern "C" const unsigned long kPolishCatalogueSize;
+
+bool load(const std::string& language) {
+    if (language != "pl") {
+        return false;
+    }
+    g_catalogue = lang::Catalogue::parse(
+        std::string(reinterpret_cast<const char*>(kPolishCatalogue), kPolishCatalogueSize));
+    return g_catalogue.has_value();
+}
+#else
+// As installed: PREFIX/bin/PROGRAM and PREFIX/share/locale; the build tree has the
+// same shape.
+std::filesystem::path localeFolder() {
+    std::error_code error;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return program.parent_path().parent_path() / "share" / "locale";
+}
+
+bool load(const std::string& language) {
+    std::ifstream file(localeFolder() / language / "LC_MESSAGES" / "kalvero.mo",
+                       std::ios::binary);
+    if (!file) {
+        return false;
+    }
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    g_catalogue = lang::Catalogue::parse(std::move(bytes).str());
+    return g_catalogue.has_value();
+}
+
+// What gettext tries, in its order: LANGUAGE's list when there is one (unless the
+// locale is C), else the locale's own name; each as ll_CC, then ll.
+std::vector<std::string> wantedLanguages() {
+    const char* locale = std::setlocale(LC_MESSAGES, nullptr);
+    const std::string name = locale != nullptr ? locale : "C";
+    if (name == "C" || name == "POSIX" || name.rfind("C.", 0) == 0) {
+        return {};
+    }
+    const char* list = std::getenv("LANGUAGE");
+    std::vector<std::string> names;
+    std::istringstream entries(list != nullptr && *list != '\0' ? list : name);
+    for (std::string entry; std::getline(entries, entry, ':');) {
+        names.push_back(entry);
+    }
+    std::vector<std::string> wanted;
+    for (std::string entry : names) {
+        entry = entry.substr(0, entry.find_first_of(".@"));
+        if (!entry.empty()) {
+            wanted.push_back(entry);
+            if (const auto country = entry.find('_'); country != std::string::npos) {
+                wanted.push_back(entry.substr(0, country));
+            }
+        }
+    }
+    return wanted;
+}
+#endif
+
+}  // namespace
+
+const char* _(const char* english) {
+    if (g_catalogue) {
+        if (const char* translated = g_catalogue->find(english)) {
+            return translated;
+        }
+    }
+    return english;
+}
+
+std::string fill(std::string_view pattern, std::initializer_list<std::string_view> values) {
+    std::string text;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        const auto index = static_cast<std::size_t>(next - '1');
+        if (pattern[i] == '%' && next >= '1' && next <= '9' && index < values.size()) {
+            text += values.begin()[index];
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
+namespace lang {
+
+void useUserLanguage() {
+#ifdef _WIN32
+    if (PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_POLISH) {
+        load("pl");
+    }
+#else
+    // Messages and characters only: numbers keep the C library's form, which
+    // scripts read (Qt may have set them all to the locale's).
+    std::setlocale(LC_CTYPE, "");
+    std::setlocale(LC_MESSAGES, "");
+    std::setlocale(LC_NUMERIC, "C");
+    for (const std::string& language : wantedLanguages()) {
+        if (load(language)) {
+            return;
+        }
+    }
+#endif
+}
+
+void usePolish() {
+    load("pl");
+}
+
+}  // namespace lang
+
+}  // namespace kalvero
