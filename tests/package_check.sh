@@ -13,7 +13,9 @@ for file in usr/bin/kalvero usr/bin/kalvero-cli usr/bin/oru-emulator \
     usr/share/icons/hicolor/scalable/apps/kalvero.svg \
     usr/share/icons/hicolor/48x48/apps/kalvero.png \
     usr/share/man/man1/kalvero.1.gz usr/share/man/man1/kalvero-cli.1.gz \
-    usr/share/man/man1/oru-emulator.1.gz \
+    usr/share/man/man1/oru-emulator.1.gz usr/share/man/pl/man1/kalvero-cli.1.gz \
+    usr/share/man/pl/man1/kalvero.1.gz usr/share/man/pl/man1/oru-emulator.1.gz \
+    usr/share/locale/pl/LC_MESSAGES/kalvero.mo \
     usr/share/doc/kalvero/copyright usr/share/doc/kalvero/changelog.Debian.gz; do
     grep -qxF "./$file" <<<"$listed" || { echo "not in the package: $file"; exit 1; }
 done
@@ -28,7 +30,8 @@ for program in kalvero kalvero-cli oru-emulator; do
     said=$("$root/usr/bin/$program" --version)
     [ "$said" = "$program $version" ] || { echo "$program --version said: $said"; exit 1; }
 done
-# The manual pages come from the programs' help: an option of today's help is there.
-zcat "$root/usr/share/man/man1/kalvero-cli.1.gz" | grep -q 'last\\-plu' ||
-    { echo "kalvero-cli(1) does not match its --help"; exit 1; }
+# The installed program finds its installed catalogue.
+said=$(LC_ALL=pl_PL.UTF-8 "$root/usr/bin/kalvero-cli" --bogus 2>&1 || true)
+grep -q "Nieoczekiwany argument: --bogus" <<<"$said" ||
+    { echo "kalvero-cli does not speak Polish where it is installed: $said"; exit 1; }
 lintian --fail-on error "$deb"

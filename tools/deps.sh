@@ -7,11 +7,14 @@
 set -euo pipefail
 
 # Each set: packages, and the commands they must bring as "command:package".
+# gettext compiles the catalogues of po/; locales and libc-l10n give the Polish locale
+# and the system's reasons in Polish.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6serialport6
-          libgl-dev libcli11-dev libutfcpp-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n)
-commands=(cmake:cmake ninja:ninja-build g++:g++)
+          libgl-dev libcli11-dev libutfcpp-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n
+          gettext locales libc-l10n)
+commands=(cmake:cmake ninja:ninja-build g++:g++ msgfmt:gettext xgettext:gettext localedef:libc-bin)
 # The package: its manual pages, dependencies, and the checks of what it holds.
-packaging=(help2man dpkg-dev file lintian desktop-file-utils appstream)
+packaging=(help2man liblocale-gettext-perl dpkg-dev file lintian desktop-file-utils appstream)
 packaging_commands=(help2man:help2man gzip:gzip cpack:cmake dpkg-buildflags:dpkg-dev
                     dpkg-deb:dpkg desktop-file-validate:desktop-file-utils
                     appstreamcli:appstream lintian:lintian file:file)
@@ -46,22 +49,34 @@ check_commands() {
     return "$absent"
 }
 
+# Root, or sudo, for what follows; otherwise the line to run as root.
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null 2>&1; then
+        sudo "$@"
+    else
+        echo "Run as root: $*" >&2
+        return 1
+    fi
+}
+
+# The Polish locale, which the tests and the Polish manual pages run in.
+polish_locale() {
+    locale -a 2>/dev/null | grep -qix 'pl_PL.utf8' && return
+    echo "Generating the locale pl_PL.UTF-8"
+    as_root localedef -i pl_PL -c -f UTF-8 -A /usr/share/locale/locale.alias pl_PL.UTF-8
+}
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && { check_commands; exit; }
-
-echo "Installing: ${missing[*]}"
-if [ "$(id -u)" -eq 0 ]; then
-    sudo=()
-elif command -v sudo >/dev/null 2>&1; then
-    sudo=(sudo)
-else
-    echo "Run as root: apt-get update && apt-get install -y ${missing[*]}" >&2
-    exit 1
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    as_root apt-get update -qq
+    as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
 check_commands
+case "${1:-}" in test | package) polish_locale ;; esac

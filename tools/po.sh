@@ -24,6 +24,7 @@ case "${1:-check}" in
         cp "$work/kalvero.pot" po/kalvero.pot
         for po in po/*.po; do
             msgmerge --quiet --update --backup=none --no-fuzzy-matching "$po" po/kalvero.pot
+            msgattrib --no-obsolete --output-file="$po" "$po"
         done
         ;;
     check)

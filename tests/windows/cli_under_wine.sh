@@ -29,6 +29,15 @@ expect() {
 }
 
 wine_com1_setup "$work" "$emulator"
+# Wine gives the program the locale's language as the user's display language: the
+# program's own words follow it, the printer's result texts do not.
+export LC_ALL=pl_PL.UTF-8
+for said in "pl_PL.UTF-8:Użycie: kalvero-cli [OPCJE] POLECENIE" "C:Usage: kalvero-cli [OPTIONS] COMMAND" \
+            "C:The following argument was not expected: --bogus"; do
+    out=$(LC_ALL=${said%%:*} wine "$cli" --help 2>&1; LC_ALL=${said%%:*} wine "$cli" --bogus 2>&1)
+    grep -qF -- "${said#*:}" <<<"$out" && passes=$((passes + 1)) ||
+        { failures=$((failures + 1)); echo "FAILED language ${said%%:*}: $out"; }
+done
 
 emulator_start --number 12
 expect detect 0 "DURAX ORU nr: 12" detect
@@ -52,6 +61,7 @@ backups=$(find "$work" -name 'stópki-ą.txt.*.bak' | wc -l)
     { failures=$((failures + 1)); echo "FAILED polish-backups: $backups backups, not 2"; }
 emulator_start --silent
 expect silent 3 "Nie wykryto drukarki etykiet" status
+LC_ALL=C expect silent-english 3 "Nie wykryto drukarki etykiet" status
 emulator_start --hang-up-after 10
 expect hang-up 1 "Odczyt stopek: " read --footers
 # A printer on the network through Winsock: ser2net with RFC 2217 in front of the

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The manual page of PROGRAM in one language, made by help2man from the program's
+# own --help in that locale, so that it stays true to the options: for a program
+# with command words, each command's --help as well; then the sections that no help
+# holds, from INCLUDE.
+#   manpage.sh PROGRAM SUMMARY LOCALE INCLUDE OUTPUT
+# "manpage.sh --commands PROGRAM" lists the program's commands, as the page has them.
+set -euo pipefail
+
+# The command words of the program, a whole command a line ("footer get"), from the
+# "Commands:" part of each help, in English.
+commands() {
+    local word sub
+    LC_ALL=C "$program" "$@" --help |
+        awk '/^Commands:$/ { on = 1; next } /^$/ { on = 0 } on && /^  [a-z]/ { print $1 }' |
+        while read -r word; do
+            sub=$(commands "$@" "$word")
+            if [ -n "$sub" ]; then echo "$sub"; else echo "$* $word" | sed 's/^ //'; fi
+        done
+}
+
+if [ "$1" = --commands ]; then
+    program=$2
+    commands
+    exit
+fi
+program=$1 summary=$2 locale=$3 include=$4 output=$5
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Help text as troff, line for line.
+as_troff() {
+    sed -e 's/\\/\\e/g' -e 's/-/\\-/g' -e "s/^\\([.']\\)/\\\\\\&\\1/"
+}
+
+# help2man's own headings are in the page's language, and so must be those that the
+# include gives (help2man takes its --name as bytes of another encoding: the name
+# goes through the include).
+named=NAME heading=COMMANDS
+case $locale in pl*) named=NAZWA heading=POLECENIA ;; esac
+name=$(basename "$program")
+{
+    printf '[%s]\n%s \\- %s\n' "$named" "$name" "$summary"
+    mapfile -t words < <(commands)
+    if [ ${#words[@]} -gt 0 ]; then
+        echo "[$heading]"
+        for command in "${words[@]}"; do
+            read -ra args <<<"$command"
+            echo ".SS \"$name $command\""
+            echo ".nf"
+            LC_ALL=$locale "$program" "${args[@]}" --help | as_troff
+            echo ".fi"
+        done
+    fi
+    cat "$include"
+} >"$work/include.h2m"
+help2man --no-info --no-discard-stderr --locale="$locale" \
+    --include="$work/include.h2m" --output="$output" "$program"

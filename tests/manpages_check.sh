@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Every option of every command of each program appears in its English and Polish
+# manual pages.
+#   manpages_check.sh PAGES_FOLDER PROGRAM...
+set -euo pipefail
+pages=$1
+shift
+status=0
+for program in "$@"; do
+    name=$(basename "$program")
+    mapfile -t commands < <(bash "$(dirname "$0")/../dist/manpage.sh" --commands "$program")
+    for page in "$pages/$name.1.gz" "$pages/pl/$name.1.gz"; do
+        text=$(zcat "$page" | sed 's/\\-/-/g')
+        checked=0
+        for command in "" "${commands[@]}"; do
+            read -ra args <<<"$command"
+            for option in $(LC_ALL=C "$program" "${args[@]}" --help | grep -oE -- '--[a-z][a-z0-9-]+' | sort -u); do
+                checked=$((checked + 1))
+                if ! grep -qe "$option" <<<"$text"; then
+                    echo "$page: $name $command $option is missing"
+                    status=1
+                fi
+            done
+        done
+        echo "$page: $checked options of ${#commands[@]} commands checked"
+    done
+done
+exit $status
