@@ -443,6 +443,14 @@ void addPrinterQueries(CLI::App& app, Options& o) {
                [](Session& s) { return s.status(); });
 }
 
+// A command's help flag is made before the command takes its options' group name.
+void groupHelpFlags(CLI::App& app) {
+    for (CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; })) {
+        command->get_help_ptr()->group(_("Options"));
+        groupHelpFlags(*command);
+    }
+}
+
 }  // namespace
 
 std::optional<int> parse(int argc, char** argv, Options& options) {
@@ -459,6 +467,7 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     addBindingCommands(app, options);
     addPrinterQueries(app, options);
     addSupportTools(app, options);
+    groupHelpFlags(app);
     // Not required of CLI11, which would then only ask for one where it can name an
     // unknown word; a second command word stays a mistake.
     app.require_subcommand(0, 1);
