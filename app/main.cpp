@@ -117,7 +117,6 @@ int main(int argc, char** argv) {
     if (options.exitCode) {
         return *options.exitCode;
     }
-    kalvero::lang::usePolish();
     QApplication application(argc, argv);
     // Every window carries the program's icon, as the menu entry does.
     QIcon icon;
@@ -145,6 +144,7 @@ int main(int argc, char** argv) {
 #endif
         return kExitUsage;
     }
+    kalvero::lang::usePolish();
     const kalvero::Kalvero kalvero(printer, messages);
     return QApplication::exec();
 }

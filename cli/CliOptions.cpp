@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <mutex>
+#include <sstream>
 
 #include "Version.h"
 #include "cli/CommandHelp.h"
@@ -260,7 +261,7 @@ CLI::Option* addLine(CLI::App& app, Options& o) {
               "and its text (at most W characters, no control\n"
               "characters); lines not given are blank, off, 40 wide"))
         ->allow_extra_args(false)
-        ->option_text("K:W:E:TEXT");
+        ->option_text(_("K:W:E:TEXT"));
 }
 CLI::Option* addFooterNumber(CLI::App& app, Options& o) {
     return decimal(app.add_option("N", o.footer, _("the footer, 0..200")), 0, 200)
@@ -471,13 +472,19 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     // Not required of CLI11, which would then only ask for one where it can name an
     // unknown word; a second command word stays a mistake.
     app.require_subcommand(0, 1);
-    app.footer(kFooter);
+    app.footer(_(kFooter));
     app.set_version_flag("--version", std::string("kalvero-cli ") + kVersion,
                          _("show the program's version and exit"));
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e) == 0 ? kExitOk : kExitUsage;
+        // Through writeText, so that a Windows console shows the Polish letters.
+        std::ostringstream out;
+        std::ostringstream err;
+        const int exit = app.exit(e, out, err);
+        writeText(stdout, out.str());
+        writeText(stderr, err.str());
+        return exit == 0 ? kExitOk : kExitUsage;
     }
     if (options.ports.size() == 1) {
         options.port = options.ports.front();

@@ -7,6 +7,9 @@
 #   manpage.sh PROGRAM SUMMARY LOCALE INCLUDE OUTPUT
 # "manpage.sh --commands PROGRAM" lists the program's commands, as the page has them.
 set -euo pipefail
+shopt -s inherit_errexit  # a help that fails fails the page, even inside $(...)
+# The locale alone chooses the language: a LANGUAGE list would win over it.
+unset LANGUAGE
 
 # The command words of the program, a whole command a line ("footer get"), from the
 # "Commands:" part of each help, in English.
@@ -20,12 +23,17 @@ commands() {
         done
 }
 
-if [ "$1" = --commands ]; then
+if [ "${1:-}" = --commands ]; then
     program=$2
     commands
     exit
 fi
 program=$1 summary=$2 locale=$3 include=$4 output=$5
+# Without the locale the program would answer in English, under a Polish heading.
+if [ "$locale" != C.UTF-8 ] && ! locale -a 2>/dev/null | grep -qix "${locale/UTF-8/utf8}"; then
+    echo "manpage.sh: the locale $locale is missing (bash tools/deps.sh makes it)" >&2
+    exit 1
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -40,9 +48,11 @@ as_troff() {
 named=NAME heading=COMMANDS
 case $locale in pl*) named=NAZWA heading=POLECENIA ;; esac
 name=$(basename "$program")
+listed=$(commands)
+words=()
+[ -z "$listed" ] || mapfile -t words <<<"$listed"
 {
     printf '[%s]\n%s \\- %s\n' "$named" "$name" "$summary"
-    mapfile -t words < <(commands)
     if [ ${#words[@]} -gt 0 ]; then
         echo "[$heading]"
         for command in "${words[@]}"; do

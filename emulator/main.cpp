@@ -191,7 +191,7 @@ std::function<bool(const std::string&)> storeCount(long& target) {
 
 void addHostOptions(CLI::App& app, CommandLine& c) {
     app.option_defaults()->group(_("Where the host finds it"));
-    addValue(app, "--link", "PATH", _("create a symlink PATH to the terminal (removed on exit)"),
+    addValue(app, "--link", _("PATH"), _("create a symlink PATH to the terminal (removed on exit)"),
              [&c](const std::string& path) {
                  c.options.link = path;
                  return true;
@@ -227,8 +227,8 @@ void addPrinterOptions(CLI::App& app, CommandLine& c) {
              });
     addValue(app, "--status", "AA,BB,CC,DD", _("the four status bytes, hex (default 10,00,00,00)"),
              [&c](const std::string& text) { return (c.status = statusBytes(text)).has_value(); });
-    addValue(app, "--load", "FILE", _("start from the memory saved in FILE"), store(c.loadFile));
-    addValue(app, "--save", "FILE", _("save the memory to FILE on exit"), store(c.saveFile));
+    addValue(app, "--load", _("FILE"), _("start from the memory saved in FILE"), store(c.loadFile));
+    addValue(app, "--save", _("FILE"), _("save the memory to FILE on exit"), store(c.saveFile));
     app.add_flag("--pace", c.options.pace, _("send and receive at wire speed (10 bits a byte)"));
 }
 
@@ -256,7 +256,7 @@ void addFaultOptions(CLI::App& app, CommandLine& c) {
              storeCount(c.faults.stopAfter));
     addValue(app, "--hang-up-after", "N", _("hang up the line when exchange N+1 begins"),
              storeCount(c.faults.hangUpAfter));
-    addValue(app, "--forget-writes", "LIST",
+    addValue(app, "--forget-writes", _("LIST"),
              _("accept writes to the footers and PLUs in LIST with status 0\n"
              "as usual, but keep their old values; LIST is items\n"
              "footer:N and plu:N joined by commas, e.g.\n"
@@ -341,7 +341,7 @@ int main(int argc, char** argv) {
     }
     if (printer.hungUp()) {
         std::cerr << "oru-emulator: "
-                  << fill(_("hung up after %1 exchanges"), {std::to_string(printer.exchanges() - 1)})
+                  << fill(_("hung up after exchange %1"), {std::to_string(printer.exchanges() - 1)})
                   << "\n";
         return 3;
     }

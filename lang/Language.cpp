@@ -21,8 +21,17 @@ namespace kalvero {
 
 namespace {
 
-// Chosen once at the start, before any thread runs; read-only afterwards.
+// Chosen at the start, before any thread runs; read-only afterwards. A language is
+// loaded once: choosing it again keeps the texts that _() has handed out.
 std::optional<lang::Catalogue> g_catalogue;
+std::string g_language;
+
+void use(const std::string& language, std::optional<lang::Catalogue> catalogue) {
+    if (catalogue) {
+        g_catalogue = std::move(catalogue);
+        g_language = language;
+    }
+}
 
 #ifdef _WIN32
 // Windows has no locale folders: Polish is built into the program.
@@ -30,40 +39,50 @@ extern "C" const unsigned char kPolishCatalogue[];
 extern "C" const unsigned long kPolishCatalogueSize;
 
 bool load(const std::string& language) {
-    if (language != "pl") {
-        return false;
+    if (language != "pl" || g_language == language) {
+        return g_language == language;
     }
-    g_catalogue = lang::Catalogue::parse(
-        std::string(reinterpret_cast<const char*>(kPolishCatalogue), kPolishCatalogueSize));
-    return g_catalogue.has_value();
+    use(language, lang::Catalogue::parse(std::string(
+                      reinterpret_cast<const char*>(kPolishCatalogue), kPolishCatalogueSize)));
+    return g_language == language;
 }
 #else
 // As installed: PREFIX/bin/PROGRAM and PREFIX/share/locale; the build tree has the
 // same shape.
-std::filesystem::path localeFolder() {
+std::optional<std::filesystem::path> localeFolder() {
     std::error_code error;
     const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || !program.is_absolute()) {
+        return std::nullopt;  // never a folder relative to wherever the user is
+    }
     return program.parent_path().parent_path() / "share" / "locale";
 }
 
 bool load(const std::string& language) {
-    std::ifstream file(localeFolder() / language / "LC_MESSAGES" / "kalvero.mo",
-                       std::ios::binary);
+    if (g_language == language) {
+        return true;
+    }
+    const auto folder = localeFolder();
+    if (!folder) {
+        return false;
+    }
+    std::ifstream file(*folder / language / "LC_MESSAGES" / "kalvero.mo", std::ios::binary);
     if (!file) {
         return false;
     }
     std::ostringstream bytes;
     bytes << file.rdbuf();
-    g_catalogue = lang::Catalogue::parse(std::move(bytes).str());
-    return g_catalogue.has_value();
+    use(language, lang::Catalogue::parse(std::move(bytes).str()));
+    return g_language == language;
 }
 
 // What gettext tries, in its order: LANGUAGE's list when there is one (unless the
-// locale is C), else the locale's own name; each as ll_CC, then ll.
+// locale is C or POSIX), else the locale's own name; each as ll_CC, then ll. An entry
+// C ends the list: English from there on.
 std::vector<std::string> wantedLanguages() {
     const char* locale = std::setlocale(LC_MESSAGES, nullptr);
     const std::string name = locale != nullptr ? locale : "C";
-    if (name == "C" || name == "POSIX" || name.rfind("C.", 0) == 0) {
+    if (name == "C" || name == "POSIX") {
         return {};
     }
     const char* list = std::getenv("LANGUAGE");
@@ -75,6 +94,9 @@ std::vector<std::string> wantedLanguages() {
     std::vector<std::string> wanted;
     for (std::string entry : names) {
         entry = entry.substr(0, entry.find_first_of(".@"));
+        if (entry == "C" || entry == "POSIX") {
+            break;
+        }
         if (!entry.empty()) {
             wanted.push_back(entry);
             if (const auto country = entry.find('_'); country != std::string::npos) {

@@ -26,7 +26,7 @@ std::string translatedMistake(const std::string& english) {
          N_("The following arguments were not expected: %1")},
         {std::regex("A subcommand is required"), N_("A command is required")},
         {std::regex("(\\S+) is required"), N_("%1 is required")},
-        {std::regex("(\\S+): (\\d+) required (\\S*) ?missing"), N_("%1: %2 required %3 missing")},
+        {std::regex("(\\S+): \\d+ required \\S* ?missing"), N_("%1 needs a value")},
         {std::regex("(\\S+): too many inputs for a flag"), N_("%1 takes no value")},
         {std::regex("(\\S+): Should be true/false or a number"), N_("%1 takes no value")},
         {std::regex("Could not convert: (\\S+) = (.*)"), N_("%1: %2 is not a value it takes")},

@@ -38,21 +38,21 @@ bool winsockReady() {
 }
 
 // The words of the POSIX systems for the failures a user meets, so that a message
-// reads the same on Windows.
+// reads the same on Windows, in the user's language as there.
 std::string winsockWords(int error) {
     switch (error) {
         case WSAECONNREFUSED:
-            return "Connection refused";
+            return _("Connection refused");
         case WSAETIMEDOUT:
-            return "Connection timed out";
+            return _("Connection timed out");
         case WSAEHOSTUNREACH:
-            return "No route to host";
+            return _("No route to host");
         case WSAENETUNREACH:
-            return "Network is unreachable";
+            return _("Network is unreachable");
         case WSAECONNRESET:
-            return "Connection reset by peer";
+            return _("Connection reset by peer");
         default:
-            return "Winsock error " + std::to_string(error);
+            return fill(_("Winsock error %1"), {std::to_string(error)});
     }
 }
 

@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "link/WireExchange.h"
+#include "lang/Language.h"
 
 namespace kalvero {
 
@@ -32,7 +33,7 @@ std::string systemMessage(DWORD error) {
         --length;
     }
     if (length == 0) {
-        return "Windows error " + std::to_string(error);
+        return fill(_("Windows error %1"), {std::to_string(error)});
     }
     const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
                                          nullptr, nullptr);

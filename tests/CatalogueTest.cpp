@@ -45,7 +45,7 @@ TEST(CatalogueTest, EveryPolishTextKeepsTheValuesOfItsEnglish) {
 TEST(CatalogueTest, BytesThatAreNotAWholeCatalogueGiveNone) {
     const std::string whole = builtPolish();
     std::string offsetsOutside = whole;
-    offsetsOutside[16] = '\xFF';  // the table of translations beyond the end
+    offsetsOutside.replace(16, 4, "\xFF\xFF\xFF\x7F");  // the table of translations far beyond the end
     std::string unterminated = whole;
     unterminated.back() = 'x';  // the last text without its NUL
     for (const std::string& bytes :

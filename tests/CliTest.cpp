@@ -388,7 +388,7 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
     const std::vector<Said> mistakes = {
         {{"--frobnicate"}, 2, "Nieoczekiwany argument: --frobnicate\nWięcej: 'kalvero-cli --help'.",
          "The following argument was not expected: --frobnicate\nTry 'kalvero-cli --help'."},
-        {{"footer", "get"}, 2, "N jest wymagane\nUżycie: kalvero-cli footer get N [OPCJE]",
+        {{"footer", "get"}, 2, "wymagane: N\nUżycie: kalvero-cli footer get N [OPCJE]",
          "N is required\nUsage: kalvero-cli footer get N [OPTIONS]"},
         {{"footer", "set", "1", "--offline", "--line", "1:20:1:" + std::string(21, 'x')}, 2,
          "dłuższy niż szerokość linii, 20 znaków", "longer than its line's width, 20 characters"},

@@ -31,7 +31,7 @@ for program in kalvero kalvero-cli oru-emulator; do
     [ "$said" = "$program $version" ] || { echo "$program --version said: $said"; exit 1; }
 done
 # The installed program finds its installed catalogue.
-said=$(LC_ALL=pl_PL.UTF-8 "$root/usr/bin/kalvero-cli" --bogus 2>&1 || true)
+said=$(LANGUAGE= LC_ALL=pl_PL.UTF-8 "$root/usr/bin/kalvero-cli" --bogus 2>&1 || true)
 grep -q "Nieoczekiwany argument: --bogus" <<<"$said" ||
     { echo "kalvero-cli does not speak Polish where it is installed: $said"; exit 1; }
 lintian --fail-on error "$deb"

@@ -12,7 +12,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6serialport6
           libgl-dev libcli11-dev libutfcpp-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n
           gettext locales libc-l10n)
-commands=(cmake:cmake ninja:ninja-build g++:g++ msgfmt:gettext xgettext:gettext localedef:libc-bin)
+commands=(cmake:cmake ninja:ninja-build g++:g++ msgfmt:gettext xgettext:gettext
+          locale-gen:locales)
 # The package: its manual pages, dependencies, and the checks of what it holds.
 packaging=(help2man liblocale-gettext-perl dpkg-dev file lintian desktop-file-utils appstream)
 packaging_commands=(help2man:help2man gzip:gzip cpack:cmake dpkg-buildflags:dpkg-dev
@@ -61,11 +62,15 @@ as_root() {
     fi
 }
 
-# The Polish locale, which the tests and the Polish manual pages run in.
+# The Polish locale, in which the Polish manual pages are made and the tests run:
+# named in /etc/locale.gen, so that the next update of the locales keeps it.
 polish_locale() {
     locale -a 2>/dev/null | grep -qix 'pl_PL.utf8' && return
     echo "Generating the locale pl_PL.UTF-8"
-    as_root localedef -i pl_PL -c -f UTF-8 -A /usr/share/locale/locale.alias pl_PL.UTF-8
+    as_root sh -c "sed -i 's/^# *pl_PL.UTF-8 UTF-8/pl_PL.UTF-8 UTF-8/' /etc/locale.gen
+                   grep -qx 'pl_PL.UTF-8 UTF-8' /etc/locale.gen ||
+                       echo 'pl_PL.UTF-8 UTF-8' >>/etc/locale.gen
+                   locale-gen >/dev/null"
 }
 
 missing=()
@@ -74,9 +79,10 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    as_root apt-get update -qq
-    as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+    # Through env: sudo would drop an exported variable.
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
 fi
 check_commands
-case "${1:-}" in test | package) polish_locale ;; esac
+polish_locale

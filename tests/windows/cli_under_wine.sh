@@ -88,7 +88,7 @@ port="rfc2217://127.0.0.1:$tcp,rfc2217://127.0.0.1:$tcp2"
 expect network-several 0 "[rfc2217://127.0.0.1:$tcp2] DURAX ORU nr: 34" detect
 port=rfc2217://127.0.0.1:$tcp
 kill "$server" "$second"; wait "$server" "$second" 2>/dev/null
-expect network-down 3 "serwer 127.0.0.1:$tcp nie przyjmuje połączenia (Connection refused)" status
+expect network-down 3 "serwer 127.0.0.1:$tcp nie przyjmuje połączenia (Połączenie odrzucone)" status
 
 echo "kalvero-cli under Wine: $passes passed, $failures failed"
 [ "$failures" = 0 ]
