@@ -165,17 +165,16 @@ const CLI::Validator kDecimal(
 const char* const kPortWords = N_("Value %1 is not COM1..COM10 or a network URL");
 const char* const kPortHelp = N_(
     "COM1..COM10, as Windows names them, or a printer\non the network: "
-    "rfc2217://HOST:PORT or tcp://HOST:PORT;\n"
-    "without it every present port is tried; several, as a list\n"
-    "(COM1,COM3) or the option repeated, run on each printer at once");
+    "rfc2217://HOST:PORT or tcp://HOST:PORT;\n");
 #else
 const char* const kPortWords = N_("Value %1 is not COM1..COM10, a device path or a network URL");
 const char* const kPortHelp = N_(
     "COM1..COM10 (mapped as in Kalvero), a device path,\nor a printer on the network: "
-    "rfc2217://HOST:PORT or tcp://HOST:PORT;\n"
-    "without it every present port is tried; several, as a list\n"
-    "(COM1,COM3) or the option repeated, run on each printer at once");
+    "rfc2217://HOST:PORT or tcp://HOST:PORT;\n");
 #endif
+const char* const kSeveralPorts =
+    N_("without it every present port is tried; several, as a list\n"
+       "(COM1,COM3) or the option repeated, run on each printer at once");
 
 const CLI::Validator kPort(
     [](const std::string& port) {
@@ -278,7 +277,7 @@ CLI::Option* addPlu(CLI::App& app, Options& o) {
 // the command words.
 void addMainOptions(CLI::App& app, Options& o) {
     app.add_option("--port", o.ports,
-                   _(kPortHelp))
+                   std::string(_(kPortHelp)) + _(kSeveralPorts))
         ->check(kPort)
         ->delimiter(',')
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
