@@ -14,22 +14,19 @@
 #endif
 
 #include "cli/ConsoleText.h"
+#include "cli/Output.h"
 #include "cli/Session.h"
-#include "cli/Snapshots.h"
-#include "data/Cp1250.h"
+#include "cli/ShellQuote.h"
 #include "data/FilePath.h"
+#include "data/SnapshotStore.h"
 #include "lang/Language.h"
 
 namespace kalvero::cli {
 
 namespace {
 
-struct Outcome {
-    std::string port;
-    std::string number;
-    int exit = kExitOk;
-    std::string result;
-    long changed = 0;
+struct PrinterRun {
+    RunOutcome outcome;
     double seconds = 0;
 };
 
@@ -50,20 +47,17 @@ std::string tableRow(const std::vector<std::string>& cells) {
 }
 
 std::string inFolder(const std::string& folder, const std::string& file) {
-    const auto path = (FilePath(folder) / FilePath(file).filename()).u8string();
-    return std::string(path.begin(), path.end());
+    return FileNameText(FilePath(folder) / FilePath(file).filename());
 }
 
-Outcome runOn(const Options& options, const std::string& port) {
-    Outcome outcome;
-    outcome.port = port;
-    std::vector<std::string> lines;
-    setOutputPrefix("[" + port + "] ", &lines);
+PrinterRun runOn(const Options& options, const PortName& port) {
+    setOutputPrefix("[" + port.text() + "] ");
     const auto start = std::chrono::steady_clock::now();
     Options mine = options;
     mine.port = port;
     mine.ports = {port};
-    const std::string folder = Snapshots::folderWord(port);
+    // Never the same folder for two ports: /dev/a/b and /dev/a_b get their own.
+    const std::string folder = SnapshotStore::folderName(port.text());
     if (options.commandName == "read") {
         std::error_code ec;
         std::filesystem::create_directories(FilePath(folder), ec);
@@ -80,37 +74,40 @@ Outcome runOn(const Options& options, const std::string& port) {
         mine.trace = *options.trace + "." + folder;
     }
     Session session(mine);
+    PrinterRun run;
     if (const auto& failure = session.traceFailure()) {
-        complain(fill(_("cannot open the trace file %1"), {*failure}));
-        outcome.exit = kExitFile;
+        session.result(fill(_("cannot open the trace file %1"), {*failure}), kExitFile);
+        session.outcome().exit = kExitFile;
     } else {
-        outcome.exit = mine.command(session);
+        session.outcome().exit = mine.command(session);
     }
-    outcome.number = Cp1250ToUtf8(session.identity().numberText);
-    outcome.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    outcome.changed = session.changedRecords();
-    // The last word of the printer's run, without the program's name before it.
-    for (auto line = lines.rbegin(); line != lines.rend() && outcome.result.empty(); ++line) {
-        const std::string text = line->rfind("kalvero-cli: ", 0) == 0 ? line->substr(13) : *line;
-        if (!isSnapshotLine(text) || outcome.exit != kExitOk) {
-            outcome.result = text;
-        }
-    }
-    setOutputPrefix({}, nullptr);
-    return outcome;
+    run.outcome = session.outcome();
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    setOutputPrefix({});
+    return run;
 }
 
-// An argument as a shell takes it back.
-std::string quoted(const std::string& arg) {
-    if (!arg.empty() && arg.find_first_of(" \t'\"\\$`*?;&|<>()") == std::string::npos) {
-        return arg;
+// The same command line for just the printers that did not take it.
+void sayRepeat(const std::vector<std::string>& failed, const std::vector<std::string>& args) {
+    std::string list;
+    for (const std::string& port : failed) {
+        list += (list.empty() ? "" : ",") + port;
     }
-    std::string out = "'";
-    for (const char c : arg) {
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    std::vector<std::string> words{"kalvero-cli", "--port", list};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--port") {
+            ++i;  // and its value
+        } else if (!args[i].starts_with("--port=")) {
+            words.push_back(args[i]);
+        }
     }
-    return out + "'";
+    complain(fill(_("failed on: %1"), {list}));
+    if (const auto command = ShellCommand(words)) {
+        complain(fill(_("repeat for them: %1"), {*command}));
+    } else {
+        complain(_("the command that repeats the run for them cannot be written safely for "
+                   "this system's shell: an argument holds a sign it would change"));
+    }
 }
 
 }  // namespace
@@ -121,13 +118,24 @@ bool RunsOnSeveral(const std::string& command) {
     return kCommands.contains(command);
 }
 
+std::optional<std::string> SamePrinterTwice(const std::vector<PortName>& ports) {
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        for (std::size_t j = i + 1; j < ports.size(); ++j) {
+            if (ports[i].reached() == ports[j].reached()) {
+                return fill(_("%1 and %2 name the same printer"), {ports[i].text(), ports[j].text()});
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
     stopOnCtrlC();
-    std::vector<Outcome> outcomes(options.ports.size());
+    std::vector<PrinterRun> runs(options.ports.size());
 #ifdef _WIN32
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < options.ports.size(); ++i) {
-        threads.emplace_back([&, i] { outcomes[i] = runOn(options, options.ports[i]); });
+        threads.emplace_back([&, i] { runs[i] = runOn(options, options.ports[i]); });
     }
     for (std::thread& thread : threads) {
         thread.join();
@@ -137,7 +145,7 @@ int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
     std::vector<std::unique_ptr<QThread> > threads;
     for (std::size_t i = 0; i < options.ports.size(); ++i) {
         threads.emplace_back(
-            QThread::create([&, i] { outcomes[i] = runOn(options, options.ports[i]); }));
+            QThread::create([&, i] { runs[i] = runOn(options, options.ports[i]); }));
         threads.back()->start();
     }
     for (const auto& thread : threads) {
@@ -146,37 +154,26 @@ int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
 #endif
     writeText(stdout, "\n" + tableRow({_("port"), _("no."), _("changed"), _("time"), _("result")}));
     std::vector<std::string> failed;
-    for (const Outcome& outcome : outcomes) {
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const RunOutcome& outcome = runs[i].outcome;
         char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.1f", outcome.seconds);
-        writeText(stdout, tableRow({outcome.port, outcome.number.empty() ? "-" : outcome.number,
-                                    std::to_string(outcome.changed), seconds, outcome.result}));
+        std::snprintf(seconds, sizeof seconds, "%.1f", runs[i].seconds);
+        writeText(stdout,
+                  tableRow({options.ports[i].text(), outcome.number.empty() ? "-" : outcome.number,
+                            std::to_string(outcome.changed), seconds,
+                            PrintableText(outcome.result)}));
         if (outcome.exit != kExitOk) {
-            failed.push_back(outcome.port);
+            failed.push_back(options.ports[i].text());
         }
     }
     std::fflush(stdout);
+    if (TerminalProgress::interrupted != 0) {
+        return kExitStopped;
+    }
     if (failed.empty()) {
         return kExitOk;
     }
-    // The same command line for just the printers that did not take it.
-    std::string again = "kalvero-cli --port ";
-    for (std::size_t i = 0; i < failed.size(); ++i) {
-        again += (i > 0 ? "," : "") + failed[i];
-    }
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--port") {
-            ++i;  // and its value
-        } else if (args[i].rfind("--port=", 0) != 0) {
-            again += " " + quoted(args[i]);
-        }
-    }
-    std::string names;
-    for (const std::string& port : failed) {
-        names += (names.empty() ? "" : ", ") + port;
-    }
-    complain(fill(_("failed on: %1"), {names}));
-    complain(fill(_("repeat for them: %1"), {again}));
+    sayRepeat(failed, args);
     return kExitSomeFailed;
 }
 

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "cli/CliOptions.h"
+#include "cli/Output.h"
 #include "cli/ConsoleText.h"
 #include "data/Cp1250.h"
 

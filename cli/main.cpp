@@ -7,6 +7,7 @@
 #endif
 
 #include "cli/CliOptions.h"
+#include "cli/Output.h"
 #include "cli/Session.h"
 #include "cli/Several.h"
 #include "data/CsvFiles.h"
@@ -38,6 +39,9 @@ int main(int argc, char** argv) {
         if (!RunsOnSeveral(options.commandName)) {
             return usage(kalvero::fill(_("%1 works on one printer: give --port one port"),
                                        {options.commandName}));
+        }
+        if (const auto twice = SamePrinterTwice(options.ports)) {
+            return usage(*twice);
         }
         return RunOnSeveral(options, std::vector<std::string>(argv + 1, argv + argc));
     }

@@ -17,7 +17,15 @@ std::optional<NetPort> ParseNetPort(std::string_view url) {
     NetPort net;
     net.url = std::string(url);
     const auto scheme = std::find_if(kSchemes.begin(), kSchemes.end(),
-                                     [url](const auto& s) { return url.starts_with(s.first); });
+                                     [url](const auto& s) {
+                                         // The scheme in any case, as URLs allow.
+                                         return url.size() >= s.first.size() &&
+                                                std::equal(s.first.begin(), s.first.end(),
+                                                           url.begin(), [](char a, char b) {
+                                                               return a == std::tolower(
+                                                                   static_cast<unsigned char>(b));
+                                                           });
+                                     });
     if (scheme == kSchemes.end()) {
         return std::nullopt;
     }

@@ -122,6 +122,16 @@ ResultCode BulkTransfers::ReadAllFooters() {
     return finishReadFile(*file, m_names.FooterFileName, rc);
 }
 
+void BulkTransfers::startWrite(const std::string& label, int records) {
+    m_fileError.reset();
+    m_partialFile.reset();
+    m_badLine.reset();
+    m_view.setLabel(label);
+    m_view.showLabel(true);
+    m_view.setBar(0, records, 1);
+    m_view.bringToFront();
+}
+
 template <typename File>
 ResultCode BulkTransfers::refused(const std::string& name, const File& file) {
     if (file.result == kMalformed) {
@@ -130,28 +140,25 @@ ResultCode BulkTransfers::refused(const std::string& name, const File& file) {
     return file.result;
 }
 
-ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count,
-                                          const std::function<bool(const FooterRecord&)>& send) {
-    m_fileError.reset();
-    m_partialFile.reset();
-    m_badLine.reset();
-    m_view.setLabel("Zapis stopek...");
-    m_view.showLabel(true);
-    m_view.setBar(0, 200, 1);
-    m_view.bringToFront();
+ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
     count = 0;
     // The file is read whole first: one that is not sends nothing at all.
     const FooterFile file = ReadFooterFile(m_names.FooterFileName);
     if (file.result != 0) {
+        startWrite("Zapis stopek...", 200);
         m_view.showLabel(false);
         return refused(m_names.FooterFileName, file);
     }
-    auto record = file.records.begin();
+    return WriteFooters(file.records, count);
+}
+
+ResultCode BulkTransfers::WriteFooters(const std::vector<FooterRecord>& records,
+                                       std::uint16_t& count) {
+    startWrite("Zapis stopek...", 200);
+    count = 0;
+    auto record = records.begin();
     const ResultCode rc = eachRecord([&]() -> RecordStep {
-        while (send && record != file.records.end() && !send(*record)) {
-            ++record;
-        }
-        if (record == file.records.end()) {
+        if (record == records.end()) {
             return RecordStep::end();
         }
         for (std::uint8_t j = 1; j <= 4; ++j) {
@@ -235,32 +242,35 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
     return finishReadFile(*file, m_names.BindingFileName, rc);
 }
 
-ResultCode BulkTransfers::WriteAllBindings(const std::function<bool(const BindingRecord&)>& send) {
-    m_fileError.reset();
-    m_partialFile.reset();
-    m_badLine.reset();
-    m_view.setLabel("Zapis wiązań..."_cp1250);
-    m_view.showLabel(true);
-    m_view.setBar(0, 9983, 1);
-    m_view.bringToFront();
+ResultCode BulkTransfers::WriteAllBindings() {
     const BindingFile file = ReadBindingFile(m_names.BindingFileName);
     if (file.result != 0) {
+        startWrite("Zapis wiązań..."_cp1250, 9983);
         if (file.result == kMalformed) {
             m_view.showLabel(false);  // a missing file leaves the label to the caller
         }
         return refused(m_names.BindingFileName, file);
     }
-    auto binding = file.records.begin();
+    std::uint16_t count = 0;
+    return WriteBindings(file.records, count);
+}
+
+ResultCode BulkTransfers::WriteBindings(const std::vector<BindingRecord>& records,
+                                        std::uint16_t& count) {
+    startWrite("Zapis wiązań..."_cp1250, 9983);
+    count = 0;
+    auto binding = records.begin();
     const ResultCode rc = eachRecord([&]() -> RecordStep {
-        while (send && binding != file.records.end() && !send(*binding)) {
-            ++binding;
-        }
-        if (binding == file.records.end()) {
+        if (binding == records.end()) {
             return RecordStep::end();
         }
         const ResultCode writeRc = m_commands.WriteBinding(0, binding->plu, binding->footer);
         ++binding;
-        return writeRc != 0 ? RecordStep::failed(writeRc) : RecordStep::next({});
+        if (writeRc != 0) {
+            return RecordStep::failed(writeRc);
+        }
+        ++count;  // what the printer took
+        return RecordStep::next({});
     });
     if (rc == 0 && !aborted()) {
         m_view.showLabel(false);

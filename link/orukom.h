@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "data/FileNames.h"
 #include "data/FileSink.h"
@@ -34,13 +35,15 @@ public:
                   ProgressView& view, const Sinks& sinks = Sinks::files());
 
     ResultCode ReadAllFooters();
-    // Only the records for which send says so go to the printer, when it is given;
-    // count is of those sent.
-    ResultCode WriteAllFooters(std::uint16_t& count,
-                               const std::function<bool(const FooterRecord&)>& send = {});
+    // The footer file whole, or nothing of it when it is not; count is of the
+    // records the printer took.
+    ResultCode WriteAllFooters(std::uint16_t& count);
+    // Records already read whole, in their order.
+    ResultCode WriteFooters(const std::vector<FooterRecord>& records, std::uint16_t& count);
     ResultCode EraseAllFooters();
     ResultCode ReadAllBindings(std::uint16_t lastPlu);
-    ResultCode WriteAllBindings(const std::function<bool(const BindingRecord&)>& send = {});
+    ResultCode WriteAllBindings();
+    ResultCode WriteBindings(const std::vector<BindingRecord>& records, std::uint16_t& count);
     ResultCode EraseAllBindings();
 
     // Set when a transfer ended with kFileErrorCode: a data file that could not be
@@ -74,6 +77,8 @@ private:
     // with the label and the bar put away.
     ResultCode eachRecord(const std::function<RecordStep()>& record);
     bool aborted() const { return m_state.AbortRequested != 0; }
+    // A write begins: what is left of an earlier transfer goes, the label and bar show.
+    void startWrite(const std::string& label, int records);
     // The code of a data file that a write does not send, the bad line kept.
     template <typename File>
     ResultCode refused(const std::string& name, const File& file);

@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: MIT
+// The support tools the printer's first program never had: verify after write,
+// the printer-to-file diff, and the CSV export and import.
+#include "cli/SupportTools.h"
+
+#include "cli/Output.h"
+#include "cli/Session.h"
+#include "data/Cp1250.h"
+#include "data/CsvFiles.h"
+#include "data/RecordFormat.h"
+#include "data/WholeFiles.h"
+#include "lang/Language.h"
+#include "link/Comparison.h"
+
+namespace kalvero::cli {
+
+namespace {
+
+// A data file to compare: its records, or the exit code after saying why not.
+template <typename File>
+std::optional<File> loadFile(Session& s, const std::string& name, File file) {
+    if (file.result == -1) {
+        s.result(fill(_("%1: the file cannot be read"), {name}), kExitFile);
+    } else if (file.result != 0) {
+        s.result(fill(_("%1: line %2 is not a record"), {name, std::to_string(file.badLine)}),
+                 kExitFile);
+    } else {
+        return file;
+    }
+    return std::nullopt;
+}
+
+// Prints the differences; true when there were any.
+bool showDifferences(const std::vector<std::string>& differences) {
+    for (const std::string& difference : differences) {
+        say(difference);
+    }
+    return !differences.empty();
+}
+
+}  // namespace
+
+bool LoadFiles(Session& s, bool footers, bool bindings, std::optional<FooterFile>& footerFile,
+               std::optional<BindingFile>& bindingFile) {
+    const std::string& footerName = s.names().FooterFileName;
+    const std::string& bindingName = s.names().BindingFileName;
+    return (!footers || (footerFile = loadFile(s, footerName, ReadFooterFile(footerName)))) &&
+           (!bindings || (bindingFile = loadFile(s, bindingName, ReadBindingFile(bindingName))));
+}
+
+int Verify(Session& s, bool footers, bool bindings) {
+    std::optional<FooterFile> footerFile;
+    std::optional<BindingFile> bindingFile;
+    if (!LoadFiles(s, footers, bindings, footerFile, bindingFile)) {
+        return kExitFile;
+    }
+    return VerifyRecords(s, footerFile ? &footerFile->records : nullptr,
+                         bindingFile ? &bindingFile->records : nullptr);
+}
+
+int VerifyRecords(Session& s, const std::vector<FooterRecord>* footers,
+                  const std::vector<BindingRecord>* bindings, ReadBack* readBack) {
+    PrinterReader reader(s.commands(), s.state(), s.progress());
+    bool differ = false;
+    if (footers != nullptr) {
+        PrinterFooters printer = reader.ReadBackFooters(*footers);
+        if (const int rc = s.readFailure(_("Verifying footers"), printer.result,
+                                       _("Verifying footers stopped by the user"));
+            rc != kExitOk) {
+            return rc;
+        }
+        const bool footersDiffer = showDifferences(FooterDifferences(*footers, printer.records));
+        differ = footersDiffer;
+        if (readBack != nullptr) {
+            readBack->footersDiffer = footersDiffer;
+            readBack->footers = std::move(printer.records);
+        }
+    }
+    if (bindings != nullptr) {
+        PrinterBindings printer = reader.ReadBackBindings(*bindings);
+        if (const int rc = s.readFailure(_("Verifying bindings"), printer.result,
+                                       _("Verifying bindings stopped by the user"));
+            rc != kExitOk) {
+            return rc;
+        }
+        const bool bindingsDiffer =
+            showDifferences(BindingDifferences(*bindings, printer.records));
+        differ = differ || bindingsDiffer;
+        if (readBack != nullptr) {
+            readBack->bindingsDiffer = bindingsDiffer;
+            readBack->bindings = std::move(printer.records);
+        }
+    }
+    s.result(differ ? _("Verifying: the printer differs from the files") : _("Verifying: OK"),
+             kExitOk);  // the differences went to standard output: so does this
+    return differ ? kExitDiffers : kExitOk;
+}
+
+int Diff(Session& s) {
+    const bool footers = s.options().footers || !s.options().bindings;
+    const bool bindings = s.options().bindings || !s.options().footers;
+    // The files first: a file that cannot be compared is said before the printer is asked.
+    std::optional<FooterFile> footerFile;
+    std::optional<BindingFile> bindingFile;
+    if (!LoadFiles(s, footers, bindings, footerFile, bindingFile)) {
+        return kExitFile;
+    }
+    if (const int rc = s.connect(true); rc != kExitOk) {
+        return rc;
+    }
+    stopOnCtrlC();
+    PrinterReader reader(s.commands(), s.state(), s.progress());
+    bool differ = false;
+    if (footerFile) {
+        const PrinterFooters printer = reader.ReadFooters();
+        if (const int rc = s.readFailure("Odczyt stopek", printer.result,
+                                       "Odczyt stopek przerwany przez użytkownika");
+            rc != kExitOk) {
+            return rc;
+        }
+        differ = showDifferences(FooterDifferences(footerFile->records, printer.records));
+    }
+    if (bindingFile) {
+        const auto lastPlu = static_cast<std::uint16_t>(s.options().lastPlu);
+        // Items above N that the printer could hold were not read, so they are not
+        // compared; numbers it cannot hold stay a difference whatever N is.
+        std::erase_if(bindingFile->records, [lastPlu](const BindingRecord& record) {
+            return record.plu > lastPlu && record.plu <= kLastPlu;
+        });
+        const PrinterBindings printer = reader.ReadBindings(lastPlu);
+        if (const int rc = s.readFailure("Odczyt wiązań", printer.result,
+                                       "Odczyt wiązań przerwany przez użytkownika");
+            rc != kExitOk) {
+            return rc;
+        }
+        differ =
+            showDifferences(BindingDifferences(bindingFile->records, printer.records)) || differ;
+    }
+    if (!differ) {
+        s.result(_("The printer and the files agree"), kExitOk);
+    }
+    return differ ? kExitDiffers : kExitOk;
+}
+
+int ExportCsv(Session& s) {
+    if (const std::optional<FileError> error = kalvero::ExportCsv(s.names(), s.options().csv)) {
+        return s.result(error->name + ": " + error->reason, kExitFile);
+    }
+    return s.result(fill(_("Export: OK, %1"), {s.options().csv}), kExitOk);
+}
+
+int ImportCsv(Session& s) {
+    const CsvImport import = kalvero::ImportCsv(s.options().csv, s.names());
+    if (import.refusal) {
+        complain(fill(_("%1: line %2: %3; nothing was written"),
+                      {s.options().csv, std::to_string(import.refusal->row), import.refusal->reason}));
+        return kExitFile;
+    }
+    if (import.fileError) {
+        return s.result(import.fileError->name + ": " + import.fileError->reason, kExitFile);
+    }
+    return s.result(fill(_("Import: OK, footers %1, bindings %2"),
+                         {std::to_string(import.footers), std::to_string(import.bindings)}),
+                    kExitOk);
+}
+
+}  // namespace kalvero::cli

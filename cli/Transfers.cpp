@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: MIT
+#include "cli/Transfers.h"
+
+#include "cli/Change.h"
+#include "cli/Session.h"
+#include "data/Cp1250.h"
+#include "data/WholeFiles.h"
+
+namespace kalvero::cli {
+
+namespace {
+
+struct Chosen {
+    bool footers;
+    bool bindings;
+};
+
+Chosen chosen(const Options& options) {
+    return {options.footers || !options.bindings, options.bindings || !options.footers};
+}
+
+// What an erase leaves: every footer four blank, disabled lines 40 wide; every item
+// bound to footer 0.
+std::vector<FooterRecord> erasedFooters() {
+    std::vector<FooterRecord> records;
+    for (int n = 0; n <= kLastFooter; ++n) {
+        FooterRecord record{static_cast<std::uint8_t>(n), {}};
+        for (FooterLine& line : record.lines) {
+            line = {0, 0, std::string(FooterLine::kTextLength, ' ')};
+        }
+        records.push_back(record);
+    }
+    return records;
+}
+
+std::vector<BindingRecord> erasedBindings() {
+    std::vector<BindingRecord> records;
+    for (int plu = 1; plu <= kLastPlu; ++plu) {
+        records.push_back({static_cast<std::uint16_t>(plu), 0});
+    }
+    return records;
+}
+
+}  // namespace
+
+int Read(Session& s) {
+    const auto [footers, bindings] = chosen(s.options());
+    if (const int rc = s.connect(true); rc != kExitOk) {
+        return rc;
+    }
+    stopOnCtrlC();
+    const std::string stopped = " przerwany przez użytkownika"_cp1250;
+    int exit = kExitOk;
+    if (footers) {
+        exit = s.report("Odczyt stopek", s.transfers().ReadAllFooters(), stopped, ": OK");
+    }
+    if (bindings && exit != kExitStopped) {
+        const auto lastPlu = static_cast<std::uint16_t>(s.options().lastPlu);
+        const int result = s.report("Odczyt wiązań"_cp1250,
+                                    s.transfers().ReadAllBindings(lastPlu), stopped, ": OK");
+        exit = exit == kExitOk ? result : exit;
+    }
+    return exit;
+}
+
+int Write(Session& s) {
+    const auto [footers, bindings] = chosen(s.options());
+    if (const int rc = s.connect(true); rc != kExitOk) {
+        return rc;
+    }
+    stopOnCtrlC();
+    // A file that is not whole is refused before anything is read or sent.
+    const FooterFile footerFile =
+        footers ? ReadFooterFile(s.names().FooterFileName) : FooterFile{};
+    const BindingFile bindingFile =
+        bindings ? ReadBindingFile(s.names().BindingFileName) : BindingFile{};
+    if (footerFile.result != 0 || bindingFile.result != 0) {
+        // Each file that is not whole is refused as the transfer refuses it; the other
+        // waits, so that nothing goes out without its snapshot.
+        int exit = kExitOk;
+        std::uint16_t count = 0;
+        if (footerFile.result != 0) {
+            exit = s.report("Zapis stopek", s.transfers().WriteAllFooters(count), {}, {});
+        }
+        if (bindingFile.result != 0) {
+            const int result =
+                s.report("Zapis wiązań"_cp1250, s.transfers().WriteAllBindings(), {}, {});
+            exit = exit == kExitOk ? result : exit;
+        }
+        return exit;
+    }
+    Change change{"write"};
+    if (footers) {
+        change.footers = footerFile.records;
+    }
+    if (bindings) {
+        change.bindings = bindingFile.records;
+    }
+    change.all = s.options().all;
+    return ApplyChange(s, change);
+}
+
+int Erase(Session& s) {
+    const auto [footers, bindings] = chosen(s.options());
+    if (const int rc = s.connect(true); rc != kExitOk) {
+        return rc;
+    }
+    stopOnCtrlC();
+    Change change{"erase"};
+    change.erase = true;
+    if (footers) {
+        change.footers = erasedFooters();
+    }
+    if (bindings) {
+        change.bindings = erasedBindings();
+    }
+    return ApplyChange(s, change);
+}
+
+}  // namespace kalvero::cli

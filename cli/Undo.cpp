@@ -1,0 +1,173 @@
+// SPDX-License-Identifier: MIT
+#include "cli/Undo.h"
+
+#include <map>
+
+#include "cli/Change.h"
+#include "cli/Output.h"
+#include "cli/Session.h"
+#include "data/UndoJournal.h"
+#include "data/WholeFiles.h"
+#include "lang/Language.h"
+
+namespace kalvero::cli {
+
+namespace {
+
+// How many records the printer holds otherwise than a change left them.
+long differingRecords(const Snapshot& left, const PrinterFooters& footers,
+                      const PrinterBindings& bindings) {
+    long differ = 0;
+    if (left.after.footers) {
+        std::map<int, FooterRecord> held;
+        for (const FooterRecord& record : footers.records) {
+            held[record.number] = record;
+        }
+        for (const FooterRecord& record : ReadFooterFile(left.file(true, true)).records) {
+            const auto found = held.find(record.number);
+            differ += found == held.end() || !FooterDifferences({record}, {found->second}).empty();
+        }
+    }
+    if (left.after.bindings) {
+        std::map<int, int> held;
+        for (const BindingRecord& record : bindings.records) {
+            held[record.plu] = record.footer;
+        }
+        for (const BindingRecord& record : ReadBindingFile(left.file(false, true)).records) {
+            const auto found = held.find(record.plu);
+            differ += found == held.end() || found->second != record.footer;
+        }
+    }
+    return differ;
+}
+
+// The records a snapshot holds of what it is to put back; false after saying why not.
+bool load(Session& s, const Snapshot* footers, const Snapshot* bindings, Change& change) {
+    if (footers != nullptr) {
+        FooterFile file = ReadFooterFile(footers->file(true));
+        if (file.result != 0) {
+            s.result(fill(_("%1: not a whole snapshot; nothing was sent"), {footers->folder}),
+                     kExitFile);
+            return false;
+        }
+        change.footers = std::move(file.records);
+    }
+    if (bindings != nullptr) {
+        BindingFile file = ReadBindingFile(bindings->file(false));
+        if (file.result != 0) {
+            s.result(fill(_("%1: not a whole snapshot; nothing was sent"), {bindings->folder}),
+                     kExitFile);
+            return false;
+        }
+        change.bindings = std::move(file.records);
+    }
+    return true;
+}
+
+const char* outcomeText(const Snapshot& entry) {
+    const auto any = [&entry](ChangeOutcome outcome) {
+        return entry.footers == outcome || entry.bindings == outcome;
+    };
+    return any(ChangeOutcome::Unfinished) ? N_("unfinished")
+           : any(ChangeOutcome::Failed)   ? N_("failed")
+           : any(ChangeOutcome::Stopped)  ? N_("stopped")
+                                          : N_("finished");
+}
+
+std::string kindsText(RecordKinds kinds) {
+    return kinds.footers && kinds.bindings ? _("footers+bindings")
+           : kinds.footers                 ? _("footers")
+                                           : _("bindings");
+}
+
+}  // namespace
+
+int Restore(Session& s) {
+    if (const int rc = s.connect(true); rc != kExitOk) {
+        return rc;
+    }
+    stopOnCtrlC();
+    const SnapshotOwner owner = s.owner();
+    const UndoJournal journal(s.store().journal(owner));
+    Change change;
+    if (const auto& folder = s.options().snapshot) {
+        std::string reason;
+        const auto snapshot = SnapshotStore::open(*folder, reason);
+        if (!snapshot) {
+            return s.result(fill(_("%1: not a whole snapshot (%2); nothing was sent"),
+                                 {*folder, reason}),
+                            kExitFile);
+        }
+        if (snapshot->owner.number != owner.number && !s.options().force) {
+            return s.result(fill(_("%1 is of printer no. %2, this is no. %3; nothing was sent "
+                                   "(--force puts it back even so)"),
+                                 {*folder, snapshot->owner.number, owner.number}),
+                            kExitFile);
+        }
+        change.command = "restore --snapshot";
+        const Snapshot* held = &*snapshot;
+        if (!load(s, held->kinds.footers ? held : nullptr, held->kinds.bindings ? held : nullptr,
+                  change)) {
+            return kExitFile;
+        }
+        complain(fill(_("Restoring: %1"), {*folder}));
+    } else {
+        std::string broken;
+        const auto undo = journal.undo(broken);
+        if (!undo) {
+            return s.result(broken.empty() ? fill(_("nothing to undo on printer no. %1 on %2"),
+                                                  {owner.number, s.portName()})
+                                           : fill(_("cannot undo: %1; nothing was sent"), {broken}),
+                            kExitFile);
+        }
+        change.command = "restore";
+        change.undoes = undo->group;
+        if (!load(s, undo->footers, undo->bindings, change)) {
+            return kExitFile;
+        }
+        complain(fill(_("Restoring: %1"),
+                      {(undo->footers != nullptr ? undo->footers : undo->bindings)->folder}));
+    }
+    // What the newest change left must still be there: else something else changed
+    // the printer since, and putting a snapshot back would undo that too.
+    if (const Snapshot* newest = journal.newestFinished(); newest && !s.options().force) {
+        change.alsoRead = newest->after;
+        change.guard = [&s, newest](const PrinterFooters& footers,
+                                    const PrinterBindings& bindings) {
+            const long differ = differingRecords(*newest, footers, bindings);
+            if (differ == 0) {
+                return static_cast<int>(kExitOk);
+            }
+            return s.result(fill(_("the printer was changed after change %1 by something else: "
+                                   "%2 records differ from what it left; nothing was sent "
+                                   "(--force restores even so)"),
+                                 {std::to_string(newest->sequence), std::to_string(differ)}),
+                            kExitDiffers);
+        };
+    }
+    return ApplyChange(s, change);
+}
+
+int ListSnapshots(Session& s) {
+    for (const std::vector<Snapshot>& entries : s.store().journals()) {
+        const UndoJournal journal(entries);
+        const SnapshotOwner& owner = entries.front().owner;
+        say(fill(_("printer no. %1 on %2"), {owner.number, owner.port}));
+        for (const Snapshot& entry : journal.entries()) {
+            const std::string group =
+                entry.isUndo() ? fill(_("undoes %1"), {std::to_string(entry.undoes)})
+                               : fill(_("group %1"), {std::to_string(entry.group)});
+            say("  " + std::to_string(entry.sequence) + "\t" + entry.time + "\t" + entry.command +
+                "\t" + kindsText(entry.kinds) + "\t" + _(outcomeText(entry)) + "\t" + group +
+                "\t" + entry.folder);
+        }
+        std::string broken;
+        const auto undo = journal.undo(broken);
+        say(undo ? fill(_("  restore undoes group %1"), {std::to_string(undo->group)})
+            : broken.empty() ? std::string(_("  nothing to undo"))
+                             : fill(_("  restore cannot undo: %1"), {broken}));
+    }
+    return kExitOk;
+}
+
+}  // namespace kalvero::cli

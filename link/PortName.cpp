@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: MIT
+#include "link/PortName.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "data/FilePath.h"
+
+namespace kalvero {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool printable(const std::string& text) {
+    const auto control = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    };
+    return !text.empty() && std::none_of(text.begin(), text.end(), control) &&
+           text.front() != ' ' && text.back() != ' ';
+}
+
+std::string canonicalUrl(const NetPort& net) {
+    const std::string host = lower(net.host);
+    const bool v6 = host.find(':') != std::string::npos;
+    return std::string(net.kind == NetPort::Kind::Rfc2217 ? "rfc2217://" : "tcp://") +
+           (v6 ? "[" + host + "]" : host) + ":" + std::to_string(net.port);
+}
+
+}  // namespace
+
+std::string PrintableText(const std::string& text) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            shown += std::string("\\x") + hex[byte >> 4] + hex[byte & 15];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+std::optional<PortName> PortName::parse(const std::string& text, Mistake& mistake) {
+    PortName name;
+    name.m_text = text;
+    if (!printable(text)) {
+        mistake = Mistake::Unprintable;
+        return std::nullopt;
+    }
+    if (text.find("://") != std::string::npos) {
+        const auto net = ParseNetPort(text);
+        if (!net) {
+            mistake = Mistake::BadUrl;
+            return std::nullopt;
+        }
+        name.m_kind = Kind::Network;
+        name.m_canonical = canonicalUrl(*net);
+        return name;
+    }
+#ifndef _WIN32  // a device path is a Linux port's other name
+    if (text.find('/') != std::string::npos) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(FilePath(text), ec).lexically_normal();
+        name.m_kind = Kind::Device;
+        name.m_canonical = ec ? text : FileNameText(absolute);
+        return name;
+    }
+#endif
+    const std::string digits = lower(text).starts_with("com") ? text.substr(3) : text;
+    const bool decimal = !digits.empty() && digits.size() <= 2 &&
+                         std::all_of(digits.begin(), digits.end(),
+                                     [](char c) { return c >= '0' && c <= '9'; });
+    const int n = decimal ? std::stoi(digits) : 0;
+    if (n < PortMap::kFirstPort || n > PortMap::kLastPort) {
+        mistake = Mistake::NotAPort;
+        return std::nullopt;
+    }
+    name.m_number = static_cast<std::uint8_t>(n);
+    name.m_canonical = "COM" + std::to_string(n);
+    return name;
+}
+
+PortMap PortName::map() const {
+    switch (m_kind) {
+        case Kind::Network:
+            return PortMap::forUrl(m_text);
+        case Kind::Device:
+            return PortMap::forDevice(FilePath(m_text));
+        case Kind::Com:
+            break;
+    }
+    return PortMap::fromEnvironment();
+}
+
+std::string PortName::reached() const {
+    const PortMap ports = map();
+    if (const auto url = ports.url(m_number)) {
+        Mistake mistake{};
+        const auto net = parse(*url, mistake);
+        return net ? net->canonical() : *url;
+    }
+    const auto device = ports.devicePath(m_number);
+    if (!device) {
+        return m_canonical;
+    }
+    std::error_code ec;
+    const fs::path real = fs::weakly_canonical(*device, ec);
+    return ec ? m_canonical : FileNameText(real);
+}
+
+}  // namespace kalvero
