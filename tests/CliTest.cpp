@@ -51,15 +51,16 @@ struct Result {
     std::string err;
 };
 
-// One emulated printer on COM1 of its own ports directory.
+// One emulated printer on COM1 of its own ports directory, or at the link given.
 class Printer {
 public:
-    Printer(const fs::path& home, std::vector<std::string> options, int com = 1)
+    Printer(const fs::path& home, std::vector<std::string> options, int com = 1,
+            const fs::path& link = {})
         : m_home(home),
           m_saved(home / (com == 1 ? "saved.txt" : "saved" + std::to_string(com) + ".txt")) {
-        options.insert(options.end(),
-                       {"--link", (home / ("kalvero/ports/com" + std::to_string(com))).string(),
-                        "--save", m_saved.string()});
+        const fs::path where =
+            link.empty() ? home / ("kalvero/ports/com" + std::to_string(com)) : link;
+        options.insert(options.end(), {"--link", where.string(), "--save", m_saved.string()});
         m_child = test::spawn(ORU_EMULATOR_PATH, options);
         EXPECT_FALSE(test::firstLine(m_child.out).empty());
     }
@@ -376,6 +377,16 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
     EXPECT_EQ(cli(h, {"binding", "get", "0", "--offline"}).code, 2);
     EXPECT_EQ(cli(h, {"--port", "COM11", "detect"}).code, 2);
     EXPECT_EQ(cli(h, {"--port", "COM0", "detect"}).code, 2);
+    // A URL that names no host and port is a mistake of the command line, as is a
+    // second port after a blank; a control character in a port is shown, not sent.
+    for (const char* url : {"rfc2217://", "tcp://:0", "tcp://127.0.0.1:99999", "tcp://h:1 ",
+                            "TCP://h:0"}) {
+        EXPECT_EQ(cli(h, {"--port", url, "status"}).code, 2) << url;
+    }
+    EXPECT_EQ(cli(h, {"--port", "COM1", "COM2", "status"}).code, 2);
+    const Result newline = cli(h, {"--port", "COM1\nCOM2", "status"});
+    EXPECT_EQ(newline.code, 2);
+    EXPECT_NE(newline.err.find("COM1\\x0ACOM2"), std::string::npos) << newline.err;
     // Said in the locale's language, Polish or English; the printer's result texts
     // read the same in both.
     struct Said {
@@ -400,6 +411,9 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
          "\"€\": drukarka go nie wydrukuje", "\"€\": the printer cannot print it"},
         {{"--port", "COM11", "detect"}, 2, "--port: Wartość COM11 to nie COM1..COM10",
          "--port: Value COM11 is not COM1..COM10"},
+        {{"--port", "tcp://127.0.0.1:99999", "detect"}, 2,
+         "Wartość tcp://127.0.0.1:99999 to nie adres sieciowy: rfc2217://HOST:PORT",
+         "Value tcp://127.0.0.1:99999 is not a network URL: rfc2217://HOST:PORT"},
         {{"footer", "get", "1", "--offline", "--footers", "none.txt"}, 4,
          "none.txt: plik nie istnieje", "none.txt: the file does not exist"},
         {{"--port", "COM9", "detect"}, 3, com9 + "nie ma takiego urządzenia",
@@ -903,38 +917,172 @@ TEST_F(CliTest, ThePortsLastSpeedIsTriedFirst) {
     EXPECT_EQ(cli(a, {"--baud", "4800", "status"}).code, 2);
 }
 
-// A write keeps what the printer held in a snapshot, sends only what differs, and
-// restore puts the snapshot back exactly; a snapshot that cannot be taken whole stops
-// the write before anything changes.
-TEST_F(CliTest, AWriteKeepsASnapshotAndRestorePutsItBack) {
-    const fs::path a = home("a");
-    {
-        Printer shop(a, {"--load", shopMemory().string(), "--number", "21"});
-        ASSERT_EQ(cli(a, {"read", "--bindings", "before.txt"}).code, 0);
-        ASSERT_EQ(cli(a, {"read", "--last-plu", "30"}).code, 0);
-        ASSERT_EQ(cli(a, {"binding", "set", "14", "9", "--offline"}).code, 0);
-        const Result write = cli(a, {"write", "--bindings"});
-        EXPECT_EQ(write.code, 0) << write.err;
-        EXPECT_EQ(write.out, "Zapis wiązań: OK, zmieniono 1 z 30\nSprawdzenie: OK\n");
-        const Result list = cli(a, {"snapshots"});
-        const std::string folder = list.out.substr(list.out.rfind(' ') + 1, std::string::npos);
-        EXPECT_EQ(list.out.rfind("COM1-21  ", 0), 0u) << list.out;
-        EXPECT_EQ(slurp(fs::path(folder.substr(0, folder.size() - 1)) / "wiazplu.txt"),
-                  slurp(tmp / "before.txt"))
-            << "the snapshot is the printer's memory";
-        EXPECT_EQ(cli(a, {"binding", "get", "14"}).out, "9\n");
-        const Result restore = cli(a, {"restore"});
-        EXPECT_EQ(restore.code, 0) << restore.err;
-        EXPECT_EQ(restore.out, "Zapis wiązań: OK, zmieniono 1 z 9983\nSprawdzenie: OK\n");
-        ASSERT_EQ(cli(a, {"read", "--bindings", "after.txt"}).code, 0);
-        EXPECT_EQ(slurp(tmp / "after.txt"), slurp(tmp / "before.txt"));
+// Bindings of PLU 2..301 to footer 200, which the shop's printer holds for none of them.
+std::string rollout() {
+    std::string text = "#\r\n#\r\n#\r\n";
+    for (int plu = 2; plu <= 301; ++plu) {
+        char line[16];
+        std::snprintf(line, sizeof line, "$%04d\t200\r\n", plu);
+        text += line;
     }
-    Printer fallsSilent(a, {"--load", shopMemory().string(), "--stop-after", "300"});
-    const Result stopped = cli(a, {"write", "--bindings"});
-    EXPECT_EQ(stopped.code, 1);
-    EXPECT_NE(stopped.err.find("Migawka: odczyt wiązań: Nie odebrano danych"), std::string::npos)
-        << stopped.err;
-    EXPECT_NE(stopped.err.find("nic nie zmieniono"), std::string::npos);
+    return text;
+}
+
+// Before a binding write sends anything: the printer found (3 exchanges) and all its
+// bindings read into the snapshot.
+constexpr int kBeforeBindingWrites = 3 + 9983;
+
+// The shop's printer, no. 07, started afresh from its memory for each run, as
+// another day would find it; the faults given hold for that run only.
+class ShopPrinter {
+public:
+    ShopPrinter(const fs::path& home, const fs::path& memory) : m_saved(home / "saved.txt") {
+        fs::copy_file(memory, m_saved, fs::copy_options::overwrite_existing);
+        Printer printer(home, {"--load", m_saved.string()});
+        printer.stop();
+        before = printerData(m_saved);
+    }
+    std::vector<std::string> options(const std::vector<std::string>& faults) const {
+        std::vector<std::string> all{"--load", m_saved.string(), "--number", "07"};
+        all.insert(all.end(), faults.begin(), faults.end());
+        return all;
+    }
+    std::set<std::string> now() const { return printerData(m_saved); }
+
+    std::set<std::string> before;
+
+private:
+    fs::path m_saved;
+};
+
+// Runs kalvero-cli and kills it (SIGKILL) a while after it began to write: a printer
+// that falls silent part-way keeps it waiting there for the kill.
+int killedDuringWrite(const fs::path& home, const fs::path& dir,
+                      const std::vector<std::string>& args) {
+    Child child = test::spawn(KALVERO_CLI_PATH, args,
+                              {{"XDG_CONFIG_HOME", home.string()},
+                               {"XDG_CACHE_HOME", home.string()},
+                               {"XDG_DATA_HOME", home.string()}},
+                              dir.string());
+    for (std::string line = test::firstLine(child.err); line.find("Zapis wiązań") == std::string::npos;
+         line = test::firstLine(child.err)) {
+        if (line.empty() && ::waitpid(child.pid, nullptr, WNOHANG) != 0) {
+            break;
+        }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::kill(child.pid, SIGKILL);
+    ::close(child.out);
+    ::close(child.err);
+    return test::exitCode(child.pid);
+}
+
+// Undo you can trust: a failed roll-out and the retry that finished it are undone
+// together; a write and a restore killed half-way are undone by the next restore;
+// two restores undo two changes; a change made behind the journal's back stops a
+// restore; a write that changes nothing keeps nothing.
+TEST_F(CliTest, RestoreReturnsThePrinterToBeforeTheChange) {
+    const fs::path a = home("a");
+    test::put(tmp / "w.txt", rollout());
+    ShopPrinter shop(a, shopMemory());
+    const auto run = [&](const std::vector<std::string>& faults,
+                         const std::vector<std::string>& args) {
+        Printer printer(a, shop.options(faults));
+        const Result r = cli(a, args);
+        printer.stop();
+        return r;
+    };
+    const std::string failAt = std::to_string(kBeforeBindingWrites + 158);
+    const Result failed = run({"--nak", "1e", "--faults-from", failAt}, {"write", "--bindings", "w.txt"});
+    EXPECT_EQ(failed.code, 1) << failed.err;
+    EXPECT_NE(shop.now(), shop.before);
+    const Result retry = run({}, {"write", "--bindings", "w.txt"});
+    EXPECT_EQ(retry.out, "Zapis wiązań: OK, zmieniono 143 z 300\nSprawdzenie: OK\n") << retry.err;
+    const Result restore = run({}, {"restore"});
+    EXPECT_EQ(restore.code, 0) << restore.err;
+    EXPECT_EQ(shop.now(), shop.before) << "back to before the roll-out, not to its half";
+    const Result nothing = run({}, {"restore"});
+    EXPECT_EQ(nothing.code, 4);
+    EXPECT_NE(nothing.err.find("nic do cofnięcia"), std::string::npos) << nothing.err;
+
+    // Killed while writing, killed while restoring, restored.
+    {
+        Printer printer(a, shop.options({"--stop-after", std::to_string(kBeforeBindingWrites + 157)}));
+        EXPECT_EQ(killedDuringWrite(a, tmp.path(), {"write", "--bindings", "w.txt"}), 128 + SIGKILL);
+    }
+    EXPECT_NE(shop.now(), shop.before);
+    {
+        Printer printer(a, shop.options({"--stop-after", std::to_string(kBeforeBindingWrites + 50)}));
+        EXPECT_EQ(killedDuringWrite(a, tmp.path(), {"restore"}), 128 + SIGKILL);
+    }
+    EXPECT_EQ(run({}, {"restore"}).code, 0);
+    EXPECT_EQ(shop.now(), shop.before) << "the same undo finished, not the half-restored printer";
+
+    // Two undos in a row; writes that change nothing keep nothing.
+    Printer printer(a, shop.options({}));
+    test::put(tmp / "five.txt", "#\r\n#\r\n#\r\n$0005\t007\r\n");
+    test::put(tmp / "six.txt", "#\r\n#\r\n#\r\n$0006\t008\r\n");
+    ASSERT_EQ(cli(a, {"write", "--bindings", "five.txt"}).code, 0);
+    ASSERT_EQ(cli(a, {"write", "--bindings", "six.txt"}).code, 0);
+    const std::size_t entries = cli(a, {"snapshots"}).out.size();
+    EXPECT_EQ(cli(a, {"write", "--bindings", "six.txt"}).out,
+              "Zapis wiązań: OK, zmieniono 0 z 1\nSprawdzenie: OK\n");
+    EXPECT_EQ(cli(a, {"snapshots"}).out.size(), entries) << "no snapshot of a write of nothing";
+    EXPECT_EQ(cli(a, {"restore"}).code, 0);
+    EXPECT_EQ(cli(a, {"binding", "get", "6"}).out, "0\n");
+    EXPECT_EQ(cli(a, {"binding", "get", "5"}).out, "7\n");
+    EXPECT_EQ(cli(a, {"restore"}).code, 0);
+    EXPECT_EQ(cli(a, {"binding", "get", "5"}).out, "0\n");
+
+    // Changed behind the journal's back: named, nothing sent, unless --force.
+    ASSERT_EQ(cli(a, {"write", "--bindings", "five.txt"}).code, 0);
+    ASSERT_EQ(cli(a, {"write", "--bindings", "six.txt", "--no-snapshot"}).code, 0);
+    const Result refused = cli(a, {"restore"});
+    EXPECT_EQ(refused.code, 5);
+    EXPECT_NE(refused.err.find("różni się rekordów: 1"), std::string::npos) << refused.err;
+    EXPECT_EQ(cli(a, {"binding", "get", "5"}).out, "7\n");
+    EXPECT_EQ(cli(a, {"restore", "--force"}).code, 0);
+    EXPECT_EQ(cli(a, {"binding", "get", "5"}).out, "0\n");
+    EXPECT_EQ(cli(a, {"binding", "get", "6"}).out, "0\n");
+}
+
+// A snapshot knows its printer: two printers no. 07 on ports whose names sanitise
+// alike keep apart; another printer's snapshot, a half one, or a folder of the user's
+// own is never put back without a word.
+TEST_F(CliTest, SnapshotsKnowTheirPrinterAndAreWholeOrNothing) {
+    const fs::path a = home("a");
+    fs::create_directories(tmp / "dev/a");
+    const std::string first = (tmp / "dev/a/b").string();
+    const std::string second = (tmp / "dev/a_b").string();
+    Printer one(a, {"--number", "07"}, 2, first);
+    Printer two(a, {"--number", "07"}, 3, second);
+    Printer other(a, {"--number", "08"});
+    test::put(tmp / "five.txt", "#\r\n#\r\n#\r\n$0005\t007\r\n");
+    const Result written = cli(a, {"--port", first, "write", "--bindings", "five.txt"});
+    ASSERT_EQ(written.code, 0) << written.err;
+    const std::size_t at = written.err.find("Migawka: ") + 9;
+    const std::string folder = written.err.substr(at, written.err.find('\n', at) - at);
+    EXPECT_EQ(cli(a, {"--port", second, "restore"}).code, 4);
+    EXPECT_EQ(cli(a, {"--port", second, "binding", "get", "5"}).out, "0\n");
+
+    const Result another = cli(a, {"restore", "--snapshot", folder});
+    EXPECT_EQ(another.code, 4);
+    EXPECT_NE(another.err.find("drukarki nr 07, to jest nr 08"), std::string::npos) << another.err;
+    EXPECT_EQ(cli(a, {"restore", "--snapshot", folder + ".partial"}).code, 4);
+    test::put(tmp / "bindings.txt", "#\r\n#\r\n#\r\n$0005\t009\r\n");
+    ASSERT_EQ(cli(a, {"write", "--bindings", "bindings.txt"}).code, 0);
+    EXPECT_EQ(cli(a, {"restore", "--snapshot", folder, "--force"}).code, 0);
+    EXPECT_EQ(cli(a, {"binding", "get", "5"}).out, "0\n");
+
+    // Cut short: not a snapshot, so not restored and not listed; the user's folder stays.
+    fs::create_directories(fs::path(folder).parent_path() / "zz-moja-kopia");
+    fs::resize_file(fs::path(folder) / "wiazplu.txt", 1000);
+    const Result cut = cli(a, {"--port", first, "restore"});
+    EXPECT_EQ(cut.code, 4);
+    EXPECT_NE(cut.err.find("nic do cofnięcia"), std::string::npos) << cut.err;
+    EXPECT_EQ(cli(a, {"--port", first, "binding", "get", "5"}).out, "7\n");
+    EXPECT_EQ(cli(a, {"snapshots"}).out.find(folder), std::string::npos);
+    EXPECT_TRUE(fs::exists(fs::path(folder).parent_path() / "zz-moja-kopia"));
 }
 
 // A snapshot that cannot be kept, or a file that is not whole, changes nothing; a PLU
@@ -983,6 +1131,37 @@ TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {
         << several.err;
     EXPECT_EQ(cli(a, {"--port", "COM3", "binding", "get", "12"}).out, "7\n");
 
+    // A printer whose footers fail gets no bindings; its row says why; the repeat is
+    // quoted for the shell.
+    Printer refuses(a, {"--number", "06", "--nak", "2a"}, 6);
+    ASSERT_EQ(cli(a, {"--port", "COM1", "read", "--footers", "#stopki.txt", "--bindings",
+                      "w[1].txt", "--last-plu", "30"})
+                  .code,
+              0);
+    ASSERT_EQ(cli(a, {"binding", "set", "12", "7", "--offline", "--bindings", "w[1].txt"}).code, 0);
+    ASSERT_EQ(cli(a, {"footer", "set", "3", "--offline", "--footers", "#stopki.txt", "--line",
+                      "1:40:1:Promocja"})
+                  .code,
+              0);
+    const Result quoted = cli(a, {"--port", "COM1,COM6", "write", "--footers", "#stopki.txt",
+                                  "--bindings", "w[1].txt"});
+    EXPECT_EQ(quoted.code, 6);
+    EXPECT_NE(quoted.out.find("COM6                         06   0         "), std::string::npos)
+        << quoted.out;
+    EXPECT_NE(quoted.out.find("Zapis stopek: Nie można wykonac rozkazu"), std::string::npos) << quoted.out << quoted.err;
+    EXPECT_NE(quoted.err.find("powtórz dla nich: kalvero-cli --port COM6 write --footers "
+                              "'#stopki.txt' --bindings 'w[1].txt'\n"),
+              std::string::npos)
+        << quoted.err;
+    EXPECT_EQ(cli(a, {"--port", "COM6", "binding", "get", "12"}).out, "0\n");
+    // One printer named twice is refused before anything runs.
+    for (const std::string& twice :
+         {std::string("COM1,com1"), "COM1," + (a / "kalvero/ports/com1").string()}) {
+        const Result same = cli(a, {"--port", twice, "status"});
+        EXPECT_EQ(same.code, 2) << twice;
+        EXPECT_EQ(same.out, "") << twice;
+    }
+
     // A read puts each printer's files in a folder of its own.
     EXPECT_EQ(cli(a, {"--port", "COM1,COM3", "read", "--footers"}).code, 0);
     EXPECT_EQ(fs::file_size(tmp / "COM1/stopki.txt"), 37395u);
@@ -1015,7 +1194,7 @@ TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {
     test::firstLine(both.err);  // a printer's first progress
     ::kill(both.pid, SIGINT);
     const std::string err = test::readAll(both.err);
-    EXPECT_EQ(test::exitCode(both.pid), 6) << err;
+    EXPECT_EQ(test::exitCode(both.pid), 130) << err;
     ::close(both.out);
     ::close(both.err);
     for (const char* port : {"[COM4]", "[COM5]"}) {
