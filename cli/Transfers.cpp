@@ -89,7 +89,8 @@ int Write(Session& s) {
         }
         return exit;
     }
-    Change change{"write"};
+    Change change;
+    change.command = "write";
     if (footers) {
         change.footers = footerFile.records;
     }
@@ -106,7 +107,8 @@ int Erase(Session& s) {
         return rc;
     }
     stopOnCtrlC();
-    Change change{"erase"};
+    Change change;
+    change.command = "erase";
     change.erase = true;
     if (footers) {
         change.footers = erasedFooters();
