@@ -20,12 +20,10 @@ std::string lower(std::string text) {
 }
 
 bool printable(const std::string& text) {
-    const auto control = [](char c) {
+    return std::none_of(text.begin(), text.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return byte < 0x20 || byte == 0x7F;
-    };
-    return !text.empty() && std::none_of(text.begin(), text.end(), control) &&
-           text.front() != ' ' && text.back() != ' ';
+    });
 }
 
 std::string canonicalUrl(const NetPort& net) {
@@ -58,6 +56,7 @@ std::optional<PortName> PortName::parse(const std::string& text, Mistake& mistak
         mistake = Mistake::Unprintable;
         return std::nullopt;
     }
+    // A scheme says a URL was meant, so a mistake in it is named as one.
     if (text.find("://") != std::string::npos) {
         const auto net = ParseNetPort(text);
         if (!net) {
@@ -67,6 +66,10 @@ std::optional<PortName> PortName::parse(const std::string& text, Mistake& mistak
         name.m_kind = Kind::Network;
         name.m_canonical = canonicalUrl(*net);
         return name;
+    }
+    if (text.empty() || text.front() == ' ' || text.back() == ' ') {
+        mistake = Mistake::Unprintable;
+        return std::nullopt;
     }
 #ifndef _WIN32  // a device path is a Linux port's other name
     if (text.find('/') != std::string::npos) {

@@ -7,6 +7,7 @@
 
 #include "link/Identification.h"
 #include "link/PortMap.h"
+#include "link/PortName.h"
 #include "link/QtWinSer.h"
 #include "tests/TempDir.h"
 
@@ -112,6 +113,36 @@ TEST_F(PortMapTest, ScanningTenPortsOpensNoDevice) {
     char events[256];
     EXPECT_LT(::read(watch, events, sizeof events), 0) << "the scan opened the device";
     ::close(watch);
+}
+
+// A port is parsed once into one spelling; two names of one printer reach the same.
+TEST_F(PortMapTest, APortNameHasOneSpellingAndNamesWhatItReaches) {
+    PortName::Mistake mistake{};
+    const auto canonical = [&mistake](const std::string& text) {
+        const auto port = PortName::parse(text, mistake);
+        return port ? port->canonical() : std::string("-");
+    };
+    EXPECT_EQ(canonical("com3"), "COM3");
+    EXPECT_EQ(canonical("10"), "COM10");
+    EXPECT_EQ(canonical("RFC2217://Sklep.LAN:04001/"), "rfc2217://sklep.lan:4001");
+    EXPECT_EQ(canonical("socket://[FE80::1]:7"), "tcp://[fe80::1]:7");
+    EXPECT_EQ(canonical("dev/../dev/ttyS0"), (fs::current_path() / "dev/ttyS0").string());
+    EXPECT_EQ(canonical("tcp://h:65536"), "-");
+    EXPECT_EQ(mistake, PortName::Mistake::BadUrl);
+    EXPECT_EQ(canonical(" COM1"), "-");
+    EXPECT_EQ(mistake, PortName::Mistake::Unprintable);
+    EXPECT_EQ(canonical("COM11"), "-");
+    EXPECT_EQ(mistake, PortName::Mistake::NotAPort);
+
+    touch(tmp / "dev/ttyUSB0");
+    fs::create_directories(tmp / "links");
+    fs::create_symlink(tmp / "dev/ttyUSB0", tmp / "links/printer");
+    const auto linked = PortName::parse((tmp / "links/printer").string(), mistake);
+    const auto device = PortName::parse((tmp / "dev/ttyUSB0").string(), mistake);
+    ASSERT_TRUE(linked && device);
+    EXPECT_NE(linked->canonical(), device->canonical()) << "links are not followed in the name";
+    EXPECT_EQ(linked->reached(), device->reached());
+    EXPECT_EQ(PrintableText("a\nb\x1b"), "a\\x0Ab\\x1B");
 }
 
 }  // namespace
