@@ -156,9 +156,7 @@ void send(Session& s, const Change& change, Sent& sent) {
         std::uint16_t count = 0;
         const ResultCode rc = change.erase ? transfers.EraseAllFooters()
                                            : transfers.WriteFooters(sent.footers, count);
-        if (change.erase && rc == 0 && s.state().AbortRequested == 0) {
-            count = static_cast<std::uint16_t>(change.footers->size());
-        }
+        count = change.erase ? transfers.erased() : count;
         s.outcome().changed += count;
         sent.footerExit =
             s.report(change.erase ? "Kasowanie stopek" : "Zapis stopek", rc,
@@ -171,9 +169,7 @@ void send(Session& s, const Change& change, Sent& sent) {
         std::uint16_t count = 0;
         const ResultCode rc = change.erase ? transfers.EraseAllBindings()
                                            : transfers.WriteBindings(sent.bindings, count);
-        if (change.erase && rc == 0 && s.state().AbortRequested == 0) {
-            count = static_cast<std::uint16_t>(change.bindings->size());
-        }
+        count = change.erase ? transfers.erased() : count;
         s.outcome().changed += count;
         sent.bindingExit =
             s.report(change.erase ? "Kasowanie wiązań"_cp1250 : "Zapis wiązań"_cp1250, rc,
@@ -241,7 +237,6 @@ int ApplyChange(Session& s, const Change& change) {
                 kExitFile);
         }
         complain(snapshotLine(entry->folder));
-        s.outcome().snapshot = entry->folder;
     }
     send(s, change, sent);
     int exit = sent.footerExit != kExitOk ? sent.footerExit : sent.bindingExit;
@@ -254,21 +249,22 @@ int ApplyChange(Session& s, const Change& change) {
         return exit;
     }
     // A kind is left as the change wanted only when it went whole and read back alike.
-    const bool verified = exit == kExitOk || exit == kExitDiffers;
-    entry->footers = !sent.footersTried ? ChangeOutcome::Untouched
-                     : sent.footerExit != kExitOk ? outcomeOf(sent.footerExit)
-                     : !verified || back.footersDiffer ? ChangeOutcome::Failed
-                                                       : ChangeOutcome::Finished;
-    entry->bindings = !sent.bindingsTried ? ChangeOutcome::Untouched
-                      : sent.bindingExit != kExitOk ? outcomeOf(sent.bindingExit)
-                      : !verified || back.bindingsDiffer ? ChangeOutcome::Failed
-                                                         : ChangeOutcome::Finished;
-    if (exit == kExitStopped) {
-        // Ctrl+C during the read-back: what was sent went, but is not vouched for.
-        for (ChangeOutcome* kind : {&entry->footers, &entry->bindings}) {
-            *kind = *kind == ChangeOutcome::Finished ? ChangeOutcome::Stopped : *kind;
+    const auto ended = [&](bool tried, int sentExit, bool read, bool differ) {
+        if (!tried) {
+            return ChangeOutcome::Untouched;
         }
-    }
+        if (sentExit != kExitOk) {
+            return outcomeOf(sentExit);
+        }
+        if (change.erase || (read && !differ)) {
+            return ChangeOutcome::Finished;
+        }
+        // Sent, but not vouched for: a read-back that differed, failed or was stopped.
+        return !read && exit == kExitStopped ? ChangeOutcome::Stopped : ChangeOutcome::Failed;
+    };
+    entry->footers = ended(sent.footersTried, sent.footerExit, back.footersRead, back.footersDiffer);
+    entry->bindings =
+        ended(sent.bindingsTried, sent.bindingExit, back.bindingsRead, back.bindingsDiffer);
     const std::vector<FooterRecord> footersAfter =
         change.erase ? change.footers.value_or(std::vector<FooterRecord>{})
                      : leftAfter(heldFooters.records, back.footers, footerNumber);
@@ -277,8 +273,11 @@ int ApplyChange(Session& s, const Change& change) {
                      : leftAfter(heldBindings.records, back.bindings, bindingPlu);
     if (const auto error = s.store().end(*entry, kinds.footers ? &footersAfter : nullptr,
                                          kinds.bindings ? &bindingsAfter : nullptr)) {
-        complain(snapshotLine(fill(_("how the change ended could not be kept: %1: %2"),
-                                   {error->name, error->reason})));
+        // The change went, but its undo would not know how: that is no success.
+        s.result(snapshotLine(fill(_("how the change ended could not be kept: %1: %2"),
+                                   {error->name, error->reason})),
+                 kExitFile);
+        exit = exit == kExitOk ? kExitFile : exit;
     }
     for (const Snapshot& old : UndoJournal(s.store().journal(entry->owner)).prunable(kKeptGroups)) {
         s.store().remove(old);

@@ -26,7 +26,6 @@ struct RunOutcome {
     int exit = kExitOk;
     std::string result;  // its last result, as said
     long changed = 0;    // records the printer took
-    std::optional<std::string> snapshot;
     std::string number;  // the printer's, once one answered
 };
 

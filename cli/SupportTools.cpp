@@ -72,6 +72,7 @@ int VerifyRecords(Session& s, const std::vector<FooterRecord>* footers,
         const bool footersDiffer = showDifferences(FooterDifferences(*footers, printer.records));
         differ = footersDiffer;
         if (readBack != nullptr) {
+            readBack->footersRead = true;
             readBack->footersDiffer = footersDiffer;
             readBack->footers = std::move(printer.records);
         }
@@ -87,6 +88,7 @@ int VerifyRecords(Session& s, const std::vector<FooterRecord>* footers,
             showDifferences(BindingDifferences(*bindings, printer.records));
         differ = differ || bindingsDiffer;
         if (readBack != nullptr) {
+            readBack->bindingsRead = true;
             readBack->bindingsDiffer = bindingsDiffer;
             readBack->bindings = std::move(printer.records);
         }

@@ -11,10 +11,13 @@ namespace kalvero::cli {
 
 class Session;
 
-// What the printer was found to hold when a write was read back.
+// What the printer was found to hold when a write was read back: each kind whole
+// (read), or not when its read-back failed or was stopped.
 struct ReadBack {
     std::vector<FooterRecord> footers;
     std::vector<BindingRecord> bindings;
+    bool footersRead = false;
+    bool bindingsRead = false;
     bool footersDiffer = false;
     bool bindingsDiffer = false;
 };

@@ -4,7 +4,9 @@
 #include "cli/Change.h"
 #include "cli/Session.h"
 #include "data/Cp1250.h"
+#include "data/ResultText.h"
 #include "data/WholeFiles.h"
+#include "lang/Language.h"
 
 namespace kalvero::cli {
 
@@ -39,6 +41,18 @@ std::vector<BindingRecord> erasedBindings() {
         records.push_back({static_cast<std::uint16_t>(plu), 0});
     }
     return records;
+}
+
+// A data file that is not whole, refused as the transfer refuses one, from the one
+// read of it: nothing is sent.
+int refuse(Session& s, const std::string& what, ResultCode rc, const std::string& file,
+           int badLine) {
+    if (rc == -1) {
+        return s.result(what + ": " + s.resultText(rc), kExitFile);
+    }
+    return s.result(what + ": " + Cp1250ToUtf8(ResultText(rc)) + ": " +
+                        fill(_("%1, line %2; nothing was sent"), {file, std::to_string(badLine)}),
+                    kExitFile);
 }
 
 }  // namespace
@@ -78,13 +92,13 @@ int Write(Session& s) {
         // Each file that is not whole is refused as the transfer refuses it; the other
         // waits, so that nothing goes out without its snapshot.
         int exit = kExitOk;
-        std::uint16_t count = 0;
         if (footerFile.result != 0) {
-            exit = s.report("Zapis stopek", s.transfers().WriteAllFooters(count), {}, {});
+            exit = refuse(s, "Zapis stopek", footerFile.result, s.names().FooterFileName,
+                          footerFile.badLine);
         }
         if (bindingFile.result != 0) {
-            const int result =
-                s.report("Zapis wiązań"_cp1250, s.transfers().WriteAllBindings(), {}, {});
+            const int result = refuse(s, "Zapis wiązań", bindingFile.result,
+                                      s.names().BindingFileName, bindingFile.badLine);
             exit = exit == kExitOk ? result : exit;
         }
         return exit;

@@ -134,6 +134,15 @@ int Restore(Session& s) {
         change.alsoRead = newest->after;
         change.guard = [&s, newest](const PrinterFooters& footers,
                                     const PrinterBindings& bindings) {
+            const RecordKinds done{newest->footers == ChangeOutcome::Finished,
+                                   newest->bindings == ChangeOutcome::Finished};
+            if ((done - newest->after).any()) {
+                return s.result(fill(_("what change %1 left was not kept, so a change made "
+                                       "since cannot be seen; nothing was sent (--force "
+                                       "restores even so)"),
+                                     {std::to_string(newest->sequence)}),
+                                kExitDiffers);
+            }
             const long differ = differingRecords(*newest, footers, bindings);
             if (differ == 0) {
                 return static_cast<int>(kExitOk);

@@ -179,8 +179,9 @@ ChangeOutcome outcomeOf(const std::string& word) {
     return ChangeOutcome::Unfinished;
 }
 
+// Decimal digits, few enough for a long on every system (32 bits on Windows).
 std::optional<long> count(const std::string& text) {
-    if (text.empty() || text.size() > 12 ||
+    if (text.empty() || text.size() > 9 ||
         !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return std::nullopt;
     }
@@ -429,17 +430,28 @@ std::optional<Snapshot> SnapshotStore::begin(Snapshot entry,
     entry.footers = footers != nullptr ? ChangeOutcome::Unfinished : ChangeOutcome::Untouched;
     entry.bindings = bindings != nullptr ? ChangeOutcome::Unfinished : ChangeOutcome::Untouched;
     fs::path building;
-    // A new folder only: another run may have taken the next number meanwhile.
-    for (int tries = 0; tries < 100; ++tries) {
+    // A number of its own: of two runs that took the same one at once, the one whose
+    // folder sorts first keeps it, the other goes on to the next.
+    for (int tries = 0; tries < 100 && building.empty(); ++tries) {
         entry.sequence = last + 1 + tries;
         char name[64];
         std::snprintf(name, sizeof name, "%06ld%s%ld", entry.sequence, kBuilding.data(),
                       entry.writer);
-        building = printer / name;
-        if (fs::create_directory(building, ec) && !ec) {
-            break;
+        if (!fs::create_directory(printer / name, ec) || ec) {
+            continue;
         }
-        building.clear();
+        bool taken = false;
+        for (const auto& item : fs::directory_iterator(printer, ec)) {
+            const std::string other = FileNameText(item.path().filename());
+            const auto parsed = parseFolderName(other);
+            taken = taken || (parsed && parsed->sequence == entry.sequence &&
+                              (parsed->builder == 0 || other < name));
+        }
+        if (taken) {
+            fs::remove(printer / name, ec);
+        } else {
+            building = printer / name;
+        }
     }
     if (building.empty()) {
         error = FileError{FileNameText(printer), ec ? ec.message() : _("no free sequence number")};
@@ -522,17 +534,22 @@ std::vector<Snapshot> SnapshotStore::readPrinter(const std::string& folder,
         }
         std::string reason;
         if (auto entry = open(path, reason)) {
-            if (!owner || entry->owner == *owner) {
+            // A copy under another number is not this journal's entry.
+            if (entry->sequence == name->sequence && (!owner || entry->owner == *owner)) {
                 entries.push_back(std::move(*entry));
             }
             continue;
         }
         // Files that no longer match a manifest whose writer has gone: not a snapshot.
-        std::string text = readSmallFile(FilePath(path) / kManifest, kManifestBytes).value_or("");
-        const std::size_t writer = text.find("\nwriter: ");
+        const std::string text =
+            readSmallFile(FilePath(path) / kManifest, kManifestBytes).value_or("");
+        constexpr std::string_view kWriter = "\nwriter: ";
+        const std::size_t writer = text.find(kWriter);
+        const std::size_t digits = writer == std::string::npos ? 0 : writer + kWriter.size();
         const long pid = writer == std::string::npos
                              ? 0
-                             : std::atol(text.c_str() + writer + std::string("\nwriter: ").size());
+                             : count(text.substr(digits, text.find('\n', digits) - digits))
+                                   .value_or(0);
         if (pid != 0 && !running(pid)) {
             fs::remove_all(item.path(), ec);
         }

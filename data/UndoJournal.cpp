@@ -96,13 +96,7 @@ std::optional<UndoJournal::Undo> UndoJournal::undo(std::string& broken) const {
 }
 
 const Snapshot* UndoJournal::newestFinished() const {
-    if (m_entries.empty() || !m_entries.back().finished()) {
-        return nullptr;
-    }
-    const Snapshot& newest = m_entries.back();
-    const RecordKinds done{newest.footers == ChangeOutcome::Finished,
-                           newest.bindings == ChangeOutcome::Finished};
-    return (done - newest.after).any() ? nullptr : &newest;
+    return m_entries.empty() || !m_entries.back().finished() ? nullptr : &m_entries.back();
 }
 
 std::vector<Snapshot> UndoJournal::prunable(std::size_t keep) const {

@@ -32,15 +32,14 @@ public:
         long group = 0;
         const Snapshot* footers = nullptr;
         const Snapshot* bindings = nullptr;
-        RecordKinds kinds() const { return {footers != nullptr, bindings != nullptr}; }
     };
     // Nothing when every group is undone; broken says why a group cannot be (a
     // snapshot of it is missing or not whole).
     std::optional<Undo> undo(std::string& broken) const;
     bool undone(long group) const;
 
-    // The newest entry when it finished and kept what it left: a printer that no
-    // longer holds that was changed by something else.
+    // The newest entry when it finished: a printer that no longer holds what it left
+    // (kept as its "after" kinds) was changed by something else.
     const Snapshot* newestFinished() const;
 
     // The entries to remove so that the newest keep groups stay, and every group a

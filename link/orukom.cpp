@@ -202,6 +202,7 @@ ResultCode BulkTransfers::EraseAllFooters() {
         }
         return RecordStep::next("Kasowanie stopek " + std::to_string(n++) + "/200");
     });
+    m_erased = static_cast<std::uint16_t>(n);
     if (rc == 0 && !aborted()) {
         endView();
     }
@@ -298,6 +299,7 @@ ResultCode BulkTransfers::EraseAllBindings() {
         }
         return RecordStep::next("Kasowanie wiązań..."_cp1250 + std::to_string(plu++) + "/9983");
     });
+    m_erased = static_cast<std::uint16_t>(plu - 1);
     if (rc == 0 && !aborted()) {
         endView();
     }

@@ -59,6 +59,8 @@ public:
         int line = 0;
     };
     const std::optional<BadLine>& badLine() const { return m_badLine; }
+    // The records the last erase blanked, also when it failed or was stopped part-way.
+    std::uint16_t erased() const { return m_erased; }
 
 private:
     // What one record of a transfer came to: a code that ends the transfer, or the
@@ -101,6 +103,7 @@ private:
     std::optional<FileError> m_fileError;
     std::optional<std::string> m_partialFile;
     std::optional<BadLine> m_badLine;
+    std::uint16_t m_erased = 0;
 };
 
 }  // namespace kalvero

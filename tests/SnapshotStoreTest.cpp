@@ -209,6 +209,14 @@ TEST(UndoJournalTest, PruningKeepsTheNewestGroupsAndWhatAnUndoNeeds) {
     const auto pruned = journal.prunable(20);
     ASSERT_EQ(pruned.size(), 5u);
     EXPECT_EQ(pruned.back().sequence, 5);
+    // 21 of them undone: the group the next restore needs is older than the newest 20.
+    for (long group = 25; group >= 5; --group) {
+        entries.push_back({"restore", Finished, group});
+    }
+    const auto older = UndoJournal(journalOf(entries)).prunable(20);
+    ASSERT_EQ(older.size(), 4u) << "groups 1, 2, 3 and 5; the newest entry, its undo, stays";
+    EXPECT_EQ(older[2].sequence, 3);
+    EXPECT_EQ(older[3].sequence, 5) << "group 4 stays for the next restore";
 
     // A group whose first snapshot is gone is never undone from a later one.
     auto halfGone = journalOf({{"write", Finished}, {"write", Failed}, {"write", Finished}});
