@@ -25,6 +25,26 @@ void skipHeader(std::istream& in) {
     }
 }
 
+// Values the printer can hold: footers 0..200, PLUs 1..9983. Anything else would be
+// refused by the printer part-way through a write, or not be what the file says.
+bool holdable(const FooterRecord& record) {
+    return record.number <= kLastFooter;
+}
+bool holdable(const BindingRecord& record) {
+    return record.plu >= 1 && record.plu <= kLastPlu && record.footer <= kLastFooter;
+}
+
+// Only empty lines up to the end of the file.
+bool onlyEmptyLinesLeft(std::istream& in) {
+    std::string line;
+    while (ReadDataLine(in, line)) {
+        if (!line.empty()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 template <typename Record, typename File, typename Parse>
 File readRecords(std::istream& in, bool emptyEnds, Parse parse) {
     // Record operations place records by their stride, so one of another length is no record.
@@ -32,16 +52,16 @@ File readRecords(std::istream& in, bool emptyEnds, Parse parse) {
     File file;
     skipHeader(in);
     std::string line;
-    // Reads the record lines with parse; an empty line ends them when emptyEnds, and is
-    // no record otherwise.
+    // Reads the record lines with parse. When emptyEnds, empty lines end the records,
+    // but only at the end of the file: records after one would never be written.
     for (int number = 4; !atEnd(in); ++number) {
-        if (!ReadDataLine(in, line) || (line.empty() && emptyEnds)) {
+        if (!ReadDataLine(in, line) || (line.empty() && emptyEnds && onlyEmptyLinesLeft(in))) {
             break;
         }
         // A record without its line end was cut short: the file is not whole.
         const std::optional<Record> record =
             in.eof() || line.size() != kLineLength ? std::nullopt : parse(line);
-        if (!record) {
+        if (!record || !holdable(*record)) {
             file.result = 255;
             file.badLine = number;
             return file;

@@ -29,9 +29,11 @@ bool ReadDataLine(std::istream& in, std::string& line);
 
 // The read of a whole data file: 0 and the records in file order; -1 when the file
 // cannot be read; 255 for a line that is no record, a record that is not its kLength
-// bytes long (line end counted as two), or a last record without its line end (a file
-// cut short), whose number (from 1, the header lines counted) is in badLine. In a
-// binding file an empty line ends the records.
+// bytes long (line end counted as two), a last record without its line end (a file
+// cut short), or a value the printer cannot hold (a footer above 200, a PLU outside
+// 1..9983), whose number (from 1, the header lines counted) is in badLine. In a
+// binding file empty lines at the end end the records; one with records after it is
+// no record.
 struct FooterFile {
     ResultCode result = 0;
     std::vector<FooterRecord> records;

@@ -459,6 +459,12 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
     EXPECT_NE(malformed.err.find("Bledny format pliku: bad.txt, wiersz 4; nic nie wysłano"),
               std::string::npos)
         << malformed.err;
+    // A value the printer cannot hold is refused with its line before anything is sent.
+    std::ofstream(tmp / "big.txt") << "#\r\n#\r\n#\r\n$0001\t005\r\n$9999\t005\r\n";
+    const Result big = cli(h, {"write", "--bindings=big.txt"});
+    EXPECT_EQ(big.code, 4);
+    EXPECT_NE(big.err.find("big.txt, wiersz 5; nic nie wysłano"), std::string::npos) << big.err;
+    EXPECT_EQ(cli(h, {"binding", "get", "1"}).out, "1\n") << "as the printer came";
     // Cut short: refused whole by write --verify and by diff alike, naming the line.
     std::ofstream(tmp / "cut.txt") << "#\r\n#\r\n#\r\n$0001\t005\r\n$0007\t00";
     const Result cut = cli(h, {"write", "--bindings=cut.txt", "--verify"});

@@ -239,21 +239,20 @@ TEST_F(TransfersTest, ReadingUpToPluZeroWritesTheHeaderOnly) {
 TEST_F(TransfersTest, WritingFootersSendsTheFileRecordsInFileOrder) {
     put(names.FooterFileName,
         "#1\r\n#\r\n#\r\n" + footerLine(9, {"Dzi\xEAkujemy", "$pecjalna", "", "x"}, "11100001") +
-            footerLine(205, {"a", "b", "c", "d"}, "00000000") +
             footerLine(0, {"zero", "", "", ""}, "01000000"));
     std::uint16_t count = 99;
     oru::PrinterMemory before = memory;
     test::ProtocolWinSer serial(memory);
     PrinterCommands commands(serial, files);
     BulkTransfers transfers(commands, names, state, view);
-    EXPECT_EQ(transfers.WriteAllFooters(count), 3) << "footer 205: the printer says 3";
-    EXPECT_EQ(count, 1);
+    EXPECT_EQ(transfers.WriteAllFooters(count), 0);
+    EXPECT_EQ(count, 2);
     EXPECT_EQ(memory.footers[9][0].flags, 0x0C);
     EXPECT_EQ(memory.footers[9][0].text[3], 0xA9) << "ę in code page 852";
     EXPECT_EQ(memory.footers[9][1].text[0], '$') << "a text is sent as it stands";
     EXPECT_EQ(memory.footers[9][3].flags, 0x08);
-    EXPECT_EQ(memory.footers[0], before.footers[0]) << "not reached";
-    EXPECT_EQ(view.lastLabel(), "Zapis stopek... 1/200");
+    EXPECT_NE(memory.footers[0], before.footers[0]) << "after footer 9, as the file has it";
+    EXPECT_EQ(view.lastLabel(), "Zapis stopek... 2/200");
     EXPECT_EQ(Cp1250ToUtf8(view.labels.front()), "Zapis stopek...");
 }
 
@@ -364,11 +363,14 @@ TEST_F(TransfersTest, WritingBindingsSendsEveryLineUpToAnEmptyOne) {
     EXPECT_EQ(memory.bindings[9983], 0);
     EXPECT_EQ(Cp1250ToUtf8(view.labels.back()), "Zapis wiązań...") << "the label is only repainted";
 
+    // Empty lines end the records only at the end: records after one would be lost.
     put(names.BindingFileName, "#\r\n#\r\n#\r\n$0012\t005\r\n$0013\t007\r\n\r\n$0014\t009\r\n");
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255);
+    EXPECT_NE(memory.bindings[12], 5) << "nothing sent";
+    put(names.BindingFileName, "#\r\n#\r\n#\r\n$0012\t005\r\n$0013\t007\r\n\r\n\r\n");
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 0);
     EXPECT_EQ(memory.bindings[12], 5);
     EXPECT_EQ(memory.bindings[13], 7);
-    EXPECT_NE(memory.bindings[14], 9) << "after the empty line";
 
     // Lone CRs end lines too: a file from an old Mac editor is not "written" as nothing.
     put(names.BindingFileName, "#\r#\r#\r$0015\t004\r$0016\t006\r");
@@ -396,9 +398,27 @@ TEST_F(TransfersTest, AMalformedBindingLineRefusesTheWholeFile) {
     put(names.BindingFileName, "#\r\n#\r\n#\r\n10001\t005\r\n");
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255)
         << "more than the four digits of a record";
-    put(names.BindingFileName, "#\r\n#\r\n#\r\n$0001\t256\r\n");
-    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.WriteAllBindings(); }), 255);
+    // Values the printer cannot hold, named by their line before anything is sent.
+    for (const char* value : {"$0001\t256", "$9999\t005", "$0000\t005", "$0006\t255",
+                              "$0006\t201"}) {
+        put(names.BindingFileName, "#\r\n#\r\n#\r\n$0002\t005\r\n" + std::string(value) + "\r\n");
+        BulkTransfers::BadLine bad;
+        EXPECT_EQ(withPrinter([&bad](BulkTransfers& t) {
+                      const ResultCode rc = t.WriteAllBindings();
+                      bad = t.badLine().value_or(BulkTransfers::BadLine{});
+                      return rc;
+                  }),
+                  255)
+            << value;
+        EXPECT_EQ(bad.line, 5) << value;
+    }
     EXPECT_EQ(memory.bindings[1], 1);
+    EXPECT_NE(memory.bindings[2], 5) << "not the line before either";
+    put(names.FooterFileName, "#\r\n#\r\n#\r\n" + footerLine(1, {"a", "", "", ""}, "00000000") +
+                                  footerLine(201, {"b", "", "", ""}, "00000000"));
+    std::uint16_t count = 0;
+    EXPECT_EQ(withPrinter([&count](BulkTransfers& t) { return t.WriteAllFooters(count); }), 255);
+    EXPECT_EQ(count, 0);
 }
 
 TEST_F(TransfersTest, ErasingFootersBlanksEveryLine) {
