@@ -46,6 +46,10 @@ Session::Session(const Options& options)
         m_printer.files.BindingFileName = *options.bindings;
     }
     m_question.create = options.create;
+    if (!m_speeds.ignored().empty()) {
+        complain(fill(_("the remembered port speeds are ignored: %1: %2"),
+                      {m_speeds.file(), m_speeds.ignored()}));
+    }
 }
 
 int Session::connect(bool quiet) {

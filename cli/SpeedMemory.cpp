@@ -2,19 +2,21 @@
 #include "cli/SpeedMemory.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 
 #include "data/FilePath.h"
 #include "data/FileReplace.h"
+#include "data/OwnFiles.h"
 
 namespace kalvero::cli {
 
 namespace fs = std::filesystem;
 
 SpeedMemory::SpeedMemory(std::string file) : m_file(std::move(file)) {
-    std::ifstream in(FilePath(m_file));
+    // A line a port: a few KiB hold every port there is.
+    constexpr std::uintmax_t kMostBytes = 16 * 1024;
+    std::istringstream in(ReadOwnFile(m_file, kMostBytes, m_ignored).value_or(""));
     std::string port;
     long baud = 0;
     while (in >> port >> baud) {
@@ -64,7 +66,7 @@ void SpeedMemory::remember(const std::string& port, std::uint16_t baud) {
     }
     std::error_code ec;
     fs::create_directories(FilePath(m_file).parent_path(), ec);
-    FileReplace file(m_file);
+    FileReplace file(m_file, Sinks::files(), FileReplace::Links::Replace);
     if (file.isOpen() && file.content().append(text.str())) {
         file.keepAs(m_file);  // a cache keeps no backups
     }

@@ -21,9 +21,13 @@ public:
 
     std::optional<std::uint16_t> speed(const std::string& port) const;
     void remember(const std::string& port, std::uint16_t baud);
+    // Why the file was not read (not a regular file, too large), when it was not.
+    const std::string& ignored() const { return m_ignored; }
+    const std::string& file() const { return m_file; }
 
 private:
     std::string m_file;
+    std::string m_ignored;
     std::map<std::string, std::uint16_t> m_speeds;
 };
 

@@ -7,6 +7,7 @@
 #include "cli/Session.h"
 #include "data/Cp1250.h"
 #include "data/CsvFiles.h"
+#include "data/OwnFiles.h"
 #include "data/RecordFormat.h"
 #include "data/WholeFiles.h"
 #include "lang/Language.h"
@@ -20,7 +21,7 @@ namespace {
 template <typename File>
 std::optional<File> loadFile(Session& s, const std::string& name, File file) {
     if (file.result == -1) {
-        s.result(fill(_("%1: the file cannot be read"), {name}), kExitFile);
+        s.result(name + ": " + WhyUnreadable(name), kExitFile);
     } else if (file.result != 0) {
         s.result(fill(_("%1: line %2 is not a record"), {name, std::to_string(file.badLine)}),
                  kExitFile);

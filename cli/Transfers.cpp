@@ -4,6 +4,7 @@
 #include "cli/Change.h"
 #include "cli/Session.h"
 #include "data/Cp1250.h"
+#include "data/OwnFiles.h"
 #include "data/ResultText.h"
 #include "data/WholeFiles.h"
 #include "lang/Language.h"
@@ -48,7 +49,7 @@ std::vector<BindingRecord> erasedBindings() {
 int refuse(Session& s, const std::string& what, ResultCode rc, const std::string& file,
            int badLine) {
     if (rc == -1) {
-        return s.result(what + ": " + s.resultText(rc), kExitFile);
+        return s.result(what + ": " + file + ": " + WhyUnreadable(file), kExitFile);
     }
     return s.result(what + ": " + Cp1250ToUtf8(ResultText(rc)) + ": " +
                         fill(_("%1, line %2; nothing was sent"), {file, std::to_string(badLine)}),

@@ -16,6 +16,7 @@
 #include "data/Cp1250.h"
 #include "data/FilePath.h"
 #include "data/FileReplace.h"
+#include "data/OwnFiles.h"
 #include "data/RecordFormat.h"
 #include "data/WholeFiles.h"
 #include "lang/Language.h"
@@ -41,7 +42,7 @@ constexpr std::size_t kFooterColumns = 6;
 constexpr std::size_t kBindingColumns = 3;
 
 FileError unreadable(const std::string& name) {
-    return {name, _("the file cannot be read")};
+    return {name, WhyUnreadable(name)};
 }
 
 std::string rightTrimmed(std::string text) {

@@ -7,9 +7,11 @@
 
 #include "data/Backups.h"
 #include "data/FilePath.h"
+#include "lang/Language.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -33,14 +35,52 @@ void syncFolder([[maybe_unused]] const std::string& name) {
 #endif
 }
 
+// The new file takes the mode and, where the process may, the owner of the one it
+// replaces, which a shared or protected file relies on.
+void keepModeAndOwner([[maybe_unused]] const std::string& from,
+                      [[maybe_unused]] const std::string& to) {
+#ifndef _WIN32
+    struct stat old {};
+    if (::stat(FilePath(from).c_str(), &old) == 0) {
+        ::chmod(FilePath(to).c_str(), old.st_mode & 07777);
+        [[maybe_unused]] const int owned = ::chown(FilePath(to).c_str(), old.st_uid, old.st_gid);
+    }
+#endif
+}
+
 }  // namespace
 
-FileReplace::FileReplace(std::string name, const Sinks& sinks)
-    : m_name(std::move(name)), m_newName(m_name + ".new"), m_sinks(sinks) {
+std::optional<std::string> FileReplace::target(const std::string& name, std::string& refusal) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(FilePath(name), ec))) {
+        return name;
+    }
+    const fs::path real = fs::canonical(FilePath(name), ec);
+    if (ec || !fs::is_regular_file(fs::status(real, ec))) {
+        refusal = _("a link to something that is not a regular file");
+        return std::nullopt;
+    }
+    return FileNameText(real);
+}
+
+FileReplace::FileReplace(std::string name, const Sinks& sinks, Links links)
+    : m_name(std::move(name)), m_sinks(sinks) {
+    if (links == Links::Follow) {
+        std::string refusal;
+        if (const auto real = target(m_name, refusal)) {
+            m_name = *real;
+        } else {
+            m_refusal = refusal;
+        }
+    }
+    m_newName = m_name + ".new";
     // One left by a run that was ended part-way is ours to drop.
     std::error_code ec;
-    fs::remove(FilePath(m_newName), ec);
-    m_content = sinks.open(m_newName, FileSink::Open::CreateNew);
+    if (!m_refusal) {
+        fs::remove(FilePath(m_newName), ec);
+    }
+    // A refused name gets a sink that is not open: nothing is made beside the link.
+    m_content = sinks.open(m_refusal ? std::string() : m_newName, FileSink::Open::CreateNew);
     m_done = !m_content->isOpen();
 }
 
@@ -83,7 +123,13 @@ std::optional<FileError> FileReplace::prepare() {
     return std::nullopt;
 }
 
-std::optional<FileError> FileReplace::finish(const std::string& name, const Sinks& sinks) {
+std::optional<FileError> FileReplace::finish(const std::string& link, const Sinks& sinks) {
+    std::string refusal;
+    const auto real = target(link, refusal);
+    if (!real) {
+        return FileError{link, refusal};
+    }
+    const std::string& name = *real;
     const std::string newName = name + ".new";
     std::error_code ec;
     if (!fs::is_regular_file(fs::symlink_status(FilePath(newName), ec))) {
@@ -94,6 +140,7 @@ std::optional<FileError> FileReplace::finish(const std::string& name, const Sink
         return error;
     }
     sinks.reached(ReplaceStep::BackedUp);
+    keepModeAndOwner(made ? FileNameText(*made) : name, newName);
     fs::rename(FilePath(newName), FilePath(name), ec);
     if (ec) {
         if (made) {
@@ -109,9 +156,10 @@ std::optional<FileError> FileReplace::finish(const std::string& name, const Sink
     return std::nullopt;
 }
 
-void FileReplace::drop(const std::string& name) {
+void FileReplace::drop(const std::string& link) {
+    std::string refusal;
     std::error_code ec;
-    fs::remove(FilePath(name + ".new"), ec);
+    fs::remove(FilePath(target(link, refusal).value_or(link) + ".new"), ec);
 }
 
 std::optional<FileError> FileReplace::commit() {

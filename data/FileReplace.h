@@ -21,7 +21,15 @@ namespace kalvero {
 // Left without commit, the new file is removed.
 class FileReplace {
 public:
-    explicit FileReplace(std::string name, const Sinks& sinks = Sinks::files());
+    // What a symbolic link in NAME's place means. A file the user named is replaced
+    // where the link leads (the link stays, the new file takes the old one's mode and
+    // owner, its backups stay beside it), and a link to anything but a regular file
+    // is refused. The program's own files are never written through a link: the link
+    // itself is replaced.
+    enum class Links { Follow, Replace };
+
+    explicit FileReplace(std::string name, const Sinks& sinks = Sinks::files(),
+                         Links links = Links::Follow);
     ~FileReplace();
     FileReplace(const FileReplace&) = delete;
     FileReplace& operator=(const FileReplace&) = delete;
@@ -30,7 +38,9 @@ public:
     FileSink& content() { return *m_content; }
     bool isOpen() const { return m_content->isOpen(); }
     // Why the content could not be written, named by the file it is for.
-    FileError contentError() const { return {m_name, m_content->error().reason}; }
+    FileError contentError() const {
+        return {m_name, m_refusal.value_or(m_content->error().reason)};
+    }
 
     // NAME becomes what was written; the previous file is its newest backup.
     std::optional<FileError> commit();
@@ -43,6 +53,9 @@ public:
                                            const Sinks& sinks = Sinks::files());
     // A prepared NAME.new that will not be finished is removed.
     static void drop(const std::string& name);
+    // Where NAME is replaced when links are followed; nothing, with the reason, for a
+    // link to anything but a regular file.
+    static std::optional<std::string> target(const std::string& name, std::string& refusal);
     // The same for a file that must not exist yet: "File exists" when it does.
     std::optional<FileError> commitNew();
     // What was written becomes the file other instead (replacing it); NAME stays.
@@ -55,6 +68,7 @@ private:
 
     std::string m_name;
     std::string m_newName;
+    std::optional<std::string> m_refusal;  // why NAME is not replaced where it lives
     const Sinks& m_sinks;
     std::unique_ptr<FileSink> m_content;
     bool m_done = false;

@@ -9,13 +9,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <tuple>
 
 #include "data/FilePath.h"
 #include "data/FileReplace.h"
+#include "data/OwnFiles.h"
 #include "data/WholeFiles.h"
 #include "lang/Language.h"
 
@@ -59,15 +59,8 @@ std::string hex(std::uint64_t value) {
 
 // A regular file's bytes, when it is one and no larger than most.
 std::optional<std::string> readSmallFile(const fs::path& path, std::uintmax_t most) {
-    std::error_code ec;
-    const auto status = fs::symlink_status(path, ec);
-    if (ec || !fs::is_regular_file(status) || fs::file_size(path, ec) > most || ec) {
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return in || in.eof() ? std::optional(bytes.str()) : std::nullopt;
+    std::string why;
+    return ReadOwnFile(FileNameText(path), most, why);
 }
 
 long currentProcess() {
@@ -402,7 +395,7 @@ std::optional<FileError> SnapshotStore::writeManifest(const Snapshot& entry) con
         }
     }
     const std::string manifest = inFolder(entry.folder, kManifest);
-    FileReplace replace(manifest, m_sinks);
+    FileReplace replace(manifest, m_sinks, FileReplace::Links::Replace);
     if (!replace.isOpen() || !replace.content().append(text)) {
         return replace.contentError();
     }

@@ -66,7 +66,16 @@ bool load(const std::string& language) {
     if (!folder) {
         return false;
     }
-    std::ifstream file(*folder / language / "LC_MESSAGES" / "kalvero.mo", std::ios::binary);
+    // A catalogue is a regular file of some KiB: anything else (a FIFO would block,
+    // a device never end) is no catalogue.
+    constexpr std::uintmax_t kMostBytes = 4 * 1024 * 1024;
+    const auto path = *folder / language / "LC_MESSAGES" / "kalvero.mo";
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) ||
+        std::filesystem::file_size(path, ec) > kMostBytes || ec) {
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
     if (!file) {
         return false;
     }

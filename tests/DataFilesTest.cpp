@@ -225,6 +225,61 @@ TEST_F(DataFilesTest, ReplacingAFileKeepsTheNewestTwentyWholeGenerations) {
 }
 
 #ifndef _WIN32  // fork
+// A data file behind a link (to a shared folder, say) is replaced where it lives:
+// the link stays, the mode is kept, the backups are kept beside the file; a process
+// ended between the steps leaves it whole there; a link to anything but a regular
+// file is refused.
+TEST_F(DataFilesTest, AFileBehindALinkIsReplacedWhereItLives) {
+    struct Ending final : Sinks {
+        ReplaceStep at = ReplaceStep::Written;
+        void reached(ReplaceStep step) const override {
+            if (step == at) {
+                ::_exit(0);
+            }
+        }
+    };
+    fs::create_directories(tmp / "shared");
+    const fs::path real = tmp / "shared/stopki.txt";
+    put(real.string(), "old");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const std::string link = names.FooterFileName;
+    fs::create_symlink(real, link);
+    EXPECT_FALSE(replaceWith(link, "new"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(slurp(real.string()), "new");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(Backups::generations(real.string()).size(), 1u);
+    EXPECT_TRUE(Backups::generations(link).empty()) << "none beside the link";
+
+    for (const ReplaceStep step :
+         {ReplaceStep::Written, ReplaceStep::BackedUp, ReplaceStep::Renamed}) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Ending ending;
+            ending.at = step;
+            replaceWith(link, "newer", ending);
+            ::_exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(slurp(real.string()), step == ReplaceStep::Renamed ? "newer" : "new");
+        EXPECT_FALSE(replaceWith(link, "new"));
+    }
+
+    for (const fs::path& elsewhere : {fs::path("/dev/null"), tmp / "gone", tmp.path()}) {
+        fs::remove(link);
+        fs::create_symlink(elsewhere, link);
+        const auto refused = replaceWith(link, "x");
+        ASSERT_TRUE(refused) << elsewhere;
+        EXPECT_NE(refused->reason.find("not a regular file"), std::string::npos) << refused->reason;
+        EXPECT_TRUE(fs::is_symlink(link));
+    }
+    EXPECT_FALSE(fs::exists(tmp / "gone"));
+}
+
 // The process ended between two steps of a replace: the file is whole, old or new,
 // every generation is whole, and the next replace drops what was left.
 TEST_F(DataFilesTest, AReplaceEndedBetweenAnyTwoStepsLeavesTheFileWhole) {
