@@ -13,6 +13,7 @@ enum ExitCode : int {
     kExitDiffers = 5,    // the printer differs from the files, or from what a change left
     kExitSomeFailed = 6,  // on several printers, not all succeeded
     kExitStopped = 130,   // Ctrl+C
+    kExitTerminated = 143,  // SIGTERM
 };
 
 }  // namespace kalvero::cli

@@ -26,11 +26,20 @@ void complainOfRefusal(const std::string& name, const Connection& connection) {
 
 }  // namespace
 
-void stopOnCtrlC() {
-    std::signal(SIGINT, [](int) {
-        TerminalProgress::interrupted = 1;
-        std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends at once
-    });
+void stopOnSignals() {
+    // SIGTERM (timeout, systemd, a shutdown) stops as Ctrl+C does: the port is closed
+    // and unlocked, a read keeps its whole records; a second one ends at once.
+    for (const int signal : {SIGINT, SIGTERM}) {
+        std::signal(signal, [](int received) {
+            TerminalProgress::interrupted = received;
+            std::signal(received, SIG_DFL);
+        });
+    }
+}
+
+int stoppedExit(int exit) {
+    return exit == kExitStopped && TerminalProgress::interrupted == SIGTERM ? kExitTerminated
+                                                                            : exit;
 }
 
 Session::Session(const Options& options)

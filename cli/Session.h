@@ -18,8 +18,11 @@
 
 namespace kalvero::cli {
 
-// Ctrl+C stops the transfer at the next record; a second one ends the program.
-void stopOnCtrlC();
+// Ctrl+C or SIGTERM stops the transfer at the next record; a second one ends the
+// program.
+void stopOnSignals();
+// The exit of a run that was stopped: 143 when SIGTERM stopped it, as a shell counts.
+int stoppedExit(int exit);
 
 // What one run on one printer came to, for whoever ran it.
 struct RunOutcome {

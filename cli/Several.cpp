@@ -130,7 +130,7 @@ std::optional<std::string> SamePrinterTwice(const std::vector<PortName>& ports) 
 }
 
 int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
-    stopOnCtrlC();
+    stopOnSignals();
     std::vector<PrinterRun> runs(options.ports.size());
 #ifdef _WIN32
     std::vector<std::thread> threads;
@@ -168,7 +168,7 @@ int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
     }
     std::fflush(stdout);
     if (TerminalProgress::interrupted != 0) {
-        return kExitStopped;
+        return stoppedExit(kExitStopped);
     }
     if (failed.empty()) {
         return kExitOk;

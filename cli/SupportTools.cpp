@@ -111,7 +111,7 @@ int Diff(Session& s) {
     if (const int rc = s.connect(true); rc != kExitOk) {
         return rc;
     }
-    stopOnCtrlC();
+    stopOnSignals();
     PrinterReader reader(s.commands(), s.state(), s.progress());
     bool differ = false;
     if (footerFile) {

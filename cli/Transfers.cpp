@@ -63,7 +63,7 @@ int Read(Session& s) {
     if (const int rc = s.connect(true); rc != kExitOk) {
         return rc;
     }
-    stopOnCtrlC();
+    stopOnSignals();
     const std::string stopped = " przerwany przez użytkownika"_cp1250;
     int exit = kExitOk;
     if (footers) {
@@ -83,7 +83,7 @@ int Write(Session& s) {
     if (const int rc = s.connect(true); rc != kExitOk) {
         return rc;
     }
-    stopOnCtrlC();
+    stopOnSignals();
     // A file that is not whole is refused before anything is read or sent.
     const FooterFile footerFile =
         footers ? ReadFooterFile(s.names().FooterFileName) : FooterFile{};
@@ -121,7 +121,7 @@ int Erase(Session& s) {
     if (const int rc = s.connect(true); rc != kExitOk) {
         return rc;
     }
-    stopOnCtrlC();
+    stopOnSignals();
     Change change;
     change.command = "erase";
     change.erase = true;

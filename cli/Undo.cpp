@@ -86,7 +86,7 @@ int Restore(Session& s) {
     if (const int rc = s.connect(true); rc != kExitOk) {
         return rc;
     }
-    stopOnCtrlC();
+    stopOnSignals();
     const SnapshotOwner owner = s.owner();
     const UndoJournal journal(s.store().journal(owner));
     Change change;

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         complain(kalvero::fill(_("cannot open the trace file %1"), {*failure}));
         return kExitFile;
     }
-    const int exit = options.command(session);
+    const int exit = stoppedExit(options.command(session));
     // The run's outcome stands; the user learns only that the trace is not whole.
     if (const auto lost = session.traceLost()) {
         complain(kalvero::fill(_("the trace is not whole: %1"), {*lost}));

@@ -261,16 +261,17 @@ TEST_F(CliTest, ReadsOnlyWhatIsNamedIntoTheNamedFileKeepingTheOldOne) {
 TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
     const fs::path a = home("a");
     Printer slow(a, {"--pace"});
-    const auto interrupted = [&](const std::vector<std::string>& args, const std::string& text) {
+    const auto interrupted = [&](const std::vector<std::string>& args, const std::string& text,
+                                 int signal = SIGINT) {
         Child child = test::spawn(KALVERO_CLI_PATH, args,
                                   {{"XDG_CONFIG_HOME", a.string()},
                                    {"XDG_CACHE_HOME", a.string()},
                                    {"XDG_DATA_HOME", a.string()}},
                                   tmp.path().string());
         test::firstLine(child.err);  // progress: a record is done
-        ::kill(child.pid, SIGINT);
+        ::kill(child.pid, signal);
         const std::string err = test::readAll(child.err);
-        EXPECT_EQ(test::exitCode(child.pid), 130) << err;
+        EXPECT_EQ(test::exitCode(child.pid), signal == SIGINT ? 130 : 143) << err;
         EXPECT_NE(err.find(text), std::string::npos) << err;
     };
     test::put(tmp / "stopki.txt", "earlier file");
@@ -280,6 +281,15 @@ TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
     EXPECT_GT(size, 9u);
     EXPECT_LT(size, 37395u);
     EXPECT_EQ((size - 9) % 186, 0u);
+    // SIGTERM (timeout, systemd, a shutdown) stops it the same way, and the port's
+    // lock file goes with the port.
+    interrupted({"read", "--footers"}, "Odczyt stopek przerwany przez użytkownika", SIGTERM);
+    EXPECT_EQ(slurp(tmp / "stopki.txt"), "earlier file");
+    const std::string device = fs::read_symlink(a / "kalvero/ports/com1").filename().string();
+    for (const char* locks : {"/run/lock", "/var/lock", "/tmp"}) {
+        EXPECT_FALSE(fs::exists(fs::path(locks) / ("LCK..pts_" + device))) << locks;
+    }
+    EXPECT_EQ(cli(a, {"status"}).code, 0) << "the port is free";
     // A command word after --bindings is the command, not a file.
     interrupted({"--bindings", "erase", "--no-snapshot"},
                 "Kasowanie wiązań przerwane przez użytkownika");
