@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "link/PortLock.h"
 
+#include <algorithm>
+
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <cerrno>
+#include <fstream>
 #endif
 
 namespace kalvero {
@@ -49,5 +54,31 @@ void PortLock::release() {
 }
 
 #endif
+
+std::optional<StaleLock> FindStaleLock([[maybe_unused]] const std::filesystem::path& device) {
+#ifdef _WIN32
+    return std::nullopt;
+#else
+    namespace fs = std::filesystem;
+    // LCK.. and the device's name under /dev with "/" as "_": pts/3 is LCK..pts_3.
+    std::string name = device.lexically_relative("/dev").string();
+    std::replace(name.begin(), name.end(), '/', '_');
+    for (const char* folder : {"/run/lock", "/var/lock", "/var/lock/lockdev", "/var/spool/locks",
+                               "/var/spool/uucp", "/etc/locks", "/tmp"}) {
+        const fs::path file = fs::path(folder) / ("LCK.." + name);
+        std::error_code ec;
+        if (!fs::is_regular_file(fs::symlink_status(file, ec)) || fs::file_size(file, ec) > 4096) {
+            continue;
+        }
+        long process = 0;
+        std::ifstream(file) >> process;
+        if (process > 0 && ::kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH) {
+            const fs::path real = fs::canonical(file, ec);
+            return StaleLock{ec ? file.string() : real.string(), process};
+        }
+    }
+    return std::nullopt;
+#endif
+}
 
 }  // namespace kalvero

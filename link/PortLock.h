@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 namespace kalvero {
 
@@ -22,5 +24,13 @@ public:
 private:
     int m_fd = -1;
 };
+
+// A lock file that a program gone since left for the device in a lock folder, as
+// serial port libraries write them (/run/lock/LCK..ttyS0, the process number first).
+struct StaleLock {
+    std::string file;  // its real path
+    long process = 0;
+};
+std::optional<StaleLock> FindStaleLock(const std::filesystem::path& device);
 
 }  // namespace kalvero

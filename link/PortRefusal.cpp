@@ -24,6 +24,9 @@ std::string PortRefusalReason(const Connection& connection) {
             return _("no such device");
         case serial::kAccessDenied:
             return _("no permission to use the port");
+        case serial::kStaleLock:
+            return fill(_("port locked by the file %1 (process %2 is no longer running)"),
+                        {failure.lockFile, std::to_string(failure.lockProcess)});
         case serial::kCannotConfigure:
             return fill(_("cannot set up the port: %1"), {failure.reason});
         default:
@@ -41,6 +44,11 @@ std::string PortRefusalText(const std::string& name, const Connection& connectio
 }
 
 std::string PortRefusalMend(const Connection& connection) {
+    if (connection.result == serial::kStaleLock && connection.failure) {
+        return fill(_("The program that locked it has ended; remove the lock file:\n"
+                      "    sudo rm %1"),
+                    {connection.failure->lockFile});
+    }
     if (connection.result != serial::kAccessDenied) {
         return {};
     }

@@ -6,6 +6,7 @@
 #else
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 #endif
 
 #include <cerrno>
@@ -111,7 +112,7 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
                 // Windows answers a port held by another program with a denied access.
                 return fail(serial::kPortBusy, name, {});
 #else
-                return fail(serial::kAccessDenied, name, reason);
+                return refusal(name, reason);
 #endif
             default:
                 return fail(serial::kCannotOpen, name, reason);
@@ -130,6 +131,24 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
     m_port.clearError();
     return serial::kOk;
 }
+
+#ifndef _WIN32
+// The device refused this user, or a lock file refused it: a lock whose process is
+// gone is named as such, one held by a running process means a busy port.
+std::uint8_t QtWinSer::refusal(const std::string& device, const std::string& reason) {
+    if (::access(device.c_str(), R_OK | W_OK) != 0) {
+        return fail(serial::kAccessDenied, device, reason);
+    }
+    const auto stale = FindStaleLock(device);
+    if (!stale) {
+        return fail(serial::kPortBusy, device, {});
+    }
+    fail(serial::kStaleLock, device, reason);
+    m_failure->lockFile = stale->file;
+    m_failure->lockProcess = stale->process;
+    return serial::kStaleLock;
+}
+#endif
 
 std::uint8_t QtWinSer::fail(std::uint8_t code, std::string device, std::string reason,
                             bool notSerial) {

@@ -42,6 +42,9 @@ public:
 private:
     std::uint8_t fail(std::uint8_t code, std::string device, std::string reason,
                       bool notSerial = false);
+#ifndef _WIN32
+    std::uint8_t refusal(const std::string& device, const std::string& reason);
+#endif
     std::uint8_t receive(std::uint8_t& byte);
     bool writeAll(const char* data, qint64 size);
     void setLine(bool dtr, bool value);

@@ -15,6 +15,8 @@ struct OpenFailure {
     std::string device;      // what was opened: a device path, or Windows' COMn
     std::string reason;      // the system's words; empty for a busy port
     bool notSerial = false;  // no terminal at all (a directory, a file, /dev/null)
+    std::string lockFile{};  // a stale lock: the file, and the process that left it
+    long lockProcess = 0;
 };
 
 // The nine operations of the serial-port library. The printer link talks to the
@@ -63,6 +65,7 @@ constexpr std::uint8_t kCannotOpen = 3;
 constexpr std::uint8_t kCannotConfigure = 4;
 constexpr std::uint8_t kPortBusy = 5;      // another program holds the port
 constexpr std::uint8_t kAccessDenied = 6;  // the system refuses this user the port
+constexpr std::uint8_t kStaleLock = 7;     // a lock file left by a process that is gone
 
 constexpr std::uint8_t kAck = 0x06;
 constexpr std::uint8_t kNakByte = 0x15;

@@ -563,6 +563,23 @@ TEST_F(CliTest, APortThatWillNotOpenIsNamedWithWhy) {
                                "kalvero-cli: Serial ports are open to the group dialout."),
               std::string::npos)
         << english.err;
+
+    // A lock file that an ended process of root's left: the device is open to nobody,
+    // so the lock is named, not the group; root, whose lock it is, takes it over.
+    fs::permissions(device, fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec |
+                                                fs::perms::others_exec));
+    const fs::path lock = "/run/lock/LCK..pts_" + device.filename().string();
+    std::ofstream(lock) << "99999999\nkalvero-cli\n\n";
+    const Result stale = asNobody({"--port", "COM1", "status"}, "pl_PL.UTF-8");
+    EXPECT_EQ(stale.code, 3);
+    EXPECT_NE(stale.err.find("port zablokowany przez plik " + lock.string() +
+                             " (proces 99999999 już nie działa)"),
+              std::string::npos)
+        << stale.err;
+    EXPECT_NE(stale.err.find("sudo rm " + lock.string()), std::string::npos) << stale.err;
+    EXPECT_EQ(stale.err.find("dialout"), std::string::npos) << stale.err;
+    EXPECT_EQ(cli(a, {"--port", "COM1", "status"}).code, 0);
+    EXPECT_FALSE(fs::exists(lock));
 }
 
 // A real file system that fills up: whole records stay, and the reason is given.
