@@ -9,6 +9,7 @@
 #include "app/uKomunikacja.h"
 #include "app/uWymiana.h"
 #include "editor/uStopki.h"
+#include "ui/Recovery.h"
 
 namespace kalvero {
 
@@ -31,6 +32,7 @@ Kalvero::Kalvero(Printer& printer, Messages& messages)
          fStan.get(),
          {fKomunikacja.get(), fWymiana.get(), fStopka.get(), AboutBox.get(), fStan.get()}});
     fGlowna->show();
+    RecoverDataFiles(files, messages, fGlowna.get());
 }
 
 Kalvero::~Kalvero() = default;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/uWymiana.h"
 
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include "link/OperatingState.h"
 #include "ui/DialogKeys.h"
 #include "ui/Messages.h"
+#include "ui/Recovery.h"
 #include "ui/Services.h"
 #include "ui/Text.h"
 
@@ -169,6 +171,7 @@ void TfWymiana::bDalejClick() {
     m_host.enableInput();
     m_host.beginTransfer();
     m_partialNotes.clear();
+    RecoverDataFiles(m_files, m_messages, this);
     runTransfers();
     m_host.endTransfer();
     // Stays after the transfer, on the operation label: the result texts stay as they are.

@@ -36,9 +36,11 @@ shows one command.
 
 Exit codes: 0 done; 1 the printer or a file answered with an error (its text
 is printed); 2 a wrong command line; 3 no printer, or its port cannot be
-opened; 4 a data file that is missing or cannot be read or written (or a CSV
-row that cannot be stored); 5 the printer and the files differ (diff, write
---verify); 6 some of several printers failed; 130 stopped by Ctrl+C.)");
+opened; 4 a data file or snapshot that is missing, not whole, or cannot be
+read or written (or a CSV row that cannot be stored); 5 the printer and the
+files differ (diff, write --verify), or something else changed the printer
+since the change restore would undo; 6 some of several printers failed; 130
+stopped by Ctrl+C; 143 stopped by SIGTERM.)");
 
 #ifdef _WIN32
 const char* const kPortWords = N_("Value %1 is not COM1..COM10 or a network URL");

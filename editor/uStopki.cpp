@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editor/uStopki.h"
 
+
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include "editor/FooterLineRow.h"
 #include "ui/Messages.h"
 #include "data/ResultText.h"
+#include "ui/Recovery.h"
 #include "ui/Services.h"
 #include "ui/Text.h"
 
@@ -99,6 +101,7 @@ QString TfStopka::failureText(ResultCode rc) const {
 }
 
 void TfStopka::open() {
+    RecoverDataFiles(m_services.files, m_services.messages, this);
     show();
     raise();
     activateWindow();

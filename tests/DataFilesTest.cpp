@@ -274,7 +274,8 @@ TEST_F(DataFilesTest, AFileBehindALinkIsReplacedWhereItLives) {
         fs::create_symlink(elsewhere, link);
         const auto refused = replaceWith(link, "x");
         ASSERT_TRUE(refused) << elsewhere;
-        EXPECT_NE(refused->reason.find("not a regular file"), std::string::npos) << refused->reason;
+        EXPECT_NE(refused->reason.find("nie jest zwykłym plikiem"), std::string::npos)
+            << refused->reason;
         EXPECT_TRUE(fs::is_symlink(link));
     }
     EXPECT_FALSE(fs::exists(tmp / "gone"));

@@ -18,6 +18,7 @@
 #include <fstream>
 #include <memory>
 
+#include "data/WholeFiles.h"
 #include "tests/Files.h"
 #include "tests/WindowTest.h"
 #include "link/orukom.h"
@@ -92,6 +93,25 @@ private slots:
         const oru::PrinterMemory copy = printer().memory();
         QVERIFY(copy.footers == shop.footers);
         QVERIFY(copy.bindings == shop.bindings);
+    }
+
+    // kalvero-cli ended while importing: both new files whole, not yet in place. The
+    // write finishes that import first, as kalvero-cli would, and sends what it made.
+    void anImportEndedHalfWayIsFinishedBeforeAWrite() {
+        QVERIFY(startOnline());
+        const FileNames& files = app->files;
+        QVERIFY(CreateDefaultFile(files, files.FooterFileName));
+        QVERIFY(CreateDefaultFile(files, files.BindingFileName));
+        std::filesystem::copy_file(files.FooterFileName, files.FooterFileName + ".new");
+        test::put(files.BindingFileName + ".new", "#\r\n#\r\n#\r\n$0005\t007\r\n");
+        test::put(files.FooterFileName + ".import",
+                  "gotowe\n" + files.FooterFileName + "\n" + files.BindingFileName + "\n");
+        QVERIFY(run("Zapis1"));
+        QVERIFY(!messages->shown.isEmpty());
+        QVERIFY2(messages->shown.front().startsWith(QStringLiteral("dokończono przerwany import:")),
+                 qPrintable(messages->shown.front()));
+        QCOMPARE(printer().memory().bindings[5], std::uint8_t(7));
+        QVERIFY(!std::filesystem::exists(files.FooterFileName + ".import"));
     }
 
     void erasesEverything() {

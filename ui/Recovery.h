@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+class QWidget;
+
+namespace kalvero {
+
+struct FileNames;
+class Messages;
+
+// An import of kalvero-cli that was ended half-way is finished or undone before a
+// window reads or writes the data files, as kalvero-cli itself does, so that both
+// files are old or both new; what was done is said in a message box.
+void RecoverDataFiles(const FileNames& files, Messages& messages, QWidget* parent);
+
+}  // namespace kalvero
