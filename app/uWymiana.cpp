@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/uWymiana.h"
 
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
@@ -171,8 +170,10 @@ void TfWymiana::bDalejClick() {
     m_host.enableInput();
     m_host.beginTransfer();
     m_partialNotes.clear();
-    RecoverDataFiles(m_files, m_messages, this);
-    runTransfers();
+    // Files an import left half-way are never read or sent.
+    if (RecoverDataFiles(m_files, m_messages, this)) {
+        runTransfers();
+    }
     m_host.endTransfer();
     // Stays after the transfer, on the operation label: the result texts stay as they are.
     if (!m_partialNotes.isEmpty()) {

@@ -28,13 +28,19 @@ void complainOfRefusal(const std::string& name, const Connection& connection) {
 
 void stopOnSignals() {
     // SIGTERM (timeout, systemd, a shutdown) stops as Ctrl+C does: the port is closed
-    // and unlocked, a read keeps its whole records; a second one ends at once.
-    for (const int signal : {SIGINT, SIGTERM}) {
-        std::signal(signal, [](int received) {
-            TerminalProgress::interrupted = received;
-            std::signal(received, SIG_DFL);
-        });
-    }
+    // and unlocked, a read keeps its whole records; a second signal of either kind
+    // ends at once. Set once: several printers' runs must not set it again.
+    static const bool set = [] {
+        for (const int signal : {SIGINT, SIGTERM}) {
+            std::signal(signal, [](int received) {
+                TerminalProgress::interrupted = received;
+                std::signal(SIGINT, SIG_DFL);
+                std::signal(SIGTERM, SIG_DFL);
+            });
+        }
+        return true;
+    }();
+    (void)set;
 }
 
 int stoppedExit(int exit) {

@@ -33,7 +33,10 @@ int main(int argc, char** argv) {
     names.FooterFileName = options.footers.value_or(names.FooterFileName);
     names.BindingFileName = options.bindings.value_or(names.BindingFileName);
     if (const auto recovered = kalvero::RecoverImport(names)) {
-        complain(*recovered);
+        complain(recovered->said);
+        if (recovered->failed) {
+            return kExitFile;
+        }
     }
     if (options.ports.size() > 1) {
         if (!RunsOnSeveral(options.commandName)) {

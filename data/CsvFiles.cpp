@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "data/FilePath.h"
 #include "data/FileReplace.h"
 #include "data/OwnFiles.h"
+#include "data/Processes.h"
 #include "data/RecordFormat.h"
 #include "data/WholeFiles.h"
 #include "lang/Language.h"
@@ -410,6 +412,8 @@ std::optional<std::string> readWhole(const std::string& name) {
 // the data files as they were) and again once they are whole ("gotowe": a run ended
 // now is finished by the next), each time whole, by a rename.
 constexpr std::string_view kPreparing = "przygotowanie";
+constexpr std::string_view kWriter = "proces ";
+constexpr std::uintmax_t kJournalBytes = 64 * 1024;
 constexpr std::string_view kReady = "gotowe";
 
 std::string journalName(const FileNames& names) {
@@ -418,8 +422,10 @@ std::string journalName(const FileNames& names) {
 
 std::optional<FileError> writeJournal(const FileNames& names, std::string_view state,
                                       const std::vector<std::string>& files, const Sinks& sinks) {
-    FileReplace journal(journalName(names), sinks);
-    std::string text = std::string(state) + "\n";
+    FileReplace journal(journalName(names), sinks, FileReplace::Links::Replace);
+    // Its writer too, so that no other run takes over an import still going.
+    std::string text =
+        std::string(state) + "\n" + std::string(kWriter) + std::to_string(ThisProcess()) + "\n";
     for (const std::string& name : files) {
         text += name + "\n";
     }
@@ -552,34 +558,57 @@ CsvImport ImportCsv(const std::string& csv, const FileNames& names, const Sinks&
     return store(parsed.footers, parsed.bindings, names, sinks);
 }
 
-std::optional<std::string> RecoverImport(const FileNames& names, const Sinks& sinks) {
+std::optional<ImportRecovery> RecoverImport(const FileNames& names, const Sinks& sinks) {
     const std::string journal = journalName(names);
-    FileReplace::drop(journal);  // a journal not yet whole: nothing was started
-    std::ifstream in(FilePath(journal), std::ios::binary);
-    std::string state;
-    if (!std::getline(in, state)) {
-        return std::nullopt;
-    }
-    std::string done;
-    for (std::string name; std::getline(in, name);) {
-        // Only the data files of this run: the journal names nothing else.
-        if (name != names.FooterFileName && name != names.BindingFileName) {
-            continue;
+    std::string why;
+    const std::optional<std::string> text = ReadOwnFile(journal, kJournalBytes, why);
+    if (!text) {
+        if (why.empty()) {
+            FileReplace::drop(journal);  // a journal not yet whole: nothing was started
+            return std::nullopt;
         }
+        return ImportRecovery{fill(_("an interrupted import cannot be told apart: %1: %2"),
+                                   {journal, why}),
+                              true};
+    }
+    std::istringstream in(*text);
+    std::string state;
+    std::getline(in, state);
+    std::vector<std::string> replaced;
+    long writer = 0;
+    for (std::string line; std::getline(in, line);) {
+        const std::string digits = line.substr(std::min(line.size(), kWriter.size()));
+        if (line.starts_with(kWriter) && !digits.empty() && digits.size() <= 9 &&
+            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            writer = std::stol(digits);
+        } else if (line == names.FooterFileName || line == names.BindingFileName) {
+            // Only the data files of this run: the journal names nothing else.
+            replaced.push_back(line);
+        }
+    }
+    if (writer != ThisProcess() && ProcessRunning(writer)) {
+        return ImportRecovery{fill(_("an import into these files is still running (process %1)"),
+                                   {std::to_string(writer)}),
+                              true};
+    }
+    FileReplace::drop(journal);
+    std::string done;
+    for (const std::string& name : replaced) {
         if (state != kReady) {
             FileReplace::drop(name);
         } else if (const auto error = FileReplace::finish(name, sinks)) {
-            return fill(_("an interrupted import was not finished: %1: %2"),
-                        {error->name, error->reason});
+            return ImportRecovery{fill(_("an interrupted import was not finished: %1: %2"),
+                                       {error->name, error->reason}),
+                                  true};
         }
         done += " " + name;
     }
-    in.close();
     std::error_code ec;
     fs::remove(FilePath(journal), ec);
-    return (state == kReady ? _("an interrupted import was finished:")
-                            : _("an interrupted import was undone:")) +
-           done;
+    return ImportRecovery{(state == kReady ? _("an interrupted import was finished:")
+                                           : _("an interrupted import was undone:")) +
+                              done,
+                          false};
 }
 
 }  // namespace kalvero

@@ -42,8 +42,9 @@ void keepModeAndOwner([[maybe_unused]] const std::string& from,
 #ifndef _WIN32
     struct stat old {};
     if (::stat(FilePath(from).c_str(), &old) == 0) {
-        ::chmod(FilePath(to).c_str(), old.st_mode & 07777);
+        // The owner first: a change of owner clears the set-group-ID bit.
         [[maybe_unused]] const int owned = ::chown(FilePath(to).c_str(), old.st_uid, old.st_gid);
+        ::chmod(FilePath(to).c_str(), old.st_mode & 07777);
     }
 #endif
 }
@@ -82,6 +83,9 @@ FileReplace::FileReplace(std::string name, const Sinks& sinks, Links links)
     // A refused name gets a sink that is not open: nothing is made beside the link.
     m_content = sinks.open(m_refusal ? std::string() : m_newName, FileSink::Open::CreateNew);
     m_done = !m_content->isOpen();
+    if (!m_done) {
+        keepModeAndOwner(m_name, m_newName);  // before any byte: a private file stays so
+    }
 }
 
 FileReplace::~FileReplace() {
@@ -126,10 +130,10 @@ std::optional<FileError> FileReplace::prepare() {
 std::optional<FileError> FileReplace::finish(const std::string& link, const Sinks& sinks) {
     std::string refusal;
     const auto real = target(link, refusal);
-    if (!real) {
-        return FileError{link, refusal};
-    }
-    const std::string& name = *real;
+    return real ? finishAt(*real, sinks) : FileError{link, refusal};
+}
+
+std::optional<FileError> FileReplace::finishAt(const std::string& name, const Sinks& sinks) {
     const std::string newName = name + ".new";
     std::error_code ec;
     if (!fs::is_regular_file(fs::symlink_status(FilePath(newName), ec))) {
@@ -140,7 +144,6 @@ std::optional<FileError> FileReplace::finish(const std::string& link, const Sink
         return error;
     }
     sinks.reached(ReplaceStep::BackedUp);
-    keepModeAndOwner(made ? FileNameText(*made) : name, newName);
     fs::rename(FilePath(newName), FilePath(name), ec);
     if (ec) {
         if (made) {
@@ -166,9 +169,11 @@ std::optional<FileError> FileReplace::commit() {
     if (auto error = prepare()) {
         return error;
     }
-    const std::optional<FileError> error = finish(m_name, m_sinks);
+    // NAME as it was resolved when the new file was made: never resolved again.
+    const std::optional<FileError> error = finishAt(m_name, m_sinks);
     if (error) {
-        drop(m_name);
+        std::error_code ec;
+        fs::remove(FilePath(m_newName), ec);
     }
     return error;
 }

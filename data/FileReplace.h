@@ -62,6 +62,8 @@ public:
     std::optional<FileError> keepAs(const std::string& other);
 
 private:
+    // finish() for a NAME already resolved.
+    static std::optional<FileError> finishAt(const std::string& name, const Sinks& sinks);
     // The new content on the disk and closed.
     std::optional<FileError> finishContent();
     std::optional<FileError> moveInto(const std::string& target);

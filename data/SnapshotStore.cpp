@@ -16,14 +16,12 @@
 #include "data/FilePath.h"
 #include "data/FileReplace.h"
 #include "data/OwnFiles.h"
+#include "data/Processes.h"
 #include "data/WholeFiles.h"
 #include "lang/Language.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -61,32 +59,6 @@ std::string hex(std::uint64_t value) {
 std::optional<std::string> readSmallFile(const fs::path& path, std::uintmax_t most) {
     std::string why;
     return ReadOwnFile(FileNameText(path), most, why);
-}
-
-long currentProcess() {
-#ifdef _WIN32
-    return static_cast<long>(::GetCurrentProcessId());
-#else
-    return static_cast<long>(::getpid());
-#endif
-}
-
-// Whether the process that took a snapshot may still be writing it.
-bool running(long pid) {
-    if (pid <= 0) {
-        return false;
-    }
-#ifdef _WIN32
-    const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
-    if (process == nullptr) {
-        return ::GetLastError() == ERROR_ACCESS_DENIED;
-    }
-    const bool alive = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    ::CloseHandle(process);
-    return alive;
-#else
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-#endif
 }
 
 std::string utcNow() {
@@ -416,7 +388,7 @@ std::optional<Snapshot> SnapshotStore::begin(Snapshot entry,
             last = std::max(last, name->sequence);
         }
     }
-    entry.writer = currentProcess();
+    entry.writer = ThisProcess();
     entry.time = utcNow();
     entry.kinds = {footers != nullptr, bindings != nullptr};
     entry.after = {};
@@ -520,7 +492,7 @@ std::vector<Snapshot> SnapshotStore::readPrinter(const std::string& folder,
         }
         const std::string path = FileNameText(item.path());
         if (name->builder != 0) {
-            if (!running(name->builder)) {
+            if (!ProcessRunning(name->builder)) {
                 fs::remove_all(item.path(), ec);
             }
             continue;
@@ -543,7 +515,7 @@ std::vector<Snapshot> SnapshotStore::readPrinter(const std::string& folder,
                              ? 0
                              : count(text.substr(digits, text.find('\n', digits) - digits))
                                    .value_or(0);
-        if (pid != 0 && !running(pid)) {
+        if (pid != 0 && !ProcessRunning(pid)) {
             fs::remove_all(item.path(), ec);
         }
     }

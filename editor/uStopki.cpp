@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "editor/uStopki.h"
 
-
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
@@ -101,7 +100,9 @@ QString TfStopka::failureText(ResultCode rc) const {
 }
 
 void TfStopka::open() {
-    RecoverDataFiles(m_services.files, m_services.messages, this);
+    if (!RecoverDataFiles(m_services.files, m_services.messages, this)) {
+        return;  // files an import left half-way are not edited
+    }
     show();
     raise();
     activateWindow();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "lang/Language.h"
 
+#include <algorithm>
 #include <clocale>
 #include <fstream>
 #include <optional>
@@ -79,9 +80,14 @@ bool load(const std::string& language) {
     if (!file) {
         return false;
     }
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    use(language, lang::Catalogue::parse(std::move(bytes).str()));
+    // Never more than the most a catalogue may hold, whatever the file became.
+    std::string bytes(kMostBytes + 1, '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+    if (bytes.size() > kMostBytes) {
+        return false;
+    }
+    use(language, lang::Catalogue::parse(std::move(bytes)));
     return g_language == language;
 }
 

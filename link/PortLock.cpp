@@ -8,10 +8,10 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <signal.h>
-
 #include <cerrno>
-#include <fstream>
+
+#include "data/OwnFiles.h"
+#include "data/Processes.h"
 #endif
 
 namespace kalvero {
@@ -66,13 +66,19 @@ std::optional<StaleLock> FindStaleLock([[maybe_unused]] const std::filesystem::p
     for (const char* folder : {"/run/lock", "/var/lock", "/var/lock/lockdev", "/var/spool/locks",
                                "/var/spool/uucp", "/etc/locks", "/tmp"}) {
         const fs::path file = fs::path(folder) / ("LCK.." + name);
-        std::error_code ec;
-        if (!fs::is_regular_file(fs::symlink_status(file, ec)) || fs::file_size(file, ec) > 4096) {
+        // Any user may make such a name in /tmp: read only a small regular file there.
+        std::string why;
+        const std::string text = ReadOwnFile(file.string(), 4096, why).value_or("");
+        // The process number first, as text (blanks before it in the older form).
+        const std::size_t digits = std::min(text.find_first_not_of(' '), text.size());
+        const std::size_t end =
+            std::min(text.find_first_not_of("0123456789", digits), text.size());
+        if (end == digits || end - digits > 9) {
             continue;
         }
-        long process = 0;
-        std::ifstream(file) >> process;
-        if (process > 0 && ::kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH) {
+        const long process = std::stol(text.substr(digits, end - digits));
+        if (!ProcessRunning(process)) {
+            std::error_code ec;
             const fs::path real = fs::canonical(file, ec);
             return StaleLock{ec ? file.string() : real.string(), process};
         }

@@ -6,6 +6,8 @@
 #include <string>
 #include <system_error>
 
+#include "data/FilePath.h"
+#include "data/OwnFiles.h"
 #include "link/NetPort.h"
 
 namespace kalvero {
@@ -57,15 +59,13 @@ std::optional<std::string> PortMap::url(int port) const {
     }
     // A few bytes of text in a regular file: a link to a device is never read.
     constexpr std::uintmax_t kMostBytes = 1024;
-    const fs::path entry = m_portsDir / ("com" + std::to_string(port));
-    std::error_code ec;
-    const auto status = fs::symlink_status(entry, ec);
-    if (ec || !fs::is_regular_file(status) || fs::file_size(entry, ec) > kMostBytes || ec) {
+    std::string why;
+    const auto text = ReadOwnFile(FileNameText(m_portsDir / ("com" + std::to_string(port))),
+                                  kMostBytes, why);
+    if (!text) {
         return std::nullopt;
     }
-    std::ifstream in(entry, std::ios::binary);
-    std::string line;
-    std::getline(in, line);
+    std::string line = text->substr(0, text->find('\n'));
     const std::size_t end = line.find_last_not_of(" \t\r");
     line.erase(end == std::string::npos ? 0 : end + 1);
     const std::size_t start = line.find_first_not_of(" \t");

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -266,6 +268,32 @@ TEST_F(CsvFilesTest, AnImportEndedAtAnyStepLeavesBothFilesOldOrBothNew) {
         }
         ASSERT_LT(at, 50) << "the import never ended";
     }
+
+    // An import whose run still goes on is left to it, and a journal that is no
+    // regular file (a FIFO) is named without waiting on it: the files are not used.
+    put(names.FooterFileName, "old footers");
+    put(names.FooterFileName + ".new", "new footers");
+    const pid_t running = ::fork();
+    if (running == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    put(names.FooterFileName + ".import",
+        "gotowe\nproces " + std::to_string(running) + "\n" + names.FooterFileName + "\n");
+    const auto waiting = RecoverImport(names);
+    ::kill(running, SIGKILL);
+    ::waitpid(running, nullptr, 0);
+    ASSERT_TRUE(waiting);
+    EXPECT_TRUE(waiting->failed);
+    EXPECT_EQ(slurp(names.FooterFileName), "old footers");
+    const auto finished = RecoverImport(names);
+    ASSERT_TRUE(finished);
+    EXPECT_FALSE(finished->failed) << "its run has ended: finished now";
+    EXPECT_EQ(slurp(names.FooterFileName), "new footers");
+    ASSERT_EQ(::mkfifo((names.FooterFileName + ".import").c_str(), 0600), 0);
+    const auto fifo = RecoverImport(names);
+    ASSERT_TRUE(fifo);
+    EXPECT_TRUE(fifo->failed);
 }
 #endif
 

@@ -6,10 +6,12 @@
 
 namespace kalvero {
 
-void RecoverDataFiles(const FileNames& files, Messages& messages, QWidget* parent) {
-    if (const auto done = RecoverImport(files)) {
-        messages.inform(parent, QString::fromStdString(*done));
+bool RecoverDataFiles(const FileNames& files, Messages& messages, QWidget* parent) {
+    const auto done = RecoverImport(files);
+    if (done) {
+        messages.inform(parent, QString::fromStdString(done->said));
     }
+    return !done || !done->failed;
 }
 
 }  // namespace kalvero
