@@ -30,7 +30,7 @@ std::string bindingRecord(std::uint16_t plu) {
 // may create it; online the printer must be found first.
 int prepare(Session& s, const std::string& file, bool set) {
     if (!s.options().offline) {
-        return s.connect(true);
+        return set ? s.connectForChange() : s.connect(true);
     }
     std::error_code ec;
     if (std::filesystem::exists(FilePath(file), ec) || (set && s.options().create)) {

@@ -102,6 +102,7 @@ int Session::connect(bool quiet) {
     m_outcome.number = Cp1250ToUtf8(m_identity.numberText);
     switch (connection.outcome) {
         case ConnectOutcome::Online:
+            complain(fill(_("Printer: %1 (no. %2)"), {portName(), m_outcome.number}));
             return kExitOk;
         case ConnectOutcome::VersionRefused:
             return result("Wersja programu w drukarce etykiet mniejsza niż 4", kExitNoPrinter);
@@ -114,6 +115,34 @@ int Session::connect(bool quiet) {
             break;
     }
     return result("Nie wykryto drukarki etykiet", kExitNoPrinter);
+}
+
+int Session::connectForChange() {
+    if (!m_options.port) {
+        const ChannelSource channel = [this] { return m_options.channel; };
+        ScanSerialPorts(m_printer.port(), m_printer.state.PortPresent);
+        std::string answering;
+        int count = 0;
+        for (std::uint8_t n = 1; n <= 10; ++n) {
+            if (m_printer.state.PortPresent[n] == 0) {
+                continue;
+            }
+            const Connection found = ConnectOnPort(m_printer.port(), channel, n, speedsFor(n));
+            m_printer.port().UnInitializePort();
+            if (found.outcome == ConnectOutcome::Online ||
+                found.outcome == ConnectOutcome::VersionRefused) {
+                answering += (count++ > 0 ? ", COM" : "COM") + std::to_string(n) + " (" +
+                             fill(_("no. %1"), {Cp1250ToUtf8(found.identity.numberText)}) + ")";
+            }
+        }
+        if (count > 1) {
+            return result(fill(_("printers answer on several ports: %1; name one with --port; "
+                                 "nothing was sent"),
+                               {answering}),
+                          kExitUsage);
+        }
+    }
+    return connect(true);
 }
 
 // A port named otherwise than COMn is known by its one canonical spelling.

@@ -55,6 +55,9 @@ public:
 
     // Finds the printer on the given port or on the first present one.
     int connect(bool quiet);
+    // The same for a command that changes the printer: without --port, when printers
+    // answer on more than one port, none is guessed (exit 2, naming them all).
+    int connectForChange();
     // The printer that answered, once one did, and the port it answered on.
     const PrinterIdentity& identity() const { return m_identity; }
     std::string portName() const;

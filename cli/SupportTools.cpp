@@ -3,6 +3,13 @@
 // the printer-to-file diff, and the CSV export and import.
 #include "cli/SupportTools.h"
 
+#include <cstdio>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "data/Cp1250.h"
@@ -16,6 +23,15 @@
 namespace kalvero::cli {
 
 namespace {
+
+constexpr const char* kStandardStream = "-";
+
+// The CSV's bytes as they are: Windows would turn its CR LF into CR CR LF.
+void binaryStream([[maybe_unused]] std::FILE* stream) {
+#ifdef _WIN32
+    _setmode(_fileno(stream), _O_BINARY);
+#endif
+}
 
 // A data file to compare: its records, or the exit code after saying why not.
 template <typename File>
@@ -146,6 +162,17 @@ int Diff(Session& s) {
 }
 
 int ExportCsv(Session& s) {
+    // "-" is standard output, which then holds the CSV alone.
+    if (s.options().csv == kStandardStream) {
+        std::string text;
+        if (const std::optional<FileError> error = ExportCsvText(s.names(), text)) {
+            return s.result(error->name + ": " + error->reason, kExitFile);
+        }
+        binaryStream(stdout);
+        const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+                             std::fflush(stdout) == 0;
+        return written ? kExitOk : s.result(_("standard output cannot be written"), kExitFile);
+    }
     if (const std::optional<FileError> error = kalvero::ExportCsv(s.names(), s.options().csv)) {
         return s.result(error->name + ": " + error->reason, kExitFile);
     }
@@ -153,7 +180,20 @@ int ExportCsv(Session& s) {
 }
 
 int ImportCsv(Session& s) {
-    const CsvImport import = kalvero::ImportCsv(s.options().csv, s.names());
+    CsvImport import;
+    if (s.options().csv == kStandardStream) {
+        // Standard input, as much as a CSV of both files can hold and one byte more.
+        constexpr std::size_t kMostBytes = 16 * 1024 * 1024;
+        std::string text(kMostBytes + 1, '\0');
+        binaryStream(stdin);
+        text.resize(std::fread(text.data(), 1, text.size(), stdin));
+        if (text.size() > kMostBytes || std::ferror(stdin) != 0) {
+            return s.result(_("standard input is not a CSV of the data files"), kExitFile);
+        }
+        import = ImportCsvText(text, s.names());
+    } else {
+        import = kalvero::ImportCsv(s.options().csv, s.names());
+    }
     if (import.refusal) {
         complain(fill(_("%1: line %2: %3; nothing was written"),
                       {s.options().csv, std::to_string(import.refusal->row), import.refusal->reason}));

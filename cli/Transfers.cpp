@@ -80,7 +80,7 @@ int Read(Session& s) {
 
 int Write(Session& s) {
     const auto [footers, bindings] = chosen(s.options());
-    if (const int rc = s.connect(true); rc != kExitOk) {
+    if (const int rc = s.connectForChange(); rc != kExitOk) {
         return rc;
     }
     stopOnSignals();
@@ -118,7 +118,7 @@ int Write(Session& s) {
 
 int Erase(Session& s) {
     const auto [footers, bindings] = chosen(s.options());
-    if (const int rc = s.connect(true); rc != kExitOk) {
+    if (const int rc = s.connectForChange(); rc != kExitOk) {
         return rc;
     }
     stopOnSignals();

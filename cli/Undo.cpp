@@ -83,7 +83,7 @@ std::string kindsText(RecordKinds kinds) {
 }  // namespace
 
 int Restore(Session& s) {
-    if (const int rc = s.connect(true); rc != kExitOk) {
+    if (const int rc = s.connectForChange(); rc != kExitOk) {
         return rc;
     }
     stopOnSignals();

@@ -499,8 +499,7 @@ CsvImport store(const std::vector<std::string>& footers, const std::vector<std::
 
 }  // namespace
 
-std::optional<FileError> ExportCsv(const FileNames& names, const std::string& csv,
-                                   const Sinks& sinks) {
+std::optional<FileError> ExportCsvText(const FileNames& names, std::string& text) {
     const FooterFile footers = ReadFooterFile(names.FooterFileName);
     if (auto problem =
             readProblem(names.FooterFileName, footers, N_("line %1 is not a footer record"))) {
@@ -511,7 +510,17 @@ std::optional<FileError> ExportCsv(const FileNames& names, const std::string& cs
             readProblem(names.BindingFileName, bindings, N_("line %1 is not a binding record"))) {
         return problem;
     }
-    return writeCsv(csv, csvContent(footers, bindings), sinks);
+    text = csvContent(footers, bindings);
+    return std::nullopt;
+}
+
+std::optional<FileError> ExportCsv(const FileNames& names, const std::string& csv,
+                                   const Sinks& sinks) {
+    std::string text;
+    if (auto problem = ExportCsvText(names, text)) {
+        return problem;
+    }
+    return writeCsv(csv, text, sinks);
 }
 
 CsvRecords ParseCsv(std::string_view text) {
@@ -549,7 +558,11 @@ CsvImport ImportCsv(const std::string& csv, const FileNames& names, const Sinks&
     if (!text) {
         return failed(unreadable(csv));
     }
-    const CsvRecords parsed = ParseCsv(*text);
+    return ImportCsvText(*text, names, sinks);
+}
+
+CsvImport ImportCsvText(std::string_view text, const FileNames& names, const Sinks& sinks) {
+    const CsvRecords parsed = ParseCsv(text);
     if (parsed.refusal) {
         CsvImport refused;
         refused.refusal = parsed.refusal;

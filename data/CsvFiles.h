@@ -42,6 +42,8 @@ namespace kalvero {
 // could not be written, which is then removed, lest half of it pass for the whole.
 std::optional<FileError> ExportCsv(const FileNames& names, const std::string& csv,
                                    const Sinks& sinks = Sinks::files());
+// The same CSV as text, for standard output.
+std::optional<FileError> ExportCsvText(const FileNames& names, std::string& text);
 
 // A CSV row that cannot be stored: its number, from 1 with the column names counted
 // as a spreadsheet shows it, and why, in Polish, UTF-8.
@@ -78,6 +80,9 @@ struct CsvImport {
 // does not hold leaves its file as it is.
 CsvImport ImportCsv(const std::string& csv, const FileNames& names,
                     const Sinks& sinks = Sinks::files());
+// The same for a CSV text already read (standard input).
+CsvImport ImportCsvText(std::string_view text, const FileNames& names,
+                        const Sinks& sinks = Sinks::files());
 
 // Before anything else touches the data files: an import that an ended run left is
 // finished when both its new files were whole, else undone, so that both data files

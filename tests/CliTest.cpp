@@ -214,6 +214,7 @@ TEST_F(CliTest, ReadsEverythingAndRollsItOutToAnotherPrinter) {
 
     const Result read = cli(a, {"read"});
     ASSERT_EQ(read.code, 0) << read.err;
+    EXPECT_NE(read.err.find("Drukarka: COM1 (nr 12)\n"), std::string::npos) << read.err;
     EXPECT_EQ(read.out, "Odczyt stopek: OK\nOdczyt wiązań: OK\n");
     EXPECT_EQ(fs::file_size(tmp / "stopki.txt"), 37395u);
     EXPECT_EQ(fs::file_size(tmp / "wiazplu.txt"), 9u + 9983 * 11);
@@ -695,6 +696,22 @@ TEST_F(CliTest, CsvRoundTripGivesTheSameFilesAndABadRowWritesNothing) {
     ASSERT_EQ(imported.code, 0) << imported.err;
     EXPECT_EQ(slurp(tmp / "stopki.txt"), footers);
     EXPECT_EQ(slurp(tmp / "wiazplu.txt"), bindings);
+    // "-" is standard output and input: a pipe carries the CSV alone, byte for byte.
+    const std::string program = KALVERO_CLI_PATH;
+    Child piped = test::spawn("/bin/sh",
+                              {"-c", program + " export --csv - | " + program +
+                                         " import --csv - --footers s2.txt --bindings w2.txt"},
+                              {{"XDG_CONFIG_HOME", a.string()},
+                               {"XDG_CACHE_HOME", a.string()},
+                               {"XDG_DATA_HOME", a.string()}},
+                              tmp.path().string());
+    const std::string pipedErr = test::readAll(piped.err);
+    EXPECT_EQ(test::exitCode(piped.pid), 0) << pipedErr;
+    ::close(piped.out);
+    ::close(piped.err);
+    EXPECT_EQ(slurp(tmp / "s2.txt"), footers);
+    EXPECT_EQ(slurp(tmp / "w2.txt"), bindings);
+    EXPECT_FALSE(fs::exists(tmp / "-"));
 
     std::ofstream(tmp / "zle.csv") << "stopka;7;1;20;1;tekst dluzszy niz dwadziescia\r\n";
     const Result refused = cli(a, {"import", "--csv", "zle.csv"});
@@ -1195,6 +1212,13 @@ TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {
               std::string::npos)
         << several.err;
     EXPECT_EQ(cli(a, {"--port", "COM3", "binding", "get", "12"}).out, "7\n");
+    // A change never guesses which of several printers is meant.
+    const Result guessed = cli(a, {"erase", "--bindings"});
+    EXPECT_EQ(guessed.code, 2);
+    EXPECT_NE(guessed.err.find("kilku portach: COM1 (nr 01), COM3 (nr 03); wskaż jedną"),
+              std::string::npos)
+        << guessed.err;
+    EXPECT_EQ(cli(a, {"--port", "COM1", "binding", "get", "12"}).out, "7\n") << "not erased";
 
     // A printer whose footers fail gets no bindings; its row says why; the repeat is
     // quoted for the shell.
