@@ -1207,7 +1207,7 @@ TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {
     EXPECT_NE(several.out.find("[COM3] Zapis wiązań: OK, zmieniono 1 z 30"), std::string::npos);
     EXPECT_NE(several.out.find("COM2                         02"), std::string::npos)
         << several.out;
-    EXPECT_NE(several.err.find("nie udało się na: COM2"), std::string::npos) << several.err;
+    EXPECT_NE(several.err.find("błąd na portach: COM2"), std::string::npos) << several.err;
     EXPECT_NE(several.err.find("powtórz dla nich: kalvero-cli --port COM2 write --bindings"),
               std::string::npos)
         << several.err;
