@@ -236,7 +236,7 @@ int ApplyChange(Session& s, const Change& change) {
                 snapshotLine(fill(_("%1: %2; nothing was changed"), {error->name, error->reason})),
                 kExitFile);
         }
-        complain(snapshotLine(entry->folder));
+        inform(snapshotLine(entry->folder));
     }
     send(s, change, sent);
     int exit = sent.footerExit != kExitOk ? sent.footerExit : sent.bindingExit;

@@ -95,6 +95,12 @@ void addMainOptions(CLI::App& app, Options& o) {
         ->trigger_on_parse()
         ->allow_extra_args(false)
         ->option_text("PORT");
+    app.add_flag("-q,--quiet", o.quiet,
+                     _("say nothing on success (what was asked for and the\n"
+                       "reasons of a failure still)"));
+    app.add_flag("-v,--verbose", o.verbose,
+                 _("also the progress when standard error is no terminal,\n"
+                   "and each port tried"));
     decimal(app.add_option("--channel", o.channel, _("the printer's channel, 1..4 (default 1)")), 1, 4)
         ->option_text("N");
     app.add_option("--baud", o.baud,
@@ -157,6 +163,9 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     if (options.ports.size() == 1) {
         options.port = options.ports.front();
     }
+    setVerbosity(options.quiet     ? Verbosity::Quiet
+                 : options.verbose ? Verbosity::Verbose
+                                   : Verbosity::Normal);
     return options.command ? std::nullopt : std::optional(usage(_("no command")));
 }
 

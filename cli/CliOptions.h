@@ -21,6 +21,8 @@ struct Options {
     std::optional<PortName> port;  // the one port of this run
     std::vector<PortName> ports;   // --port as given: a list runs on each at once
     int channel = 1;
+    bool quiet = false;    // nothing said on success
+    bool verbose = false;  // progress on a pipe too, each port tried
     std::optional<int> baud;  // the only speed to try; else the remembered one first
     std::optional<std::string> footers;
     std::optional<std::string> bindings;

@@ -17,6 +17,7 @@ namespace kalvero::cli {
 namespace {
 
 thread_local std::string t_prefix;
+Verbosity g_verbosity = Verbosity::Normal;
 std::mutex g_output;
 
 // The progress lines of several printers at the bottom of the terminal, a printer a
@@ -97,6 +98,20 @@ void say(const std::string& utf8) {
 
 void complain(const std::string& utf8) {
     writeLine(stderr, "kalvero-cli: " + shown(utf8, "\t\n"));
+}
+
+void inform(const std::string& utf8) {
+    if (g_verbosity != Verbosity::Quiet) {
+        complain(utf8);
+    }
+}
+
+void setVerbosity(Verbosity verbosity) {
+    g_verbosity = verbosity;
+}
+
+Verbosity verbosity() {
+    return g_verbosity;
 }
 
 int usage(const std::string& why) {

@@ -11,6 +11,16 @@ void say(const std::string& utf8);
 void complain(const std::string& utf8);
 // Complains about the command line and gives its exit code.
 int usage(const std::string& why);
+// What is said besides the results and reasons (the printer found, a snapshot kept):
+// on standard error, unless quiet.
+void inform(const std::string& utf8);
+
+// How much is said: quiet says nothing on success (data asked for, such as footer
+// get's lines, still goes out; reasons of a failure too); verbose adds the progress
+// of a transfer when standard error is no terminal, and each port tried.
+enum class Verbosity { Quiet, Normal, Verbose };
+void setVerbosity(Verbosity verbosity);
+Verbosity verbosity();
 
 // What say and complain write on this thread starts with this (a printer's port when
 // several run at once).

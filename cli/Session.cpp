@@ -62,7 +62,7 @@ Session::Session(const Options& options)
     }
     m_question.create = options.create;
     if (!m_speeds.ignored().empty()) {
-        complain(fill(_("the remembered port speeds are ignored: %1: %2"),
+        inform(fill(_("the remembered port speeds are ignored: %1: %2"),
                       {m_speeds.file(), m_speeds.ignored()}));
     }
 }
@@ -87,8 +87,8 @@ int Session::connect(bool quiet) {
         connection = DetectPrinter(
             m_printer.port(), channel, m_printer.state.PortPresent,
             [quiet](std::uint8_t n) {
-                if (!quiet) {
-                    std::fprintf(stderr, "Wykrywanie... COM%d\n", n);
+                if (!quiet || verbosity() == Verbosity::Verbose) {
+                    inform("Wykrywanie... COM" + std::to_string(n));
                 }
             },
             [this](std::uint8_t n) { return speedsFor(n); });
@@ -102,7 +102,7 @@ int Session::connect(bool quiet) {
     m_outcome.number = Cp1250ToUtf8(m_identity.numberText);
     switch (connection.outcome) {
         case ConnectOutcome::Online:
-            complain(fill(_("Printer: %1 (no. %2)"), {portName(), m_outcome.number}));
+            inform(fill(_("Printer: %1 (no. %2)"), {portName(), m_outcome.number}));
             return kExitOk;
         case ConnectOutcome::VersionRefused:
             return result("Wersja programu w drukarce etykiet mniejsza niż 4", kExitNoPrinter);
@@ -170,7 +170,11 @@ SnapshotOwner Session::owner() const {
 }
 
 int Session::result(const std::string& text, int exit) {
-    (exit == kExitOk ? say : complain)(text);
+    if (exit != kExitOk) {
+        complain(text);
+    } else if (verbosity() != Verbosity::Quiet) {
+        say(text);
+    }
     m_outcome.result = text;
     return exit;
 }
@@ -209,7 +213,7 @@ int Session::report(const std::string& what, ResultCode rc, const std::string& s
     // came is.
     const auto partial = [this] {
         if (const auto& file = m_transfers.partialFile()) {
-            complain(fill(_("What was read is in %1; the previous file is unchanged"), {*file}));
+            inform(fill(_("What was read is in %1; the previous file is unchanged"), {*file}));
         }
     };
     if (rc == kFileErrorCode && m_transfers.fileError()) {

@@ -152,9 +152,19 @@ int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
         thread->wait();
     }
 #endif
-    writeText(stdout, "\n" + tableRow({_("port"), _("no."), _("changed"), _("time"), _("result")}));
     std::vector<std::string> failed;
     for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (runs[i].outcome.exit != kExitOk) {
+            failed.push_back(options.ports[i].text());
+        }
+    }
+    // Quiet, the table is for when something went wrong.
+    const bool table = verbosity() != Verbosity::Quiet || !failed.empty();
+    if (table) {
+        writeText(stdout,
+                  "\n" + tableRow({_("port"), _("no."), _("changed"), _("time"), _("result")}));
+    }
+    for (std::size_t i = 0; i < runs.size() && table; ++i) {
         const RunOutcome& outcome = runs[i].outcome;
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.1f", runs[i].seconds);
@@ -162,9 +172,6 @@ int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
                   tableRow({options.ports[i].text(), outcome.number.empty() ? "-" : outcome.number,
                             std::to_string(outcome.changed), seconds,
                             PrintableText(outcome.result)}));
-        if (outcome.exit != kExitOk) {
-            failed.push_back(options.ports[i].text());
-        }
     }
     std::fflush(stdout);
     if (TerminalProgress::interrupted != 0) {

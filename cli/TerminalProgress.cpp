@@ -13,7 +13,7 @@ volatile std::sig_atomic_t TerminalProgress::interrupted = 0;
 
 TerminalProgress::TerminalProgress(OperatingState& state)
     : m_state(state),
-      m_terminal(cli::redrawsLines(stderr)),
+      m_terminal(cli::redrawsLines(stderr) && cli::verbosity() != cli::Verbosity::Quiet),
       // Several printers at once share the terminal: a line each, named by port.
       m_board(m_terminal && !cli::outputPrefix().empty()) {}
 
@@ -70,7 +70,8 @@ void TerminalProgress::draw(bool force) {
         }
         cli::writeText(stderr, "\r\033[K" + m_label);
         m_lineOpen = true;
-    } else {
+    } else if (cli::verbosity() == cli::Verbosity::Verbose) {
+        // A log or a pipe gets progress only when asked: cron mails what it is given.
         const int tenth = std::clamp((m_value - m_minimum) * 10 / span, 0, 10);
         if ((tenth != m_lastTenth || force) && m_label != m_printed) {
             m_lastTenth = tenth;

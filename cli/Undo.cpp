@@ -110,7 +110,7 @@ int Restore(Session& s) {
                   change)) {
             return kExitFile;
         }
-        complain(fill(_("Restoring: %1"), {*folder}));
+        inform(fill(_("Restoring: %1"), {*folder}));
     } else {
         std::string broken;
         const auto undo = journal.undo(broken);
@@ -125,7 +125,7 @@ int Restore(Session& s) {
         if (!load(s, undo->footers, undo->bindings, change)) {
             return kExitFile;
         }
-        complain(fill(_("Restoring: %1"),
+        inform(fill(_("Restoring: %1"),
                       {(undo->footers != nullptr ? undo->footers : undo->bindings)->folder}));
     }
     // What the newest change left must still be there: else something else changed

@@ -33,10 +33,11 @@ int main(int argc, char** argv) {
     names.FooterFileName = options.footers.value_or(names.FooterFileName);
     names.BindingFileName = options.bindings.value_or(names.BindingFileName);
     if (const auto recovered = kalvero::RecoverImport(names)) {
-        complain(recovered->said);
         if (recovered->failed) {
+            complain(recovered->said);
             return kExitFile;
         }
+        inform(recovered->said);
     }
     if (options.ports.size() > 1) {
         if (!RunsOnSeveral(options.commandName)) {

@@ -214,7 +214,13 @@ TEST_F(CliTest, ReadsEverythingAndRollsItOutToAnotherPrinter) {
 
     const Result read = cli(a, {"read"});
     ASSERT_EQ(read.code, 0) << read.err;
-    EXPECT_NE(read.err.find("Drukarka: COM1 (nr 12)\n"), std::string::npos) << read.err;
+    EXPECT_EQ(read.err, "kalvero-cli: Drukarka: COM1 (nr 12)\n") << "no progress on a pipe";
+    const Result quiet = cli(a, {"read", "-q"});
+    EXPECT_EQ(quiet.code, 0);
+    EXPECT_EQ(quiet.out + quiet.err, "") << "nothing for cron to mail";
+    const Result quietFailure = cli(a, {"-q", "--port", "COM9", "status"});
+    EXPECT_EQ(quietFailure.code, 3);
+    EXPECT_NE(quietFailure.err.find("COM9"), std::string::npos) << "the reason still";
     EXPECT_EQ(read.out, "Odczyt stopek: OK\nOdczyt wiązań: OK\n");
     EXPECT_EQ(fs::file_size(tmp / "stopki.txt"), 37395u);
     EXPECT_EQ(fs::file_size(tmp / "wiazplu.txt"), 9u + 9983 * 11);
@@ -262,14 +268,15 @@ TEST_F(CliTest, ReadsOnlyWhatIsNamedIntoTheNamedFileKeepingTheOldOne) {
 TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
     const fs::path a = home("a");
     Printer slow(a, {"--pace"});
-    const auto interrupted = [&](const std::vector<std::string>& args, const std::string& text,
+    const auto interrupted = [&](std::vector<std::string> args, const std::string& text,
                                  int signal = SIGINT) {
+        args.insert(args.begin(), "-v");  // the progress, though standard error is a pipe
         Child child = test::spawn(KALVERO_CLI_PATH, args,
                                   {{"XDG_CONFIG_HOME", a.string()},
                                    {"XDG_CACHE_HOME", a.string()},
                                    {"XDG_DATA_HOME", a.string()}},
                                   tmp.path().string());
-        test::firstLine(child.err);  // progress: a record is done
+        EXPECT_TRUE(test::lineWith(child.err, "/"));  // progress: a record is done
         ::kill(child.pid, signal);
         const std::string err = test::readAll(child.err);
         EXPECT_EQ(test::exitCode(child.pid), signal == SIGINT ? 130 : 143) << err;
@@ -763,12 +770,12 @@ TEST_F(CliTest, NoKillOrClockOrEmptyImportEatsAGoodCopy) {
     test::put(tmp / "stopki.txt", "good copy");
     {
         Printer slow(a, {"--pace"});
-        Child child = test::spawn(KALVERO_CLI_PATH, {"read", "--footers"},
+        Child child = test::spawn(KALVERO_CLI_PATH, {"-v", "read", "--footers"},
                                   {{"XDG_CONFIG_HOME", a.string()},
                                    {"XDG_CACHE_HOME", a.string()},
                                    {"XDG_DATA_HOME", a.string()}},
                                   tmp.path().string());
-        test::firstLine(child.err);  // a record is done
+        EXPECT_TRUE(test::lineWith(child.err, "/20"));  // a record is done
         ::kill(child.pid, SIGKILL);
         test::exitCode(child.pid);
         ::close(child.out);
@@ -919,12 +926,12 @@ TEST_F(CliTest, APrinterOnTheNetworkWorksAsOneOnAPort) {
     Printer paced(b, {"--baud", "19200", "--pace"});
     NetworkServer hangsUp(tmp / "b", b / "kalvero/ports/com1");
     Child reading =
-        test::spawn(KALVERO_CLI_PATH, {"--port", hangsUp.rfc2217(), "read", "--footers"},
+        test::spawn(KALVERO_CLI_PATH, {"-v", "--port", hangsUp.rfc2217(), "read", "--footers"},
                     {{"XDG_CONFIG_HOME", b.string()},
                      {"XDG_CACHE_HOME", b.string()},
                      {"XDG_DATA_HOME", b.string()}},
                     tmp.path().string());
-    test::firstLine(reading.err);  // the first footer is in
+    EXPECT_TRUE(test::lineWith(reading.err, "/20"));  // the first footer is in
     hangsUp.stop(SIGKILL);
     const std::string err = test::readAll(reading.err);
     EXPECT_EQ(test::exitCode(reading.pid), 1);
@@ -1010,9 +1017,9 @@ std::string rollout() {
     return text;
 }
 
-// Before a binding write sends anything: the printer found (3 exchanges) and all its
-// bindings read into the snapshot.
-constexpr int kBeforeBindingWrites = 3 + 9983;
+// Before a binding write sends anything: the printer found (3 exchanges) once to see
+// that no other answers, once to use it, and all its bindings read into the snapshot.
+constexpr int kBeforeBindingWrites = 3 + 3 + 9983;
 
 // The shop's printer, no. 07, started afresh from its memory for each run, as
 // another day would find it; the faults given hold for that run only.
@@ -1040,18 +1047,14 @@ private:
 // Runs kalvero-cli and kills it (SIGKILL) a while after it began to write: a printer
 // that falls silent part-way keeps it waiting there for the kill.
 int killedDuringWrite(const fs::path& home, const fs::path& dir,
-                      const std::vector<std::string>& args) {
+                      std::vector<std::string> args) {
+    args.insert(args.begin(), "-v");  // the progress, to see the write begin
     Child child = test::spawn(KALVERO_CLI_PATH, args,
                               {{"XDG_CONFIG_HOME", home.string()},
                                {"XDG_CACHE_HOME", home.string()},
                                {"XDG_DATA_HOME", home.string()}},
                               dir.string());
-    for (std::string line = test::firstLine(child.err); line.find("Zapis wiązań") == std::string::npos;
-         line = test::firstLine(child.err)) {
-        if (line.empty() && ::waitpid(child.pid, nullptr, WNOHANG) != 0) {
-            break;
-        }
-    }
+    test::lineWith(child.err, "Zapis wiązań");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ::kill(child.pid, SIGKILL);
     ::close(child.out);
@@ -1275,12 +1278,12 @@ TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {
     // Ctrl+C stops every printer at its next record.
     Printer slowFour(a, {"--pace"}, 4);
     Printer slowFive(a, {"--pace"}, 5);
-    Child both = test::spawn(KALVERO_CLI_PATH, {"--port", "COM4,COM5", "read", "--footers"},
+    Child both = test::spawn(KALVERO_CLI_PATH, {"-v", "--port", "COM4,COM5", "read", "--footers"},
                              {{"XDG_CONFIG_HOME", a.string()},
                               {"XDG_CACHE_HOME", a.string()},
                               {"XDG_DATA_HOME", a.string()}},
                              tmp.path().string());
-    test::firstLine(both.err);  // a printer's first progress
+    EXPECT_TRUE(test::lineWith(both.err, "/20"));  // a printer's first progress
     ::kill(both.pid, SIGINT);
     const std::string err = test::readAll(both.err);
     EXPECT_EQ(test::exitCode(both.pid), 130) << err;

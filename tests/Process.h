@@ -79,6 +79,16 @@ inline std::string firstLine(int fd) {
     return line;
 }
 
+// Reads lines until one holds text; false when the writer ends or stays quiet first.
+inline bool lineWith(int fd, const std::string& text) {
+    for (std::string line = firstLine(fd); !line.empty(); line = firstLine(fd)) {
+        if (line.find(text) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 inline int exitCode(pid_t pid) {
     int status = 0;
     ::waitpid(pid, &status, 0);

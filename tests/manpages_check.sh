@@ -19,7 +19,10 @@ for program in "$@"; do
         for command in "" "${commands[@]}"; do
             read -ra args <<<"$command"
             # The help's first words past its usage line: in the page's language.
-            said=$(LC_ALL=$locale "$program" "${args[@]}" --help | grep -m1 -vE '^(Usage|Użycie):')
+            # Read whole: a reader that stops early ends a help longer than one write
+            # of the program with SIGPIPE.
+            said=$(LC_ALL=$locale "$program" "${args[@]}" --help | grep -vE '^(Usage|Użycie):' |
+                sed -n 1p)
             if ! grep -qF -- "$said" <<<"$text"; then
                 echo "$page: $name $command: \"$said\" is missing"
                 status=1
