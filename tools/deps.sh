@@ -15,10 +15,12 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6serialport
 commands=(cmake:cmake ninja:ninja-build g++:g++ msgfmt:gettext xgettext:gettext
           locale-gen:locales)
 # The package: its manual pages, dependencies, and the checks of what it holds.
-packaging=(help2man liblocale-gettext-perl dpkg-dev file lintian desktop-file-utils appstream)
+packaging=(help2man liblocale-gettext-perl dpkg-dev file lintian desktop-file-utils appstream
+           systemd)
 packaging_commands=(help2man:help2man gzip:gzip cpack:cmake dpkg-buildflags:dpkg-dev
                     dpkg-deb:dpkg desktop-file-validate:desktop-file-utils
-                    appstreamcli:appstream lintian:lintian file:file)
+                    appstreamcli:appstream lintian:lintian file:file
+                    systemd-analyze:systemd)
 # Windows: the cross compiler and Wine to run what it builds; GoogleTest's sources.
 # On Debian 12 the "wine" command comes from the package wine, the 64-bit Wine
 # itself from wine64.
