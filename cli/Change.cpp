@@ -38,38 +38,29 @@ int bindingPlu(const BindingRecord& record) {
 
 // The records of the change that the printer does not hold yet, in their order; a
 // number given again meets the one before it, as in a write of everything.
-std::vector<FooterRecord> footersToSend(const std::vector<FooterRecord>& wanted,
-                                        const std::vector<FooterRecord>& held, bool all) {
+template <typename Record, typename Key, typename Same>
+std::vector<Record> toSend(const std::vector<Record>& wanted, const std::vector<Record>& held,
+                           bool all, Key key, Same same) {
     if (all) {
         return wanted;
     }
-    auto now = byNumber(held, footerNumber);
-    std::vector<FooterRecord> send;
-    for (const FooterRecord& record : wanted) {
-        const auto found = now.find(record.number);
-        if (found == now.end() || !FooterDifferences({record}, {found->second}).empty()) {
+    auto now = byNumber(held, key);
+    std::vector<Record> send;
+    for (const Record& record : wanted) {
+        const auto found = now.find(key(record));
+        if (found == now.end() || !same(record, found->second)) {
             send.push_back(record);
-            now[record.number] = record;
+            now[key(record)] = record;
         }
     }
     return send;
 }
 
-std::vector<BindingRecord> bindingsToSend(const std::vector<BindingRecord>& wanted,
-                                          const std::vector<BindingRecord>& held, bool all) {
-    if (all) {
-        return wanted;
-    }
-    auto now = byNumber(held, bindingPlu);
-    std::vector<BindingRecord> send;
-    for (const BindingRecord& record : wanted) {
-        const auto found = now.find(record.plu);
-        if (found == now.end() || found->second.footer != record.footer) {
-            send.push_back(record);
-            now[record.plu] = record;
-        }
-    }
-    return send;
+bool sameFooter(const FooterRecord& file, const FooterRecord& printer) {
+    return FooterDifferences({file}, {printer}).empty();
+}
+bool sameBinding(const BindingRecord& file, const BindingRecord& printer) {
+    return file.footer == printer.footer;
 }
 
 // What the printer holds after the change: what it held, with what it gave back for
@@ -213,10 +204,10 @@ int ApplyChange(Session& s, const Change& change) {
     }
     Sent sent;
     if (!change.erase) {
-        sent.footers = footersToSend(change.footers.value_or(std::vector<FooterRecord>{}),
-                                     heldFooters.records, change.all);
-        sent.bindings = bindingsToSend(change.bindings.value_or(std::vector<BindingRecord>{}),
-                                       heldBindings.records, change.all);
+        sent.footers = toSend(change.footers.value_or(std::vector<FooterRecord>{}),
+                              heldFooters.records, change.all, footerNumber, sameFooter);
+        sent.bindings = toSend(change.bindings.value_or(std::vector<BindingRecord>{}),
+                               heldBindings.records, change.all, bindingPlu, sameBinding);
     }
     // A write that changes nothing keeps nothing: there is nothing to undo.
     const bool nothing = !change.erase && sent.footers.empty() && sent.bindings.empty();

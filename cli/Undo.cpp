@@ -41,27 +41,27 @@ long differingRecords(const Snapshot& left, const PrinterFooters& footers,
     return differ;
 }
 
-// The records a snapshot holds of what it is to put back; false after saying why not.
-bool load(Session& s, const Snapshot* footers, const Snapshot* bindings, Change& change) {
-    if (footers != nullptr) {
-        FooterFile file = ReadFooterFile(footers->file(true));
-        if (file.result != 0) {
-            s.result(fill(_("%1: not a whole snapshot; nothing was sent"), {footers->folder}),
-                     kExitFile);
-            return false;
-        }
-        change.footers = std::move(file.records);
+// The records a snapshot holds of one kind, into what the change is to leave; false
+// after saying why not.
+template <typename Records, typename Read>
+bool loadKind(Session& s, const Snapshot* snapshot, bool footerKind, Read read,
+              std::optional<Records>& into) {
+    if (snapshot == nullptr) {
+        return true;
     }
-    if (bindings != nullptr) {
-        BindingFile file = ReadBindingFile(bindings->file(false));
-        if (file.result != 0) {
-            s.result(fill(_("%1: not a whole snapshot; nothing was sent"), {bindings->folder}),
-                     kExitFile);
-            return false;
-        }
-        change.bindings = std::move(file.records);
+    auto file = read(snapshot->file(footerKind));
+    if (file.result != 0) {
+        s.result(fill(_("%1: not a whole snapshot; nothing was sent"), {snapshot->folder}),
+                 kExitFile);
+        return false;
     }
+    into = std::move(file.records);
     return true;
+}
+
+bool load(Session& s, const Snapshot* footers, const Snapshot* bindings, Change& change) {
+    return loadKind(s, footers, true, ReadFooterFile, change.footers) &&
+           loadKind(s, bindings, false, ReadBindingFile, change.bindings);
 }
 
 const char* outcomeText(const Snapshot& entry) {
