@@ -153,6 +153,7 @@ void send(Session& s, const Change& change, Sent& sent) {
             s.report(change.erase ? "Kasowanie stopek" : "Zapis stopek", rc,
                      change.erase ? kErasureStopped : kStopped,
                      done(count, change.footers->size(), true));
+        s.json()["operations"].back()["changed"] = count;
     }
     // A printer whose footers did not go whole gets no bindings.
     if (change.bindings && sent.footerExit == kExitOk) {
@@ -166,6 +167,7 @@ void send(Session& s, const Change& change, Sent& sent) {
             s.report(change.erase ? "Kasowanie wiązań"_cp1250 : "Zapis wiązań"_cp1250, rc,
                      change.erase ? kErasureStopped : kStopped,
                      done(count, change.bindings->size(), false));
+        s.json()["operations"].back()["changed"] = count;
     }
 }
 
@@ -228,6 +230,7 @@ int ApplyChange(Session& s, const Change& change) {
                 kExitFile);
         }
         inform(snapshotLine(entry->folder));
+        s.json()["snapshot"] = entry->folder;
     }
     send(s, change, sent);
     int exit = sent.footerExit != kExitOk ? sent.footerExit : sent.bindingExit;

@@ -2,6 +2,7 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <set>
 #include <sstream>
 
 #include "Version.h"
@@ -101,6 +102,9 @@ void addMainOptions(CLI::App& app, Options& o) {
     app.add_flag("-v,--verbose", o.verbose,
                  _("also the progress when standard error is no terminal,\n"
                    "and each port tried"));
+    app.add_flag("--json", o.json,
+                 _("the results as one JSON document on standard output (detect, status, "
+                   "diff, snapshots, read, write, erase, restore)"));
     decimal(app.add_option("--channel", o.channel, _("the printer's channel, 1..4 (default 1)")), 1, 4)
         ->option_text("N");
     app.add_option("--baud", o.baud,
@@ -163,10 +167,20 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     if (options.ports.size() == 1) {
         options.port = options.ports.front();
     }
+    if (options.json && options.command && !TellsJson(options.commandName)) {
+        return usage(fill(_("--json: %1 gives no JSON"), {options.commandName}));
+    }
+    setResultsAsJson(options.json);
     setVerbosity(options.quiet     ? Verbosity::Quiet
                  : options.verbose ? Verbosity::Verbose
                                    : Verbosity::Normal);
     return options.command ? std::nullopt : std::optional(usage(_("no command")));
+}
+
+bool TellsJson(const std::string& command) {
+    static const std::set<std::string> kCommands{"detect", "status",  "diff",    "snapshots",
+                                                 "read",   "write",   "erase",   "restore"};
+    return kCommands.contains(command);
 }
 
 std::optional<std::string> roleConflict(const Options& options) {

@@ -23,6 +23,7 @@ struct Options {
     int channel = 1;
     bool quiet = false;    // nothing said on success
     bool verbose = false;  // progress on a pipe too, each port tried
+    bool json = false;     // the results as one JSON document on standard output
     std::optional<int> baud;  // the only speed to try; else the remembered one first
     std::optional<std::string> footers;
     std::optional<std::string> bindings;
@@ -48,6 +49,9 @@ std::optional<int> parse(int argc, char** argv, Options& options);
 // One file, one role: the footer and the binding file, the CSV file and the trace
 // must be different files. Why not, before anything is written.
 std::optional<std::string> roleConflict(const Options& options);
+
+// The commands whose results --json gives.
+bool TellsJson(const std::string& command);
 
 // Decimal digits only; nothing for anything else.
 std::optional<long> number(const std::string& text);

@@ -114,9 +114,11 @@ CLI::Option* addPlu(CLI::App& app, Options& o) {
 CLI::App* addCommand(CLI::App& parent, const std::string& name, const std::string& description,
                      Options& o, Command command) {
     CLI::App* app = parent.add_subcommand(name, description);
-    app->callback([&o, name, command = std::move(command)] {
+    // "footer get" by both words.
+    const std::string full = parent.get_parent() != nullptr ? parent.get_name() + " " + name : name;
+    app->callback([&o, full, command = std::move(command)] {
         o.command = command;
-        o.commandName = name;
+        o.commandName = full;
     });
     return app;
 }

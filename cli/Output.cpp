@@ -18,6 +18,7 @@ namespace {
 
 thread_local std::string t_prefix;
 Verbosity g_verbosity = Verbosity::Normal;
+bool g_json = false;
 std::mutex g_output;
 
 // The progress lines of several printers at the bottom of the terminal, a printer a
@@ -93,7 +94,9 @@ void showProgress(const std::string& label) {
 }
 
 void say(const std::string& utf8) {
-    writeLine(stdout, shown(utf8, "\t"));
+    if (!g_json) {
+        writeLine(stdout, shown(utf8, "\t"));
+    }
 }
 
 void complain(const std::string& utf8) {
@@ -112,6 +115,10 @@ void setVerbosity(Verbosity verbosity) {
 
 Verbosity verbosity() {
     return g_verbosity;
+}
+
+void setResultsAsJson(bool json) {
+    g_json = json;
 }
 
 int usage(const std::string& why) {

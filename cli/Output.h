@@ -21,6 +21,8 @@ void inform(const std::string& utf8);
 enum class Verbosity { Quiet, Normal, Verbose };
 void setVerbosity(Verbosity verbosity);
 Verbosity verbosity();
+// With --json standard output holds the one JSON document alone: say writes nothing.
+void setResultsAsJson(bool json);
 
 // What say and complain write on this thread starts with this (a printer's port when
 // several run at once).

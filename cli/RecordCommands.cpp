@@ -169,6 +169,7 @@ int Status(Session& s) {
     if (rc != 0) {
         return s.fail(rc);
     }
+    s.json()["status"] = bytes;
     char line[16];
     std::snprintf(line, sizeof line, "%02X %02X %02X %02X", bytes[0], bytes[1], bytes[2], bytes[3]);
     return s.result(fill(_("%1 (printer number: %2)"), {line, std::to_string(bytes[0] >> 4)}),

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "cli/ConsoleText.h"
 #include "cli/Output.h"
 #include "data/Cp1250.h"
 #include "data/ResultText.h"
@@ -41,6 +42,12 @@ void stopOnSignals() {
         return true;
     }();
     (void)set;
+}
+
+void sayJson(const nlohmann::ordered_json& document) {
+    writeText(stdout, document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) +
+                          "\n");
+    std::fflush(stdout);
 }
 
 int stoppedExit(int exit) {
@@ -102,6 +109,10 @@ int Session::connect(bool quiet) {
     m_outcome.number = Cp1250ToUtf8(m_identity.numberText);
     switch (connection.outcome) {
         case ConnectOutcome::Online:
+            m_json["printer"] = {{"port", portName()},
+                                 {"number", m_outcome.number},
+                                 {"baud", m_printer.state.BaudRate},
+                                 {"version", m_identity.version}};
             inform(fill(_("Printer: %1 (no. %2)"), {portName(), m_outcome.number}));
             return kExitOk;
         case ConnectOutcome::VersionRefused:
@@ -131,8 +142,11 @@ int Session::connectForChange() {
             m_printer.port().UnInitializePort();
             if (found.outcome == ConnectOutcome::Online ||
                 found.outcome == ConnectOutcome::VersionRefused) {
+                const std::string number = Cp1250ToUtf8(found.identity.numberText);
                 answering += (count++ > 0 ? ", COM" : "COM") + std::to_string(n) + " (" +
-                             fill(_("no. %1"), {Cp1250ToUtf8(found.identity.numberText)}) + ")";
+                             fill(_("no. %1"), {number}) + ")";
+                m_json["answering"].push_back(
+                    {{"port", "COM" + std::to_string(n)}, {"number", number}});
             }
         }
         if (count > 1) {
@@ -143,6 +157,12 @@ int Session::connectForChange() {
         }
     }
     return connect(true);
+}
+
+nlohmann::ordered_json Session::runJson(int exit) const {
+    nlohmann::ordered_json document{{"command", m_options.commandName}, {"exit", exit}};
+    document.update(m_json);
+    return document;
 }
 
 // A port named otherwise than COMn is known by its one canonical spelling.
@@ -193,6 +213,8 @@ int Session::fail(ResultCode rc) {
     if (const auto& error = m_printer.records().fileError()) {
         return result(error->name + ": " + error->reason, kExitFile);
     }
+    m_json["code"] = rc;
+    m_json["text"] = Cp1250ToUtf8(ResultText(rc));
     return result(resultText(rc), kExitFailed);
 }
 
@@ -209,6 +231,20 @@ int Session::fail(ResultCode rc, const std::string& file, const std::string& rec
 int Session::report(const std::string& what, ResultCode rc, const std::string& stopped,
                     const std::string& done) {
     const std::string name = Cp1250ToUtf8(what);
+    const int exit = reportText(name, rc, stopped, done);
+    nlohmann::ordered_json operation{{"operation", name}, {"code", rc}, {"exit", exit}};
+    if (rc != 0 && rc != kFileErrorCode) {
+        operation["text"] = Cp1250ToUtf8(ResultText(rc));
+    }
+    if (const auto& file = m_transfers.partialFile(); file && exit != kExitOk) {
+        operation["partial_file"] = *file;
+    }
+    m_json["operations"].push_back(operation);
+    return exit;
+}
+
+int Session::reportText(const std::string& name, ResultCode rc, const std::string& stopped,
+                        const std::string& done) {
     // A read that did not finish leaves the data file as it was and says where what
     // came is.
     const auto partial = [this] {
@@ -244,6 +280,8 @@ int Session::report(const std::string& what, ResultCode rc, const std::string& s
 
 int Session::readFailure(const std::string& what, ResultCode rc, const std::string& stopped) {
     if (rc != 0) {
+        m_json["code"] = rc;
+        m_json["text"] = Cp1250ToUtf8(ResultText(rc));
         return result(what + ": " + resultText(rc), kExitFailed);
     }
     if (m_printer.state.AbortRequested != 0) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,10 @@ namespace kalvero::cli {
 void stopOnSignals();
 // The exit of a run that was stopped: 143 when SIGTERM stopped it, as a shell counts.
 int stoppedExit(int exit);
+
+// A JSON document on standard output, whole, in UTF-8 (a byte that is not, such as
+// one of a file's name, as U+FFFD).
+void sayJson(const nlohmann::ordered_json& document);
 
 // What one run on one printer came to, for whoever ran it.
 struct RunOutcome {
@@ -67,6 +72,12 @@ public:
     // A result said, and kept as the run's outcome.
     int result(const std::string& text, int exit);
     RunOutcome& outcome() { return m_outcome; }
+    // What --json tells of the run besides its command and exit: the printer, each
+    // operation's result code, what the command found. Keys in English, values the same
+    // in every language.
+    nlohmann::ordered_json& json() { return m_json; }
+    // The document of the run: its command and exit first, then what it told.
+    nlohmann::ordered_json runJson(int exit) const;
     // The result's text, and what the port adds to it (a server that hung up).
     std::string resultText(ResultCode rc);
     int fail(ResultCode rc);
@@ -79,6 +90,9 @@ public:
     int readFailure(const std::string& what, ResultCode rc, const std::string& stopped);
 
 private:
+    // report's line; its exit code.
+    int reportText(const std::string& name, ResultCode rc, const std::string& stopped,
+                   const std::string& done);
     // A script cannot be asked: --create answers the question about a missing file.
     struct FileQuestion final : Question {
         bool create = false;
@@ -99,6 +113,7 @@ private:
     BulkTransfers m_transfers;
     PrinterIdentity m_identity;
     RunOutcome m_outcome;
+    nlohmann::ordered_json m_json = nlohmann::ordered_json::object();
 };
 
 }  // namespace kalvero::cli

@@ -28,6 +28,7 @@ namespace {
 struct PrinterRun {
     RunOutcome outcome;
     double seconds = 0;
+    nlohmann::ordered_json json;  // the run's document, for --json
 };
 
 // The summary's columns, as wide as their widest heading in any language: a column is
@@ -82,6 +83,7 @@ PrinterRun runOn(const Options& options, const PortName& port) {
         session.outcome().exit = mine.command(session);
     }
     run.outcome = session.outcome();
+    run.json = session.runJson(stoppedExit(run.outcome.exit));
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     setOutputPrefix({});
     return run;
@@ -158,8 +160,22 @@ int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
             failed.push_back(options.ports[i].text());
         }
     }
-    // Quiet, the table is for when something went wrong.
-    const bool table = verbosity() != Verbosity::Quiet || !failed.empty();
+    const int exit = TerminalProgress::interrupted != 0 ? stoppedExit(kExitStopped)
+                     : failed.empty()                  ? kExitOk
+                                                       : kExitSomeFailed;
+    if (options.json) {
+        nlohmann::ordered_json printers = nlohmann::ordered_json::array();
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            nlohmann::ordered_json printer{{"port", options.ports[i].text()},
+                                           {"seconds", runs[i].seconds}};
+            printer.update(runs[i].json);
+            printer.erase("command");
+            printers.push_back(printer);
+        }
+        sayJson({{"command", options.commandName}, {"exit", exit}, {"printers", printers}});
+    }
+    // Quiet, the table is for when something went wrong; JSON has it all.
+    const bool table = !options.json && (verbosity() != Verbosity::Quiet || !failed.empty());
     if (table) {
         writeText(stdout,
                   "\n" + tableRow({_("port"), _("no."), _("changed"), _("time"), _("result")}));
@@ -174,14 +190,10 @@ int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
                             PrintableText(outcome.result)}));
     }
     std::fflush(stdout);
-    if (TerminalProgress::interrupted != 0) {
-        return stoppedExit(kExitStopped);
+    if (exit == kExitSomeFailed) {
+        sayRepeat(failed, args);
     }
-    if (failed.empty()) {
-        return kExitOk;
-    }
-    sayRepeat(failed, args);
-    return kExitSomeFailed;
+    return exit;
 }
 
 }  // namespace kalvero::cli

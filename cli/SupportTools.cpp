@@ -47,10 +47,43 @@ std::optional<File> loadFile(Session& s, const std::string& name, File file) {
     return std::nullopt;
 }
 
-// Prints the differences; true when there were any.
-bool showDifferences(const std::vector<std::string>& differences) {
-    for (const std::string& difference : differences) {
-        say(difference);
+nlohmann::ordered_json lineJson(const FooterLine& line) {
+    return {{"text", Cp1250ToUtf8(line.text.substr(0, line.text.find_last_not_of(' ') + 1))},
+            {"width", line.width20 != 0 ? 20 : 40},
+            {"enabled", line.enabled != 0}};
+}
+
+nlohmann::ordered_json differenceJson(const FooterDifference& difference) {
+    nlohmann::ordered_json json{{"footer", difference.footer}};
+    if (difference.line == 0) {
+        json["file"] = difference.inFile;
+        json["printer"] = difference.inPrinter;
+    } else {
+        json["line"] = difference.line;
+        json["file"] = lineJson(difference.file);
+        json["printer"] = lineJson(difference.printer);
+    }
+    return json;
+}
+
+nlohmann::ordered_json differenceJson(const BindingDifference& difference) {
+    const auto side = [](const std::optional<int>& footer) {
+        return footer ? nlohmann::ordered_json(*footer) : nlohmann::ordered_json(nullptr);
+    };
+    return {{"plu", difference.plu},
+            {"file", side(difference.file)},
+            {"printer", side(difference.printer)}};
+}
+
+// Prints the differences of a kind ("footers", "bindings") and tells them as values;
+// true when there were any.
+template <typename Difference>
+bool showDifferences(Session& s, const char* kind, const std::vector<Difference>& differences) {
+    nlohmann::ordered_json& listed = s.json()["differences"][kind];
+    listed = nlohmann::ordered_json::array();
+    for (const Difference& difference : differences) {
+        say(difference.text);
+        listed.push_back(differenceJson(difference));
     }
     return !differences.empty();
 }
@@ -86,7 +119,7 @@ int VerifyRecords(Session& s, const std::vector<FooterRecord>* footers,
             rc != kExitOk) {
             return rc;
         }
-        const bool footersDiffer = showDifferences(FooterDifferences(*footers, printer.records));
+        const bool footersDiffer = showDifferences(s, "footers", FooterDifferences(*footers, printer.records));
         differ = footersDiffer;
         if (readBack != nullptr) {
             readBack->footersRead = true;
@@ -102,7 +135,7 @@ int VerifyRecords(Session& s, const std::vector<FooterRecord>* footers,
             return rc;
         }
         const bool bindingsDiffer =
-            showDifferences(BindingDifferences(*bindings, printer.records));
+            showDifferences(s, "bindings", BindingDifferences(*bindings, printer.records));
         differ = differ || bindingsDiffer;
         if (readBack != nullptr) {
             readBack->bindingsRead = true;
@@ -112,6 +145,7 @@ int VerifyRecords(Session& s, const std::vector<FooterRecord>* footers,
     }
     s.result(differ ? _("Verifying: the printer differs from the files") : _("Verifying: OK"),
              kExitOk);  // the differences went to standard output: so does this
+    s.json()["verified"] = !differ;
     return differ ? kExitDiffers : kExitOk;
 }
 
@@ -137,7 +171,7 @@ int Diff(Session& s) {
             rc != kExitOk) {
             return rc;
         }
-        differ = showDifferences(FooterDifferences(footerFile->records, printer.records));
+        differ = showDifferences(s, "footers", FooterDifferences(footerFile->records, printer.records));
     }
     if (bindingFile) {
         const auto lastPlu = static_cast<std::uint16_t>(s.options().lastPlu);
@@ -153,11 +187,12 @@ int Diff(Session& s) {
             return rc;
         }
         differ =
-            showDifferences(BindingDifferences(bindingFile->records, printer.records)) || differ;
+            showDifferences(s, "bindings", BindingDifferences(bindingFile->records, printer.records)) || differ;
     }
     if (!differ) {
         s.result(_("The printer and the files agree"), kExitOk);
     }
+    s.json()["differ"] = differ;
     return differ ? kExitDiffers : kExitOk;
 }
 

@@ -2,6 +2,7 @@
 #include "cli/Undo.h"
 
 #include <map>
+#include <tuple>
 
 #include "cli/Change.h"
 #include "cli/Output.h"
@@ -157,12 +158,53 @@ int Restore(Session& s) {
     return ApplyChange(s, change);
 }
 
+namespace {
+
+// A kind's outcome in JSON, in the manifest's words.
+const char* outcomeWord(ChangeOutcome outcome) {
+    switch (outcome) {
+        case ChangeOutcome::Finished:
+            return "finished";
+        case ChangeOutcome::Failed:
+            return "failed";
+        case ChangeOutcome::Stopped:
+            return "stopped";
+        case ChangeOutcome::Unfinished:
+            return "unfinished";
+        case ChangeOutcome::Untouched:
+            break;
+    }
+    return "untouched";
+}
+
+nlohmann::ordered_json entryJson(const Snapshot& entry) {
+    nlohmann::ordered_json json{{"sequence", entry.sequence},
+                                {"time", entry.time},
+                                {"command", entry.command}};
+    json[entry.isUndo() ? "undoes" : "group"] = entry.isUndo() ? entry.undoes : entry.group;
+    for (const auto& [kind, held, outcome] :
+         {std::tuple{"footers", entry.kinds.footers, entry.footers},
+          std::tuple{"bindings", entry.kinds.bindings, entry.bindings}}) {
+        if (held) {
+            json["outcome"][kind] = outcomeWord(outcome);
+        }
+    }
+    json["folder"] = entry.folder;
+    return json;
+}
+
+}  // namespace
+
 int ListSnapshots(Session& s) {
+    nlohmann::ordered_json& printers = s.json()["printers"];
+    printers = nlohmann::ordered_json::array();
     for (const std::vector<Snapshot>& entries : s.store().journals()) {
         const UndoJournal journal(entries);
         const SnapshotOwner& owner = entries.front().owner;
+        nlohmann::ordered_json printer{{"port", owner.port}, {"number", owner.number}};
         say(fill(_("printer no. %1 on %2"), {owner.number, owner.port}));
         for (const Snapshot& entry : journal.entries()) {
+            printer["changes"].push_back(entryJson(entry));
             const std::string group =
                 entry.isUndo() ? fill(_("undoes %1"), {std::to_string(entry.undoes)})
                                : fill(_("group %1"), {std::to_string(entry.group)});
@@ -175,6 +217,8 @@ int ListSnapshots(Session& s) {
         say(undo ? fill(_("  restore undoes group %1"), {std::to_string(undo->group)})
             : broken.empty() ? std::string(_("  nothing to undo"))
                              : fill(_("  restore cannot undo: %1"), {broken}));
+        printer["undo_group"] = undo ? nlohmann::ordered_json(undo->group) : nullptr;
+        printers.push_back(printer);
     }
     return kExitOk;
 }

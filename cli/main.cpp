@@ -55,6 +55,9 @@ int main(int argc, char** argv) {
         return kExitFile;
     }
     const int exit = stoppedExit(options.command(session));
+    if (options.json) {
+        sayJson(session.runJson(exit));
+    }
     // The run's outcome stands; the user learns only that the trace is not whole.
     if (const auto lost = session.traceLost()) {
         complain(kalvero::fill(_("the trace is not whole: %1"), {*lost}));

@@ -91,18 +91,19 @@ std::string side(const FooterLine& line, bool textDiffers, bool flagsDiffer) {
 }
 
 void lineDifference(int footer, int k, const FooterLine& file, const FooterLine& printer,
-                    std::vector<std::string>& out) {
+                    std::vector<FooterDifference>& out) {
     const bool textDiffers = file.text != printer.text;
     const bool flagsDiffer = file.width20 != printer.width20 || file.enabled != printer.enabled;
     if (!textDiffers && !flagsDiffer) {
         return;
     }
     // A side that lists flags holds commas itself, so a semicolon divides the sides.
-    out.push_back(fill(_("footer %1 line %2: file %3"),
-                       {std::to_string(footer), std::to_string(k + 1),
-                        side(file, textDiffers, flagsDiffer)}) +
-                  (flagsDiffer ? "; " : ", ") +
-                  fill(_("printer %1"), {side(printer, textDiffers, flagsDiffer)}));
+    out.push_back({footer, k + 1, true, true, file, printer,
+                   fill(_("footer %1 line %2: file %3"),
+                        {std::to_string(footer), std::to_string(k + 1),
+                         side(file, textDiffers, flagsDiffer)}) +
+                       (flagsDiffer ? "; " : ", ") +
+                       fill(_("printer %1"), {side(printer, textDiffers, flagsDiffer)})});
 }
 
 // The distinct numbers of the records, ascending.
@@ -117,15 +118,17 @@ std::vector<int> numbersOf(const std::vector<Record>& records, Number number) {
 
 // A footer on either side or both, null where a side lacks it.
 void footerDifferences(int n, const FooterRecord* inFile, const FooterRecord* inPrinter,
-                       std::vector<std::string>& out) {
+                       std::vector<FooterDifference>& out) {
     if (inFile == nullptr) {
         if (!erased(*inPrinter)) {
-            out.push_back(fill(_("footer %1: not in the file"), {std::to_string(n)}));
+            out.push_back(
+                {n, 0, false, true, {}, {}, fill(_("footer %1: not in the file"), {std::to_string(n)})});
         }
         return;
     }
     if (inPrinter == nullptr) {
-        out.push_back(fill(_("footer %1: not in the printer"), {std::to_string(n)}));
+        out.push_back(
+            {n, 0, true, false, {}, {}, fill(_("footer %1: not in the printer"), {std::to_string(n)})});
         return;
     }
     for (int k = 0; k < kFooterLines; ++k) {
@@ -247,9 +250,9 @@ void PrinterReader::endView() {
     m_view.showBar(false);
 }
 
-std::vector<std::string> FooterDifferences(const std::vector<FooterRecord>& file,
-                                           const std::vector<FooterRecord>& printer) {
-    std::vector<std::string> out;
+std::vector<FooterDifference> FooterDifferences(const std::vector<FooterRecord>& file,
+                                                const std::vector<FooterRecord>& printer) {
+    std::vector<FooterDifference> out;
     eachNumber(lastByNumber(file, footerNumber), lastByNumber(printer, footerNumber),
                [&](int n, const FooterRecord* inFile, const FooterRecord* inPrinter) {
                    footerDifferences(n, inFile, inPrinter, out);
@@ -257,14 +260,19 @@ std::vector<std::string> FooterDifferences(const std::vector<FooterRecord>& file
     return out;
 }
 
-std::vector<std::string> BindingDifferences(const std::vector<BindingRecord>& file,
-                                            const std::vector<BindingRecord>& printer) {
-    std::vector<std::string> out;
+std::vector<BindingDifference> BindingDifferences(const std::vector<BindingRecord>& file,
+                                                  const std::vector<BindingRecord>& printer) {
+    std::vector<BindingDifference> out;
     eachNumber(lastByNumber(file, pluNumber), lastByNumber(printer, pluNumber),
                [&](int plu, const BindingRecord* inFile, const BindingRecord* inPrinter) {
                    if (bindingDiffers(inFile, inPrinter)) {
-                       out.push_back("PLU " + std::to_string(plu) + ": " + fileSide(inFile) + ", " +
-                                     printerSide(inPrinter));
+                       const auto footer = [](const BindingRecord* record) {
+                           return record != nullptr ? std::optional<int>(record->footer)
+                                                    : std::nullopt;
+                       };
+                       out.push_back({plu, footer(inFile), footer(inPrinter),
+                                      "PLU " + std::to_string(plu) + ": " + fileSide(inFile) +
+                                          ", " + printerSide(inPrinter)});
                    }
                });
     return out;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,9 +79,26 @@ private:
 //   stopka 230: brak w drukarce
 //   PLU 9990: plik 007, brak w drukarce
 // After a read-back only the file's numbers are on both sides, so only they count.
-std::vector<std::string> FooterDifferences(const std::vector<FooterRecord>& file,
-                                           const std::vector<FooterRecord>& printer);
-std::vector<std::string> BindingDifferences(const std::vector<BindingRecord>& file,
-                                            const std::vector<BindingRecord>& printer);
+// Each difference also as values, for a script: what each side holds, nothing where a
+// side lacks the record.
+struct FooterDifference {
+    int footer = 0;
+    int line = 0;  // 1..4; 0 when a side lacks the whole footer
+    bool inFile = true;
+    bool inPrinter = true;
+    FooterLine file;  // the line as the printer would hold it
+    FooterLine printer;
+    std::string text;
+};
+struct BindingDifference {
+    int plu = 0;
+    std::optional<int> file;  // the footer bound
+    std::optional<int> printer;
+    std::string text;
+};
+std::vector<FooterDifference> FooterDifferences(const std::vector<FooterRecord>& file,
+                                                const std::vector<FooterRecord>& printer);
+std::vector<BindingDifference> BindingDifferences(const std::vector<BindingRecord>& file,
+                                                  const std::vector<BindingRecord>& printer);
 
 }  // namespace kalvero

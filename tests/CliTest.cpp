@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -1196,6 +1197,62 @@ TEST_F(CliTest, NothingChangesWithoutAWholeSnapshot) {
 
 // One command on three printers at once: the two that answer complete, the one that
 // falls silent is named in the summary, with the command that repeats the run for it.
+TEST_F(CliTest, JsonTellsTheSameValuesInEveryLanguage) {
+    using nlohmann::json;
+    const fs::path a = home("a");
+    Printer first(a, {"--number", "07", "--status", "71,00,02,00"}, 1);
+    Printer third(a, {"--number", "03"}, 3);
+    // Both languages give one document each, alike but for the times.
+    const auto both = [&](const std::vector<std::string>& args, int code) {
+        json told[2];
+        for (int i = 0; i < 2; ++i) {
+            const Result r = cli(a, args, i == 0 ? "pl_PL.UTF-8" : "C.UTF-8");
+            EXPECT_EQ(r.code, code) << r.err;
+            told[i] = json::parse(r.out);
+            for (json* printer : {&told[i]}) {
+                if (printer->contains("printers")) {
+                    for (json& each : (*printer)["printers"]) {
+                        each.erase("seconds");
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(told[0], told[1]);
+        return told[0];
+    };
+    const json guessed = both({"--json", "erase", "--footers"}, 2);
+    EXPECT_EQ(guessed["answering"], json::parse(R"([{"port":"COM1","number":"07"},
+                                                    {"port":"COM3","number":"03"}])"));
+    const json status = both({"status", "--port", "COM1", "--json"}, 0);
+    EXPECT_EQ(status["printer"]["number"], "07");
+    EXPECT_EQ(status["status"], json::parse("[113,0,2,0]"));
+    ASSERT_EQ(both({"--json", "--port", "COM1", "read", "--last-plu", "20"}, 0)["operations"].size(), 2u);
+    ASSERT_EQ(cli(a, {"binding", "set", "12", "7", "--offline"}).code, 0);
+    const json diff = both({"diff", "--bindings", "--port", "COM1", "--last-plu", "20", "--json"}, 5);
+    EXPECT_EQ(diff["differences"]["bindings"],
+              json::parse(R"([{"plu": 12, "file": 7, "printer": 0}])"));
+    EXPECT_TRUE(diff["differ"]);
+    const Result write = cli(a, {"--json", "-q", "--port", "COM1", "write", "--bindings"});
+    ASSERT_EQ(write.code, 0) << write.err;
+    const json written = json::parse(write.out);
+    EXPECT_EQ(written["operations"][0]["changed"], 1);
+    EXPECT_TRUE(written["verified"]);
+    const json journal = both({"snapshots", "--json"}, 0);
+    EXPECT_EQ(journal["printers"][0]["number"], "07");
+    EXPECT_EQ(journal["printers"][0]["changes"][0]["outcome"]["bindings"], "finished");
+    EXPECT_EQ(journal["printers"][0]["undo_group"], 1);
+    EXPECT_EQ(written["snapshot"], journal["printers"][0]["changes"][0]["folder"]);
+    // A printer that refuses gives the Part's code and text, the same in both languages.
+    Printer refuses(a, {"--number", "06", "--nak", "9b"}, 6);
+    const json several = both({"--json", "--port", "COM1,COM6", "status"}, 6);
+    EXPECT_EQ(several["printers"][0]["exit"], 0);
+    EXPECT_EQ(several["printers"][1]["port"], "COM6");
+    EXPECT_EQ(several["printers"][1]["exit"], 1);
+    EXPECT_EQ(several["printers"][1]["code"], 24) << several.dump();
+    EXPECT_EQ(several["printers"][1]["text"], "Nie można wykonac rozkazu (NAK)");
+    EXPECT_EQ(cli(a, {"--json", "footer", "get", "1"}).code, 2);
+}
+
 TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {
     const fs::path a = home("a");
     Printer first(a, {"--number", "01"}, 1);

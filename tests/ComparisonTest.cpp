@@ -103,11 +103,13 @@ protected:
         EXPECT_EQ(printerFooters.result, 0);
         EXPECT_EQ(printerBindings.result, 0);
         Lines out;
-        for (const std::string& text : FooterDifferences(footers(), printerFooters.records)) {
-            out.push_back(text);
+        for (const FooterDifference& difference :
+             FooterDifferences(footers(), printerFooters.records)) {
+            out.push_back(difference.text);
         }
-        for (const std::string& text : BindingDifferences(bindings(), printerBindings.records)) {
-            out.push_back(text);
+        for (const BindingDifference& difference :
+             BindingDifferences(bindings(), printerBindings.records)) {
+            out.push_back(difference.text);
         }
         return out;
     }

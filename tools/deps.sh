@@ -10,7 +10,7 @@ set -euo pipefail
 # gettext compiles the catalogues of po/; locales and libc-l10n give the Polish locale
 # and the system's reasons in Polish.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6serialport6
-          libgl-dev libcli11-dev libutfcpp-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n
+          libgl-dev libcli11-dev nlohmann-json3-dev libutfcpp-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n
           gettext locales libc-l10n)
 commands=(cmake:cmake ninja:ninja-build g++:g++ msgfmt:gettext xgettext:gettext
           locale-gen:locales)
