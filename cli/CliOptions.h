@@ -37,6 +37,7 @@ struct Options {
     std::optional<std::string> snapshot;  // restore: this snapshot, not the undo
     bool force = false;                   // restore: even so
     std::string csv;
+    bool cp1250 = false;  // export: the CSV in Windows-1250
     std::optional<std::string> trace;
     int footer = 0;  // the N of footer get/set and binding set
     int plu = 0;     // the PLU of binding get/set and item

@@ -84,11 +84,23 @@ void addSupportTools(CLI::App& app, Options& o) {
                                      [](Session& s) { return ExportCsv(s); });
     CLI::App* importCsv = addCommand(app, "import", _("the data files from a CSV file (offline)"), o,
                                      [](Session& s) { return ImportCsv(s); });
+    exportCsv->add_option_function<std::string>(
+                 "--csv-encoding", [&o](const std::string& name) { o.cp1250 = name == "cp1250"; },
+                 _("utf-8 (with a BOM, the default) or cp1250, which a Polish Excel opens "
+                   "directly"))
+        ->check(CLI::IsMember({"utf-8", "cp1250"}))
+        ->option_text(_("ENCODING"));
+    exportCsv->footer(
+        _("A text that a spreadsheet would take for a formula (=, +, -, @ first) or a "
+          "number (digits alone, with a leading 0 or more than 11) gets a leading "
+          "apostrophe; import takes it off again."));
     importCsv->footer(
-        _("Every row is checked first; a row that cannot be stored is named with its\n"
-        "reason and nothing is written. The previous data files are kept as backups."));
+        _("Every row is checked first; a row that cannot be stored is named with its "
+          "reason and nothing is written. The previous data files are kept as backups. "
+          "A file that is not UTF-8 is read as Windows-1250; fields are split at the "
+          "first semicolon, comma or tab of the first row."));
     for (CLI::App* command : {exportCsv, importCsv}) {
-        command->add_option("--csv", o.csv, _("the CSV file: UTF-8, semicolons"))
+        command->add_option("--csv", o.csv, _("the CSV file; - is standard output or input"))
             ->required()
             ->option_text(_("FILE"));
         addFooters(*command, o);

@@ -197,10 +197,11 @@ int Diff(Session& s) {
 }
 
 int ExportCsv(Session& s) {
+    const CsvEncoding encoding = s.options().cp1250 ? CsvEncoding::Windows1250 : CsvEncoding::Utf8;
     // "-" is standard output, which then holds the CSV alone.
     if (s.options().csv == kStandardStream) {
         std::string text;
-        if (const std::optional<FileError> error = ExportCsvText(s.names(), text)) {
+        if (const std::optional<FileError> error = ExportCsvText(s.names(), text, encoding)) {
             return s.result(error->name + ": " + error->reason, kExitFile);
         }
         binaryStream(stdout);
@@ -208,7 +209,8 @@ int ExportCsv(Session& s) {
                              std::fflush(stdout) == 0;
         return written ? kExitOk : s.result(_("standard output cannot be written"), kExitFile);
     }
-    if (const std::optional<FileError> error = kalvero::ExportCsv(s.names(), s.options().csv)) {
+    if (const std::optional<FileError> error =
+            kalvero::ExportCsv(s.names(), s.options().csv, encoding)) {
         return s.result(error->name + ": " + error->reason, kExitFile);
     }
     return s.result(fill(_("Export: OK, %1"), {s.options().csv}), kExitOk);
@@ -228,6 +230,9 @@ int ImportCsv(Session& s) {
         import = ImportCsvText(text, s.names());
     } else {
         import = kalvero::ImportCsv(s.options().csv, s.names());
+    }
+    if (import.windows1250) {
+        inform(fill(_("%1 is not UTF-8: read as Windows-1250"), {s.options().csv}));
     }
     if (import.refusal) {
         complain(fill(_("%1: line %2: %3; nothing was written"),

@@ -25,10 +25,14 @@ std::string Cp1250ToUtf8(std::string_view cp1250) {
     return out;
 }
 
+bool IsUtf8(std::string_view text) {
+    return utf8::is_valid(text.begin(), text.end());
+}
+
 std::optional<std::string> Utf8ToCp1250(std::string_view utf8) {
     // Overlong forms, surrogates and code points past U+10FFFF are malformed too:
     // an overlong "/" or digit must not pass for the plain one.
-    if (!utf8::is_valid(utf8.begin(), utf8.end())) {
+    if (!IsUtf8(utf8)) {
         return std::nullopt;
     }
     std::string out;

@@ -34,6 +34,8 @@ inline constexpr std::array<char32_t, 128> kHighHalf{
 std::string Cp1250ToUtf8(std::string_view cp1250);
 // Nothing when a character has no Windows-1250 byte: it is refused, never replaced.
 std::optional<std::string> Utf8ToCp1250(std::string_view utf8);
+// Well-formed UTF-8: no overlong form, surrogate or code point past U+10FFFF.
+bool IsUtf8(std::string_view text);
 
 constexpr char32_t Cp1250ToCodePoint(unsigned char byte) {
     return byte < 0x80 ? byte : cp1250::kHighHalf[byte - 0x80];

@@ -52,9 +52,22 @@ std::string rightTrimmed(std::string text) {
     return text;
 }
 
+// Texts a spreadsheet would turn into a formula or a number.
+bool takenForFormulaOrNumber(const std::string& text) {
+    if (text.starts_with('\'') || text.find_first_of("=+-@") == 0) {
+        return true;
+    }
+    constexpr std::size_t kMostDigitsShown = 11;
+    return text.size() > 1 && text.find_first_not_of("0123456789") == std::string::npos &&
+           (text.front() == '0' || text.size() > kMostDigitsShown);
+}
+
 // Quoted when a spreadsheet would otherwise split the text or drop its leading blanks.
 std::string textField(const std::string& text) {
-    const std::string trimmed = rightTrimmed(text);
+    std::string trimmed = rightTrimmed(text);
+    if (takenForFormulaOrNumber(trimmed)) {
+        trimmed.insert(0, 1, '\'');
+    }
     if (trimmed.find_first_of(";\"") == std::string::npos && !trimmed.starts_with(' ')) {
         return trimmed;
     }
@@ -102,7 +115,8 @@ std::optional<FileError> readProblem(const std::string& name, const File& file,
     return FileError{name, fill(_(record), {std::to_string(file.badLine)})};
 }
 
-std::string csvContent(const FooterFile& footers, const BindingFile& bindings) {
+std::string csvContent(const FooterFile& footers, const BindingFile& bindings,
+                       CsvEncoding encoding = CsvEncoding::Utf8) {
     std::string content =
         row({kNamesKind, kFooterKind, kLineColumn, kWidthColumn, kEnabledColumn, "tekst"});
     for (const FooterRecord& record : footers.records) {
@@ -112,7 +126,14 @@ std::string csvContent(const FooterFile& footers, const BindingFile& bindings) {
     for (const BindingRecord& binding : bindings.records) {
         content += row({kBindingKind, std::to_string(binding.plu), std::to_string(binding.footer)});
     }
-    return std::string(kBom) + Cp1250ToUtf8(content);
+    return encoding == CsvEncoding::Utf8 ? std::string(kBom) + Cp1250ToUtf8(content) : content;
+}
+
+// The first ";", "," or tab of the first row: where the spreadsheet split the fields.
+char separatorOf(std::string_view text) {
+    const std::string_view first = text.substr(0, text.find('\n'));
+    const std::size_t at = first.find_first_of(";,\t");
+    return at == std::string_view::npos ? ';' : first[at];
 }
 
 std::optional<FileError> writeCsv(const std::string& csv, const std::string& content,
@@ -128,7 +149,7 @@ std::optional<FileError> writeCsv(const std::string& csv, const std::string& con
 // "" in it standing for a quote; a line ends at LF or CR LF.
 class CsvReader {
 public:
-    explicit CsvReader(std::string_view text) : m_text(text) {}
+    CsvReader(std::string_view text, char separator) : m_text(text), m_separator(separator) {}
 
     bool atEnd() const { return m_at >= m_text.size(); }
     // The next row; nothing when its quotes do not close or a field goes on after them.
@@ -145,12 +166,13 @@ private:
     bool takeLineEnd() { return take("\n") || take("\r\n"); }
     bool atFieldEnd() const {
         const std::string_view rest = m_text.substr(m_at);
-        return rest.starts_with(';') || rest.starts_with('\n') || rest.starts_with("\r\n");
+        return rest.starts_with(m_separator) || rest.starts_with('\n') || rest.starts_with("\r\n");
     }
     bool quotedField(std::string& field);
     void plainField(std::string& field);
 
     std::string_view m_text;
+    char m_separator;
     std::size_t m_at = 0;
 };
 
@@ -168,7 +190,7 @@ std::optional<std::vector<std::string>> CsvReader::row() {
         if (atEnd() || takeLineEnd()) {
             return fields;
         }
-        if (!take(";")) {
+        if (!take(std::string_view(&m_separator, 1))) {
             return std::nullopt;
         }
     }
@@ -240,6 +262,9 @@ public:
     }
     std::string text(std::size_t i, bool width20) {
         std::string text = rightTrimmed(m_fields[i]);
+        if (text.starts_with('\'')) {
+            text.erase(0, 1);  // the export's mark of a text, or a spreadsheet's
+        }
         if (!m_problem) {
             m_problem = textProblem(text, width20 ? 20 : FooterLine::kTextLength);
         }
@@ -499,7 +524,8 @@ CsvImport store(const std::vector<std::string>& footers, const std::vector<std::
 
 }  // namespace
 
-std::optional<FileError> ExportCsvText(const FileNames& names, std::string& text) {
+std::optional<FileError> ExportCsvText(const FileNames& names, std::string& text,
+                                       CsvEncoding encoding) {
     const FooterFile footers = ReadFooterFile(names.FooterFileName);
     if (auto problem =
             readProblem(names.FooterFileName, footers, N_("line %1 is not a footer record"))) {
@@ -510,26 +536,35 @@ std::optional<FileError> ExportCsvText(const FileNames& names, std::string& text
             readProblem(names.BindingFileName, bindings, N_("line %1 is not a binding record"))) {
         return problem;
     }
-    text = csvContent(footers, bindings);
+    text = csvContent(footers, bindings, encoding);
     return std::nullopt;
 }
 
 std::optional<FileError> ExportCsv(const FileNames& names, const std::string& csv,
-                                   const Sinks& sinks) {
+                                   CsvEncoding encoding, const Sinks& sinks) {
     std::string text;
-    if (auto problem = ExportCsvText(names, text)) {
+    if (auto problem = ExportCsvText(names, text, encoding)) {
         return problem;
     }
     return writeCsv(csv, text, sinks);
 }
 
 CsvRecords ParseCsv(std::string_view text) {
-    if (text.starts_with(kBom)) {
+    const bool bom = text.starts_with(kBom);
+    if (bom) {
         text.remove_prefix(kBom.size());
     }
-    CsvReader reader(text);
-    CsvContent content;
     CsvRecords parsed;
+    // Without a BOM that says UTF-8, bytes that are not are Windows-1250, whose
+    // Polish letters never make valid UTF-8.
+    std::string converted;
+    if (!bom && !IsUtf8(text)) {
+        converted = Cp1250ToUtf8(text);
+        text = converted;
+        parsed.windows1250 = true;
+    }
+    CsvReader reader(text, separatorOf(text));
+    CsvContent content;
     for (int row = 1; !reader.atEnd(); ++row) {
         const auto fields = reader.row();
         const std::optional<std::string> problem =
@@ -566,9 +601,12 @@ CsvImport ImportCsvText(std::string_view text, const FileNames& names, const Sin
     if (parsed.refusal) {
         CsvImport refused;
         refused.refusal = parsed.refusal;
+        refused.windows1250 = parsed.windows1250;
         return refused;
     }
-    return store(parsed.footers, parsed.bindings, names, sinks);
+    CsvImport stored = store(parsed.footers, parsed.bindings, names, sinks);
+    stored.windows1250 = parsed.windows1250;
+    return stored;
 }
 
 std::optional<ImportRecovery> RecoverImport(const FileNames& names, const Sinks& sinks) {

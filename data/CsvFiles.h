@@ -25,6 +25,14 @@ namespace kalvero {
 //
 // A text is quoted when it holds ";" or '"' or begins with a blank, a quote doubled.
 // The files pad texts to 40 with blanks: the CSV holds them trimmed on the right.
+// A spreadsheet would take a text beginning with "=", "+", "-", "@" for a formula,
+// and digits alone with a leading 0 or more than 11 of them for a number: such a text,
+// and one beginning with an apostrophe, gets a leading apostrophe, as spreadsheets
+// mark a text, and import takes one leading apostrophe off every text.
+//
+// Import reads a file without a BOM that is not UTF-8 as Windows-1250, as a Polish Excel saves
+// "CSV (rozdzielany średnikami)". Fields are split at the first ";", "," or tab of
+// the first row (the column names "rodzaj..." as export writes them, or a kind's word).
 //
 // Export writes every line of every footer record and every binding, in file order.
 // Import takes rows in any order and as spreadsheets save them (no BOM, LF line ends,
@@ -37,13 +45,18 @@ namespace kalvero {
 // out of order comes back normalized, and one whose records repeat a number, or hold
 // numbers the printer does not take, gives a CSV that import refuses.
 
+// UTF-8 with a BOM, or Windows-1250 without, which a Polish Excel opens directly.
+enum class CsvEncoding { Utf8, Windows1250 };
+
 // Writes both data files to the CSV file csv. Nothing on success; else the data file
 // that could not be read or the line of it that is no record, or the CSV file that
 // could not be written, which is then removed, lest half of it pass for the whole.
 std::optional<FileError> ExportCsv(const FileNames& names, const std::string& csv,
+                                   CsvEncoding encoding = CsvEncoding::Utf8,
                                    const Sinks& sinks = Sinks::files());
 // The same CSV as text, for standard output.
-std::optional<FileError> ExportCsvText(const FileNames& names, std::string& text);
+std::optional<FileError> ExportCsvText(const FileNames& names, std::string& text,
+                                       CsvEncoding encoding = CsvEncoding::Utf8);
 
 // A CSV row that cannot be stored: its number, from 1 with the column names counted
 // as a spreadsheet shows it, and why, in Polish, UTF-8.
@@ -56,6 +69,7 @@ struct CsvRefusal {
 // with its line end), footers and bindings in rising order. Files are not touched.
 struct CsvRecords {
     std::optional<CsvRefusal> refusal;
+    bool windows1250 = false;  // the text was not UTF-8, so read as Windows-1250
     std::vector<std::string> footers;
     std::vector<std::string> bindings;
 };
@@ -72,6 +86,7 @@ struct CsvImport {
     std::optional<FileError> fileError;
     std::size_t footers = 0;
     std::size_t bindings = 0;
+    bool windows1250 = false;  // as CsvRecords
 };
 
 // Checks every row of the CSV file csv and, when all can be stored, writes the new

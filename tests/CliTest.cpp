@@ -695,13 +695,20 @@ TEST_F(CliTest, CsvRoundTripGivesTheSameFilesAndABadRowWritesNothing) {
     Printer shop(a, {"--load", shopMemory().string()});
     ASSERT_EQ(cli(a, {"read"}).code, 0);
     shop.stop();
+    ASSERT_EQ(cli(a, {"footer", "set", "3", "--offline", "--line", "1:40:1:Źdźbło łąk"}).code, 0);
     const std::string footers = slurp(tmp / "stopki.txt");
     const std::string bindings = slurp(tmp / "wiazplu.txt");
     const Result exported = cli(a, {"export", "--csv", "dane.csv"});
     ASSERT_EQ(exported.code, 0) << exported.err;
     EXPECT_EQ(slurp(tmp / "dane.csv").substr(0, 3), "\xEF\xBB\xBF") << "UTF-8 with a BOM";
-    const Result imported = cli(a, {"import", "--csv", "dane.csv"});
+    // As a Polish Excel opens it directly, and saves it again.
+    ASSERT_EQ(cli(a, {"export", "--csv", "excel.csv", "--csv-encoding", "cp1250"}).code, 0);
+    EXPECT_NE(slurp(tmp / "excel.csv").find(";\x8F" "d\x9F" "b\xB3o \xB3\xB9k\r\n"), std::string::npos);
+    const Result imported = cli(a, {"import", "--csv", "excel.csv"});
     ASSERT_EQ(imported.code, 0) << imported.err;
+    EXPECT_NE(imported.err.find("excel.csv nie jest w UTF-8: odczytany jako Windows-1250"),
+              std::string::npos)
+        << imported.err;
     EXPECT_EQ(slurp(tmp / "stopki.txt"), footers);
     EXPECT_EQ(slurp(tmp / "wiazplu.txt"), bindings);
     // "-" is standard output and input: a pipe carries the CSV alone, byte for byte.

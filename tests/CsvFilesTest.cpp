@@ -65,23 +65,37 @@ TEST_F(CsvFilesTest, DataFilesOfABulkReadComeBackByteForByte) {
             .format() +
         FooterRecord{1, {{{1, 0, std::string(20, 'x')}, {0, 1, std::string(40, 'y')}, {}, {}}}}
             .format() +
+        // What a spreadsheet would take for a formula or a number.
+        FooterRecord{2, {{{0, 1, "=SUMA(A1)"}, {0, 1, "+48 22 123"}, {0, 1, "'cytat"}, {0, 1, "0123"}}}}
+            .format() +
+        FooterRecord{3, {{{0, 1, "-5%"}, {0, 1, "@sklep"}, {0, 1, "123456789012"}, {0, 1, "12345"}}}}
+            .format() +
         FooterRecord{200, {}}.format();
     const std::string bindingFile = bindings({{1, 0}, {2, 200}, {9983, 1}});
-    put(names.FooterFileName, footers);
-    put(names.BindingFileName, bindingFile);
+    for (const CsvEncoding encoding : {CsvEncoding::Utf8, CsvEncoding::Windows1250}) {
+        put(names.FooterFileName, footers);
+        put(names.BindingFileName, bindingFile);
 
-    const std::optional<FileError> exported = ExportCsv(names, csv);
-    ASSERT_FALSE(exported) << exported->reason;
-    fs::remove(names.FooterFileName);
-    fs::remove(names.BindingFileName);
-    const CsvImport imported = ImportCsv(csv, names);
+        const std::optional<FileError> exported = ExportCsv(names, csv, encoding);
+        ASSERT_FALSE(exported) << exported->reason;
+        const std::string text = slurp(csv);
+        for (const char* marked : {"'=SUMA(A1)", "'+48 22 123", "''cytat", "'0123", "'-5%", "'@sklep",
+                                   "'123456789012", ";12345\r\n"}) {
+            EXPECT_NE(text.find(marked), std::string::npos) << marked;
+        }
+        EXPECT_EQ(text.starts_with(kBom), encoding == CsvEncoding::Utf8);
+        fs::remove(names.FooterFileName);
+        fs::remove(names.BindingFileName);
+        const CsvImport imported = ImportCsv(csv, names);
 
-    ASSERT_FALSE(imported.refusal) << imported.refusal->reason;
-    ASSERT_FALSE(imported.fileError) << imported.fileError->reason;
-    EXPECT_EQ(imported.footers, 3u);
-    EXPECT_EQ(imported.bindings, 3u);
-    EXPECT_EQ(slurp(names.FooterFileName), footers);
-    EXPECT_EQ(slurp(names.BindingFileName), bindingFile);
+        ASSERT_FALSE(imported.refusal) << imported.refusal->reason;
+        ASSERT_FALSE(imported.fileError) << imported.fileError->reason;
+        EXPECT_EQ(imported.windows1250, encoding == CsvEncoding::Windows1250);
+        EXPECT_EQ(imported.footers, 5u);
+        EXPECT_EQ(imported.bindings, 3u);
+        EXPECT_EQ(slurp(names.FooterFileName), footers);
+        EXPECT_EQ(slurp(names.BindingFileName), bindingFile);
+    }
 }
 
 TEST_F(CsvFilesTest, ExportIsUtf8WithABomSemicolonsCrLfAndQuotedTexts) {
@@ -119,7 +133,7 @@ TEST_F(CsvFilesTest, AnExportThatFailsMidwayLeavesNoCsvFile) {
     put(names.FooterFileName, kBulkHeader + FooterRecord{}.format());
     put(names.BindingFileName, bindings({{1, 0}}));
 
-    const std::optional<FileError> error = ExportCsv(names, csv, test::FailingSinks(100));
+    const std::optional<FileError> error = ExportCsv(names, csv, CsvEncoding::Utf8, test::FailingSinks(100));
 
     ASSERT_TRUE(error);
     EXPECT_EQ(error->name, csv);
@@ -148,6 +162,19 @@ TEST_F(CsvFilesTest, ImportTakesRowsAsSpreadsheetsSaveThem) {
     EXPECT_EQ(slurp(names.FooterFileName),
               (kBulkHeader + FooterRecord{7, {{{0, 1, ""}, {}, {}, {}}}}.format()));
     EXPECT_EQ(slurp(names.BindingFileName), bindings({{1, 7}}));
+
+    // A Polish Excel's "CSV (rozdzielany średnikami)": Windows-1250, no BOM; others
+    // split at commas or tabs, the separator of the first row.
+    const std::string grass = FooterRecord{7, {{{0, 1, "\x8F" "d\x9F" "b\xB3o \xB3\xB9k"}, {}, {}, {}}}}.format();
+    for (const std::string& saved :
+         {std::string("rodzaj;stopka;linia;szeroko\x9C\xE6;w\xB3\xB9" "czona;tekst\r\n"
+                      "stopka;7;1;40;1;\x8F" "d\x9F" "b\xB3o \xB3\xB9k\r\n"),
+          std::string("rodzaj,stopka,linia,szerokość,włączona,tekst\nstopka,7,1,40,1,Źdźbło łąk\n"),
+          std::string("stopka\t7\t1\t40\t1\t\"Źdźbło łąk\"\n")}) {
+        const CsvImport imported = import(saved);
+        EXPECT_EQ(imported.windows1250, saved.find('\x8F') != std::string::npos);
+        EXPECT_EQ(slurp(names.FooterFileName), kBulkHeader + grass) << saved;
+    }
 }
 
 TEST_F(CsvFilesTest, ImportRefusesARowThatCannotBeStoredAndWritesNothing) {
