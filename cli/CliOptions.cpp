@@ -151,7 +151,12 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     // unknown word; a second command word stays a mistake.
     app.require_subcommand(0, 1);
     app.footer(_(kFooter));
-    app.set_version_flag("--version", std::string("kalvero-cli ") + kVersion,
+    app.set_version_flag("--version",
+                         std::string("kalvero-cli ") + kVersion + "\n" +
+                             "Copyright (C) 2026 The Kalvero developers\n" +
+                             _("License MIT: <https://opensource.org/licenses/MIT>.\n"
+                               "This is free software: you are free to change and redistribute "
+                               "it.\nThere is NO WARRANTY, to the extent permitted by law."),
                          _("show the program's version and exit"));
     try {
         app.parse(argc, argv);

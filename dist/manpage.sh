@@ -59,7 +59,10 @@ words=()
             read -ra args <<<"$command"
             echo ".SS \"$name $command\""
             echo ".nf"
-            LC_ALL=$locale "$program" "${args[@]}" --help | as_troff
+            # The options every command takes are in the program's own part, once.
+            LC_ALL=$locale "$program" "${args[@]}" --help |
+                awk '/^(Options of every command|Opcje wszystkich poleceń):$/ { off = 1 }
+                     off && /^$/ { off = 0; next } !off' | as_troff
             echo ".fi"
         done
     fi

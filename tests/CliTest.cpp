@@ -441,6 +441,10 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
         {{"detect"}, 3, "Nie wykryto drukarki etykiet", "Nie wykryto drukarki etykiet"},
         {{"--help"}, 0, "Użycie: kalvero-cli [OPCJE] POLECENIE", "Usage: kalvero-cli [OPTIONS] COMMAND"},
         {{"read", "--help"}, 0, "odczytuje wiązania do towaru N", "read bindings up to item N"},
+        {{"frob"}, 2, "nieznane polecenie: frob\nPolecenia: detect, read, write",
+         "unknown command: frob\nCommands: detect, read, write"},
+        {{"--version"}, 0, "\nCopyright (C) 2026 The Kalvero developers\nLicencja MIT",
+         "\nCopyright (C) 2026 The Kalvero developers\nLicense MIT"},
     };
     for (const Said& said : mistakes) {
         for (const auto& [locale, text] : {std::pair{"pl_PL.UTF-8", said.polish},
@@ -449,6 +453,32 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
             EXPECT_EQ(r.code, said.code) << said.args.front() << " " << locale;
             EXPECT_NE((said.code == 0 ? r.out : r.err).find(text), std::string::npos)
                 << locale << "\n" << r.out << r.err;
+        }
+    }
+
+    // Help as GNU tools give it, in 80 columns in either language; a command's help
+    // names the options every command takes.
+    for (const std::string command : {"", "detect", "read", "write", "erase", "restore",
+                                      "snapshots", "footer get", "footer set", "binding get",
+                                      "binding set", "item", "status", "diff", "export", "import"}) {
+        for (const char* locale : {"pl_PL.UTF-8", "C"}) {
+            std::vector<std::string> args;
+            std::istringstream words(command);
+            for (std::string word; words >> word;) {
+                args.push_back(word);
+            }
+            args.push_back("--help");
+            const Result help = cli(h, args, locale);
+            EXPECT_TRUE(help.out.starts_with("Usage: ") || help.out.starts_with("Użycie: "))
+                << help.out;
+            EXPECT_NE(help.out.find("\n  -h, --help "), std::string::npos) << command;
+            EXPECT_NE(help.out.find("\n      --port PORT"), std::string::npos) << command;
+            std::istringstream lines(help.out);
+            for (std::string line; std::getline(lines, line);) {
+                const auto columns = std::count_if(line.begin(), line.end(),
+                                                   [](char c) { return (c & 0xC0) != 0x80; });
+                EXPECT_LE(columns, 80) << command << " " << locale << ": " << line;
+            }
         }
     }
 

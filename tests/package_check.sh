@@ -30,6 +30,7 @@ desktop-file-validate "$root/usr/share/applications/kalvero.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/pl.kalvero.Kalvero.metainfo.xml"
 for program in kalvero kalvero-cli oru-emulator; do
     said=$("$root/usr/bin/$program" --version)
+    said=${said%%$'\n'*}  # the first line; copyright and licence follow
     [ "$said" = "$program $version" ] || { echo "$program --version said: $said"; exit 1; }
 done
 # The installed program finds its installed catalogue.
