@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Change.h"
 
+#include <algorithm>
+#include <iterator>
 #include <map>
+#include <memory>
+#include <ranges>
 
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "cli/SupportTools.h"
 #include "data/Cp1250.h"
+#include "data/KnownRecords.h"
 #include "data/UndoJournal.h"
 #include "lang/Language.h"
 
@@ -14,8 +19,10 @@ namespace kalvero::cli {
 
 namespace {
 
-// Each printer keeps this many groups of changes, besides one a restore still needs.
+// Each printer keeps this many groups of changes with whole snapshots, and of changes
+// with small ones, besides one a restore still needs.
 constexpr std::size_t kKeptGroups = 20;
+constexpr std::size_t kKeptSmallGroups = 200;
 
 const std::string kStopped = " przerwany przez użytkownika"_cp1250;
 const std::string kErasureStopped = " przerwane przez użytkownika"_cp1250;
@@ -90,10 +97,25 @@ ChangeOutcome outcomeOf(int exit) {
     }
 }
 
-// What the printer holds of the kinds, read into memory; an exit code other than 0
-// after saying why it could not be read whole.
-int readPrinter(Session& s, RecordKinds kinds, PrinterFooters& footers,
+// Only the records of the numbers that wanted holds.
+template <typename Record, typename Key>
+std::vector<Record> only(const std::vector<Record>& records, const std::vector<Record>& wanted,
+                         Key key) {
+    const auto numbers = byNumber(wanted, key);
+    std::vector<Record> kept;
+    std::copy_if(records.begin(), records.end(), std::back_inserter(kept),
+                 [&](const Record& record) { return numbers.contains(key(record)); });
+    return kept;
+}
+
+// What the printer holds of the kinds the change reads, into memory: whole, or for a
+// small change only its records; what is read is known from then on. An exit code
+// other than 0 after saying why it could not be read.
+int readPrinter(Session& s, const Change& change, KnownRecords& known, PrinterFooters& footers,
                 PrinterBindings& bindings) {
+    const RecordKinds kinds =
+        RecordKinds{change.footers.has_value(), change.bindings.has_value()} | change.alsoRead;
+    const RecordKinds whole = change.partial ? change.alsoRead : kinds;
     PrinterReader reader(s.commands(), s.state(), s.progress());
     const auto failed = [&s](const char* what, ResultCode rc) {
         if (s.state().AbortRequested != 0) {
@@ -106,18 +128,29 @@ int readPrinter(Session& s, RecordKinds kinds, PrinterFooters& footers,
             kExitFailed);
     };
     if (kinds.footers) {
-        footers = reader.ReadFooters();
+        footers = whole.footers ? reader.ReadFooters() : reader.ReadBackFooters(*change.footers);
         if (footers.result != 0 || s.state().AbortRequested != 0) {
             return failed(N_("reading the footers"), footers.result);
         }
+        whole.footers ? known.knowOnly(footers.records) : known.know(footers.records);
     }
     if (kinds.bindings) {
-        bindings = reader.ReadBindings(static_cast<std::uint16_t>(kLastPlu));
+        bindings = whole.bindings ? reader.ReadBindings(static_cast<std::uint16_t>(kLastPlu))
+                                  : reader.ReadBackBindings(*change.bindings);
         if (bindings.result != 0 || s.state().AbortRequested != 0) {
             return failed(N_("reading the bindings"), bindings.result);
         }
+        whole.bindings ? known.knowOnly(bindings.records) : known.know(bindings.records);
     }
     return kExitOk;
+}
+
+// What is known must never claim more than the printer holds: kept before anything
+// is sent (the records to send unknown until acknowledged) and after.
+void keepKnown(const KnownRecords& known) {
+    if (const auto error = known.save()) {
+        inform(fill(_("what the printer holds is not kept: %1: %2"), {error->name, error->reason}));
+    }
 }
 
 // The records sent, each kind through its transfer, with its result said.
@@ -128,6 +161,8 @@ struct Sent {
     int bindingExit = kExitOk;
     bool footersTried = false;
     bool bindingsTried = false;
+    std::size_t footersTaken = 0;  // acknowledged, in order
+    std::size_t bindingsTaken = 0;
 };
 
 void send(Session& s, const Change& change, Sent& sent) {
@@ -148,6 +183,7 @@ void send(Session& s, const Change& change, Sent& sent) {
         const ResultCode rc = change.erase ? transfers.EraseAllFooters()
                                            : transfers.WriteFooters(sent.footers, count);
         count = change.erase ? transfers.erased() : count;
+        sent.footersTaken = count;
         s.outcome().changed += count;
         sent.footerExit =
             s.report(change.erase ? "Kasowanie stopek" : "Zapis stopek", rc,
@@ -162,6 +198,7 @@ void send(Session& s, const Change& change, Sent& sent) {
         const ResultCode rc = change.erase ? transfers.EraseAllBindings()
                                            : transfers.WriteBindings(sent.bindings, count);
         count = change.erase ? transfers.erased() : count;
+        sent.bindingsTaken = count;
         s.outcome().changed += count;
         sent.bindingExit =
             s.report(change.erase ? "Kasowanie wiązań"_cp1250 : "Zapis wiązań"_cp1250, rc,
@@ -177,7 +214,15 @@ int sendWithoutSnapshot(Session& s, const Change& change) {
     sent.bindings = change.bindings.value_or(std::vector<BindingRecord>{});
     Change every = change;
     every.all = true;
+    KnownRecords known(s.store().knownFolder(s.owner()));
+    known.load();
+    known.forget(sent.footers);
+    known.forget(sent.bindings);
+    keepKnown(known);
     send(s, every, sent);
+    known.sent(sent.footers, sent.footersTaken);
+    known.sent(sent.bindings, sent.bindingsTaken);
+    keepKnown(known);
     const int exit = sent.footerExit != kExitOk ? sent.footerExit : sent.bindingExit;
     if (exit != kExitOk || change.erase || !s.options().verify) {
         return exit;
@@ -186,7 +231,109 @@ int sendWithoutSnapshot(Session& s, const Change& change) {
                          change.bindings ? &sent.bindings : nullptr);
 }
 
+// The names of the records, at most a screenful of them.
+std::string listed(const std::vector<std::string>& names) {
+    constexpr std::size_t kMostNamed = 20;
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < kMostNamed; ++i) {
+        text += (i > 0 ? ", " : "") + names[i];
+    }
+    return names.size() > kMostNamed
+               ? fill(_("%1 and %2 more"), {text, std::to_string(names.size() - kMostNamed)})
+               : text;
+}
+
+std::string footerName(int number) {
+    return fill(_("footer %1"), {std::to_string(number)});
+}
+std::string bindingName(int plu) {
+    return "PLU " + std::to_string(plu);
+}
+
+// The records of wanted that differ from what is known; those not known are named.
+template <typename Record, typename Key, typename Known, typename Same, typename Name>
+std::vector<Record> sinceKnown(const std::vector<Record>& wanted, Key key, Known known, Same same,
+                               Name name, std::vector<std::string>& unknown) {
+    std::vector<Record> differ;
+    for (const Record& record : byNumber(wanted, key) | std::views::values) {
+        const Record* held = known(key(record));
+        if (held == nullptr) {
+            unknown.push_back(name(key(record)));
+        } else if (!same(record, *held)) {
+            differ.push_back(record);
+        }
+    }
+    return differ;
+}
+
+// The records the printer holds that are neither what is known nor what is wanted:
+// changed by something else since.
+template <typename Record, typename Key, typename Known, typename Same, typename Name>
+void changedElsewhere(const std::vector<Record>& wanted, const std::vector<Record>& held, Key key,
+                      Known known, Same same, Name name, std::vector<std::string>& changed) {
+    const auto want = byNumber(wanted, key);
+    for (const Record& printer : held) {
+        const Record* was = known(key(printer));
+        const auto file = want.find(key(printer));
+        if (file != want.end() && !same(file->second, printer) &&
+            (was == nullptr || !same(*was, printer))) {
+            changed.push_back(name(key(printer)));
+        }
+    }
+}
+
 }  // namespace
+
+int ApplySinceRead(Session& s, Change change) {
+    auto known = std::make_shared<KnownRecords>(s.store().knownFolder(s.owner()));
+    known->load();
+    if (known->empty()) {
+        return s.result(fill(_("nothing is known of what printer no. %1 holds: read it first, or "
+                               "write without --since-read; nothing was sent"),
+                             {s.owner().number}),
+                        kExitFile);
+    }
+    const auto knownFooter = [known](int n) { return known->footer(n); };
+    const auto knownBinding = [known](int plu) { return known->binding(plu); };
+    std::vector<std::string> unknown;
+    if (change.footers) {
+        change.footers = sinceKnown(*change.footers, footerNumber, knownFooter, sameFooter,
+                                    footerName, unknown);
+    }
+    if (change.bindings) {
+        change.bindings = sinceKnown(*change.bindings, bindingPlu, knownBinding, sameBinding,
+                                     bindingName, unknown);
+    }
+    if (!unknown.empty()) {
+        return s.result(fill(_("what the printer holds is not known of %1; nothing was sent "
+                               "(write without --since-read sends everything)"),
+                             {listed(unknown)}),
+                        kExitFailed);
+    }
+    change.partial = true;
+    const auto wantedFooters = change.footers;
+    const auto wantedBindings = change.bindings;
+    change.guard = [&s, knownFooter, knownBinding, wantedFooters, wantedBindings](
+                       const PrinterFooters& footers, const PrinterBindings& bindings) {
+        std::vector<std::string> changed;
+        if (wantedFooters) {
+            changedElsewhere(*wantedFooters, footers.records, footerNumber, knownFooter,
+                             sameFooter, footerName, changed);
+        }
+        if (wantedBindings) {
+            changedElsewhere(*wantedBindings, bindings.records, bindingPlu, knownBinding,
+                             sameBinding, bindingName, changed);
+        }
+        if (changed.empty()) {
+            return static_cast<int>(kExitOk);
+        }
+        return s.result(fill(_("changed on the printer by something else since it was read: "
+                               "%1; nothing was sent"),
+                             {listed(changed)}),
+                        kExitFailed);
+    };
+    return ApplyChange(s, change);
+}
 
 int ApplyChange(Session& s, const Change& change) {
     if (s.options().noSnapshot && change.undoes == 0 && change.command != "restore --snapshot") {
@@ -195,7 +342,9 @@ int ApplyChange(Session& s, const Change& change) {
     const RecordKinds kinds{change.footers.has_value(), change.bindings.has_value()};
     PrinterFooters heldFooters;
     PrinterBindings heldBindings;
-    if (const int exit = readPrinter(s, kinds | change.alsoRead, heldFooters, heldBindings);
+    KnownRecords known(s.store().knownFolder(s.owner()));
+    known.load();
+    if (const int exit = readPrinter(s, change, known, heldFooters, heldBindings);
         exit != kExitOk) {
         return exit;
     }
@@ -220,7 +369,17 @@ int ApplyChange(Session& s, const Change& change) {
         draft.command = change.command;
         draft.undoes = change.undoes;
         draft.kinds = kinds;
+        draft.partial = change.partial;
         draft = UndoJournal(s.store().journal(draft.owner)).place(draft);
+        // A small snapshot holds the change's records alone, however much was read.
+        if (change.partial) {
+            heldFooters.records = only(heldFooters.records, change.footers.value_or(
+                                                                std::vector<FooterRecord>{}),
+                                       footerNumber);
+            heldBindings.records = only(heldBindings.records, change.bindings.value_or(
+                                                                  std::vector<BindingRecord>{}),
+                                        bindingPlu);
+        }
         std::optional<FileError> error;
         entry = s.store().begin(draft, kinds.footers ? &heldFooters.records : nullptr,
                                 kinds.bindings ? &heldBindings.records : nullptr, error);
@@ -232,13 +391,27 @@ int ApplyChange(Session& s, const Change& change) {
         inform(snapshotLine(entry->folder));
         s.json()["snapshot"] = entry->folder;
     }
+    const std::vector<FooterRecord>& footersGoing =
+        change.erase ? change.footers.value_or(std::vector<FooterRecord>{}) : sent.footers;
+    const std::vector<BindingRecord>& bindingsGoing =
+        change.erase ? change.bindings.value_or(std::vector<BindingRecord>{}) : sent.bindings;
+    if (!nothing) {
+        known.forget(footersGoing);
+        known.forget(bindingsGoing);
+        keepKnown(known);
+    }
     send(s, change, sent);
+    known.sent(footersGoing, sent.footersTaken);
+    known.sent(bindingsGoing, sent.bindingsTaken);
     int exit = sent.footerExit != kExitOk ? sent.footerExit : sent.bindingExit;
     ReadBack back;
     if (exit == kExitOk && !change.erase) {
         exit = VerifyRecords(s, change.footers ? &sent.footers : nullptr,
                              change.bindings ? &sent.bindings : nullptr, &back);
     }
+    known.know(back.footers);
+    known.know(back.bindings);
+    keepKnown(known);
     if (!entry) {
         return exit;
     }
@@ -273,7 +446,7 @@ int ApplyChange(Session& s, const Change& change) {
                  kExitFile);
         exit = exit == kExitOk ? kExitFile : exit;
     }
-    for (const Snapshot& old : UndoJournal(s.store().journal(entry->owner)).prunable(kKeptGroups)) {
+    for (const Snapshot& old : UndoJournal(s.store().journal(entry->owner)).prunable(kKeptGroups, kKeptSmallGroups)) {
         s.store().remove(old);
     }
     return exit;

@@ -22,6 +22,9 @@ struct Change {
     std::optional<std::vector<FooterRecord>> footers;
     std::optional<std::vector<BindingRecord>> bindings;
     bool all = false;  // every record goes, not only those that differ
+    // Only the records given are read and kept, not the whole kinds: a small snapshot
+    // (binding set, footer set, write --since-read).
+    bool partial = false;
     // Kinds read besides the changed ones, for the guard only.
     RecordKinds alsoRead;
     // Sees what the printer holds before anything is kept or sent; an exit code
@@ -34,6 +37,13 @@ struct Change {
 // back and records how the change ended and what it left. Footers first; bindings
 // only when the footers went whole.
 int ApplyChange(Session& s, const Change& change);
+
+// write --since-read: sends only the records where the change differs from what the
+// printer is known to hold, after reading them: refused (exit 1, nothing sent) when a
+// record is not known or the printer holds neither what is known nor the change's
+// value; exit 4 when nothing is known of the printer. A small snapshot, as any small
+// change.
+int ApplySinceRead(Session& s, Change change);
 
 // A line about the snapshot taken before a change.
 std::string snapshotLine(const std::string& text);

@@ -172,6 +172,10 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     if (options.ports.size() == 1) {
         options.port = options.ports.front();
     }
+    if (options.sinceRead && (options.all || options.noSnapshot)) {
+        return usage(_("--since-read sends what differs, with a snapshot: not with --all or "
+                       "--no-snapshot"));
+    }
     if (options.json && options.command && !TellsJson(options.commandName)) {
         return usage(fill(_("--json: %1 gives no JSON"), {options.commandName}));
     }

@@ -34,6 +34,7 @@ struct Options {
     bool verify = false;
     bool noSnapshot = false;              // write, erase: no snapshot first
     bool all = false;                     // write: every record, not only what differs
+    bool sinceRead = false;               // write: only what differs from what is known
     std::optional<std::string> snapshot;  // restore: this snapshot, not the undo
     bool force = false;                   // restore: even so
     std::string csv;

@@ -29,7 +29,12 @@ void addTransfers(CLI::App& app, Options& o) {
         _("Reads what the printer holds of those kinds into a snapshot first, then sends\n"
         "only the records of the files that differ from it, in file order, and reads\n"
         "them back; --all sends every record, --no-snapshot every record without a\n"
-        "snapshot. `kalvero-cli restore` puts a snapshot back."));
+        "snapshot. `kalvero-cli restore` puts a snapshot back.\n\n"
+        "--since-read reads, keeps and sends only the records where the files differ from "
+        "what the printer is known to hold after its last read or change by kalvero-cli: "
+        "seconds instead of minutes for a few changes. A record not known (a change that "
+        "did not finish) or changed on the printer by something else since is named and "
+        "nothing is sent (exit 1); a full write is then the way."));
     CLI::App* erase = addCommand(app, "erase", _("erase footers and/or bindings in the printer"), o,
                                  [](Session& s) { return Erase(s); });
     erase->footer(
@@ -43,6 +48,11 @@ void addTransfers(CLI::App& app, Options& o) {
     write->add_flag("--verify", o.verify,
                     _("read back what was written and compare; exit 5 on a difference"));
     write->add_flag("--all", o.all, _("send every record, not only what differs"));
+    write->add_flag(
+        "--since-read", o.sinceRead,
+        _("send only the records where the files differ from what the printer was last "
+          "read or written as, after reading just those; refused when the printer holds "
+          "something else there"));
     for (CLI::App* change : {write, erase}) {
         change->add_flag("--no-snapshot", o.noSnapshot,
                          _("change the printer without a snapshot of it first"));

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/Change.h"
 #include "cli/LineOption.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
@@ -44,6 +45,16 @@ int prepare(Session& s, const std::string& file, bool set) {
 
 int done(Session& s) {
     return s.result("OK", kExitOk);
+}
+
+// One record changed on the printer as every change is: its old value read and kept
+// as a small snapshot that restore puts back, then written and read back.
+int changeOne(Session& s, Change& change) {
+    change.partial = true;
+    s.holdSuccess(true);
+    const int exit = ApplyChange(s, change);
+    s.holdSuccess(false);
+    return exit == kExitOk ? done(s) : exit;
 }
 
 }  // namespace
@@ -114,14 +125,16 @@ int SetFooter(Session& s, std::uint8_t footer) {
         const ResultCode rc = s.commands().WriteFooterLine(1, footer, 1, tail, 0, 0);
         return rc == 0 ? done(s) : s.fail(rc, file, footerRecord(footer));
     }
-    for (std::uint8_t k = 1; k <= 4; ++k) {
-        const auto& [width20, enabled, text] = lines[k - 1];
-        const ResultCode rc = s.commands().WriteFooterLine(0, footer, k, text, width20, enabled);
-        if (rc != 0) {
-            return s.fail(rc);
-        }
+    FooterRecord record{footer, {}};
+    for (std::size_t k = 0; k < 4; ++k) {
+        const auto& [width20, enabled, text] = lines[k];
+        record.lines[k] = {static_cast<std::uint8_t>(width20 ? 1 : 0),
+                           static_cast<std::uint8_t>(enabled ? 1 : 0), text};
     }
-    return done(s);
+    Change change;
+    change.command = "footer set";
+    change.footers = std::vector{record};
+    return changeOne(s, change);
 }
 
 int GetBinding(Session& s, std::uint16_t plu) {
@@ -142,6 +155,12 @@ int SetBinding(Session& s, std::uint16_t plu, std::uint8_t footer) {
     const std::string& file = s.names().BindingFileName;
     if (const int rc = prepare(s, file, true); rc != kExitOk) {
         return rc;
+    }
+    if (s.mode() == 0) {
+        Change change;
+        change.command = "binding set";
+        change.bindings = std::vector{BindingRecord{plu, footer}};
+        return changeOne(s, change);
     }
     const ResultCode rc = s.commands().WriteBinding(s.mode(), plu, footer);
     return rc == 0 ? done(s) : s.fail(rc, file, bindingRecord(plu));

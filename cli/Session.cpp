@@ -192,7 +192,7 @@ SnapshotOwner Session::owner() const {
 int Session::result(const std::string& text, int exit) {
     if (exit != kExitOk) {
         complain(text);
-    } else if (verbosity() != Verbosity::Quiet) {
+    } else if (verbosity() != Verbosity::Quiet && !m_holdSuccess) {
         say(text);
     }
     m_outcome.result = text;

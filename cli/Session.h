@@ -71,6 +71,8 @@ public:
 
     // A result said, and kept as the run's outcome.
     int result(const std::string& text, int exit);
+    // While held, a success is kept but not said: a command that says its own.
+    void holdSuccess(bool hold) { m_holdSuccess = hold; }
     RunOutcome& outcome() { return m_outcome; }
     // What --json tells of the run besides its command and exit: the printer, each
     // operation's result code, what the command found. Keys in English, values the same
@@ -113,6 +115,7 @@ private:
     BulkTransfers m_transfers;
     PrinterIdentity m_identity;
     RunOutcome m_outcome;
+    bool m_holdSuccess = false;
     nlohmann::ordered_json m_json = nlohmann::ordered_json::object();
 };
 

@@ -3,7 +3,9 @@
 
 #include "cli/Change.h"
 #include "cli/Session.h"
+#include "cli/Output.h"
 #include "data/Cp1250.h"
+#include "data/KnownRecords.h"
 #include "data/OwnFiles.h"
 #include "data/ResultText.h"
 #include "data/WholeFiles.h"
@@ -66,14 +68,26 @@ int Read(Session& s) {
     stopOnSignals();
     const std::string stopped = " przerwany przez użytkownika"_cp1250;
     int exit = kExitOk;
+    // What a whole read brought is what the printer holds, from now on known.
+    KnownRecords known(s.store().knownFolder(s.owner()));
+    known.load();
     if (footers) {
         exit = s.report("Odczyt stopek", s.transfers().ReadAllFooters(), stopped, ": OK");
+        if (exit == kExitOk) {
+            known.knowOnly(ReadFooterFile(s.names().FooterFileName).records);
+        }
     }
     if (bindings && exit != kExitStopped) {
         const auto lastPlu = static_cast<std::uint16_t>(s.options().lastPlu);
         const int result = s.report("Odczyt wiązań"_cp1250,
                                     s.transfers().ReadAllBindings(lastPlu), stopped, ": OK");
+        if (result == kExitOk) {
+            known.knowOnly(ReadBindingFile(s.names().BindingFileName).records);
+        }
         exit = exit == kExitOk ? result : exit;
+    }
+    if (const auto error = known.save()) {
+        inform(fill(_("what the printer holds is not kept: %1: %2"), {error->name, error->reason}));
     }
     return exit;
 }
@@ -113,7 +127,7 @@ int Write(Session& s) {
         change.bindings = bindingFile.records;
     }
     change.all = s.options().all;
-    return ApplyChange(s, change);
+    return s.options().sinceRead ? ApplySinceRead(s, change) : ApplyChange(s, change);
 }
 
 int Erase(Session& s) {

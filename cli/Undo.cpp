@@ -2,6 +2,7 @@
 #include "cli/Undo.h"
 
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "cli/Change.h"
@@ -15,7 +16,8 @@ namespace kalvero::cli {
 
 namespace {
 
-// How many records the printer holds otherwise than a change left them.
+// How many records the printer holds otherwise than a change left them. Of a small
+// change only the records read count: the others are not what a small restore sends.
 long differingRecords(const Snapshot& left, const PrinterFooters& footers,
                       const PrinterBindings& bindings) {
     long differ = 0;
@@ -26,7 +28,9 @@ long differingRecords(const Snapshot& left, const PrinterFooters& footers,
         }
         for (const FooterRecord& record : ReadFooterFile(left.file(true, true)).records) {
             const auto found = held.find(record.number);
-            differ += found == held.end() || !FooterDifferences({record}, {found->second}).empty();
+            differ += found == held.end()
+                          ? !left.partial
+                          : !FooterDifferences({record}, {found->second}).empty();
         }
     }
     if (left.after.bindings) {
@@ -36,7 +40,7 @@ long differingRecords(const Snapshot& left, const PrinterFooters& footers,
         }
         for (const BindingRecord& record : ReadBindingFile(left.file(false, true)).records) {
             const auto found = held.find(record.plu);
-            differ += found == held.end() || found->second != record.footer;
+            differ += found == held.end() ? !left.partial : found->second != record.footer;
         }
     }
     return differ;
@@ -61,8 +65,56 @@ bool loadKind(Session& s, const Snapshot* snapshot, bool footerKind, Read read,
 }
 
 bool load(Session& s, const Snapshot* footers, const Snapshot* bindings, Change& change) {
+    change.partial = (footers == nullptr || footers->partial) &&
+                     (bindings == nullptr || bindings->partial);
     return loadKind(s, footers, true, ReadFooterFile, change.footers) &&
            loadKind(s, bindings, false, ReadBindingFile, change.bindings);
+}
+
+// What a group found of a kind: a small snapshot holds only the records its change
+// sent, so each record comes from the first change of the group that held it, up to
+// the first whole snapshot, which holds the rest.
+template <typename Record, typename Key>
+void addLater(std::optional<std::vector<Record>>& found, const std::vector<Record>& later,
+              Key key) {
+    std::set<int> have;
+    for (const Record& record : *found) {
+        have.insert(key(record));
+    }
+    for (const Record& record : later) {
+        if (!have.contains(key(record))) {
+            found->push_back(record);
+        }
+    }
+}
+
+bool loadGroup(Session& s, const UndoJournal::Undo& undo, Change& change) {
+    if (!load(s, undo.footers, undo.bindings, change)) {
+        return false;
+    }
+    bool footersWhole = undo.footers == nullptr || !undo.footers->partial;
+    bool bindingsWhole = undo.bindings == nullptr || !undo.bindings->partial;
+    for (const Snapshot* member : undo.members) {
+        Change later;
+        const Snapshot* footers = !footersWhole && member->kinds.footers && member != undo.footers
+                                      ? member : nullptr;
+        const Snapshot* bindings =
+            !bindingsWhole && member->kinds.bindings && member != undo.bindings ? member : nullptr;
+        if (!load(s, footers, bindings, later)) {
+            return false;
+        }
+        if (later.footers) {
+            addLater(change.footers, *later.footers, [](const FooterRecord& r) { return int{r.number}; });
+            footersWhole = !member->partial;
+        }
+        if (later.bindings) {
+            addLater(change.bindings, *later.bindings, [](const BindingRecord& r) { return int{r.plu}; });
+            bindingsWhole = !member->partial;
+        }
+    }
+    change.partial = !(undo.footers != nullptr && footersWhole) &&
+                     !(undo.bindings != nullptr && bindingsWhole);
+    return true;
 }
 
 const char* outcomeText(const Snapshot& entry) {
@@ -123,7 +175,7 @@ int Restore(Session& s) {
         }
         change.command = "restore";
         change.undoes = undo->group;
-        if (!load(s, undo->footers, undo->bindings, change)) {
+        if (!loadGroup(s, *undo, change)) {
             return kExitFile;
         }
         inform(fill(_("Restoring: %1"),
@@ -132,7 +184,7 @@ int Restore(Session& s) {
     // What the newest change left must still be there: else something else changed
     // the printer since, and putting a snapshot back would undo that too.
     if (const Snapshot* newest = journal.newestFinished(); newest && !s.options().force) {
-        change.alsoRead = newest->after;
+        change.alsoRead = newest->partial ? RecordKinds{} : newest->after;
         change.guard = [&s, newest](const PrinterFooters& footers,
                                     const PrinterBindings& bindings) {
             const RecordKinds done{newest->footers == ChangeOutcome::Finished,
@@ -189,6 +241,7 @@ nlohmann::ordered_json entryJson(const Snapshot& entry) {
             json["outcome"][kind] = outcomeWord(outcome);
         }
     }
+    json["small"] = entry.partial;
     json["folder"] = entry.folder;
     return json;
 }

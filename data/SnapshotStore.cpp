@@ -256,6 +256,11 @@ std::string SnapshotStore::printerFolder(const SnapshotOwner& owner) const {
     return inFolder(m_root, readable + "~" + hex(checksum(key)));
 }
 
+std::string SnapshotStore::knownFolder(const SnapshotOwner& owner) const {
+    const fs::path snapshots = FilePath(printerFolder(owner));
+    return FileNameText(FilePath(m_root).parent_path() / "known" / snapshots.filename());
+}
+
 std::optional<Snapshot> SnapshotStore::open(const std::string& folder, std::string& reason) {
     const auto manifest = readSmallFile(FilePath(folder) / kManifest, kManifestBytes);
     if (!manifest) {
@@ -291,6 +296,7 @@ std::optional<Snapshot> SnapshotStore::open(const std::string& folder, std::stri
     entry.kinds = kindsOf(values["kinds"]);
     entry.groupKinds = kindsOf(values["group-kinds"]);
     entry.dirty = kindsOf(values["dirty"]);
+    entry.partial = values["records"] == "some";
     entry.footers = entry.kinds.footers ? outcomeOf(values["outcome-footers"])
                                         : ChangeOutcome::Untouched;
     entry.bindings = entry.kinds.bindings ? outcomeOf(values["outcome-bindings"])
@@ -341,6 +347,9 @@ std::optional<FileError> SnapshotStore::writeManifest(const Snapshot& entry) con
     add("kinds", kindWords(entry.kinds));
     add("group-kinds", kindWords(entry.groupKinds));
     add("dirty", kindWords(entry.dirty));
+    if (entry.partial) {
+        add("records", "some");
+    }
     for (const bool footerKind : {true, false}) {
         const bool held = footerKind ? entry.kinds.footers : entry.kinds.bindings;
         if (const char* word = outcomeWord(entry.outcome(footerKind)); held && word != nullptr) {

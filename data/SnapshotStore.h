@@ -55,6 +55,8 @@ struct Snapshot {
     ChangeOutcome footers = ChangeOutcome::Untouched;
     ChangeOutcome bindings = ChangeOutcome::Untouched;
     RecordKinds after;  // the kinds of which what it left is kept
+    // Holds only the records the change sent, not the whole kinds: a small snapshot.
+    bool partial = false;
 
     bool isUndo() const { return undoes != 0; }
     ChangeOutcome outcome(bool footerKind) const { return footerKind ? footers : bindings; }
@@ -99,6 +101,9 @@ public:
     std::optional<FileError> end(Snapshot& entry, const std::vector<FooterRecord>* footersAfter,
                                  const std::vector<BindingRecord>* bindingsAfter) const;
     void remove(const Snapshot& entry) const;
+    // Where what the printer is known to hold is kept: beside the snapshots, in a
+    // folder named as its snapshots' folder.
+    std::string knownFolder(const SnapshotOwner& owner) const;
 
     // A folder name for any text, readable and never the same for two texts: the text
     // itself when it is letters, digits, ".", "_" and "-" only, else those with "_"

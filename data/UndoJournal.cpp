@@ -73,7 +73,7 @@ std::optional<UndoJournal::Undo> UndoJournal::undo(std::string& broken) const {
                           {std::to_string(group)});
             return std::nullopt;
         }
-        Undo undo{group, nullptr, nullptr};
+        Undo undo{group, nullptr, nullptr, all};
         RecordKinds seen;
         for (const Snapshot* member : all) {
             // A kind its group gained by a change whose snapshot is gone cannot be undone.
@@ -99,9 +99,18 @@ const Snapshot* UndoJournal::newestFinished() const {
     return m_entries.empty() || !m_entries.back().finished() ? nullptr : &m_entries.back();
 }
 
-std::vector<Snapshot> UndoJournal::prunable(std::size_t keep) const {
-    const std::vector<long> all = groups();
-    std::set<long> kept(all.begin(), all.begin() + static_cast<long>(std::min(keep, all.size())));
+std::vector<Snapshot> UndoJournal::prunable(std::size_t keep, std::size_t keepSmall) const {
+    std::set<long> kept;
+    std::size_t whole = 0;
+    std::size_t small = 0;
+    for (const long group : groups()) {
+        const auto all = members(group);
+        const bool isSmall = std::all_of(all.begin(), all.end(),
+                                         [](const Snapshot* member) { return member->partial; });
+        if (isSmall ? small++ < keepSmall : whole++ < keep) {
+            kept.insert(group);
+        }
+    }
     std::string broken;
     if (const auto next = undo(broken)) {
         kept.insert(next->group);

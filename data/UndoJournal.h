@@ -32,6 +32,10 @@ public:
         long group = 0;
         const Snapshot* footers = nullptr;
         const Snapshot* bindings = nullptr;
+        // Every change of the group, oldest first: a small snapshot holds only the
+        // records its change sent, so what the group found of the others is in the
+        // changes after it.
+        std::vector<const Snapshot*> members;
     };
     // Nothing when every group is undone; broken says why a group cannot be (a
     // snapshot of it is missing or not whole).
@@ -42,9 +46,10 @@ public:
     // (kept as its "after" kinds) was changed by something else.
     const Snapshot* newestFinished() const;
 
-    // The entries to remove so that the newest keep groups stay, and every group a
-    // plain restore may still need.
-    std::vector<Snapshot> prunable(std::size_t keep) const;
+    // The entries to remove so that the newest keep groups of whole snapshots and the
+    // newest keepSmall groups of small ones stay, and every group a plain restore may
+    // still need: many small changes never push out the whole snapshots.
+    std::vector<Snapshot> prunable(std::size_t keep, std::size_t keepSmall) const;
 
 private:
     std::vector<const Snapshot*> members(long group) const;

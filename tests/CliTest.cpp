@@ -1169,6 +1169,57 @@ TEST_F(CliTest, RestoreReturnsThePrinterToBeforeTheChange) {
     EXPECT_EQ(cli(a, {"binding", "get", "6"}).out, "0\n");
 }
 
+// A small change reads, keeps and sends only its records and is undone as any other:
+// write --since-read after a read, with a record changed behind its back and one that
+// already holds the file's value, killed half-way and restored; binding set and restore.
+TEST_F(CliTest, ASmallChangeSendsOnlyItsRecordsAndRestoreUndoesIt) {
+    const fs::path a = home("a");
+    const fs::path b = home("b");  // another PC's kalvero-cli, on the same printer
+    test::put(tmp / "w.txt", rollout());
+    ShopPrinter shop(a, shopMemory());
+    const auto run = [&](const fs::path& home, const std::vector<std::string>& args) {
+        Printer printer(a, shop.options({}));
+        if (home == b) {
+            fs::create_symlink(fs::read_symlink(a / "kalvero/ports/com1"),
+                               b / "kalvero/ports/com1");
+        }
+        const Result r = cli(home, args);
+        fs::remove(b / "kalvero/ports/com1");
+        return r;
+    };
+    const std::vector<std::string> sinceRead{"write", "--bindings", "w.txt", "--since-read"};
+    EXPECT_EQ(run(a, sinceRead).code, 4) << "nothing known of the printer yet";
+    EXPECT_EQ(shop.now(), shop.before);
+    ASSERT_EQ(run(a, {"read", "--bindings", "r.txt"}).code, 0);
+    ASSERT_EQ(run(b, {"binding", "set", "7", "9"}).code, 0);
+    ASSERT_EQ(run(b, {"binding", "set", "8", "200"}).code, 0);
+    const Result changed = run(a, sinceRead);
+    EXPECT_EQ(changed.code, 1);
+    EXPECT_NE(changed.err.find("od odczytu: PLU 7; nic nie wysłano"), std::string::npos)
+        << changed.err;
+    ASSERT_EQ(run(b, {"binding", "set", "7", "200"}).code, 0);
+    const std::set<std::string> before = shop.now();
+    {
+        Printer printer(a, shop.options({"--stop-after", std::to_string(3 + 3 + 300 + 100)}));
+        EXPECT_EQ(killedDuringWrite(a, tmp.path(), sinceRead), 128 + SIGKILL);
+    }
+    EXPECT_NE(shop.now(), before);
+    const Result unknown = run(a, sinceRead);
+    EXPECT_EQ(unknown.code, 1) << "what a killed write sent is not known";
+    EXPECT_NE(unknown.err.find("nie wiadomo, co drukarka ma w PLU 2, PLU 3"), std::string::npos)
+        << unknown.err;
+    EXPECT_EQ(run(a, {"restore"}).code, 0);
+    EXPECT_EQ(shop.now(), before);
+    const Result sent = run(a, sinceRead);
+    EXPECT_EQ(sent.out, "Zapis wiązań: OK, zmieniono 298 z 298\nSprawdzenie: OK\n") << sent.err;
+
+    ASSERT_EQ(run(a, {"binding", "set", "12", "3"}).out, "OK\n");
+    EXPECT_EQ(run(a, {"restore"}).code, 0);
+    EXPECT_EQ(run(a, {"binding", "get", "12"}).out, "200\n");
+    EXPECT_EQ(run(a, {"restore"}).code, 0) << "then the write before it";
+    EXPECT_EQ(shop.now(), before);
+}
+
 // A snapshot knows its printer: two printers no. 07 on ports whose names sanitise
 // alike keep apart; another printer's snapshot, a half one, or a folder of the user's
 // own is never put back without a word.

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 
+#include "data/KnownRecords.h"
 #include "data/SnapshotStore.h"
 #include "data/UndoJournal.h"
 #include "tests/FailingSinks.h"
@@ -150,6 +151,7 @@ struct Entry {
     const char* command;
     ChangeOutcome bindings;
     long undoes = 0;
+    bool partial = false;  // a small snapshot (binding set, write --since-read)
 };
 
 std::vector<Snapshot> journalOf(const std::vector<Entry>& entries) {
@@ -159,6 +161,7 @@ std::vector<Snapshot> journalOf(const std::vector<Entry>& entries) {
         draft.command = entry.command;
         draft.kinds = {false, true};
         draft.undoes = entry.undoes;
+        draft.partial = entry.partial;
         draft = UndoJournal(made).place(draft);
         draft.sequence = static_cast<long>(made.size()) + 1;
         draft.group = draft.group == 0 && !draft.isUndo() ? draft.sequence : draft.group;
@@ -167,6 +170,59 @@ std::vector<Snapshot> journalOf(const std::vector<Entry>& entries) {
         made.push_back(draft);
     }
     return made;
+}
+
+// What a printer is known to hold: the records it acknowledged, not the one that
+// failed; a save that fails part-way, or a run ended at any step of it, leaves each
+// file as it was or as it became, never half.
+TEST_F(SnapshotStoreTest, WhatIsKnownIsWholeAndNeverMoreThanThePrinterTook) {
+    const std::string folder = store.knownFolder(kPrinter);
+    KnownRecords known(folder);
+    known.knowOnly(bindings(1));
+    known.sent(std::vector<BindingRecord>{{5, 9}, {6, 9}, {7, 9}}, 1);
+    ASSERT_FALSE(known.save());
+    const auto held = [&folder] {
+        KnownRecords again(folder);
+        again.load();
+        const BindingRecord* five = again.binding(5);
+        const BindingRecord* six = again.binding(6);
+        return std::pair(five != nullptr ? int{five->footer} : -1, six != nullptr ? int{six->footer} : -1);
+    };
+    EXPECT_EQ(held(), std::pair(9, -1)) << "5 taken, 6 failed, 7 left as it was";
+    KnownRecords later(folder);
+    later.knowOnly(bindings(2));
+    for (const std::int64_t bytes : {0, 10, 3000}) {
+        test::FailingSinks full(bytes);
+        KnownRecords failing(folder, full);
+        failing.knowOnly(bindings(2));
+        EXPECT_TRUE(failing.save()) << bytes;
+        EXPECT_EQ(held(), std::pair(9, -1)) << bytes;
+    }
+#ifndef _WIN32
+    for (int at = 1; at <= 4; ++at) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            struct Ending final : Sinks {
+                int at = 0;
+                mutable int steps = 0;
+                void reached(ReplaceStep) const override {
+                    if (++steps == at) {
+                        ::_exit(0);
+                    }
+                }
+            } ending;
+            ending.at = at;
+            KnownRecords ended(folder, ending);
+            ended.knowOnly(bindings(3));
+            (void)ended.save();
+            ::_exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        const int five = held().first;
+        EXPECT_TRUE(five == 9 || five == 3) << at;
+    }
+#endif
 }
 
 TEST(UndoJournalTest, AChangeLeftHalfWayIsUndoneWithWhatFinishedIt) {
@@ -206,17 +262,26 @@ TEST(UndoJournalTest, PruningKeepsTheNewestGroupsAndWhatAnUndoNeeds) {
     using enum ChangeOutcome;
     std::vector<Entry> entries(25, {"write", Finished});
     const UndoJournal journal(journalOf(entries));
-    const auto pruned = journal.prunable(20);
+    const auto pruned = journal.prunable(20, 100);
     ASSERT_EQ(pruned.size(), 5u);
     EXPECT_EQ(pruned.back().sequence, 5);
     // 21 of them undone: the group the next restore needs is older than the newest 20.
     for (long group = 25; group >= 5; --group) {
         entries.push_back({"restore", Finished, group});
     }
-    const auto older = UndoJournal(journalOf(entries)).prunable(20);
+    const auto older = UndoJournal(journalOf(entries)).prunable(20, 100);
     ASSERT_EQ(older.size(), 4u) << "groups 1, 2, 3 and 5; the newest entry, its undo, stays";
     EXPECT_EQ(older[2].sequence, 3);
     EXPECT_EQ(older[3].sequence, 5) << "group 4 stays for the next restore";
+
+    // Many small changes push out older small ones, never the whole snapshots.
+    std::vector<Entry> small(3, {"write", Finished});
+    small.insert(small.end(), 8, {"binding set", Finished, 0, true});
+    const auto fewer = UndoJournal(journalOf(small)).prunable(2, 5);
+    ASSERT_EQ(fewer.size(), 4u);
+    EXPECT_EQ(fewer[0].sequence, 1) << "the third newest whole group";
+    EXPECT_EQ(fewer[1].sequence, 4) << "then the three oldest small ones";
+    EXPECT_EQ(fewer[3].sequence, 6);
 
     // A group whose first snapshot is gone is never undone from a later one.
     auto halfGone = journalOf({{"write", Finished}, {"write", Failed}, {"write", Finished}});

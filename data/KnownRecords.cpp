@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+#include "data/KnownRecords.h"
+
+#include <filesystem>
+
+#include "data/FilePath.h"
+#include "data/FileReplace.h"
+#include "data/OwnFiles.h"
+#include "data/WholeFiles.h"
+
+namespace kalvero {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kFooterFile = "stopki.txt";
+constexpr const char* kBindingFile = "wiazplu.txt";
+constexpr std::uintmax_t kMostBytes = 1024 * 1024;
+
+std::string inFolder(const std::string& folder, const char* file) {
+    return FileNameText(FilePath(folder) / FilePath(file));
+}
+
+template <typename Record>
+std::optional<FileError> writeKnown(const std::string& name, const std::map<int, Record>& records,
+                                    const Sinks& sinks) {
+    std::string text = "#\r\n#\r\n#\r\n";
+    for (const auto& [number, record] : records) {
+        text += record.format();
+    }
+    FileReplace replace(name, sinks, FileReplace::Links::Replace);
+    if (!replace.isOpen() || !replace.content().append(text)) {
+        return replace.contentError();
+    }
+    // Knowledge, not the user's data: replaced by a rename, without backups.
+    return replace.keepAs(name);
+}
+
+template <typename Record, typename File, typename Key>
+void readKnown(const std::string& name, File (*parse)(const std::string&), Key key,
+               std::map<int, Record>& into) {
+    into.clear();
+    std::string why;
+    const auto text = ReadOwnFile(name, kMostBytes, why);
+    if (!text) {
+        return;
+    }
+    const File file = parse(*text);
+    if (file.result != 0) {
+        return;
+    }
+    for (const Record& record : file.records) {
+        into[key(record)] = record;
+    }
+}
+
+}  // namespace
+
+KnownRecords::KnownRecords(std::string folder, const Sinks& sinks)
+    : m_folder(std::move(folder)), m_sinks(sinks) {}
+
+void KnownRecords::load() {
+    readKnown<FooterRecord>(inFolder(m_folder, kFooterFile), ReadFooterText,
+                            [](const FooterRecord& r) { return int{r.number}; }, m_footers);
+    readKnown<BindingRecord>(inFolder(m_folder, kBindingFile), ReadBindingText,
+                             [](const BindingRecord& r) { return int{r.plu}; }, m_bindings);
+}
+
+std::optional<FileError> KnownRecords::save() const {
+    std::error_code ec;
+    fs::create_directories(FilePath(m_folder), ec);
+    if (auto error = writeKnown(inFolder(m_folder, kFooterFile), m_footers, m_sinks)) {
+        return error;
+    }
+    return writeKnown(inFolder(m_folder, kBindingFile), m_bindings, m_sinks);
+}
+
+const FooterRecord* KnownRecords::footer(int number) const {
+    const auto found = m_footers.find(number);
+    return found == m_footers.end() ? nullptr : &found->second;
+}
+
+const BindingRecord* KnownRecords::binding(int plu) const {
+    const auto found = m_bindings.find(plu);
+    return found == m_bindings.end() ? nullptr : &found->second;
+}
+
+void KnownRecords::knowOnly(const std::vector<FooterRecord>& records) {
+    m_footers.clear();
+    for (const FooterRecord& record : records) {
+        know(record);
+    }
+}
+
+void KnownRecords::knowOnly(const std::vector<BindingRecord>& records) {
+    m_bindings.clear();
+    for (const BindingRecord& record : records) {
+        know(record);
+    }
+}
+
+}  // namespace kalvero
