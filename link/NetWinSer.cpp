@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "link/NetWinSer.h"
 
+#include <algorithm>
+
 #include <utility>
 
 #include "link/WireExchange.h"
@@ -43,9 +45,6 @@ constexpr std::uint8_t kPurgeBoth = 3;
 
 // A server behind a firewall may never answer; one that is there answers at once.
 constexpr milliseconds kConnectTimeout{3000};
-// A line setting that a server lets pass (a pseudo-terminal refuses the lines) costs
-// this once per connection.
-constexpr milliseconds kLineWait{200};
 // Input that keeps coming for this long after opening is the printer's, not stale.
 constexpr milliseconds kQuietAfterOpen{50};
 
@@ -110,23 +109,20 @@ std::uint8_t NetWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRat
                     fill(_("the server %1 does not take the connection (%2)"),
                          {m_net->host + ":" + std::to_string(m_net->port), why}));
     }
+    m_purged = false;
     if (m_net->kind == NetPort::Kind::Rfc2217) {
         if (const std::uint8_t rc = configure(baudRate); rc != serial::kOk) {
             return rc;
         }
     }
-    dropInput(kQuietAfterOpen);
+    // A server that confirmed its purge has sent everything stale before that answer;
+    // otherwise what comes until the line is quiet is stale.
+    dropInput(m_purged ? milliseconds(0) : kQuietAfterOpen);
     return m_socket.isOpen() ? serial::kOk : serial::kTransmitTimeout;  // closed() said why
 }
 
 std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
     m_comPortRefused = false;
-    m_linesAnswered = true;
-    if (!sendRaw(bytes({kIac, kWill, kComPort, kIac, kWill, kBinary, kIac, kDo, kBinary, kIac,
-                        kWill, kSuppressGoAhead, kIac, kDo, kSuppressGoAhead}))) {
-        closed();
-        return serial::kTransmitTimeout;
-    }
     const std::uint32_t baud = baudRate;
     const std::pair<std::uint8_t, std::string> settings[] = {
         {kSetBaudRate,
@@ -136,15 +132,44 @@ std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
         {kSetParity, bytes({kNoParity})},
         {kSetStopSize, bytes({kOneStopBit})},
         {kSetControl, bytes({kNoFlowControl})},
+        // Bytes the server still holds for an earlier client; a purge it does not
+        // answer is made up for by dropping what comes.
+        {kPurgeData, bytes({kPurgeBoth})},
     };
     static constexpr const char* kNames[] = {N_("speed"), N_("data bits"), N_("parity"),
                                              N_("stop bits"), N_("flow control")};
-    for (std::size_t i = 0; i < std::size(settings); ++i) {
+    // The options and every setting in one go, and one wait for all the answers: a
+    // round trip each would cost as much again on a slow network.
+    std::string opening = bytes({kIac, kWill, kComPort, kIac, kWill, kBinary, kIac, kDo, kBinary,
+                                 kIac, kWill, kSuppressGoAhead, kIac, kDo, kSuppressGoAhead});
+    m_answers.clear();
+    for (const auto& [command, value] : settings) {
+        opening += subnegotiation(command, value);
+    }
+    if (!sendRaw(opening)) {
+        closed();
+        return serial::kTransmitTimeout;
+    }
+    const auto answered = [this, &settings] {
+        return std::all_of(std::begin(settings), std::end(settings), [this](const auto& setting) {
+            return m_answers.contains(static_cast<std::uint8_t>(setting.first + kServerOffset));
+        });
+    };
+    const auto deadline = std::chrono::steady_clock::now() + m_txTimeout;
+    while (!answered() && !m_comPortRefused) {
+        const auto left =
+            std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !pump(left)) {
+            break;
+        }
+    }
+    if (!m_socket.isOpen()) {
+        return serial::kTransmitTimeout;  // closed: the failure says so
+    }
+    for (std::size_t i = 0; i < std::size(kNames); ++i) {
         const auto& [command, value] = settings[i];
-        if (!setting(command, value, m_txTimeout)) {
-            if (!m_socket.isOpen()) {
-                return serial::kTransmitTimeout;  // closed: the failure says so
-            }
+        const auto answer = m_answers.find(static_cast<std::uint8_t>(command + kServerOffset));
+        if (answer == m_answers.end()) {
             return fail(serial::kCannotConfigure,
                         m_comPortRefused
                             ? _("the server does not support RFC 2217 (the COM-PORT option)")
@@ -152,43 +177,28 @@ std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
         }
         // The server answers with what it now uses: another speed would leave the
         // printer silent, or garbled, with no word why.
-        if (m_answers[static_cast<std::uint8_t>(command + kServerOffset)] != value) {
+        if (answer->second != value) {
             return fail(serial::kCannotConfigure,
                         fill(_("the server set another value: %1"), {_(kNames[i])}));
         }
     }
-    // Bytes the server still holds for an earlier client; a purge it does not answer
-    // is made up for by dropping what comes.
-    setting(kPurgeData, bytes({kPurgeBoth}), m_txTimeout);
-    return m_socket.isOpen() ? serial::kOk : serial::kTransmitTimeout;
+    m_purged = m_answers.contains(static_cast<std::uint8_t>(kPurgeData + kServerOffset));
+    return serial::kOk;
 }
 
-bool NetWinSer::setting(std::uint8_t command, const std::string& value,
-                        std::chrono::milliseconds wait) {
-    const std::uint8_t answer = command + kServerOffset;
-    m_answers.erase(answer);
-    if (!sendRaw(bytes({kIac, kSb, kComPort, command}) + escaped(value) + bytes({kIac, kSe}))) {
-        closed();
-        return false;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    while (!m_answers.contains(answer) && !m_comPortRefused) {
-        const auto left =
-            std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !pump(left)) {
-            return false;
-        }
-    }
-    return m_answers.contains(answer);
+std::string NetWinSer::subnegotiation(std::uint8_t command, const std::string& value) {
+    return bytes({kIac, kSb, kComPort, command}) + escaped(value) + bytes({kIac, kSe});
 }
 
 void NetWinSer::setLine(std::uint8_t value) {
     if (!m_socket.isOpen() || !m_net || m_net->kind != NetPort::Kind::Rfc2217) {
         return;  // raw TCP: the server sets the lines
     }
-    m_linesAnswered =
-        setting(kSetControl, bytes({value}), m_linesAnswered ? kLineWait : milliseconds(0)) &&
-        m_linesAnswered;
+    // Not waited for: a server in front of a pseudo-terminal lets a line setting pass
+    // without a word, and its answer, when it comes, changes nothing.
+    if (!sendRaw(subnegotiation(kSetControl, bytes({value})))) {
+        closed();
+    }
 }
 
 void NetWinSer::SetDTRLine() {

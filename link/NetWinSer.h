@@ -46,11 +46,12 @@ public:
 
 private:
     std::uint8_t fail(std::uint8_t code, std::string reason);
-    // The COM-PORT settings of RFC 2217, each awaited: 0, or the opening's failure when
-    // the server refuses the option, leaves a setting unanswered (4) or closes (20).
+    // The COM-PORT settings of RFC 2217, sent together and their answers awaited
+    // once: 0, or the opening's failure when the server refuses the option, leaves a
+    // setting unanswered (4) or closes (20).
     std::uint8_t configure(std::uint16_t baudRate);
-    // One COM-PORT command; true when the server answered it within wait.
-    bool setting(std::uint8_t command, const std::string& value, std::chrono::milliseconds wait);
+    // One COM-PORT command as it goes on the wire.
+    static std::string subnegotiation(std::uint8_t command, const std::string& value);
     void setLine(std::uint8_t value);
     bool sendRaw(const std::string& bytes);
     // Waits up to timeout for what the server sends and takes it in; false once it closed.
@@ -80,7 +81,7 @@ private:
     std::string m_subnegotiation;                   // IAC SB ... IAC SE, IAC undoubled
     std::map<std::uint8_t, std::string> m_answers;  // COM-PORT answers by command
     bool m_comPortRefused = false;
-    bool m_linesAnswered = true;  // a server that let one line setting pass is not waited for
+    bool m_purged = false;  // the server confirmed it dropped what it held
 };
 
 }  // namespace kalvero

@@ -215,6 +215,10 @@ TEST(NetWinSer, OpeningSetsSpeedAnd8N1AndTheChannelLines) {
         for (int channel = 1; channel <= 4; ++channel) {
             ChannelLines(net, channel);
         }
+        // Line settings are not waited for: until the server has them all.
+        for (int wait = 0; wait < 200 && server.values(5).size() < 9; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         std::vector<std::string> lines = server.values(5);
         lines.erase(lines.begin());  // the flow control of the opening
         EXPECT_EQ(lines, (std::vector<std::string>{"\x09", "\x0B", "\x08", "\x0B", "\x09", "\x0C",
