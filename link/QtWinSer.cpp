@@ -4,6 +4,7 @@
 #ifdef _WIN32
 #include <QSerialPortInfo>
 #else
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -129,6 +130,7 @@ std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate
         return fail(serial::kCannotConfigure, name, reason);
     }
     m_port.clearError();
+    m_quiet = false;  // what an earlier user of the line left is dropped first
     return serial::kOk;
 }
 
@@ -208,6 +210,26 @@ bool QtWinSer::usable() const {
 }
 
 bool QtWinSer::writeAll(const char* data, qint64 size) {
+#ifndef _WIN32
+    // Straight to the device: through Qt's write buffer each write would cost a poll
+    // before it, and a data byte sent is a data byte in the kernel's hands either way.
+    const int fd = m_port.handle();
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<std::size_t>(size));
+        if (written > 0) {
+            data += written;
+            size -= written;
+        } else if (written < 0 && errno == EAGAIN) {
+            pollfd ready{fd, POLLOUT, 0};
+            if (::poll(&ready, 1, m_txTimeoutMs) != 1) {
+                return false;
+            }
+        } else if (written == 0 || errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+#else
     if (m_port.write(data, size) != size) {
         return false;
     }
@@ -217,6 +239,7 @@ bool QtWinSer::writeAll(const char* data, qint64 size) {
         }
     }
     return usable();
+#endif
 }
 
 // One byte within the receive time-out: 0, 21 for a silent line, 20 for a port that is gone.
@@ -245,18 +268,27 @@ std::uint8_t QtWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCount
     if (!usable()) {
         return serial::kTransmitTimeout;
     }
-    m_port.clear(QSerialPort::Input);
+    // Unread input is dropped: what is already here costs nothing; the device itself
+    // is flushed only when the line may still carry an answer that came late, after
+    // an exchange or a byte that was not all there in time.
+    if (!m_quiet) {
+        m_port.clear(QSerialPort::Input);
+    }
     m_port.readAll();
-    return serial::Exchange(
+    const std::uint8_t rc = serial::Exchange(
         [this](const std::uint8_t* bytes, std::size_t count) {
             return writeAll(reinterpret_cast<const char*>(bytes), static_cast<qint64>(count));
         },
         [this](std::uint8_t& byte) { return receive(byte); }, command, answerCount, sendCount,
         answer, send);
+    m_quiet = rc == serial::kOk;
+    return rc;
 }
 
 std::uint8_t QtWinSer::ReadByte(std::uint8_t& byte) {
-    return receive(byte) == serial::kOk ? serial::kByteCame : 0;
+    const bool came = receive(byte) == serial::kOk;
+    m_quiet = m_quiet && came;
+    return came ? serial::kByteCame : 0;
 }
 
 }  // namespace kalvero

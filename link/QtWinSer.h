@@ -57,6 +57,7 @@ private:
     int m_txTimeoutMs = 500;
     int m_rxTimeoutMs = 500;
     std::optional<OpenFailure> m_failure;
+    bool m_quiet = false;  // every exchange since the opening ended whole and in time
 };
 
 }  // namespace kalvero

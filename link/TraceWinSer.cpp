@@ -51,8 +51,14 @@ void appendTimeOfDay(std::string& line) {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
-    // One thread writes the trace: the plain form is enough, and it is everywhere.
-    const std::tm local = *std::localtime(&seconds);
+    // The time zone was read once, when the trace opened: localtime would look at it
+    // again for every line.
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
     char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
                   local.tm_sec, static_cast<int>(ms.count() % 1000));
@@ -96,6 +102,9 @@ std::unique_ptr<TraceWinSer> TraceWinSer::open(WinSer& inner, const std::filesys
         reason = std::strerror(errno);
         return nullptr;
     }
+#ifndef _WIN32
+    ::tzset();
+#endif
     return std::unique_ptr<TraceWinSer>(new TraceWinSer(inner, handle));
 }
 
@@ -105,10 +114,31 @@ TraceWinSer::~TraceWinSer() {
     if (!m_read.empty()) {
         write({});
     }
+    flush();
 }
 
-// Flushed at once, so that a crash or Ctrl+C keeps every line written.
-// A line that cannot be written is lost: the trace must never change an exchange.
+const std::optional<std::string>& TraceWinSer::lost() {
+    flush();
+    return m_lost;
+}
+
+// Lines wait in memory, whole, and go to the file many at a time: when the port
+// closes, when enough have come, and at the end (a stop by Ctrl+C or SIGTERM ends
+// the program the ordinary way). A line that cannot be written is lost: the trace
+// must never change an exchange.
+void TraceWinSer::flush() {
+    if (m_pending.empty()) {
+        return;
+    }
+    errno = 0;
+    const bool written =
+        std::fwrite(m_pending.data(), 1, m_pending.size(), m_file.get()) == m_pending.size();
+    if ((std::fflush(m_file.get()) != 0 || !written) && !m_lost) {
+        m_lost = std::strerror(errno != 0 ? errno : EIO);
+    }
+    m_pending.clear();
+}
+
 void TraceWinSer::write(std::string_view what) {
     std::string prefix;
     appendTimeOfDay(prefix);
@@ -128,10 +158,10 @@ void TraceWinSer::write(std::string_view what) {
         lines += what;
         lines += '\n';
     }
-    errno = 0;
-    const bool written = std::fwrite(lines.data(), 1, lines.size(), m_file.get()) == lines.size();
-    if ((std::fflush(m_file.get()) != 0 || !written) && !m_lost) {
-        m_lost = std::strerror(errno != 0 ? errno : EIO);
+    m_pending += lines;
+    constexpr std::size_t kPendingBytes = 64 * 1024;
+    if (m_pending.size() >= kPendingBytes || what == "close") {
+        flush();
     }
 }
 

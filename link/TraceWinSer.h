@@ -49,7 +49,8 @@ public:
     std::optional<OpenFailure> openFailure() const override { return m_inner.openFailure(); }
 
     // Why a line could not be written whole (a full disk...), from the first one lost.
-    const std::optional<std::string>& lost() const { return m_lost; }
+    // What is still in memory is written first.
+    const std::optional<std::string>& lost();
 
 private:
     struct FileCloser {
@@ -65,8 +66,11 @@ private:
     std::unique_ptr<std::FILE, FileCloser> m_file;
     std::string m_where = "-";         // "COM3 19200" from the last iInitializePort
     bool m_open = false;               // a close is traced only when it ends an open port
+    void flush();
+
     std::vector<std::uint8_t> m_read;  // what ReadBytes gave that is not yet written
     std::optional<std::string> m_lost;
+    std::string m_pending;  // whole lines not yet in the file
 };
 
 }  // namespace kalvero

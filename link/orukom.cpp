@@ -15,6 +15,40 @@ namespace {
 constexpr ResultCode kMalformed = 255;
 const std::string kBlankLine(40, ' ');
 
+// Whole records on their way into the file being read, written many at a time: one
+// write for a block of records instead of one for each. The block goes in whole at
+// the end, at a stop (Ctrl+C, SIGTERM) and at a failure; only a process killed
+// outright loses it, and then from the .partial file, never from a data file.
+class RecordBlock {
+public:
+    explicit RecordBlock(FileSink& file) : m_file(file) {}
+
+    bool add(const std::string& record) {
+        m_pending += record;
+        m_ends.push_back(m_pending.size());
+        return m_pending.size() < kBlockBytes || write();
+    }
+    // A block that does not fit (a full disk) goes record by record, so that the
+    // file keeps every whole record there is room for.
+    bool write() {
+        bool written = m_pending.empty() || m_file.append(m_pending);
+        for (std::size_t i = 0, start = 0; !written && i < m_ends.size(); start = m_ends[i++]) {
+            if (!m_file.append(std::string_view(m_pending).substr(start, m_ends[i] - start))) {
+                break;
+            }
+        }
+        m_pending.clear();
+        m_ends.clear();
+        return written;
+    }
+
+private:
+    static constexpr std::size_t kBlockBytes = 64 * 1024;
+    FileSink& m_file;
+    std::string m_pending;
+    std::vector<std::size_t> m_ends;  // where each record ends in m_pending
+};
+
 }  // namespace
 
 BulkTransfers::BulkTransfers(PrinterCommands& commands, const FileNames& names,
@@ -97,6 +131,7 @@ ResultCode BulkTransfers::ReadAllFooters() {
         return rc;
     }
     int n = 0;
+    RecordBlock block(file->content());
     rc = eachRecord([&]() -> RecordStep {
         if (n > kLastFooter) {
             return RecordStep::end();
@@ -114,11 +149,14 @@ ResultCode BulkTransfers::ReadAllFooters() {
             }
             record.lines[line - 1] = {width20, enabled, text};
         }
-        if (!file->content().append(record.format())) {
+        if (!block.add(record.format())) {
             return RecordStep::failed(fileError(file->contentError()));
         }
         return RecordStep::next("Odczyt stopek" + std::to_string(n++) + "/200");
     });
+    if (!block.write() && rc == 0) {
+        rc = fileError(file->contentError());
+    }
     return finishReadFile(*file, m_names.FooterFileName, rc);
 }
 
@@ -223,6 +261,7 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
         return rc;
     }
     std::uint32_t plu = 1;
+    RecordBlock block(file->content());
     rc = eachRecord([&]() -> RecordStep {
         if (plu > lastPlu) {
             return RecordStep::end();
@@ -233,13 +272,15 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
             readRc != 0) {
             return RecordStep::failed(readRc);
         }
-        if (!file->content().append(
-                BindingRecord{static_cast<std::uint16_t>(plu), footer}.format())) {
+        if (!block.add(BindingRecord{static_cast<std::uint16_t>(plu), footer}.format())) {
             return RecordStep::failed(fileError(file->contentError()));
         }
         return RecordStep::next("Odczyt wiązań... "_cp1250 + std::to_string(plu++) + "/" +
                                 std::to_string(lastPlu));
     });
+    if (!block.write() && rc == 0) {
+        rc = fileError(file->contentError());
+    }
     return finishReadFile(*file, m_names.BindingFileName, rc);
 }
 

@@ -11,7 +11,8 @@ namespace kalvero::test {
 
 // Sinks whose file fills up after a number of bytes, counted from the opening of
 // each sink: the write that crosses the limit stores part of its bytes and fails
-// with "No space left on device", as a full disk does.
+// with "No space left on device", as a full disk does. The sink then cuts that part
+// off again, which frees its room for a smaller write.
 class FailingSinks final : public Sinks {
 public:
     explicit FailingSinks(std::int64_t bytesLeft) : m_bytesLeft(bytesLeft) {}
@@ -33,6 +34,7 @@ private:
             const std::size_t written = FileSink::put(bytes, taken);
             m_bytesLeft -= static_cast<std::int64_t>(written);
             if (written < count) {
+                m_bytesLeft += static_cast<std::int64_t>(written);
                 errno = ENOSPC;
             }
             return written;

@@ -93,7 +93,7 @@ TEST(TraceWinSer, ForwardsEveryCallUnchangedAndAppendsOneLinePerExchange) {
     EXPECT_EQ(printer.calls, plain.calls);
     EXPECT_EQ(printer.sent, plain.sent);
 
-    // Read while the trace is still open: every line is on disk already.
+    // Read while the trace is still open: every line is on disk once the port closed.
     std::vector<std::string> expected = {
         "COM1 9600  close",
         "COM3 19200  open  0 OK",
