@@ -77,6 +77,16 @@ void MainProgress::showNote(const QString& text) {
     m_label = text;
     m_pending = true;
     showLabel(true);
+    m_note = true;
+}
+
+void MainProgress::clearNote() {
+    if (m_note) {
+        m_note = false;
+        m_label.clear();
+        m_pending = true;
+        showLabel(false);
+    }
 }
 
 void MainProgress::showLabel(bool visible) {

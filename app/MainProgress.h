@@ -38,8 +38,10 @@ public:
     void flush();
     // The end of a transfer: the button, the label and the bar go.
     void hideAll();
-    // A line about the outcome that stays on the operation label after the transfer.
+    // A line about the outcome that stays on the operation label after the transfer,
+    // until the next operation begins.
     void showNote(const QString& text);
+    void clearNote();
     // The window that shows the progress, and the outcome's message boxes over it.
     QWidget& window() const;
 
@@ -54,6 +56,7 @@ private:
     int m_value = 0;
     bool m_pending = false;
     QElapsedTimer m_sinceDrawn;
+    bool m_note = false;  // the label shows a note
 };
 
 }  // namespace kalvero

@@ -204,6 +204,7 @@ void TfGlowna::Wykryjautomatycznie1Click() {
     if (m_busy) {
         return;
     }
+    m_progress.clearNote();
     sbOru->clear();
     setBusy(true);
     const Connection connection = DetectPrinter(
@@ -226,6 +227,7 @@ void TfGlowna::Trybonline1Click() {
     // The entry only shows the dialog: its mark follows the state, never the click.
     showOnlineMarks(m_state.OfflineMode == 0);
     if (!m_busy && m_windows.fKomunikacja != nullptr) {
+        m_progress.clearNote();
         m_windows.fKomunikacja->open();
     }
 }
@@ -272,6 +274,7 @@ bool TfGlowna::ensureConnected() {
 }
 
 void TfGlowna::openExchange(ExchangeKind kind) {
+    m_progress.clearNote();
     m_windows.fWymiana->open(kind);
     m_state.ExchangeMode = kind;
 }
@@ -302,6 +305,7 @@ void TfGlowna::Kasowanie1Click() {
 
 void TfGlowna::Definiowaniestopek1Click() {
     if (!m_busy && m_windows.fStopka != nullptr) {
+        m_progress.clearNote();
         m_windows.fStopka->open();
     }
 }
@@ -311,6 +315,7 @@ void TfGlowna::Standrukarki1Click() {
     if (m_busy || m_windows.fStan == nullptr) {
         return;
     }
+    m_progress.clearNote();
     m_windows.fStan->open();
     std::array<std::uint8_t, 4> status{};
     if (const ResultCode rc = m_commands.ReadPrinterStatus(status); rc != 0) {

@@ -156,6 +156,14 @@ bool TfWymiana::pickFile(std::string& name, const std::string& other, QLineEdit*
     return true;
 }
 
+QString TfWymiana::keptApart(const QStringList& files) {
+    return files.size() == 1
+               ? QStringLiteral("Odczytane dane są w pliku %1, dotychczasowy plik jest bez zmian")
+                     .arg(files.front())
+               : QStringLiteral("Odczytane dane są w plikach %1, dotychczasowe pliki są bez zmian")
+                     .arg(files.join(QStringLiteral(" i ")));
+}
+
 void TfWymiana::sbZmienStopkaClick() {
     pickFile(m_files.FooterFileName, m_files.BindingFileName, Edit1);
 }
@@ -175,11 +183,9 @@ void TfWymiana::bDalejClick() {
         runTransfers();
     }
     m_host.endTransfer();
-    // Stays after the transfer, on the operation label: the result texts stay as they are.
+    // Stays after the transfer, on the operation label, until the next operation.
     if (!m_partialNotes.isEmpty()) {
-        m_progress.showNote(
-            QStringLiteral("Odczytane dane w pliku %1, dotychczasowy plik bez zmian")
-                .arg(m_partialNotes.join(QStringLiteral(", "))));
+        m_progress.showNote(keptApart(m_partialNotes));
     }
 }
 
@@ -240,22 +246,27 @@ void TfWymiana::report(ResultCode rc, const QString& stopped, const QString& don
     if (m_host.closeRequested()) {
         return;
     }
+    // A read that did not finish says in its box where what came is.
+    QString kept;
+    if (const auto& partial = m_transfers.partialFile()) {
+        const QString file = QString::fromLocal8Bit(partial->c_str());
+        m_partialNotes << file;
+        kept = QStringLiteral("\n") + keptApart({file});
+    }
     if (rc == kFileErrorCode && m_transfers.fileError()) {
         const FileError& error = *m_transfers.fileError();
         m_messages.inform(&m_progress.window(),
                           QStringLiteral("Nie można zapisać pliku %1\n%2")
-                              .arg(QString::fromLocal8Bit(error.name.c_str()),
-                                   QString::fromLocal8Bit(error.reason.c_str())));
+                                  .arg(QString::fromLocal8Bit(error.name.c_str()),
+                                       QString::fromLocal8Bit(error.reason.c_str())) +
+                              kept);
     } else if (rc != 0) {
-        m_messages.inform(&m_progress.window(), toQt(ResultText(rc)));
+        m_messages.inform(&m_progress.window(), toQt(ResultText(rc)) + kept);
     } else if (m_state.AbortRequested != 0) {
-        m_messages.inform(&m_progress.window(), stopped);
+        m_messages.inform(&m_progress.window(), stopped + kept);
         m_state.AbortRequested = 0;
     } else {
         m_messages.inform(&m_progress.window(), done);
-    }
-    if (const auto& partial = m_transfers.partialFile()) {
-        m_partialNotes << QString::fromStdString(*partial);
     }
 }
 

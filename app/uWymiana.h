@@ -59,6 +59,8 @@ private:
     bool pickFile(std::string& name, const std::string& other, QLineEdit* field);
     // One message box for a transfer's outcome; a stop is reported and the flag cleared.
     void report(ResultCode rc, const QString& stopped, const QString& done);
+    // Where what a read that did not finish brought is: one file or two.
+    static QString keptApart(const QStringList& files);
     void runTransfers();
 
     OperatingState& m_state;

@@ -13,6 +13,9 @@ namespace kalvero {
 namespace {
 
 constexpr ResultCode kMalformed = 255;
+// What a read writes before the first record.
+constexpr std::string_view kHeader = "#\r\n#\r\n#\r\n";
+constexpr std::int64_t kHeaderBytes = kHeader.size();
 const std::string kBlankLine(40, ' ');
 
 // Whole records on their way into the file being read, written many at a time: one
@@ -78,7 +81,7 @@ ResultCode BulkTransfers::fileError(const FileError& error) {
 
 std::unique_ptr<FileReplace> BulkTransfers::startReadFile(const std::string& name, ResultCode& rc) {
     auto file = std::make_unique<FileReplace>(name, m_sinks);
-    if (!file->isOpen() || !file->content().append("#\r\n#\r\n#\r\n")) {
+    if (!file->isOpen() || !file->content().append(kHeader)) {
         rc = fileError(file->contentError());
         return nullptr;
     }
@@ -89,8 +92,9 @@ std::unique_ptr<FileReplace> BulkTransfers::startReadFile(const std::string& nam
 ResultCode BulkTransfers::finishReadFile(FileReplace& file, const std::string& name,
                                          ResultCode rc) {
     if (rc != 0 || aborted()) {
-        // What came is kept apart: the data file stays whole, as it was.
-        if (!file.keepAs(name + kPartialSuffix)) {
+        // What came is kept apart: the data file stays whole, as it was. Nothing is
+        // kept when not one whole record came.
+        if (file.content().size() > kHeaderBytes && !file.keepAs(name + kPartialSuffix)) {
             m_partialFile = name + kPartialSuffix;
         }
         return rc;

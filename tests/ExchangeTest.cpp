@@ -138,8 +138,11 @@ private slots:
         app->fWymiana->seMaxPLU->setValue(10);
         QTimer::singleShot(0, app->fGlowna->bbPrzerwij, &QPushButton::click);
         QVERIFY(run("Odczyt1"));
+        const QString partial = QString::fromStdString(app->files.FooterFileName + ".partial");
         QCOMPARE(messages->shown,
-                 QStringList({"Odczyt stopek przerwany przez użytkownika", "Odczyt wiązań: OK"}));
+                 QStringList({"Odczyt stopek przerwany przez użytkownika\nOdczytane dane są w "
+                              "pliku " + partial + ", dotychczasowy plik jest bez zmian",
+                              "Odczyt wiązań: OK"}));
         QCOMPARE(test::slurp(app->files.FooterFileName + ".partial").size(),
                  std::size_t(9 + 186));  // footer 0 only
         QCOMPARE(test::slurp(app->files.BindingFileName).size(), std::size_t(9 + 10 * 11));
@@ -155,17 +158,25 @@ private slots:
         QVERIFY(run("Odczyt1"));
         const QString silent =
             QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)");
-        QCOMPARE(messages->shown, QStringList({silent, silent}));
+        // The box names the file that keeps what came; the binding read got not one
+        // whole record, so it keeps nothing and names nothing.
+        const QString partial = QString::fromStdString(app->files.FooterFileName + ".partial");
+        QCOMPARE(messages->shown,
+                 QStringList({silent + "\nOdczytane dane są w pliku " + partial +
+                                  ", dotychczasowy plik jest bez zmian",
+                              silent}));
         QVERIFY(!std::filesystem::exists(app->files.FooterFileName));
         QCOMPARE(test::slurp(app->files.FooterFileName + ".partial").size(),
                  std::size_t(9 + 25 * 186));
-        // The result texts stay as they are; the label under them says where the part is.
+        QVERIFY(!std::filesystem::exists(app->files.BindingFileName + ".partial"));
+        // The label under the boxes says it too, until the next operation begins.
         QLabel* note = app->fGlowna->lOperacja;
         QVERIFY(note->isVisible());
-        QVERIFY(note->text().contains(QString::fromStdString(app->files.BindingFileName)));
-        note->hide();
-        QVERIFY(cleanedUp());
+        QVERIFY(note->text().contains(partial));
         QCOMPARE(app->fGlowna->panelText(0), QStringLiteral("ONLINE"));
+        app->fGlowna->findChild<QAction*>(QStringLiteral("Wykryjautomatycznie1"))->trigger();
+        QVERIFY(!note->isVisible());
+        QVERIFY(cleanedUp());
     }
 
     void onlyPrzerwijActsWhileATransferRuns() {

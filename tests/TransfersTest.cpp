@@ -111,9 +111,11 @@ protected:
         BulkTransfers transfers(commands, names, state, view, *sinks);
         const ResultCode rc = run(transfers);
         lastFileError = transfers.fileError();
+        lastPartial = transfers.partialFile();
         return rc;
     }
     std::optional<FileError> lastFileError;
+    std::optional<std::string> lastPartial;
     const Sinks* sinks = &Sinks::files();
 };
 
@@ -168,6 +170,12 @@ TEST_F(TransfersTest, AFailedReadLeavesTheDataFileAsItWasAndWhatCameApart) {
               21);
     EXPECT_EQ(slurp(names.FooterFileName + ".partial").size(), 9u + 2 * 186);
     EXPECT_TRUE(Backups::generations(names.FooterFileName).empty());
+    // Not one whole record: nothing is kept apart, nothing named.
+    names.BindingFileName = (tmp / "none.txt").string();
+    EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllBindings(9983); }, {.silent = true}),
+              21);
+    EXPECT_FALSE(fs::exists(names.BindingFileName + ".partial"));
+    EXPECT_FALSE(lastPartial);
     // A whole read replaces the file, the earlier one kept.
     EXPECT_EQ(withPrinter([](BulkTransfers& t) { return t.ReadAllFooters(); }), 0);
     EXPECT_EQ(slurp(names.FooterFileName).size(), 9u + 201 * 186);
