@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "Version.h"
+
 namespace kalvero {
 
 TAboutBox::TAboutBox() {
@@ -32,6 +34,13 @@ TAboutBox::TAboutBox() {
     Version->setGeometry(16, 56, 250, 20);
     Version->setFont(font);
     Version->setStyleSheet(QStringLiteral("color: red;"));
+    // The program's own version, small, under the texts the box always had.
+    ProgramVersion = new QLabel(QStringLiteral("wersja programu %1").arg(kVersion), Panel1);
+    ProgramVersion->setObjectName(QStringLiteral("ProgramVersion"));
+    ProgramVersion->setGeometry(16, 92, 250, 16);
+    QFont small = font;
+    small.setPixelSize(10);
+    ProgramVersion->setFont(small);
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry((298 - 75) / 2, 139, 75, 28);

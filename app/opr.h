@@ -18,6 +18,7 @@ public:
     QFrame* Panel1 = nullptr;
     QLabel* ProductName = nullptr;
     QLabel* Version = nullptr;
+    QLabel* ProgramVersion = nullptr;
     QPushButton* OKButton = nullptr;
 
 public slots:

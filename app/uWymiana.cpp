@@ -135,6 +135,8 @@ void TfWymiana::open(ExchangeKind kind) {
     }
     Label1->setVisible(kind == ExchangeKind::Read);
     seMaxPLU->setVisible(kind == ExchangeKind::Read);
+    // Over the main window, where the eye already is.
+    move(m_progress.window().frameGeometry().center() - rect().center());
     show();
     raise();
 }

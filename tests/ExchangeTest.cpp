@@ -122,9 +122,14 @@ private slots:
         QTest::keyClick(app->fWymiana->cbStopki, Qt::Key_Escape);
         QVERIFY(!app->fWymiana->isVisible());
         QVERIFY(messages->shown.isEmpty());
+        app->fGlowna->move(200, 150);
         app->fGlowna->findChild<QAction*>(QStringLiteral("Kasowanie1"))->trigger();
         QApplication::setActiveWindow(app->fWymiana.get());
         QVERIFY(QTest::qWaitForWindowActive(app->fWymiana.get()));
+        // Over the main window, not at the screen's corner.
+        const QPoint off = app->fWymiana->frameGeometry().center() -
+                           app->fGlowna->frameGeometry().center();
+        QVERIFY2(off.manhattanLength() <= 8, qPrintable(QString::number(off.manhattanLength())));
         QTest::keyClick(app->fWymiana->cbStopki, Qt::Key_Return);  // presses the default button
         QCOMPARE(messages->shown, QStringList({"Kasowanie stopek: OK", "Kasowanie wiązań: OK"}));
         QVERIFY(cleanedUp());

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <memory>
 
+#include "Version.h"
 #include "app/opr.h"
 #include "app/stan.h"
 #include "app/uKomunikacja.h"
@@ -505,6 +506,8 @@ private slots:
         QVERIFY(app->AboutBox->isVisible());
         QCOMPARE(app->AboutBox->windowTitle(), QStringLiteral("O programie"));
         QCOMPARE(app->AboutBox->Version->text(), QStringLiteral("Wersja z 30.07.2010 "));
+        // The program's version as --version gives it, in a line of its own.
+        QVERIFY(app->AboutBox->ProgramVersion->text().endsWith(QString::fromUtf8(kVersion)));
         app->AboutBox->OKButton->click();
         QVERIFY(!app->AboutBox->isVisible());
     }
