@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ElidedLabel.h"
 #include "ui/Text.h"
 
 namespace kalvero {
@@ -25,7 +26,7 @@ QWidget* centralOf(QMainWindow& window) {
 }  // namespace
 
 MainProgress::MainProgress(QMainWindow& window)
-    : lOperacja(new QLabel(centralOf(window))),
+    : lOperacja(new ElidedLabel(centralOf(window))),
       pb(new QProgressBar(window.centralWidget())),
       bbPrzerwij(new QPushButton(QStringLiteral("Przerwij"), window.centralWidget())),
       m_window(window) {

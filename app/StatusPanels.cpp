@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/StatusPanels.h"
 
-#include <QLabel>
+#include "app/ElidedLabel.h"
 
 namespace kalvero {
 
@@ -18,7 +18,7 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
     // three widths together (80 + 340 + 140).
     const std::array<int, 3> widths{80, 340, 140};
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
-        QLabel* panel = new QLabel(this);
+        QLabel* panel = new ElidedLabel(this);
         panel->setObjectName(QStringLiteral("sbOruPanel%1").arg(i));
         panel->setAlignment(Qt::AlignCenter);
         panel->setFont(bold);

@@ -237,6 +237,10 @@ void TfGlowna::Tryboffline1Click() {
         showOnlineMarks(m_state.OfflineMode == 0);
         return;
     }
+    printerLost();
+}
+
+void TfGlowna::printerLost() {
     m_serial.UnInitializePort();
     m_state.OfflineMode = 1;
     setItemNameVisible(false);

@@ -55,6 +55,7 @@ public:
     void beginTransfer() override;
     void endTransfer() override;
     bool closeRequested() const override { return m_closeRequested; }
+    void printerLost() override;
 
     // The progress elements, as MainProgress built them.
     QLabel* lOperacja = nullptr;

@@ -34,6 +34,7 @@ QString fromLocal(const std::string& name) {
 
 TfWymiana::TfWymiana(Services& services, TransferHost& host, MainProgress& progress)
     : QWidget(nullptr, Qt::Dialog),
+      m_serial(services.serial),
       m_state(services.state),
       m_files(services.files),
       m_host(host),
@@ -180,6 +181,7 @@ void TfWymiana::bDalejClick() {
     m_host.enableInput();
     m_host.beginTransfer();
     m_partialNotes.clear();
+    m_printerLost = false;
     // Files an import left half-way are never read or sent.
     if (RecoverDataFiles(m_files, m_messages, this)) {
         runTransfers();
@@ -240,6 +242,10 @@ void TfWymiana::runTransfers() {
         QString done = transfer.done.toString();
         const ResultCode rc = transfer.run(*this, done);
         report(rc, transfer.stopped.toString(), done);
+        if (m_printerLost) {
+            m_host.printerLost();
+            break;  // said once: the bindings could not reach it either
+        }
     }
 }
 
@@ -263,7 +269,13 @@ void TfWymiana::report(ResultCode rc, const QString& stopped, const QString& don
                                        QString::fromLocal8Bit(error.reason.c_str())) +
                               kept);
     } else if (rc != 0) {
-        m_messages.inform(&m_progress.window(), toQt(ResultText(rc)) + kept);
+        // A printer on the network whose server hung up: named with its address.
+        QString text = toQt(ResultText(rc));
+        if (const auto gone = rc == serial::kTransmitTimeout ? m_serial.openFailure() : std::nullopt) {
+            text += QStringLiteral("; ") + QString::fromStdString(gone->reason);
+            m_printerLost = true;
+        }
+        m_messages.inform(&m_progress.window(), text + kept);
     } else if (m_state.AbortRequested != 0) {
         m_messages.inform(&m_progress.window(), stopped + kept);
         m_state.AbortRequested = 0;

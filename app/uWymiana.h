@@ -63,12 +63,14 @@ private:
     static QString keptApart(const QStringList& files);
     void runTransfers();
 
+    WinSer& m_serial;
     OperatingState& m_state;
     FileNames& m_files;
     TransferHost& m_host;
     Messages& m_messages;
     MainProgress& m_progress;
     QStringList m_partialNotes;  // where reads that did not finish kept what came
+    bool m_printerLost = false;  // its server on the network hung up during a transfer
     BulkTransfers m_transfers;
 };
 

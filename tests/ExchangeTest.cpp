@@ -20,6 +20,7 @@
 
 #include "data/WholeFiles.h"
 #include "tests/Files.h"
+#include "tests/ProtocolWinSer.h"
 #include "tests/WindowTest.h"
 #include "link/orukom.h"
 #include "app/uKomunikacja.h"
@@ -182,6 +183,26 @@ private slots:
         app->fGlowna->findChild<QAction*>(QStringLiteral("Wykryjautomatycznie1"))->trigger();
         QVERIFY(!note->isVisible());
         QVERIFY(cleanedUp());
+    }
+
+    // A printer on the network whose server hangs up mid-read: one box names the
+    // server, the bindings are not tried, and the program goes offline.
+    void aServerThatHangsUpIsNamedOnceAndTheProgramGoesOffline() {
+        newFolder();
+        static oru::PrinterMemory memory;  // outlives the windows, which end at cleanup
+        memory = shopPrinter();
+        auto network = std::make_unique<test::ProtocolWinSer>(memory, oru::Faults{.hangUpAfter = 3 + 40});
+        network->hangUpAs({"tcp://127.0.0.1:47011", "serwer 127.0.0.1:47011 zamknął połączenie"});
+        startKalvero(std::move(network));
+        QVERIFY(detect());
+        QVERIFY(run("Odczyt1"));
+        const QString partial = QString::fromStdString(app->files.FooterFileName + ".partial");
+        QCOMPARE(messages->shown,
+                 QStringList({"Urządzenie niepodłączone lub niewłączone (timeout nadawania); "
+                              "serwer 127.0.0.1:47011 zamknął połączenie\nOdczytane dane są w "
+                              "pliku " + partial + ", dotychczasowy plik jest bez zmian"}));
+        QCOMPARE(app->fGlowna->panelText(0), QStringLiteral("OFFLINE"));
+        QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
     }
 
     void onlyPrzerwijActsWhileATransferRuns() {

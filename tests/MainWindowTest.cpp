@@ -13,6 +13,8 @@
 #include <QToolButton>
 #include <memory>
 
+#include "app/ElidedLabel.h"
+#include "app/StatusPanels.h"
 #include "Version.h"
 #include "app/opr.h"
 #include "app/stan.h"
@@ -147,6 +149,22 @@ private slots:
             QCOMPARE(label->alignment(), Qt::AlignCenter);
             QVERIFY(label->font().bold());
         }
+        // A long text is shown with its middle elided and never widens the window.
+        const int width = app->fGlowna->width();
+        const QString path = QStringLiteral("/home/sklep/") + QString(190, QLatin1Char('k')) +
+                             QStringLiteral("/stopki.txt.partial");
+        app->fGlowna->progress().showNote(path);
+        app->fGlowna->findChild<StatusPanels*>(QStringLiteral("sbOru"))
+            ->setPanel(1, QStringLiteral("127.0.0.1:47011 ") + path);
+        QApplication::processEvents();
+        QCOMPARE(app->fGlowna->width(), width);
+        const auto* note = static_cast<const ElidedLabel*>(app->fGlowna->lOperacja);
+        const auto* panel = app->fGlowna->findChild<ElidedLabel*>(QStringLiteral("sbOruPanel1"));
+        for (const ElidedLabel* label : {note, panel}) {
+            QVERIFY(label->shownText().contains(QChar(0x2026)));
+            QVERIFY(label->shownText().endsWith(QStringLiteral("partial")));
+        }
+        QCOMPARE(panel->text(), QStringLiteral("127.0.0.1:47011 ") + path);
     }
 
     void answeringNoToTheConnectionQuestionChangesNothing() {

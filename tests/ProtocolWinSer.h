@@ -16,6 +16,12 @@ public:
         : m_protocol(memory, faults) {}
 
     long exchanges() const { return m_protocol.exchanges(); }
+    // A printer behind a server on the network: once the line hangs up, the port says
+    // why, as the network layer does.
+    void hangUpAs(OpenFailure failure) { m_hangUp = std::move(failure); }
+    std::optional<OpenFailure> openFailure() const override {
+        return m_hungUp ? m_hangUp : std::nullopt;
+    }
 
     std::uint8_t SerialPortPresent(std::uint8_t) override { return 1; }
     std::uint8_t iInitializePort(std::uint8_t, std::uint16_t, std::uint8_t, std::uint8_t) override {
@@ -88,6 +94,7 @@ private:
     std::deque<std::uint8_t> m_pending;
     bool m_open = true;
     bool m_hungUp = false;
+    std::optional<OpenFailure> m_hangUp;
 };
 
 }  // namespace kalvero::test

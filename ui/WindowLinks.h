@@ -67,6 +67,9 @@ public:
     virtual void endTransfer() = 0;
     // The main window was closed during the transfer: nothing more starts.
     virtual bool closeRequested() const = 0;
+    // Nothing can reach the printer any more (its server on the network hung up):
+    // the program goes offline.
+    virtual void printerLost() = 0;
 };
 
 // What the main window asks of the data exchange dialog.
