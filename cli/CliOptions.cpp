@@ -4,6 +4,8 @@
 #include <CLI/CLI.hpp>
 #include <set>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 #include "Version.h"
 #include "cli/CommandHelp.h"
@@ -44,10 +46,10 @@ since the change restore would undo; 6 some of several printers failed; 130
 stopped by Ctrl+C; 143 stopped by SIGTERM.)");
 
 #ifdef _WIN32
-const char* const kPortWords = N_("Value %1 is not COM1..COM10 or a network URL");
+const char* const kPortWords = N_("Value %1 is not COM1..COM255 or a network URL");
 const char* const kPortHelp = N_(
-    "COM1..COM10, as Windows names them, or a printer\non the network: "
-    "rfc2217://HOST:PORT or tcp://HOST:PORT;\n");
+    "COM1..COM255 (also \\\\.\\COM11), as Windows names them, or a printer on the "
+    "network: rfc2217://HOST:PORT or tcp://HOST:PORT;\n");
 #else
 const char* const kPortWords = N_("Value %1 is not COM1..COM10, a device path or a network URL");
 const char* const kPortHelp = N_(
@@ -137,6 +139,17 @@ void groupHelpFlags(CLI::App& app) {
 }  // namespace
 
 std::optional<int> parse(int argc, char** argv, Options& options) {
+#ifdef _WIN32
+    // "/?" asks for help, as Windows programs take it.
+    std::vector<char*> args(argv, argv + argc);
+    static char help[] = "--help";
+    for (char*& arg : args) {
+        if (std::string_view(arg) == "/?") {
+            arg = help;
+        }
+    }
+    argv = args.data();
+#endif
     CLI::App app(_("The footers and bindings of a DURAX ORU label printer."), "kalvero-cli");
     app.formatter(std::make_shared<CommandHelp>());
     app.failure_message(commandLineMistake);

@@ -12,6 +12,12 @@ namespace kalvero::cli {
 
 namespace {
 
+#ifdef _WIN32
+const char* const kSnapshotFolder = "%LOCALAPPDATA%\\Kalvero\\snapshots";
+#else
+const char* const kSnapshotFolder = "$XDG_DATA_HOME/kalvero/snapshots/ (~/.local/share/...)";
+#endif
+
 void addTransfers(CLI::App& app, Options& o) {
     addCommand(app, "detect", _("find the printer and show its port, speed, version and number"), o,
                [](Session& s) { return Detect(s); })
@@ -72,8 +78,11 @@ void addTransfers(CLI::App& app, Options& o) {
           "group not yet undone, and a second restore to before the group before it. A\n"
           "restore that did not finish is finished by the next. When something else\n"
           "changed the printer after the newest change, restore names how many records\n"
-          "differ and sends nothing (exit 5) unless --force. Snapshots are kept in\n"
-          "$XDG_DATA_HOME/kalvero/snapshots/ (~/.local/share/...), 20 groups a printer."));
+          "differ and sends nothing (exit 5) unless --force.") +
+        std::string(" ") +
+        fill(_("Snapshots are kept in %1: 20 groups a printer, and 200 of small changes "
+               "(binding set, footer set, write --since-read)."),
+             {kSnapshotFolder}));
     addCommand(app, "snapshots",
                _("list each printer's changes: number, time, command, kinds,\n"
                  "outcome, and the group restore undoes next"),

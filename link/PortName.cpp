@@ -80,12 +80,20 @@ std::optional<PortName> PortName::parse(const std::string& text, Mistake& mistak
         return name;
     }
 #endif
-    const std::string digits = lower(text).starts_with("com") ? text.substr(3) : text;
-    const bool decimal = !digits.empty() && digits.size() <= 2 &&
+#ifdef _WIN32
+    // Ports past COM10, which USB adapters often get, also in Windows' own spelling.
+    const std::string port = text.starts_with("\\\\.\\") ? text.substr(4) : text;
+    constexpr int kLastPort = 255;
+#else
+    const std::string& port = text;
+    constexpr int kLastPort = PortMap::kLastPort;
+#endif
+    const std::string digits = lower(port).starts_with("com") ? port.substr(3) : port;
+    const bool decimal = !digits.empty() && digits.size() <= 3 &&
                          std::all_of(digits.begin(), digits.end(),
                                      [](char c) { return c >= '0' && c <= '9'; });
     const int n = decimal ? std::stoi(digits) : 0;
-    if (n < PortMap::kFirstPort || n > PortMap::kLastPort) {
+    if (n < PortMap::kFirstPort || n > kLastPort) {
         mistake = Mistake::NotAPort;
         return std::nullopt;
     }

@@ -15,6 +15,8 @@ namespace {
 
 static_assert(std::is_same_v<HANDLE, void*>, "the header holds the HANDLE as void*");
 
+// The ports a scan asks about; one named outright may be any Windows has, past
+// COM10 too.
 constexpr std::uint8_t kFirstPort = 1;
 constexpr std::uint8_t kLastPort = 10;
 
@@ -148,7 +150,7 @@ std::uint8_t Win32WinSer::iInitializePort(std::uint8_t port, std::uint16_t baudR
                                           std::uint8_t txTimeout, std::uint8_t rxTimeout) {
     UnInitializePort();
     m_failure.reset();
-    if (port < kFirstPort || port > kLastPort) {
+    if (port < kFirstPort) {
         return fail(serial::kNoSuchPort, port, systemMessage(ERROR_FILE_NOT_FOUND));
     }
     const std::wstring path = L"\\\\.\\" + portName(port);

@@ -1,16 +1,47 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# kalvero-cli.exe under Wine against the Linux oru-emulator as COM1:
-#   cli_under_wine.sh KALVERO_CLI_EXE ORU_EMULATOR
+# kalvero-cli.exe under Wine against the Linux oru-emulator as COM1; given the
+# download, the program unpacked from it, and the download itself checked:
+#   cli_under_wine.sh KALVERO_CLI_EXE ORU_EMULATOR [ZIP]
 set -uo pipefail
 cli=$1
 emulator=$2
+zip=${3:+$(realpath "$3")}
 work=$(mktemp -d)
 source "$(dirname "$0")/wine_com1.sh"
 trap 'emulator_stop; rm -rf "$work"' EXIT
 
 failures=0
 passes=0
+# check NAME COMMAND...: passes when the command does.
+check() {
+    local name=$1
+    shift
+    if "$@"; then passes=$((passes + 1)); else failures=$((failures + 1)); echo "FAILED $name"; fi
+}
+if [ -n "$zip" ]; then
+    mkdir "$work/download"
+    (cd "$work/download" && cmake -E tar xf "$zip")
+    folder=$(echo "$work"/download/kalvero-cli-*)
+    cli="$folder/kalvero-cli.exe"
+    bom_crlf() { [ "$(head -c 3 "$1" | od -An -tx1 | tr -d ' ')" = efbbbf ] &&
+                 ! grep -qv $'\r$' "$1"; }
+    check readme bom_crlf "$folder/README.txt"
+    check readme-schtasks grep -q "schtasks /create" "$folder/README.txt"
+    check licence bom_crlf "$folder/LICENSE.txt"
+    check stripped bash -c "! x86_64-w64-mingw32-objdump -h '$cli' | grep -q debug"
+    check version-resource bash -c "x86_64-w64-mingw32-strings -el '$cli' | grep -qx ProductVersion"
+    # The first image of the icon file, byte for byte among the program's resources.
+    icon_in_exe() {
+        python3 - "$1" "$2" <<'PY'
+import sys
+icon = open(sys.argv[1], "rb").read()
+start = int.from_bytes(icon[18:22], "little")
+sys.exit(0 if icon[start:start + 256] in open(sys.argv[2], "rb").read() else 1)
+PY
+    }
+    check icon icon_in_exe "$(dirname "$0")/../../dist/windows/kalvero.ico" "$cli"
+fi
 # expect NAME CODE TEXT COMMAND...: the exit code, and TEXT in the output, on $port.
 port=COM1
 expect() {
@@ -39,8 +70,21 @@ for said in "pl_PL.UTF-8:Użycie: kalvero-cli [OPCJE] POLECENIE" "C:Usage: kalve
         { failures=$((failures + 1)); echo "FAILED language ${said%%:*}: $out"; }
 done
 
+# Windows' own ways: "/?" is help, its help names its folders, ports past COM10.
+out=$(wine "$cli" /? 2>&1)
+check help-slash grep -q "^Użycie: kalvero-cli" <<<"$out"
+out=$(wine "$cli" restore --help 2>&1)
+check help-paths grep -qF '%LOCALAPPDATA%\Kalvero\snapshots' <<<"$out"
+out=$(cd "$work" && wine "$cli" --port COM11 status 2>&1)
+rc=$?
+check com11 [ "$rc" = 3 ]
+check com11-named grep -q "COM11" <<<"$out"
+
 emulator_start --number 12
 expect detect 0 "DURAX ORU nr: 12" detect
+port='\\.\COM1'
+expect detect-windows-name 0 "DURAX ORU nr: 12" detect
+port=COM1
 expect read 0 "Odczyt wiązań: OK" read --last-plu 40
 [ "$(stat -c %s "$work/stopki.txt" 2>/dev/null)" = 37395 ] && passes=$((passes + 1)) ||
     { failures=$((failures + 1)); echo "FAILED read: stopki.txt is not 37395 bytes"; }
