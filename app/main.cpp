@@ -21,6 +21,7 @@
 #include "data/FilePath.h"
 #include "lang/Language.h"
 #include "link/Printer.h"
+#include "link/QtWinSer.h"
 #include "link/SystemPorts.h"
 #include "ui/MessageQuestion.h"
 #include "ui/Messages.h"
@@ -130,6 +131,7 @@ int main(int argc, char** argv) {
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&toolkit);
     }
+    kalvero::QtWinSer::serveEventsWhileWaiting(true);
     const std::unique_ptr<kalvero::WinSer> ports =
         kalvero::SystemPorts(kalvero::PortMap::fromEnvironment());
     kalvero::QtMessages messages;

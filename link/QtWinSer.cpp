@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "link/QtWinSer.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 #ifdef _WIN32
 #include <QSerialPortInfo>
 #else
@@ -242,12 +245,29 @@ bool QtWinSer::writeAll(const char* data, qint64 size) {
 #endif
 }
 
+bool QtWinSer::awaitInput() {
+    if (!s_serveEvents) {
+        return m_port.waitForReadyRead(m_rxTimeoutMs);
+    }
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&m_port, &QIODevice::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
+    limit.start(m_rxTimeoutMs);
+    m_awaiting = true;
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    m_awaiting = false;
+    return m_port.bytesAvailable() > 0;
+}
+
 // One byte within the receive time-out: 0, 21 for a silent line, 20 for a port that is gone.
 std::uint8_t QtWinSer::receive(std::uint8_t& byte) {
     if (!usable()) {
         return serial::kTransmitTimeout;
     }
-    if (m_port.bytesAvailable() == 0 && !m_port.waitForReadyRead(m_rxTimeoutMs)) {
+    if (m_port.bytesAvailable() == 0 && !awaitInput()) {
         if (!usable()) {
             return serial::kTransmitTimeout;
         }
@@ -265,7 +285,9 @@ std::uint8_t QtWinSer::receive(std::uint8_t& byte) {
 std::uint8_t QtWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCount,
                                   std::uint8_t sendCount, SerialBuffer& answer,
                                   const SerialBuffer& send) {
-    if (!usable()) {
+    // An exchange asked for by an event served while another awaits its answer (an
+    // action of assistive technology) would cut into it: the line is taken.
+    if (!usable() || m_awaiting) {
         return serial::kTransmitTimeout;
     }
     // Unread input is dropped: what is already here costs nothing; the device itself

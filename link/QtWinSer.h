@@ -39,6 +39,11 @@ public:
 
     std::optional<OpenFailure> openFailure() const override { return m_failure; }
 
+    // The windows: while an answer is awaited, events other than the user's input
+    // (assistive technology's questions, repaints) are served, so that a screen reader
+    // does not wait for the pump between two records. The input waits for the pump.
+    static void serveEventsWhileWaiting(bool serve) { s_serveEvents = serve; }
+
 private:
     std::uint8_t fail(std::uint8_t code, std::string device, std::string reason,
                       bool notSerial = false);
@@ -46,6 +51,8 @@ private:
     std::uint8_t refusal(const std::string& device, const std::string& reason);
 #endif
     std::uint8_t receive(std::uint8_t& byte);
+    // Until input is there or the receive time-out passes; true when it is there.
+    bool awaitInput();
     bool writeAll(const char* data, qint64 size);
     void setLine(bool dtr, bool value);
     bool usable() const;
@@ -58,6 +65,8 @@ private:
     int m_rxTimeoutMs = 500;
     std::optional<OpenFailure> m_failure;
     bool m_quiet = false;  // every exchange since the opening ended whole and in time
+    bool m_awaiting = false;  // an event served while awaiting must not start an exchange
+    static inline bool s_serveEvents = false;
 };
 
 }  // namespace kalvero

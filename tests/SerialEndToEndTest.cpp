@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTimer>
+#include <optional>
+
 #include "tests/EmulatedPrinter.h"
 #include "link/Identification.h"
 
@@ -83,6 +87,29 @@ TEST(SerialEndToEnd, EachFaultOfThePrinterGivesItsCode) {
         EXPECT_EQ(o.result, c.expected) << c.name;
         EXPECT_EQ(o.identity.found, c.found) << c.name;
     }
+}
+
+// The windows' way of waiting: an event that is not the user's input is served while
+// the printer's answer is awaited, and an exchange it asks for is refused, never cut
+// into the one waiting.
+TEST(SerialEndToEnd, EventsAreServedWhileAnAnswerIsAwaitedAndCannotCutIn) {
+    EmulatedPrinter emulator(oru::PrinterMemory::factory(), {.silent = true});
+    auto serial = emulator.serial();
+    ASSERT_EQ(serial->iInitializePort(1, 9600, 2, 2), 0);
+    SerialBuffer answer{};
+    const SerialBuffer send{};
+    for (const bool serve : {false, true}) {
+        QtWinSer::serveEventsWhileWaiting(serve);
+        std::optional<std::uint8_t> cutIn;
+        QTimer::singleShot(0, [&] { cutIn = serial->RSSequence(0x9B, 1, 0, answer, send); });
+        EXPECT_EQ(serial->RSSequence(0x9B, 1, 0, answer, send), 21) << serve;
+        EXPECT_EQ(cutIn.has_value(), serve) << "served only while waiting the windows' way";
+        if (serve) {
+            EXPECT_EQ(cutIn, 20) << "the line is taken";
+        }
+        QCoreApplication::processEvents();
+    }
+    QtWinSer::serveEventsWhileWaiting(false);
 }
 
 TEST(SerialEndToEnd, AVanishedPortGivesTwentyOnEveryLaterCallWithoutHanging) {

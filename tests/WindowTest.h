@@ -10,6 +10,7 @@
 #include "app/Kalvero.h"
 #include "app/uGlowna.h"
 #include "lang/Language.h"
+#include "link/QtWinSer.h"
 #include "link/Printer.h"
 #include "tests/PrinterOnPort.h"
 #include "tests/ScriptedMessages.h"
@@ -56,7 +57,8 @@ protected:
     }
     // The windows over one printer on serial, answered by messages.
     void openWindows() {
-        lang::usePolish();  // as the program does: the windows speak Polish
+        lang::usePolish();  // as the program does: the windows speak Polish,
+        QtWinSer::serveEventsWhileWaiting(true);  // and serve events while answers come
         question = std::make_unique<MessageQuestion>(*messages);
         printerLink = std::make_unique<Printer>(*serial, *question);
         app = std::make_unique<Kalvero>(*printerLink, *messages);
