@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 #include <QToolButton>
 #include <memory>
 
@@ -165,6 +167,10 @@ private slots:
             QVERIFY(label->shownText().endsWith(QStringLiteral("partial")));
         }
         QCOMPARE(panel->text(), QStringLiteral("127.0.0.1:47011 ") + path);
+        // Hovered, it shows the whole text.
+        QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), panel->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(const_cast<ElidedLabel*>(panel), &hover);
+        QCOMPARE(QToolTip::text(), panel->text());
     }
 
     void answeringNoToTheConnectionQuestionChangesNothing() {
