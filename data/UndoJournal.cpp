@@ -103,12 +103,25 @@ std::vector<Snapshot> UndoJournal::prunable(std::size_t keep, std::size_t keepSm
     std::set<long> kept;
     std::size_t whole = 0;
     std::size_t small = 0;
+    // A restore may step over a change that went without being undone only to a group
+    // that puts back whole every kind that change touched: a small snapshot beyond it
+    // would leave the printer in a state it never had.
+    RecordKinds skipped;
     for (const long group : groups()) {
         const auto all = members(group);
-        const bool isSmall = std::all_of(all.begin(), all.end(),
-                                         [](const Snapshot* member) { return member->partial; });
-        if (isSmall ? small++ < keepSmall : whole++ < keep) {
+        RecordKinds wholeKinds;
+        RecordKinds touched;
+        for (const Snapshot* member : all) {
+            touched = touched | member->kinds;
+            if (!member->partial) {
+                wholeKinds = wholeKinds | member->kinds;
+            }
+        }
+        const bool isSmall = !wholeKinds.any();
+        if (!(skipped - wholeKinds).any() && (isSmall ? small++ < keepSmall : whole++ < keep)) {
             kept.insert(group);
+        } else if (!undone(group)) {
+            skipped = skipped | touched;
         }
     }
     std::string broken;

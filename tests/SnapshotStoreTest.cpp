@@ -282,6 +282,11 @@ TEST(UndoJournalTest, PruningKeepsTheNewestGroupsAndWhatAnUndoNeeds) {
     EXPECT_EQ(fewer[0].sequence, 1) << "the third newest whole group";
     EXPECT_EQ(fewer[1].sequence, 4) << "then the three oldest small ones";
     EXPECT_EQ(fewer[3].sequence, 6);
+    // Never a gap: a small change older than a whole one that goes, goes with it.
+    std::vector<Entry> gap{{"binding set", Finished, 0, true}, {"write", Finished}, {"write", Finished}};
+    const auto gone = UndoJournal(journalOf(gap)).prunable(1, 5);
+    ASSERT_EQ(gone.size(), 2u);
+    EXPECT_EQ(gone[0].sequence, 1);
 
     // A group whose first snapshot is gone is never undone from a later one.
     auto halfGone = journalOf({{"write", Finished}, {"write", Failed}, {"write", Finished}});
