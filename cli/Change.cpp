@@ -146,7 +146,18 @@ int readPrinter(Session& s, const Change& change, KnownRecords& known, PrinterFo
 }
 
 // What is known must never claim more than the printer holds: kept before anything
-// is sent (the records to send unknown until acknowledged) and after.
+// is sent (the records to send unknown until acknowledged), and nothing is sent when
+// it cannot be; kept again after, when a failure leaves nothing known.
+int keepKnownBeforeSending(Session& s, const KnownRecords& known) {
+    if (const auto error = known.save()) {
+        return s.result(fill(_("what the printer holds cannot be kept: %1: %2; nothing was "
+                               "changed"),
+                             {error->name, error->reason}),
+                        kExitFile);
+    }
+    return kExitOk;
+}
+
 void keepKnown(const KnownRecords& known) {
     if (const auto error = known.save()) {
         inform(fill(_("what the printer holds is not kept: %1: %2"), {error->name, error->reason}));
@@ -218,7 +229,9 @@ int sendWithoutSnapshot(Session& s, const Change& change) {
     known.load();
     known.forget(sent.footers);
     known.forget(sent.bindings);
-    keepKnown(known);
+    if (const int exit = keepKnownBeforeSending(s, known); exit != kExitOk) {
+        return exit;
+    }
     send(s, every, sent);
     known.sent(sent.footers, sent.footersTaken);
     known.sent(sent.bindings, sent.bindingsTaken);
@@ -362,6 +375,17 @@ int ApplyChange(Session& s, const Change& change) {
     }
     // A write that changes nothing keeps nothing: there is nothing to undo.
     const bool nothing = !change.erase && sent.footers.empty() && sent.bindings.empty();
+    const std::vector<FooterRecord>& footersGoing =
+        change.erase ? change.footers.value_or(std::vector<FooterRecord>{}) : sent.footers;
+    const std::vector<BindingRecord>& bindingsGoing =
+        change.erase ? change.bindings.value_or(std::vector<BindingRecord>{}) : sent.bindings;
+    if (!nothing) {
+        known.forget(footersGoing);
+        known.forget(bindingsGoing);
+        if (const int exit = keepKnownBeforeSending(s, known); exit != kExitOk) {
+            return exit;
+        }
+    }
     std::optional<Snapshot> entry;
     if (!nothing || change.undoes != 0) {
         Snapshot draft;
@@ -390,15 +414,6 @@ int ApplyChange(Session& s, const Change& change) {
         }
         inform(snapshotLine(entry->folder));
         s.json()["snapshot"] = entry->folder;
-    }
-    const std::vector<FooterRecord>& footersGoing =
-        change.erase ? change.footers.value_or(std::vector<FooterRecord>{}) : sent.footers;
-    const std::vector<BindingRecord>& bindingsGoing =
-        change.erase ? change.bindings.value_or(std::vector<BindingRecord>{}) : sent.bindings;
-    if (!nothing) {
-        known.forget(footersGoing);
-        known.forget(bindingsGoing);
-        keepKnown(known);
     }
     send(s, change, sent);
     known.sent(footersGoing, sent.footersTaken);

@@ -70,10 +70,17 @@ void KnownRecords::load() {
 std::optional<FileError> KnownRecords::save() const {
     std::error_code ec;
     fs::create_directories(FilePath(m_folder), ec);
-    if (auto error = writeKnown(inFolder(m_folder, kFooterFile), m_footers, m_sinks)) {
-        return error;
+    auto error = writeKnown(inFolder(m_folder, kFooterFile), m_footers, m_sinks);
+    if (auto second = writeKnown(inFolder(m_folder, kBindingFile), m_bindings, m_sinks)) {
+        error = error ? error : second;
     }
-    return writeKnown(inFolder(m_folder, kBindingFile), m_bindings, m_sinks);
+    if (error) {
+        // Knowledge that could not be kept whole is no knowledge: nothing is known.
+        for (const char* file : {kFooterFile, kBindingFile}) {
+            fs::remove(FilePath(inFolder(m_folder, file)), ec);
+        }
+    }
+    return error;
 }
 
 const FooterRecord* KnownRecords::footer(int number) const {

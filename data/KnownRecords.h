@@ -22,6 +22,7 @@ public:
 
     // Reads what was kept; a file that is missing or not whole knows nothing.
     void load();
+    // Both files; when either cannot be written, neither is left, so nothing is known.
     std::optional<FileError> save() const;
     // Nothing known of either kind.
     bool empty() const { return m_footers.empty() && m_bindings.empty(); }

@@ -1218,6 +1218,15 @@ TEST_F(CliTest, ASmallChangeSendsOnlyItsRecordsAndRestoreUndoesIt) {
     EXPECT_EQ(run(a, {"binding", "get", "12"}).out, "200\n");
     EXPECT_EQ(run(a, {"restore"}).code, 0) << "then the write before it";
     EXPECT_EQ(shop.now(), before);
+    // What is known cannot be kept: nothing is sent, and nothing stale stays known.
+    const fs::path known = *fs::directory_iterator(a / "kalvero/known");
+    fs::remove(known / "stopki.txt");
+    fs::create_directories(known / "stopki.txt/x");
+    const Result refused = run(a, {"-q", "binding", "set", "12", "4"});
+    EXPECT_EQ(refused.code, 4) << refused.err;
+    EXPECT_NE(refused.err.find("nic nie zmieniono"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(known / "wiazplu.txt"));
+    EXPECT_EQ(shop.now(), before) << "PLU 12 not sent";
 }
 
 // A snapshot knows its printer: two printers no. 07 on ports whose names sanitise
