@@ -322,7 +322,11 @@ void TfGlowna::Standrukarki1Click() {
     m_progress.clearNote();
     m_windows.fStan->open();
     std::array<std::uint8_t, 4> status{};
-    if (const ResultCode rc = m_commands.ReadPrinterStatus(status); rc != 0) {
+    // Busy while it asks: nothing served meanwhile starts another exchange.
+    setBusy(true);
+    const ResultCode rc = m_commands.ReadPrinterStatus(status);
+    setBusy(false);
+    if (rc != 0) {
         m_messages.inform(this, toQt(ResultText(rc)));
         return;
     }

@@ -72,6 +72,9 @@ std::uint8_t QtWinSer::SerialPortPresent(std::uint8_t port) {
 
 std::uint8_t QtWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate,
                                        std::uint8_t txTimeout, std::uint8_t rxTimeout) {
+    if (m_awaiting) {
+        return serial::kPortBusy;  // the line is taken by the exchange that waits
+    }
     UnInitializePort();
     m_failure.reset();
     m_txTimeoutMs = static_cast<int>(txTimeout * m_tick.count());
@@ -162,6 +165,12 @@ std::uint8_t QtWinSer::fail(std::uint8_t code, std::string device, std::string r
 }
 
 void QtWinSer::UnInitializePort() {
+    // Asked for by an event served while an answer is awaited ("Tryb offline"): the
+    // port closes once that wait is over, not under it.
+    if (m_awaiting) {
+        m_closeAfterWait = true;
+        return;
+    }
     if (m_port.isOpen()) {
         m_port.close();
     }
@@ -259,6 +268,11 @@ bool QtWinSer::awaitInput() {
     m_awaiting = true;
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     m_awaiting = false;
+    if (m_closeAfterWait) {
+        m_closeAfterWait = false;
+        UnInitializePort();
+        return false;
+    }
     return m_port.bytesAvailable() > 0;
 }
 

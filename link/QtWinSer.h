@@ -66,6 +66,7 @@ private:
     std::optional<OpenFailure> m_failure;
     bool m_quiet = false;  // every exchange since the opening ended whole and in time
     bool m_awaiting = false;  // an event served while awaiting must not start an exchange
+    bool m_closeAfterWait = false;  // nor close the port under it
     static inline bool s_serveEvents = false;
 };
 

@@ -109,6 +109,10 @@ TEST(SerialEndToEnd, EventsAreServedWhileAnAnswerIsAwaitedAndCannotCutIn) {
         }
         QCoreApplication::processEvents();
     }
+    // Closed meanwhile ("Tryb offline"): once the wait is over, not under it.
+    QTimer::singleShot(0, [&] { serial->UnInitializePort(); });
+    EXPECT_EQ(serial->RSSequence(0x9B, 1, 0, answer, send), 20);
+    EXPECT_EQ(serial->RSSequence(0x9B, 1, 0, answer, send), 20) << "closed";
     QtWinSer::serveEventsWhileWaiting(false);
 }
 
