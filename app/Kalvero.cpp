@@ -2,12 +2,15 @@
 #include "app/Kalvero.h"
 
 #include <QApplication>
+#include <filesystem>
 
 #include "app/opr.h"
 #include "app/stan.h"
 #include "app/uGlowna.h"
 #include "app/uKomunikacja.h"
 #include "app/uWymiana.h"
+#include "data/FilePath.h"
+#include "data/SnapshotStore.h"
 #include "editor/uStopki.h"
 #include "ui/Recovery.h"
 
@@ -18,6 +21,14 @@ Kalvero::Kalvero(Printer& printer, Messages& messages)
       files(printer.files),
       services{printer.port(), state, files, messages, printer.records(), printer.commands()} {
     QApplication::setApplicationName(QStringLiteral("Kalvero"));
+    // The windows keep no record of what they write to a printer: before they write,
+    // what kalvero-cli knew any printer to hold is let go, so that its write
+    // --since-read never trusts it.
+    printer.commands().beforePrinterChange(
+        [known = SnapshotStore::fromEnvironment().knownRoot()] {
+            std::error_code ec;
+            std::filesystem::remove_all(FilePath(known), ec);
+        });
     fGlowna = std::make_unique<TfGlowna>(services);
     fKomunikacja = std::make_unique<TfKomunikacja>(services, *fGlowna);
     fWymiana = std::make_unique<TfWymiana>(services, *fGlowna, fGlowna->progress());

@@ -256,9 +256,13 @@ std::string SnapshotStore::printerFolder(const SnapshotOwner& owner) const {
     return inFolder(m_root, readable + "~" + hex(checksum(key)));
 }
 
+std::string SnapshotStore::knownRoot() const {
+    return FileNameText(FilePath(m_root).parent_path() / "known");
+}
+
 std::string SnapshotStore::knownFolder(const SnapshotOwner& owner) const {
     const fs::path snapshots = FilePath(printerFolder(owner));
-    return FileNameText(FilePath(m_root).parent_path() / "known" / snapshots.filename());
+    return FileNameText(FilePath(knownRoot()) / snapshots.filename());
 }
 
 std::optional<Snapshot> SnapshotStore::open(const std::string& folder, std::string& reason) {

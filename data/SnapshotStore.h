@@ -104,6 +104,8 @@ public:
     // Where what the printer is known to hold is kept: beside the snapshots, in a
     // folder named as its snapshots' folder.
     std::string knownFolder(const SnapshotOwner& owner) const;
+    // The folder of every printer's known folder.
+    std::string knownRoot() const;
 
     // A folder name for any text, readable and never the same for two texts: the text
     // itself when it is letters, digits, ".", "_" and "-" only, else those with "_"

@@ -126,6 +126,9 @@ ResultCode PrinterCommands::WriteFooterLine(std::uint8_t mode, std::uint8_t foot
     if (mode != 0) {
         return m_files.WriteFooterRecordToFile(footer, text);
     }
+    if (m_beforeChange) {
+        m_beforeChange();
+    }
     const std::size_t width = width20 != 0 ? 20 : kLineBytes;
     SerialBuffer answer{};
     SerialBuffer send{};
@@ -193,6 +196,9 @@ ResultCode PrinterCommands::WriteBinding(std::uint8_t mode, std::uint16_t plu,
                                          std::uint8_t footer) {
     if (mode != 0) {
         return m_files.WriteBindingToFile(plu, footer);
+    }
+    if (m_beforeChange) {
+        m_beforeChange();
     }
     std::uint8_t status = 0;
     if (const ResultCode rc = sendPlu(OpWriteBinding, plu, {footer}, status); rc != 0) {

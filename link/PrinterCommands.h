@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -50,6 +51,10 @@ public:
     ResultCode WriteBinding(std::uint8_t mode, std::uint16_t plu, std::uint8_t footer);
     ResultCode ReadBinding(std::uint8_t mode, std::uint16_t plu, std::uint8_t& footer);
 
+    // Called before a record of the printer itself is written: the windows, which keep
+    // no record of what they change, let go of what kalvero-cli knew it to hold.
+    void beforePrinterChange(std::function<void()> call) { m_beforeChange = std::move(call); }
+
 private:
     // 0 when the byte came, else 21.
     ResultCode readByte(std::uint8_t& byte);
@@ -60,6 +65,7 @@ private:
 
     WinSer& m_serial;
     RecordFiles& m_files;
+    std::function<void()> m_beforeChange;
 };
 
 }  // namespace kalvero

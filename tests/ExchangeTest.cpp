@@ -116,7 +116,15 @@ private slots:
     }
 
     void erasesEverything() {
+        // What kalvero-cli knew the printers to hold is let go before the windows
+        // change one.
+        const test::TempDir data;
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.path().string()));
+        std::filesystem::create_directories(data / "kalvero/known/COM1-07~x");
+        test::put(data / "kalvero/known/COM1-07~x/wiazplu.txt", "#\r\n#\r\n#\r\n");
         QVERIFY(startOnline(shopPrinter()));
+        qunsetenv("XDG_DATA_HOME");
+        QVERIFY(std::filesystem::exists(data / "kalvero/known"));
         app->fGlowna->findChild<QAction*>(QStringLiteral("Kasowanie1"))->trigger();
         QApplication::setActiveWindow(app->fWymiana.get());
         QVERIFY(QTest::qWaitForWindowActive(app->fWymiana.get()));
@@ -137,6 +145,7 @@ private slots:
         const oru::PrinterMemory erased = printer().memory();
         QVERIFY(erased.footers == oru::PrinterMemory{}.footers);
         QVERIFY(erased.bindings == oru::PrinterMemory{}.bindings);
+        QVERIFY(!std::filesystem::exists(data / "kalvero/known"));
     }
 
     void przerwijStopsTheFooterReadAndTheBindingsStillRun() {
