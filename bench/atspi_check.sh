@@ -6,14 +6,15 @@
 # figure is of the whole process, so it is a check of this machine, not a unit test:
 #   bash bench/atspi_check.sh [BUILD]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+self=$(realpath "$0")  # run again inside the screen and the bus, from anywhere
+cd "$(dirname "$self")/.."
 bash tools/deps.sh screens >/dev/null
 build=${1:-build/dev}
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$self" "$@"
 fi
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
-    exec dbus-run-session -- bash "$0" "$@"
+    exec dbus-run-session -- bash "$self" "$@"
 fi
 work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1

@@ -47,6 +47,7 @@ constexpr std::uint8_t kPurgeBoth = 3;
 constexpr milliseconds kConnectTimeout{3000};
 // Input that keeps coming for this long after opening is the printer's, not stale.
 constexpr milliseconds kQuietAfterOpen{50};
+constexpr milliseconds kQuietAfterPurge{10};
 
 std::string bytes(std::initializer_list<std::uint8_t> list) {
     return std::string(list.begin(), list.end());
@@ -115,9 +116,10 @@ std::uint8_t NetWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRat
             return rc;
         }
     }
-    // A server that confirmed its purge has sent everything stale before that answer;
-    // otherwise what comes until the line is quiet is stale.
-    dropInput(m_purged ? milliseconds(0) : kQuietAfterOpen);
+    // A server that confirmed its purge has dropped what it held; what the printer
+    // was still sending for an earlier client follows within a few characters' time.
+    // Without a confirmed purge, what comes until the line is quiet is stale.
+    dropInput(m_purged ? kQuietAfterPurge : kQuietAfterOpen);
     return m_socket.isOpen() ? serial::kOk : serial::kTransmitTimeout;  // closed() said why
 }
 

@@ -123,8 +123,8 @@ const std::optional<std::string>& TraceWinSer::lost() {
 }
 
 // Lines wait in memory, whole, and go to the file many at a time: when the port
-// closes, when enough have come, and at the end (a stop by Ctrl+C or SIGTERM ends
-// the program the ordinary way). A line that cannot be written is lost: the trace
+// closes, when an exchange fails, when enough have come, and at the end (a stop by
+// Ctrl+C or SIGTERM ends the program the ordinary way). A line that cannot be written is lost: the trace
 // must never change an exchange.
 void TraceWinSer::flush() {
     if (m_pending.empty()) {
@@ -226,6 +226,9 @@ std::uint8_t TraceWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCo
     }
     appendResult(what, rc);
     write(what);
+    if (rc != serial::kOk) {
+        flush();  // what led to a failure is on the disk, whatever happens next
+    }
     return rc;
 }
 
@@ -238,6 +241,7 @@ std::uint8_t TraceWinSer::ReadByte(std::uint8_t& byte) {
     std::string what = "read";
     appendResult(what, serial::kReceiveTimeout);
     write(what);
+    flush();
     return came;
 }
 

@@ -29,7 +29,10 @@ if [ -n "$zip" ]; then
     check readme bom_crlf "$folder/README.txt"
     check readme-schtasks grep -q "schtasks /create" "$folder/README.txt"
     check licence bom_crlf "$folder/LICENSE.txt"
-    check stripped bash -c "! x86_64-w64-mingw32-objdump -h '$cli' | grep -q debug"
+    sections=$(x86_64-w64-mingw32-objdump -h "$cli") || sections=
+    check stripped-listed grep -q text <<<"$sections"
+    no_debug() { ! grep -q debug <<<"$sections"; }
+    check stripped no_debug
     check version-resource bash -c "x86_64-w64-mingw32-strings -el '$cli' | grep -qx ProductVersion"
     # The first image of the icon file, byte for byte among the program's resources.
     icon_in_exe() {
