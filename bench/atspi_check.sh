@@ -9,7 +9,7 @@ set -euo pipefail
 self=$(realpath "$0")  # run again inside the screen and the bus, from anywhere
 cd "$(dirname "$self")/.."
 bash tools/deps.sh screens >/dev/null
-build=${1:-build/dev}
+build=$(realpath "${1:-build/dev}")
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$self" "$@"
 fi
@@ -23,8 +23,7 @@ trap 'kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 "$build/emulator/oru-emulator" --com 1 --pace >/dev/null 2>&1 &
 sleep 0.5
-root=$PWD
-(cd "$work" && "$root/$build/app/kalvero" >/dev/null 2>&1) &
+(cd "$work" && "$build/app/kalvero" >/dev/null 2>&1) &
 sleep 2
 
 # One look of a fresh client: the program among the desktop's, its main window's
