@@ -158,11 +158,6 @@ int keepKnownBeforeSending(Session& s, const KnownRecords& known) {
     return kExitOk;
 }
 
-void keepKnown(const KnownRecords& known) {
-    if (const auto error = known.save()) {
-        inform(fill(_("what the printer holds is not kept: %1: %2"), {error->name, error->reason}));
-    }
-}
 
 // The records sent, each kind through its transfer, with its result said.
 struct Sent {
@@ -235,7 +230,7 @@ int sendWithoutSnapshot(Session& s, const Change& change) {
     send(s, every, sent);
     known.sent(sent.footers, sent.footersTaken);
     known.sent(sent.bindings, sent.bindingsTaken);
-    keepKnown(known);
+    KeepKnown(known);
     const int exit = sent.footerExit != kExitOk ? sent.footerExit : sent.bindingExit;
     if (exit != kExitOk || change.erase || !s.options().verify) {
         return exit;
@@ -426,7 +421,7 @@ int ApplyChange(Session& s, const Change& change) {
     }
     known.know(back.footers);
     known.know(back.bindings);
-    keepKnown(known);
+    KeepKnown(known);
     if (!entry) {
         return exit;
     }
@@ -465,6 +460,12 @@ int ApplyChange(Session& s, const Change& change) {
         s.store().remove(old);
     }
     return exit;
+}
+
+void KeepKnown(const KnownRecords& known) {
+    if (const auto error = known.save()) {
+        inform(fill(_("what the printer holds is not kept: %1: %2"), {error->name, error->reason}));
+    }
 }
 
 std::string snapshotLine(const std::string& text) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/KnownRecords.h"
 #include "data/RecordFormat.h"
 #include "data/SnapshotStore.h"
 #include "link/Comparison.h"
@@ -44,6 +45,9 @@ int ApplyChange(Session& s, const Change& change);
 // value; exit 4 when nothing is known of the printer. A small snapshot, as any small
 // change.
 int ApplySinceRead(Session& s, Change change);
+
+// Keeps what the printer is known to hold; a failure leaves nothing known, and is said.
+void KeepKnown(const KnownRecords& known);
 
 // A line about the snapshot taken before a change.
 std::string snapshotLine(const std::string& text);

@@ -3,7 +3,6 @@
 
 #include "cli/Change.h"
 #include "cli/Session.h"
-#include "cli/Output.h"
 #include "data/Cp1250.h"
 #include "data/KnownRecords.h"
 #include "data/OwnFiles.h"
@@ -86,9 +85,7 @@ int Read(Session& s) {
         }
         exit = exit == kExitOk ? result : exit;
     }
-    if (const auto error = known.save()) {
-        inform(fill(_("what the printer holds is not kept: %1: %2"), {error->name, error->reason}));
-    }
+    KeepKnown(known);
     return exit;
 }
 
