@@ -118,6 +118,9 @@ int readPrinter(Session& s, const Change& change, KnownRecords& known, PrinterFo
     const RecordKinds whole = change.partial ? change.alsoRead : kinds;
     PrinterReader reader(s.commands(), s.state(), s.progress());
     const auto failed = [&s](const char* what, ResultCode rc) {
+        // A signal that came while an answer was awaited stops the run, whatever the
+        // exchange it cut short answered.
+        s.progress().PumpMessages();
         if (s.state().AbortRequested != 0) {
             return s.result(
                 snapshotLine(fill(_("%1 stopped by the user; nothing was changed"), {_(what)})),
@@ -167,8 +170,6 @@ struct Sent {
     int bindingExit = kExitOk;
     bool footersTried = false;
     bool bindingsTried = false;
-    std::size_t footersTaken = 0;  // acknowledged, in order
-    std::size_t bindingsTaken = 0;
 };
 
 void send(Session& s, const Change& change, Sent& sent) {
@@ -189,7 +190,6 @@ void send(Session& s, const Change& change, Sent& sent) {
         const ResultCode rc = change.erase ? transfers.EraseAllFooters()
                                            : transfers.WriteFooters(sent.footers, count);
         count = change.erase ? transfers.erased() : count;
-        sent.footersTaken = count;
         s.outcome().changed += count;
         sent.footerExit =
             s.report(change.erase ? "Kasowanie stopek" : "Zapis stopek", rc,
@@ -204,7 +204,6 @@ void send(Session& s, const Change& change, Sent& sent) {
         const ResultCode rc = change.erase ? transfers.EraseAllBindings()
                                            : transfers.WriteBindings(sent.bindings, count);
         count = change.erase ? transfers.erased() : count;
-        sent.bindingsTaken = count;
         s.outcome().changed += count;
         sent.bindingExit =
             s.report(change.erase ? "Kasowanie wiązań"_cp1250 : "Zapis wiązań"_cp1250, rc,
@@ -228,15 +227,17 @@ int sendWithoutSnapshot(Session& s, const Change& change) {
         return exit;
     }
     send(s, every, sent);
-    known.sent(sent.footers, sent.footersTaken);
-    known.sent(sent.bindings, sent.bindingsTaken);
-    KeepKnown(known);
-    const int exit = sent.footerExit != kExitOk ? sent.footerExit : sent.bindingExit;
-    if (exit != kExitOk || change.erase || !s.options().verify) {
-        return exit;
+    int exit = sent.footerExit != kExitOk ? sent.footerExit : sent.bindingExit;
+    // What was sent stays unknown unless it is read back.
+    ReadBack back;
+    if (exit == kExitOk && !change.erase && s.options().verify) {
+        exit = VerifyRecords(s, change.footers ? &sent.footers : nullptr,
+                             change.bindings ? &sent.bindings : nullptr, &back);
     }
-    return VerifyRecords(s, change.footers ? &sent.footers : nullptr,
-                         change.bindings ? &sent.bindings : nullptr);
+    known.know(back.footers);
+    known.know(back.bindings);
+    KeepKnown(known);
+    return exit;
 }
 
 // The names of the records, at most a screenful of them.
@@ -381,15 +382,30 @@ int ApplyChange(Session& s, const Change& change) {
             return exit;
         }
     }
+    Snapshot draft;
+    draft.owner = s.owner();
+    draft.command = change.command;
+    draft.undoes = change.undoes;
+    draft.kinds = kinds;
+    draft.partial = change.partial;
+    draft = UndoJournal(s.journal()).place(draft);
+    // A whole write that finds the printer as it wants finishes its kinds all the same:
+    // the group they were left dirty in is closed, though nothing is sent.
+    if (nothing && change.undoes == 0 && !change.partial && !change.erase &&
+        ((draft.dirty.footers && kinds.footers) || (draft.dirty.bindings && kinds.bindings))) {
+        std::optional<FileError> error;
+        if (!s.store().close(draft, {kinds.footers ? &heldFooters.records : nullptr,
+                                     kinds.bindings ? &heldBindings.records : nullptr},
+                             error)) {
+            s.result(snapshotLine(fill(_("that the printer holds what the files do could not be "
+                                         "kept: %1: %2"),
+                                       {error->name, error->reason})),
+                     kExitFile);
+            return kExitFile;
+        }
+    }
     std::optional<Snapshot> entry;
     if (!nothing || change.undoes != 0) {
-        Snapshot draft;
-        draft.owner = s.owner();
-        draft.command = change.command;
-        draft.undoes = change.undoes;
-        draft.kinds = kinds;
-        draft.partial = change.partial;
-        draft = UndoJournal(s.store().journal(draft.owner)).place(draft);
         // A small snapshot holds the change's records alone, however much was read.
         if (change.partial) {
             heldFooters.records = only(heldFooters.records, change.footers.value_or(
@@ -400,8 +416,12 @@ int ApplyChange(Session& s, const Change& change) {
                                         bindingPlu);
         }
         std::optional<FileError> error;
-        entry = s.store().begin(draft, kinds.footers ? &heldFooters.records : nullptr,
-                                kinds.bindings ? &heldBindings.records : nullptr, error);
+        entry = s.store().begin(draft,
+                                {kinds.footers ? &heldFooters.records : nullptr,
+                                 kinds.bindings ? &heldBindings.records : nullptr},
+                                {kinds.footers ? &footersGoing : nullptr,
+                                 kinds.bindings ? &bindingsGoing : nullptr},
+                                error);
         if (!entry) {
             return s.result(
                 snapshotLine(fill(_("%1: %2; nothing was changed"), {error->name, error->reason})),
@@ -411,8 +431,7 @@ int ApplyChange(Session& s, const Change& change) {
         s.json()["snapshot"] = entry->folder;
     }
     send(s, change, sent);
-    known.sent(footersGoing, sent.footersTaken);
-    known.sent(bindingsGoing, sent.bindingsTaken);
+    // What was sent is known only as far as it is read back.
     int exit = sent.footerExit != kExitOk ? sent.footerExit : sent.bindingExit;
     ReadBack back;
     if (exit == kExitOk && !change.erase) {
@@ -456,7 +475,7 @@ int ApplyChange(Session& s, const Change& change) {
                  kExitFile);
         exit = exit == kExitOk ? kExitFile : exit;
     }
-    for (const Snapshot& old : UndoJournal(s.store().journal(entry->owner)).prunable(kKeptGroups, kKeptSmallGroups)) {
+    for (const Snapshot& old : UndoJournal(s.journal()).prunable(kKeptGroups, kKeptSmallGroups)) {
         s.store().remove(old);
     }
     return exit;

@@ -63,19 +63,43 @@ const char* const kSeveralPorts =
 const char* const kUrlWords =
     N_("Value %1 is not a network URL: rfc2217://HOST:PORT or tcp://HOST:PORT, PORT 1..65535");
 
-// Each value of --port once, parsed into the ports; a mistake names what was expected.
-void takePort(Options& o, const std::string& text) {
+// One port, parsed; a mistake names what was expected.
+std::optional<std::string> takePort(Options& o, const std::string& text) {
     PortName::Mistake mistake{};
     const auto port = PortName::parse(text, mistake);
     if (!port) {
-        throw CLI::ValidationError(
-            "--port", fill(_(mistake == PortName::Mistake::BadUrl ? kUrlWords : kPortWords),
-                           {PrintableText(text)}));
+        return "--port: " + fill(_(mistake == PortName::Mistake::BadUrl ? kUrlWords : kPortWords),
+                                 {PrintableText(text)});
     }
     o.ports.push_back(*port);
+    return std::nullopt;
 }
 
-
+// Each value of --port is a list of ports, except that a device path given with --port
+// repeated is one port, so that a path whose name holds a comma can be named.
+std::optional<std::string> takePorts(Options& o) {
+    const bool repeated = o.portValues.size() > 1;
+    for (const std::string& value : o.portValues) {
+        const bool path = value.find('/') != std::string::npos && value.find("://") == std::string::npos;
+        if (repeated && path) {
+            if (auto mistake = takePort(o, value)) {
+                return mistake;
+            }
+            continue;
+        }
+        for (std::size_t start = 0;;) {
+            const std::size_t comma = value.find(',', start);
+            if (auto mistake = takePort(o, value.substr(start, comma - start))) {
+                return mistake;
+            }
+            if (comma == std::string::npos) {
+                break;
+            }
+            start = comma + 1;
+        }
+    }
+    return std::nullopt;
+}
 
 // The main command takes the commands' options as well, so that they may come before
 // the command words.
@@ -83,16 +107,7 @@ void addMainOptions(CLI::App& app, Options& o) {
     // One value each time, so that a port after a blank is not taken as another.
     app.add_option_function<std::string>(
            "--port",
-           [&o](const std::string& list) {
-               std::size_t start = 0;
-               for (std::size_t comma = list.find(','); ; comma = list.find(',', start)) {
-                   takePort(o, list.substr(start, comma - start));
-                   if (comma == std::string::npos) {
-                       break;
-                   }
-                   start = comma + 1;
-               }
-           },
+           [&o](const std::string& value) { o.portValues.push_back(value); },
            std::string(_(kPortHelp)) + _(kSeveralPorts))
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->trigger_on_parse()
@@ -181,6 +196,9 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         writeText(stdout, out.str());
         writeText(stderr, err.str());
         return exit == 0 ? kExitOk : kExitUsage;
+    }
+    if (const auto mistake = takePorts(options)) {
+        return usage(*mistake);
     }
     if (options.ports.size() == 1) {
         options.port = options.ports.front();

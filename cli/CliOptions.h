@@ -20,6 +20,7 @@ using Command = std::function<int(Session&)>;
 struct Options {
     std::optional<PortName> port;  // the one port of this run
     std::vector<PortName> ports;   // --port as given: a list runs on each at once
+    std::vector<std::string> portValues;  // each --port's value, before it is parsed
     int channel = 1;
     bool quiet = false;    // nothing said on success
     bool verbose = false;  // progress on a pipe too, each port tried

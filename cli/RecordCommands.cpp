@@ -50,6 +50,7 @@ int done(Session& s) {
 // One record changed on the printer as every change is: its old value read and kept
 // as a small snapshot that restore puts back, then written and read back.
 int changeOne(Session& s, Change& change) {
+    stopOnSignals();
     change.partial = true;
     s.holdSuccess(true);
     const int exit = ApplyChange(s, change);

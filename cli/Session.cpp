@@ -189,6 +189,15 @@ SnapshotOwner Session::owner() const {
     return {speedKey(m_printer.state.PortNumber), Cp1250ToUtf8(m_identity.numberText)};
 }
 
+std::vector<Snapshot> Session::journal() const {
+    std::vector<Snapshot> setAside;
+    std::vector<Snapshot> entries = m_store.journal(owner(), &setAside);
+    for (const Snapshot& entry : setAside) {
+        inform(fill(_("snapshot %1 damaged: %2"), {entry.name(), entry.damaged}));
+    }
+    return entries;
+}
+
 int Session::result(const std::string& text, int exit) {
     if (exit != kExitOk) {
         complain(text);

@@ -68,6 +68,8 @@ public:
     std::string portName() const;
     // Who the printer is to the snapshot store.
     SnapshotOwner owner() const;
+    // The printer's journal; a snapshot set aside as damaged on the way is named.
+    std::vector<Snapshot> journal() const;
 
     // A result said, and kept as the run's outcome.
     int result(const std::string& text, int exit);

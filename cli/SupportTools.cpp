@@ -143,7 +143,7 @@ int VerifyRecords(Session& s, const std::vector<FooterRecord>* footers,
             readBack->bindings = std::move(printer.records);
         }
     }
-    s.result(differ ? _("Verifying: the printer differs from the files") : _("Verifying: OK"),
+    s.result(differ ? _("Verifying: sent, but the printer differs from the files") : _("Verifying: OK"),
              kExitOk);  // the differences went to standard output: so does this
     s.json()["verified"] = !differ;
     return differ ? kExitDiffers : kExitOk;

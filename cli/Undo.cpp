@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Undo.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <tuple>
@@ -16,31 +17,110 @@ namespace kalvero::cli {
 
 namespace {
 
-// How many records the printer holds otherwise than a change left them. Of a small
-// change only the records read count: the others are not what a small restore sends.
-long differingRecords(const Snapshot& left, const PrinterFooters& footers,
-                      const PrinterBindings& bindings) {
-    long differ = 0;
-    if (left.after.footers) {
-        std::map<int, FooterRecord> held;
-        for (const FooterRecord& record : footers.records) {
-            held[record.number] = record;
-        }
-        for (const FooterRecord& record : ReadFooterFile(left.file(true, true)).records) {
-            const auto found = held.find(record.number);
-            differ += found == held.end()
-                          ? !left.partial
-                          : !FooterDifferences({record}, {found->second}).empty();
-        }
+// The records of one kind that the printer holds otherwise than expected. Of a
+// record that a change which did not finish was sending, the value sent is expected
+// too. A record not read counts only when the whole kind was.
+template <typename Record, typename Key, typename Same>
+long differing(const std::vector<Record>& printer, const std::vector<Record>& expected,
+               const std::vector<Record>& going, bool whole, Key key, Same same) {
+    std::map<int, Record> held;
+    for (const Record& record : printer) {
+        held[key(record)] = record;
     }
-    if (left.after.bindings) {
-        std::map<int, int> held;
-        for (const BindingRecord& record : bindings.records) {
-            held[record.plu] = record.footer;
+    std::map<int, Record> sending;
+    for (const Record& record : going) {
+        sending[key(record)] = record;
+    }
+    long differ = 0;
+    for (const Record& record : expected) {
+        const auto found = held.find(key(record));
+        if (found == held.end()) {
+            differ += whole;
+            continue;
         }
-        for (const BindingRecord& record : ReadBindingFile(left.file(false, true)).records) {
-            const auto found = held.find(record.plu);
-            differ += found == held.end() ? !left.partial : found->second != record.footer;
+        const auto sent = sending.find(key(record));
+        differ += !same(record, found->second) &&
+                  (sent == sending.end() || !same(sent->second, found->second));
+    }
+    return differ;
+}
+
+// What the journal says the printer holds of a kind after its newest entry: what it
+// left when that kind finished; else what it found, and what it was sending. Nothing,
+// after saying why, when that was not kept.
+struct Expected {
+    SnapshotPart part;
+    bool withGoing;
+};
+std::optional<Expected> expectedOf(Session& s, const Snapshot& newest, bool footerKind) {
+    const ChangeOutcome outcome = newest.outcome(footerKind);
+    const auto kept = [footerKind](RecordKinds kinds) {
+        return footerKind ? kinds.footers : kinds.bindings;
+    };
+    if (outcome == ChangeOutcome::Finished) {
+        if (kept(newest.after)) {
+            return Expected{SnapshotPart::After, false};
+        }
+        s.result(fill(_("what change %1 left was not kept, so a change made since cannot be "
+                        "seen; nothing was sent (--force restores even so)"),
+                      {std::to_string(newest.sequence)}),
+                 kExitDiffers);
+        return std::nullopt;
+    }
+    if (outcome == ChangeOutcome::Untouched) {
+        return Expected{SnapshotPart::Before, false};
+    }
+    if (kept(newest.going)) {
+        return Expected{SnapshotPart::Before, true};
+    }
+    s.result(fill(_("what change %1 was sending when it ended was not kept, so a change made "
+                    "since cannot be seen; nothing was sent (--force restores even so)"),
+                  {std::to_string(newest.sequence)}),
+             kExitDiffers);
+    return std::nullopt;
+}
+
+// How many records of the kinds the printer holds otherwise than the journal's newest
+// entry says it may; -1 after saying why that cannot be told.
+long changedBehind(Session& s, const Snapshot& newest, RecordKinds kinds,
+                   const PrinterFooters& footers, const PrinterBindings& bindings) {
+    if (!newest.damaged.empty()) {
+        s.result(fill(_("whether the printer was changed after change %1 cannot be seen: "
+                        "snapshot %2 damaged: %3; nothing was sent (--force restores even so)"),
+                      {std::to_string(newest.sequence), newest.name(), newest.damaged}),
+                 kExitDiffers);
+        return -1;
+    }
+    long differ = 0;
+    for (const bool footerKind : {true, false}) {
+        if (!(footerKind ? kinds.footers : kinds.bindings)) {
+            continue;
+        }
+        const auto expected = expectedOf(s, newest, footerKind);
+        if (!expected) {
+            return -1;
+        }
+        const bool whole = !newest.partial;
+        if (footerKind) {
+            const auto going = expected->withGoing
+                                   ? ReadFooterFile(newest.file(true, SnapshotPart::Going)).records
+                                   : std::vector<FooterRecord>{};
+            differ += differing(footers.records,
+                                ReadFooterFile(newest.file(true, expected->part)).records, going,
+                                whole, [](const FooterRecord& r) { return int{r.number}; },
+                                [](const FooterRecord& a, const FooterRecord& b) {
+                                    return FooterDifferences({a}, {b}).empty();
+                                });
+        } else {
+            const auto going =
+                expected->withGoing ? ReadBindingFile(newest.file(false, SnapshotPart::Going)).records
+                                    : std::vector<BindingRecord>{};
+            differ += differing(bindings.records,
+                                ReadBindingFile(newest.file(false, expected->part)).records, going,
+                                whole, [](const BindingRecord& r) { return int{r.plu}; },
+                                [](const BindingRecord& a, const BindingRecord& b) {
+                                    return a.footer == b.footer;
+                                });
         }
     }
     return differ;
@@ -54,7 +134,9 @@ bool loadKind(Session& s, const Snapshot* snapshot, bool footerKind, Read read,
     if (snapshot == nullptr) {
         return true;
     }
-    auto file = read(snapshot->file(footerKind));
+    // A closing entry found what it left.
+    auto file = read(snapshot->file(footerKind, snapshot->closes ? SnapshotPart::After
+                                                                 : SnapshotPart::Before));
     if (file.result != 0) {
         s.result(fill(_("%1: not a whole snapshot; nothing was sent"), {snapshot->folder}),
                  kExitFile);
@@ -141,7 +223,7 @@ int Restore(Session& s) {
     }
     stopOnSignals();
     const SnapshotOwner owner = s.owner();
-    const UndoJournal journal(s.store().journal(owner));
+    const UndoJournal journal(s.journal());
     Change change;
     if (const auto& folder = s.options().snapshot) {
         std::string reason;
@@ -181,30 +263,27 @@ int Restore(Session& s) {
         inform(fill(_("Restoring: %1"),
                       {(undo->footers != nullptr ? undo->footers : undo->bindings)->folder}));
     }
-    // What the newest change left must still be there: else something else changed
-    // the printer since, and putting a snapshot back would undo that too.
-    if (const Snapshot* newest = journal.newestFinished(); newest && !s.options().force) {
-        change.alsoRead = newest->partial ? RecordKinds{} : newest->after;
-        change.guard = [&s, newest](const PrinterFooters& footers,
-                                    const PrinterBindings& bindings) {
-            const RecordKinds done{newest->footers == ChangeOutcome::Finished,
-                                   newest->bindings == ChangeOutcome::Finished};
-            if ((done - newest->after).any()) {
-                return s.result(fill(_("what change %1 left was not kept, so a change made "
-                                       "since cannot be seen; nothing was sent (--force "
-                                       "restores even so)"),
-                                     {std::to_string(newest->sequence)}),
-                                kExitDiffers);
-            }
-            const long differ = differingRecords(*newest, footers, bindings);
+    // What the journal says the printer holds must still be there: else something else
+    // changed it since, and putting a snapshot back would undo that too.
+    const RecordKinds kinds{change.footers.has_value(), change.bindings.has_value()};
+    if (const Snapshot* newest = journal.newest(); newest && !s.options().force) {
+        const RecordKinds compared{kinds.footers && newest->kinds.footers,
+                                   kinds.bindings && newest->kinds.bindings};
+        change.alsoRead = newest->partial ? RecordKinds{} : compared;
+        change.guard = [&s, newest, compared](const PrinterFooters& footers,
+                                              const PrinterBindings& bindings) {
+            const long differ = changedBehind(s, *newest, compared, footers, bindings);
             if (differ == 0) {
                 return static_cast<int>(kExitOk);
             }
-            return s.result(fill(_("the printer was changed after change %1 by something else: "
-                                   "%2 records differ from what it left; nothing was sent "
-                                   "(--force restores even so)"),
-                                 {std::to_string(newest->sequence), std::to_string(differ)}),
-                            kExitDiffers);
+            if (differ > 0) {
+                s.result(fill(_("the printer was changed after change %1 by something else: "
+                                "%2 records differ from what the journal says it holds; nothing "
+                                "was sent (--force restores even so)"),
+                              {std::to_string(newest->sequence), std::to_string(differ)}),
+                         kExitDiffers);
+            }
+            return static_cast<int>(kExitDiffers);
         };
     }
     return ApplyChange(s, change);
@@ -242,6 +321,9 @@ nlohmann::ordered_json entryJson(const Snapshot& entry) {
         }
     }
     json["small"] = entry.partial;
+    json["closes"] = entry.closes;
+    json["damaged"] = entry.damaged.empty() ? nlohmann::ordered_json(nullptr)
+                                            : nlohmann::ordered_json(entry.damaged);
     json["folder"] = entry.folder;
     return json;
 }
@@ -251,19 +333,28 @@ nlohmann::ordered_json entryJson(const Snapshot& entry) {
 int ListSnapshots(Session& s) {
     nlohmann::ordered_json& printers = s.json()["printers"];
     printers = nlohmann::ordered_json::array();
+    if (const auto why = s.store().unreadable()) {
+        inform(fill(_("%1: %2; no snapshots are listed"), {s.store().root(), *why}));
+    }
     for (const std::vector<Snapshot>& entries : s.store().journals()) {
         const UndoJournal journal(entries);
-        const SnapshotOwner& owner = entries.front().owner;
+        // A damaged entry may no longer say whose it is.
+        const auto named = std::find_if(entries.begin(), entries.end(),
+                                        [](const Snapshot& e) { return !e.owner.number.empty(); });
+        const SnapshotOwner owner = named == entries.end() ? SnapshotOwner{} : named->owner;
         nlohmann::ordered_json printer{{"port", owner.port}, {"number", owner.number}};
         say(fill(_("printer no. %1 on %2"), {owner.number, owner.port}));
         for (const Snapshot& entry : journal.entries()) {
             printer["changes"].push_back(entryJson(entry));
             const std::string group =
-                entry.isUndo() ? fill(_("undoes %1"), {std::to_string(entry.undoes)})
+                entry.isUndo()  ? fill(_("undoes %1"), {std::to_string(entry.undoes)})
+                : entry.closes ? fill(_("closes group %1"), {std::to_string(entry.group)})
                                : fill(_("group %1"), {std::to_string(entry.group)});
+            const std::string damaged =
+                entry.damaged.empty() ? "" : "\t" + fill(_("damaged: %1"), {entry.damaged});
             say("  " + std::to_string(entry.sequence) + "\t" + entry.time + "\t" + entry.command +
                 "\t" + kindsText(entry.kinds) + "\t" + _(outcomeText(entry)) + "\t" + group +
-                "\t" + entry.folder);
+                "\t" + entry.folder + damaged);
         }
         std::string broken;
         const auto undo = journal.undo(broken);

@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 constexpr const char* kFooterFile = "stopki.txt";
 constexpr const char* kBindingFile = "wiazplu.txt";
 constexpr std::uintmax_t kMostBytes = 1024 * 1024;
+constexpr std::size_t kChecksumLength = 16;
 
 std::string inFolder(const std::string& folder, const char* file) {
     return FileNameText(FilePath(folder) / FilePath(file));
@@ -25,10 +26,11 @@ std::string inFolder(const std::string& folder, const char* file) {
 template <typename Record>
 std::optional<FileError> writeKnown(const std::string& name, const std::map<int, Record>& records,
                                     const Sinks& sinks) {
-    std::string text = "#\r\n#\r\n#\r\n";
+    std::string body;
     for (const auto& [number, record] : records) {
-        text += record.format();
+        body += record.format();
     }
+    const std::string text = "#" + Checksum(body) + "\r\n#\r\n#\r\n" + body;
     FileReplace replace(name, sinks, FileReplace::Links::Replace);
     if (!replace.isOpen() || !replace.content().append(text)) {
         return replace.contentError();
@@ -44,6 +46,16 @@ void readKnown(const std::string& name, File (*parse)(const std::string&), Key k
     std::string why;
     const auto text = ReadOwnFile(name, kMostBytes, why);
     if (!text) {
+        return;
+    }
+    // Records changed or cut since they were kept are no knowledge.
+    std::size_t body = 0;
+    for (int line = 0; line < 3 && body != std::string::npos; ++line) {
+        body = text->find('\n', body);
+        body = body == std::string::npos ? body : body + 1;
+    }
+    if (body == std::string::npos ||
+        text->compare(0, 1 + kChecksumLength, "#" + Checksum(text->substr(body))) != 0) {
         return;
     }
     const File file = parse(*text);
@@ -69,7 +81,9 @@ void KnownRecords::load() {
 
 std::optional<FileError> KnownRecords::save() const {
     std::error_code ec;
-    fs::create_directories(FilePath(m_folder), ec);
+    if (!fs::create_directories(FilePath(m_folder), ec) && ec) {
+        return FileError{m_folder, ec.message()};
+    }
     auto error = writeKnown(inFolder(m_folder, kFooterFile), m_footers, m_sinks);
     if (auto second = writeKnown(inFolder(m_folder, kBindingFile), m_bindings, m_sinks)) {
         error = error ? error : second;

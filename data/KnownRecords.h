@@ -45,19 +45,6 @@ public:
     void knowOnly(const std::vector<FooterRecord>& records);
     void knowOnly(const std::vector<BindingRecord>& records);
 
-    // Records sent in this order, of which the printer acknowledged the first taken:
-    // those hold what was sent, the one that failed is unknown.
-    template <typename Record>
-    void sent(const std::vector<Record>& records, std::size_t taken) {
-        for (std::size_t i = 0; i < records.size() && i <= taken; ++i) {
-            if (i < taken) {
-                know(records[i]);
-            } else {
-                forget(records[i]);
-            }
-        }
-    }
-
     void forget(const FooterRecord& record) { forgetFooter(record.number); }
     void forget(const BindingRecord& record) { forgetBinding(record.plu); }
     template <typename Record>
@@ -68,7 +55,6 @@ public:
     }
 
 private:
-
     std::string m_folder;
     const Sinks& m_sinks;
     std::map<int, FooterRecord> m_footers;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kalvero {
 
@@ -13,6 +14,10 @@ namespace kalvero {
 // bytes. Nothing for a missing file; nothing, with the reason in why, for any other.
 std::optional<std::string> ReadOwnFile(const std::string& name, std::uintmax_t most,
                                        std::string& why);
+
+// A checksum the program keeps with its own files, to tell them whole and unchanged:
+// 16 hexadecimal digits (FNV-1a, 64 bits).
+std::string Checksum(std::string_view bytes);
 
 // Why a file the user named cannot be read as one: missing, not a regular file (a
 // FIFO, a device, a folder), or unreadable.

@@ -32,28 +32,20 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kManifest = "manifest";
-constexpr const char* kFormat = "kalvero-snapshot 1";
+constexpr const char* kFormat = "kalvero-snapshot 2";
+// Manifests before the checksum of their own: read, never written.
+constexpr const char* kFormatUnchecked = "kalvero-snapshot 1";
+constexpr std::string_view kCheck = "check: ";
+constexpr std::string_view kDamaged = ".damaged";
+constexpr const char* kDamagedReason = "damaged";
 constexpr const char* kFooterFile = "stopki.txt";
 constexpr const char* kBindingFile = "wiazplu.txt";
 constexpr const char* kAfterFolder = "after";
+constexpr const char* kGoingFolder = "going";
 constexpr std::string_view kBuilding = ".partial-";
 // A manifest is a few lines; a data file of a printer's memory about 110 KB.
 constexpr std::uintmax_t kManifestBytes = 64 * 1024;
 constexpr std::uintmax_t kDataFileBytes = 1024 * 1024;
-
-std::uint64_t checksum(std::string_view bytes) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (const char c : bytes) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return hash;
-}
-
-std::string hex(std::uint64_t value) {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-    return text;
-}
 
 // A regular file's bytes, when it is one and no larger than most.
 std::optional<std::string> readSmallFile(const fs::path& path, std::uintmax_t most) {
@@ -154,31 +146,49 @@ std::optional<long> count(const std::string& text) {
 }
 
 // The files a manifest may name, each checked: nothing else of the folder is read.
-const char* const kKnownFiles[] = {"stopki.txt", "wiazplu.txt", "after/stopki.txt",
-                                   "after/wiazplu.txt"};
+const char* const kKnownFiles[] = {"stopki.txt",       "wiazplu.txt",      "after/stopki.txt",
+                                   "after/wiazplu.txt", "going/stopki.txt", "going/wiazplu.txt"};
+
+const char* partFolder(SnapshotPart part) {
+    return part == SnapshotPart::After ? kAfterFolder
+           : part == SnapshotPart::Going ? kGoingFolder
+                                         : nullptr;
+}
+
+std::string partFile(bool footerKind, SnapshotPart part) {
+    const std::string name = footerKind ? kFooterFile : kBindingFile;
+    const char* folder = partFolder(part);
+    return folder == nullptr ? name : std::string(folder) + "/" + name;
+}
 
 std::string inFolder(const std::string& folder, const std::string& file) {
     return FileNameText(FilePath(folder) / FilePath(file));
 }
 
 // The sequence number at the start of a folder name, and whether a change is still
-// being built there, by which process.
+// being built there, by which process, or it was set aside as damaged.
 struct FolderName {
     long sequence = 0;
     long builder = 0;
+    bool damaged = false;
 };
 
 std::optional<FolderName> parseFolderName(const std::string& name) {
+    if (name.ends_with(kDamaged)) {
+        const auto sequence = count(name.substr(0, name.size() - kDamaged.size()));
+        return sequence && *sequence != 0 ? std::optional(FolderName{*sequence, 0, true})
+                                          : std::nullopt;
+    }
     const std::size_t building = name.find(kBuilding);
     const auto sequence = count(name.substr(0, building));
     if (!sequence || *sequence == 0) {
         return std::nullopt;
     }
     if (building == std::string::npos) {
-        return FolderName{*sequence, 0};
+        return FolderName{*sequence, 0, false};
     }
     const auto builder = count(name.substr(building + kBuilding.size()));
-    return builder ? std::optional(FolderName{*sequence, *builder}) : std::nullopt;
+    return builder ? std::optional(FolderName{*sequence, *builder, false}) : std::nullopt;
 }
 
 void syncFolder([[maybe_unused]] const fs::path& folder) {
@@ -205,8 +215,10 @@ RecordKinds Snapshot::dirtyAfter() const {
     for (const bool footerKind : {true, false}) {
         const ChangeOutcome ended = outcome(footerKind);
         bool& kind = footerKind ? left.footers : left.bindings;
+        // A change of some records is not whole: it leaves its kind as it found it. An
+        // undo that finished has put its group's kinds back as the group found them.
         if (ended == ChangeOutcome::Finished) {
-            kind = false;
+            kind = kind && partial && !isUndo() && !closes;
         } else if (ended != ChangeOutcome::Untouched) {
             kind = true;
         }
@@ -214,9 +226,14 @@ RecordKinds Snapshot::dirtyAfter() const {
     return left;
 }
 
-std::string Snapshot::file(bool footerKind, bool afterChange) const {
-    const std::string name = footerKind ? kFooterFile : kBindingFile;
-    return inFolder(folder, afterChange ? std::string(kAfterFolder) + "/" + name : name);
+std::string Snapshot::file(bool footerKind, SnapshotPart part) const {
+    return inFolder(folder, partFile(footerKind, part));
+}
+
+std::string Snapshot::name() const {
+    char text[32];
+    std::snprintf(text, sizeof text, "%06ld", sequence);
+    return text;
 }
 
 SnapshotStore::SnapshotStore(std::string root, const Sinks& sinks)
@@ -245,7 +262,7 @@ std::string SnapshotStore::folderName(const std::string& text) {
             plain = false;
         }
     }
-    return plain ? name : name.substr(0, 64) + "~" + hex(checksum(text));
+    return plain ? name : name.substr(0, 64) + "~" + Checksum(text);
 }
 
 std::string SnapshotStore::printerFolder(const SnapshotOwner& owner) const {
@@ -253,7 +270,7 @@ std::string SnapshotStore::printerFolder(const SnapshotOwner& owner) const {
     const std::string key = owner.port + "\n" + owner.number;
     std::string readable = folderName(owner.port + "-" + owner.number);
     readable = readable.substr(0, std::min<std::size_t>(readable.find('~'), 64));
-    return inFolder(m_root, readable + "~" + hex(checksum(key)));
+    return inFolder(m_root, readable + "~" + Checksum(key));
 }
 
 std::string SnapshotStore::knownRoot() const {
@@ -265,15 +282,14 @@ std::string SnapshotStore::knownFolder(const SnapshotOwner& owner) const {
     return FileNameText(FilePath(knownRoot()) / snapshots.filename());
 }
 
-std::optional<Snapshot> SnapshotStore::open(const std::string& folder, std::string& reason) {
-    const auto manifest = readSmallFile(FilePath(folder) / kManifest, kManifestBytes);
-    if (!manifest) {
-        reason = _("no manifest");
-        return std::nullopt;
-    }
+namespace {
+
+// A manifest's values into entry and the files it names; false, with the reason,
+// when it is no snapshot's manifest or was changed since it was written.
+bool parseManifest(const std::string& text, Snapshot& entry, std::vector<std::string>& files,
+                   std::string& reason) {
     std::map<std::string, std::string> values;
-    std::vector<std::string> files;
-    std::istringstream lines(*manifest);
+    std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
         const std::size_t colon = line.find(": ");
         if (colon == std::string::npos) {
@@ -283,12 +299,11 @@ std::optional<Snapshot> SnapshotStore::open(const std::string& folder, std::stri
         const std::string value = unescaped(line.substr(colon + 2));
         (key == "file" ? files.push_back(value) : void(values[key] = value));
     }
-    Snapshot entry;
-    entry.folder = folder;
     const auto sequence = count(values["sequence"]);
-    if (values["format"] != kFormat || !sequence || *sequence == 0) {
+    const bool checked = values["format"] == kFormat;
+    if ((!checked && values["format"] != kFormatUnchecked) || !sequence || *sequence == 0) {
         reason = _("not a snapshot's manifest");
-        return std::nullopt;
+        return false;
     }
     entry.sequence = *sequence;
     entry.owner = {values["port"], values["printer"]};
@@ -301,10 +316,38 @@ std::optional<Snapshot> SnapshotStore::open(const std::string& folder, std::stri
     entry.groupKinds = kindsOf(values["group-kinds"]);
     entry.dirty = kindsOf(values["dirty"]);
     entry.partial = values["records"] == "some";
+    entry.closes = values["closes"] == "yes";
     entry.footers = entry.kinds.footers ? outcomeOf(values["outcome-footers"])
                                         : ChangeOutcome::Untouched;
     entry.bindings = entry.kinds.bindings ? outcomeOf(values["outcome-bindings"])
                                           : ChangeOutcome::Untouched;
+    std::istringstream previous(values["previous"]);
+    previous >> entry.previous >> entry.previousCheck;
+    if (checked) {
+        const std::size_t at = text.rfind("\n" + std::string(kCheck));
+        entry.check = at == std::string::npos ? "" : values["check"];
+        if (at == std::string::npos || Checksum(text.substr(0, at + 1)) != entry.check) {
+            reason = _("the manifest was changed after it was written");
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<Snapshot> SnapshotStore::open(const std::string& folder, std::string& reason) {
+    const auto manifest = readSmallFile(FilePath(folder) / kManifest, kManifestBytes);
+    if (!manifest) {
+        reason = _("no manifest");
+        return std::nullopt;
+    }
+    Snapshot entry;
+    entry.folder = folder;
+    std::vector<std::string> files;
+    if (!parseManifest(*manifest, entry, files, reason)) {
+        return std::nullopt;
+    }
     RecordKinds listed;
     for (const std::string& file : files) {
         std::istringstream fields(file);
@@ -319,16 +362,19 @@ std::optional<Snapshot> SnapshotStore::open(const std::string& folder, std::stri
             return std::nullopt;
         }
         const auto bytes = readSmallFile(FilePath(folder) / FilePath(name), kDataFileBytes);
-        if (!bytes || bytes->size() != size || hex(checksum(*bytes)) != sum) {
+        if (!bytes || bytes->size() != size || Checksum(*bytes) != sum) {
             reason = fill(_("%1 is not as the manifest says (cut short or changed)"), {name});
             return std::nullopt;
         }
-        const bool after = name.starts_with(kAfterFolder);
         const bool footerKind = name.ends_with(kFooterFile);
-        RecordKinds& kinds = after ? entry.after : listed;
+        RecordKinds& kinds = name.starts_with(kAfterFolder)   ? entry.after
+                             : name.starts_with(kGoingFolder) ? entry.going
+                                                              : listed;
         (footerKind ? kinds.footers : kinds.bindings) = true;
     }
-    if (!entry.kinds.any() || !(entry.kinds - listed == RecordKinds{})) {
+    // A closing entry keeps what it found as what it left, and nothing else.
+    const RecordKinds held = entry.closes ? entry.after : listed;
+    if (!entry.kinds.any() || (entry.kinds - held).any()) {
         reason = _("a file of the snapshot is missing");
         return std::nullopt;
     }
@@ -351,8 +397,14 @@ std::optional<FileError> SnapshotStore::writeManifest(const Snapshot& entry) con
     add("kinds", kindWords(entry.kinds));
     add("group-kinds", kindWords(entry.groupKinds));
     add("dirty", kindWords(entry.dirty));
+    if (entry.previous != 0) {
+        add("previous", std::to_string(entry.previous) + " " + entry.previousCheck);
+    }
     if (entry.partial) {
         add("records", "some");
+    }
+    if (entry.closes) {
+        add("closes", "yes");
     }
     for (const bool footerKind : {true, false}) {
         const bool held = footerKind ? entry.kinds.footers : entry.kinds.bindings;
@@ -360,25 +412,24 @@ std::optional<FileError> SnapshotStore::writeManifest(const Snapshot& entry) con
             add(footerKind ? "outcome-footers" : "outcome-bindings", word);
         }
     }
-    for (const bool afterChange : {false, true}) {
-        const RecordKinds kinds = afterChange ? entry.after : entry.kinds;
+    for (const auto& [part, kinds] :
+         {std::pair{SnapshotPart::Before, entry.closes ? RecordKinds{} : entry.kinds},
+          std::pair{SnapshotPart::Going, entry.going}, std::pair{SnapshotPart::After, entry.after}}) {
         for (const bool footerKind : {true, false}) {
             if (!(footerKind ? kinds.footers : kinds.bindings)) {
                 continue;
             }
-            const std::string name = (afterChange ? std::string(kAfterFolder) + "/" : "") +
-                                     (footerKind ? kFooterFile : kBindingFile);
-            const auto bytes = readSmallFile(FilePath(entry.file(footerKind, afterChange)),
-                                             kDataFileBytes);
+            const auto bytes = readSmallFile(FilePath(entry.file(footerKind, part)), kDataFileBytes);
             if (!bytes) {
-                return FileError{entry.file(footerKind, afterChange), _("cannot be read back")};
+                return FileError{entry.file(footerKind, part), _("cannot be read back")};
             }
             const std::size_t records =
                 bytes->size() / (footerKind ? FooterRecord::kLength : BindingRecord::kLength);
-            add("file", name + " " + std::to_string(records) + " " +
-                            std::to_string(bytes->size()) + " " + hex(checksum(*bytes)));
+            add("file", partFile(footerKind, part) + " " + std::to_string(records) + " " +
+                            std::to_string(bytes->size()) + " " + Checksum(*bytes));
         }
     }
+    text += std::string(kCheck) + Checksum(text) + "\n";
     const std::string manifest = inFolder(entry.folder, kManifest);
     FileReplace replace(manifest, m_sinks, FileReplace::Links::Replace);
     if (!replace.isOpen() || !replace.content().append(text)) {
@@ -388,13 +439,65 @@ std::optional<FileError> SnapshotStore::writeManifest(const Snapshot& entry) con
     return replace.keepAs(manifest);
 }
 
-std::optional<Snapshot> SnapshotStore::begin(Snapshot entry,
-                                             const std::vector<FooterRecord>* footers,
-                                             const std::vector<BindingRecord>* bindings,
+namespace {
+
+std::optional<FileError> writeRecords(const Snapshot& entry, SnapshotPart part,
+                                      SnapshotRecords records, const Sinks& sinks) {
+    if (records.footers == nullptr && records.bindings == nullptr) {
+        return std::nullopt;
+    }
+    if (const char* folder = partFolder(part)) {
+        std::error_code ec;
+        fs::create_directory(FilePath(entry.folder) / folder, ec);
+    }
+    std::optional<FileError> error;
+    if (records.footers != nullptr) {
+        error = WriteFooterFile(entry.file(true, part), *records.footers, sinks);
+    }
+    if (!error && records.bindings != nullptr) {
+        error = WriteBindingFile(entry.file(false, part), *records.bindings, sinks);
+    }
+    return error;
+}
+
+RecordKinds kindsOf(SnapshotRecords records) {
+    return {records.footers != nullptr, records.bindings != nullptr};
+}
+
+}  // namespace
+
+std::optional<Snapshot> SnapshotStore::begin(Snapshot entry, SnapshotRecords before,
+                                             SnapshotRecords going,
                                              std::optional<FileError>& error) const {
+    entry.closes = false;
+    entry.kinds = kindsOf(before);
+    entry.footers = before.footers != nullptr ? ChangeOutcome::Unfinished : ChangeOutcome::Untouched;
+    entry.bindings =
+        before.bindings != nullptr ? ChangeOutcome::Unfinished : ChangeOutcome::Untouched;
+    return keep(entry, SnapshotPart::Before, before, going, error);
+}
+
+std::optional<Snapshot> SnapshotStore::close(Snapshot entry, SnapshotRecords found,
+                                             std::optional<FileError>& error) const {
+    entry.closes = true;
+    entry.partial = false;
+    entry.kinds = kindsOf(found);
+    entry.footers = found.footers != nullptr ? ChangeOutcome::Finished : ChangeOutcome::Untouched;
+    entry.bindings = found.bindings != nullptr ? ChangeOutcome::Finished : ChangeOutcome::Untouched;
+    return keep(entry, SnapshotPart::After, found, {}, error);
+}
+
+std::optional<Snapshot> SnapshotStore::keep(Snapshot entry, SnapshotPart part,
+                                            SnapshotRecords records, SnapshotRecords going,
+                                            std::optional<FileError>& error) const {
     const fs::path printer = FilePath(printerFolder(entry.owner));
     std::error_code ec;
-    fs::create_directories(printer, ec);
+    // The folder's own reason (a read-only or full disk, a file in the way), not the
+    // missing folder's that would follow.
+    if (!fs::create_directories(printer, ec) && ec) {
+        error = FileError{FileNameText(printer), ec.message()};
+        return std::nullopt;
+    }
     long last = 0;
     for (const auto& item : fs::directory_iterator(printer, ec)) {
         if (const auto name = parseFolderName(FileNameText(item.path().filename()))) {
@@ -403,10 +506,8 @@ std::optional<Snapshot> SnapshotStore::begin(Snapshot entry,
     }
     entry.writer = ThisProcess();
     entry.time = utcNow();
-    entry.kinds = {footers != nullptr, bindings != nullptr};
-    entry.after = {};
-    entry.footers = footers != nullptr ? ChangeOutcome::Unfinished : ChangeOutcome::Untouched;
-    entry.bindings = bindings != nullptr ? ChangeOutcome::Unfinished : ChangeOutcome::Untouched;
+    entry.after = part == SnapshotPart::After ? entry.kinds : RecordKinds{};
+    entry.going = kindsOf(going);
     fs::path building;
     // A number of its own: of two runs that took the same one at once, the one whose
     // folder sorts first keeps it, the other goes on to the next.
@@ -439,17 +540,14 @@ std::optional<Snapshot> SnapshotStore::begin(Snapshot entry,
         entry.group = entry.sequence;  // the first change of a group of its own
     }
     entry.folder = FileNameText(building);
-    if (footers != nullptr) {
-        error = WriteFooterFile(entry.file(true), *footers, m_sinks);
-    }
-    if (!error && bindings != nullptr) {
-        error = WriteBindingFile(entry.file(false), *bindings, m_sinks);
+    error = writeRecords(entry, part, records, m_sinks);
+    if (!error) {
+        error = writeRecords(entry, SnapshotPart::Going, going, m_sinks);
     }
     if (!error) {
         error = writeManifest(entry);
     }
-    char done[32];
-    std::snprintf(done, sizeof done, "%06ld", entry.sequence);
+    const std::string done = entry.name();
     if (!error) {
         fs::rename(building, printer / done, ec);
         if (ec) {
@@ -468,23 +566,12 @@ std::optional<Snapshot> SnapshotStore::begin(Snapshot entry,
 std::optional<FileError> SnapshotStore::end(Snapshot& entry,
                                             const std::vector<FooterRecord>* footersAfter,
                                             const std::vector<BindingRecord>* bindingsAfter) const {
-    std::optional<FileError> error;
-    if (footersAfter != nullptr || bindingsAfter != nullptr) {
-        std::error_code ec;
-        fs::create_directory(FilePath(entry.folder) / kAfterFolder, ec);
-    }
-    if (footersAfter != nullptr && entry.footers == ChangeOutcome::Finished) {
-        error = WriteFooterFile(entry.file(true, true), *footersAfter, m_sinks);
-        entry.after.footers = !error;
-    }
-    if (!error && bindingsAfter != nullptr && entry.bindings == ChangeOutcome::Finished) {
-        error = WriteBindingFile(entry.file(false, true), *bindingsAfter, m_sinks);
-        entry.after.bindings = !error;
-    }
+    const SnapshotRecords left{
+        entry.footers == ChangeOutcome::Finished ? footersAfter : nullptr,
+        entry.bindings == ChangeOutcome::Finished ? bindingsAfter : nullptr};
+    std::optional<FileError> error = writeRecords(entry, SnapshotPart::After, left, m_sinks);
     // The outcome is said even when what the change left could not be kept.
-    if (error) {
-        entry.after = {};
-    }
+    entry.after = error ? RecordKinds{} : kindsOf(left);
     const auto manifestError = writeManifest(entry);
     return error ? error : manifestError;
 }
@@ -494,8 +581,34 @@ void SnapshotStore::remove(const Snapshot& entry) const {
     fs::remove_all(FilePath(entry.folder), ec);
 }
 
+namespace {
+
+// What the journal can still tell of a snapshot that cannot be trusted: its manifest's
+// values when they can be read, else a change of both kinds that never ended, so that
+// no later change is taken for the start of a group of its own.
+Snapshot damagedEntry(const fs::path& folder, long sequence, std::string reason) {
+    Snapshot entry;
+    std::vector<std::string> files;
+    std::string unused;
+    const auto manifest = readSmallFile(folder / kManifest, kManifestBytes);
+    if (!manifest || !parseManifest(*manifest, entry, files, unused) ||
+        entry.sequence != sequence) {
+        entry = Snapshot{};
+        entry.sequence = sequence;
+        entry.group = sequence;
+        entry.kinds = entry.groupKinds = {true, true};
+        entry.footers = entry.bindings = ChangeOutcome::Unfinished;
+    }
+    entry.folder = FileNameText(folder);
+    entry.damaged = reason.empty() ? _("set aside earlier") : std::move(reason);
+    return entry;
+}
+
+}  // namespace
+
 std::vector<Snapshot> SnapshotStore::readPrinter(const std::string& folder,
-                                                 const std::optional<SnapshotOwner>& owner) const {
+                                                 const std::optional<SnapshotOwner>& owner,
+                                                 std::vector<Snapshot>* setAside) const {
     std::vector<Snapshot> entries;
     std::error_code ec;
     for (const auto& item : fs::directory_iterator(FilePath(folder), ec)) {
@@ -503,42 +616,97 @@ std::vector<Snapshot> SnapshotStore::readPrinter(const std::string& folder,
         if (!name || !fs::is_directory(item.symlink_status(ec))) {
             continue;  // not ours: a folder of the user's own stays as it is
         }
-        const std::string path = FileNameText(item.path());
         if (name->builder != 0) {
             if (!ProcessRunning(name->builder)) {
                 fs::remove_all(item.path(), ec);
             }
             continue;
         }
-        std::string reason;
-        if (auto entry = open(path, reason)) {
-            // A copy under another number is not this journal's entry.
-            if (entry->sequence == name->sequence && (!owner || entry->owner == *owner)) {
-                entries.push_back(std::move(*entry));
-            }
+        if (name->damaged) {
+            std::string why;
+            entries.push_back(damagedEntry(
+                item.path(), name->sequence,
+                ReadOwnFile(FileNameText(item.path() / kDamagedReason), 4096, why).value_or("")));
             continue;
         }
-        // Files that no longer match a manifest whose writer has gone: not a snapshot.
-        const std::string text =
-            readSmallFile(FilePath(path) / kManifest, kManifestBytes).value_or("");
-        constexpr std::string_view kWriter = "\nwriter: ";
-        const std::size_t writer = text.find(kWriter);
-        const std::size_t digits = writer == std::string::npos ? 0 : writer + kWriter.size();
-        const long pid = writer == std::string::npos
-                             ? 0
-                             : count(text.substr(digits, text.find('\n', digits) - digits))
-                                   .value_or(0);
-        if (pid != 0 && !ProcessRunning(pid)) {
-            fs::remove_all(item.path(), ec);
+        std::string reason;
+        if (auto entry = open(FileNameText(item.path()), reason)) {
+            if (entry->sequence != name->sequence) {
+                reason = fill(_("it holds change %1"), {entry->name()});
+            } else if (owner && !(entry->owner == *owner)) {
+                reason = fill(_("it is of printer no. %1 on %2"),
+                              {entry->owner.number, entry->owner.port});
+            } else {
+                entries.push_back(std::move(*entry));
+                continue;
+            }
+        }
+        // A manifest whose writer still runs may be being replaced: left for now.
+        Snapshot parsed;
+        std::vector<std::string> files;
+        std::string unused;
+        const auto text = readSmallFile(item.path() / kManifest, kManifestBytes);
+        if (text && parseManifest(*text, parsed, files, unused) && parsed.writer != 0 &&
+            ProcessRunning(parsed.writer)) {
+            continue;
+        }
+        entries.push_back(setAsideDamaged(FileNameText(item.path()), name->sequence, reason));
+        if (setAside != nullptr) {
+            setAside->push_back(entries.back());
         }
     }
     std::sort(entries.begin(), entries.end(),
               [](const Snapshot& a, const Snapshot& b) { return a.sequence < b.sequence; });
+    // Each entry names the one before it as it was then: one that no longer agrees was
+    // changed or put there since, and cannot be trusted.
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        Snapshot& before = entries[i - 1];
+        const Snapshot& next = entries[i];
+        if (next.damaged.empty() && before.damaged.empty() && !next.previousCheck.empty() &&
+            next.previous == before.sequence && next.previousCheck != before.check) {
+            before = setAsideDamaged(before.folder, before.sequence,
+                                     fill(_("it is not what change %1 found before it"),
+                                          {next.name()}));
+            if (setAside != nullptr) {
+                setAside->push_back(before);
+            }
+        }
+    }
     return entries;
 }
 
-std::vector<Snapshot> SnapshotStore::journal(const SnapshotOwner& owner) const {
-    return readPrinter(printerFolder(owner), owner);
+Snapshot SnapshotStore::setAsideDamaged(const std::string& name, long sequence,
+                                        const std::string& reason) const {
+    const fs::path folder = FilePath(name);
+    std::error_code ec;
+    const fs::path aside = folder.parent_path() / (FileNameText(folder.filename()) + std::string(kDamaged));
+    fs::rename(folder, aside, ec);
+    const fs::path kept = ec ? folder : aside;
+    if (!ec) {
+        FileReplace note(FileNameText(kept / kDamagedReason), m_sinks, FileReplace::Links::Replace);
+        if (note.isOpen() && note.content().append(reason)) {
+            (void)note.keepAs(FileNameText(kept / kDamagedReason));
+        }
+    }
+    return damagedEntry(kept, sequence, reason);
+}
+
+std::vector<Snapshot> SnapshotStore::journal(const SnapshotOwner& owner,
+                                             std::vector<Snapshot>* setAside) const {
+    return readPrinter(printerFolder(owner), owner, setAside);
+}
+
+std::optional<std::string> SnapshotStore::unreadable() const {
+    std::error_code ec;
+    const auto status = fs::status(FilePath(m_root), ec);
+    if (!fs::exists(status)) {
+        return std::nullopt;
+    }
+    if (!fs::is_directory(status)) {
+        return std::string(_("not a folder"));
+    }
+    fs::directory_iterator(FilePath(m_root), ec);
+    return ec ? std::optional(ec.message()) : std::nullopt;
 }
 
 std::vector<std::vector<Snapshot>> SnapshotStore::journals() const {
@@ -546,7 +714,7 @@ std::vector<std::vector<Snapshot>> SnapshotStore::journals() const {
     std::error_code ec;
     for (const auto& printer : fs::directory_iterator(FilePath(m_root), ec)) {
         if (printer.is_directory(ec)) {
-            if (auto entries = readPrinter(FileNameText(printer.path()), std::nullopt);
+            if (auto entries = readPrinter(FileNameText(printer.path()), std::nullopt, nullptr);
                 !entries.empty()) {
                 all.push_back(std::move(entries));
             }

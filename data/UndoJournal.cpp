@@ -17,10 +17,14 @@ Snapshot UndoJournal::place(Snapshot entry) const {
     entry.dirty = {};
     entry.group = 0;
     entry.groupKinds = entry.kinds;
+    entry.previous = 0;
+    entry.previousCheck.clear();
     if (m_entries.empty()) {
         return entry;
     }
     const Snapshot& newest = m_entries.back();
+    entry.previous = newest.sequence;
+    entry.previousCheck = newest.check;
     entry.dirty = newest.dirtyAfter();
     if (entry.isUndo() || !entry.dirty.any()) {
         return entry;
@@ -37,7 +41,7 @@ Snapshot UndoJournal::place(Snapshot entry) const {
 std::vector<const Snapshot*> UndoJournal::members(long group) const {
     std::vector<const Snapshot*> found;
     for (const Snapshot& entry : m_entries) {
-        if (!entry.isUndo() && entry.group == group) {
+        if (!entry.isUndo() && !entry.closes && entry.group == group) {
             found.push_back(&entry);
         }
     }
@@ -47,7 +51,7 @@ std::vector<const Snapshot*> UndoJournal::members(long group) const {
 std::vector<long> UndoJournal::groups() const {
     std::set<long, std::greater<>> found;
     for (const Snapshot& entry : m_entries) {
-        if (!entry.isUndo()) {
+        if (!entry.isUndo() && !entry.closes) {
             found.insert(entry.group);
         }
     }
@@ -68,6 +72,12 @@ std::optional<UndoJournal::Undo> UndoJournal::undo(std::string& broken) const {
             continue;
         }
         const auto all = members(group);
+        for (const Snapshot* member : all) {
+            if (!member->damaged.empty()) {
+                broken = fill(_("snapshot %1 damaged: %2"), {member->name(), member->damaged});
+                return std::nullopt;
+            }
+        }
         if (all.front()->sequence != group) {
             broken = fill(_("the snapshot of change %1 is missing or not whole"),
                           {std::to_string(group)});
@@ -95,8 +105,8 @@ std::optional<UndoJournal::Undo> UndoJournal::undo(std::string& broken) const {
     return std::nullopt;
 }
 
-const Snapshot* UndoJournal::newestFinished() const {
-    return m_entries.empty() || !m_entries.back().finished() ? nullptr : &m_entries.back();
+const Snapshot* UndoJournal::newest() const {
+    return m_entries.empty() ? nullptr : &m_entries.back();
 }
 
 std::vector<Snapshot> UndoJournal::prunable(std::size_t keep, std::size_t keepSmall) const {

@@ -11,19 +11,21 @@ namespace kalvero {
 
 // The rules of undo over one printer's journal (its snapshots by sequence number).
 // A kind becomes dirty when a change of it does not finish, and clean again when a
-// whole change of it finishes. A change made while a kind is dirty joins the group
-// of the change that made it so; any other change starts a group of its own. A plain
+// whole change of it finishes (a change of some records leaves it as it was). A
+// change made while a kind is dirty joins the group of the change that made it so;
+// any other change starts a group of its own. A whole write that found nothing to
+// send closes the group as a finished one would, but is no change of its own. A plain
 // restore undoes the newest group not yet undone, returning each kind to what the
 // group's first change of it found; a restore that did not finish leaves that group
-// to the next one.
+// to the next one. A group with a damaged snapshot cannot be undone.
 class UndoJournal {
 public:
     explicit UndoJournal(std::vector<Snapshot> entries);
 
     const std::vector<Snapshot>& entries() const { return m_entries; }
 
-    // Group, group kinds and dirty kinds of a new change (or undo, given undoes) of
-    // kinds, to fill in before the store keeps it.
+    // Group, group kinds, dirty kinds and previous entry of a new change (or undo,
+    // given undoes, or closing entry) of kinds, to fill in before the store keeps it.
     Snapshot place(Snapshot entry) const;
 
     // What a plain restore undoes: the group, and for each kind the snapshot that
@@ -42,9 +44,9 @@ public:
     std::optional<Undo> undo(std::string& broken) const;
     bool undone(long group) const;
 
-    // The newest entry when it finished: a printer that no longer holds what it left
-    // (kept as its "after" kinds) was changed by something else.
-    const Snapshot* newestFinished() const;
+    // The newest entry: a printer that no longer holds what it left, or for a change
+    // that did not finish, what it found or was sending, was changed by something else.
+    const Snapshot* newest() const;
 
     // The entries to remove so that the newest keep groups of whole snapshots and the
     // newest keepSmall groups of small ones stay, and every group a plain restore may

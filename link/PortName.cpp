@@ -88,7 +88,8 @@ std::optional<PortName> PortName::parse(const std::string& text, Mistake& mistak
     const std::string& port = text;
     constexpr int kLastPort = PortMap::kLastPort;
 #endif
-    const std::string digits = lower(port).starts_with("com") ? port.substr(3) : port;
+    // A bare number is no port's name: "1" is not COM1.
+    const std::string digits = lower(port).starts_with("com") ? port.substr(3) : "";
     const bool decimal = !digits.empty() && digits.size() <= 3 &&
                          std::all_of(digits.begin(), digits.end(),
                                      [](char c) { return c >= '0' && c <= '9'; });

@@ -23,6 +23,7 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/CliRun.h"
 #include "tests/Files.h"
 #include "tests/Process.h"
 #include "tests/TempDir.h"
@@ -31,58 +32,12 @@ namespace kalvero {
 namespace {
 
 using test::slurp;
+using test::Printer;
+using test::Result;
+using test::printerData;
 
 namespace fs = std::filesystem;
 using test::Child;
-
-// The footer and binding lines of a saved emulator memory.
-std::set<std::string> printerData(const fs::path& memory) {
-    std::set<std::string> lines;
-    std::istringstream in(slurp(memory));
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("footer ", 0) == 0 || line.rfind("binding ", 0) == 0) {
-            lines.insert(line);
-        }
-    }
-    return lines;
-}
-
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-// One emulated printer on COM1 of its own ports directory, or at the link given.
-class Printer {
-public:
-    Printer(const fs::path& home, std::vector<std::string> options, int com = 1,
-            const fs::path& link = {})
-        : m_home(home),
-          m_saved(home / (com == 1 ? "saved.txt" : "saved" + std::to_string(com) + ".txt")) {
-        const fs::path where =
-            link.empty() ? home / ("kalvero/ports/com" + std::to_string(com)) : link;
-        options.insert(options.end(), {"--link", where.string(), "--save", m_saved.string()});
-        m_child = test::spawn(ORU_EMULATOR_PATH, options);
-        EXPECT_FALSE(test::firstLine(m_child.out).empty());
-    }
-    ~Printer() { stop(); }
-    // Ends the emulator; its memory is then in saved().
-    void stop() {
-        if (m_child.pid > 0) {
-            ::kill(m_child.pid, SIGTERM);
-            test::exitCode(m_child.pid);
-            m_child.pid = -1;
-        }
-    }
-    fs::path saved() const { return m_saved; }
-    const fs::path& home() const { return m_home; }
-
-private:
-    fs::path m_home;
-    fs::path m_saved;
-    Child m_child;
-};
 
 // A TCP port on 127.0.0.1 that nothing listens on, as the system gives one out.
 std::uint16_t freePort() {
@@ -164,19 +119,7 @@ class CliTest : public ::testing::Test {
 protected:
     Result cli(const fs::path& home, const std::vector<std::string>& args,
                const std::string& locale = "pl_PL.UTF-8") {
-        Child child = test::spawn(KALVERO_CLI_PATH, args,
-                                  {{"XDG_CONFIG_HOME", home.string()},
-                                   {"XDG_CACHE_HOME", home.string()},
-                                   {"XDG_DATA_HOME", home.string()},
-                                   {"LC_ALL", locale}},
-                                  tmp.path().string());
-        Result r{0, "", ""};
-        r.out = test::readAll(child.out);
-        r.err = test::readAll(child.err);
-        r.code = test::exitCode(child.pid);
-        ::close(child.out);
-        ::close(child.err);
-        return r;
+        return test::runCli(home, args, tmp.path(), locale);
     }
     fs::path home(const std::string& name) {
         fs::create_directories(tmp / name / "kalvero/ports");
@@ -304,6 +247,28 @@ TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
                 "Kasowanie wiązań przerwane przez użytkownika");
     interrupted({"--bindings", "erase"},
                 "Migawka: odczyt wiązań przerwany przez użytkownika; nic nie zmieniono");
+
+    // A change of one record, on a printer that falls silent once found, stops the same
+    // way, and lets go of the port.
+    const fs::path b = home("b");
+    for (const int signal : {SIGINT, SIGTERM}) {
+        Printer silent(b, {"--stop-after", "6"});
+        Child child = test::spawn(KALVERO_CLI_PATH, {"binding", "set", "7", "9"},
+                                  {{"XDG_CONFIG_HOME", b.string()},
+                                   {"XDG_CACHE_HOME", b.string()},
+                                   {"XDG_DATA_HOME", b.string()}},
+                                  tmp.path().string());
+        EXPECT_TRUE(test::lineWith(child.err, "Drukarka:"));
+        ::kill(child.pid, signal);
+        const std::string err = test::readAll(child.err);
+        EXPECT_EQ(test::exitCode(child.pid), signal == SIGINT ? 130 : 143) << err;
+        EXPECT_NE(err.find("przerwany przez użytkownika; nic nie zmieniono"), std::string::npos)
+            << err;
+        const std::string pts = fs::read_symlink(b / "kalvero/ports/com1").filename().string();
+        for (const char* locks : {"/run/lock", "/var/lock", "/tmp"}) {
+            EXPECT_FALSE(fs::exists(fs::path(locks) / ("LCK..pts_" + pts))) << locks;
+        }
+    }
 }
 
 TEST_F(CliTest, EachFaultOfThePrinterHasItsExitCodeAndText) {
@@ -397,6 +362,7 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
     EXPECT_EQ(cli(h, {"binding", "get", "0", "--offline"}).code, 2);
     EXPECT_EQ(cli(h, {"--port", "COM11", "detect"}).code, 2);
     EXPECT_EQ(cli(h, {"--port", "COM0", "detect"}).code, 2);
+    EXPECT_EQ(cli(h, {"--port", "1", "detect"}).code, 2) << "not COM1";
     // A URL that names no host and port is a mistake of the command line, as is a
     // second port after a blank; a control character in a port is shown, not sent.
     for (const char* url : {"rfc2217://", "tcp://:0", "tcp://127.0.0.1:99999", "tcp://h:1 ",
@@ -690,7 +656,7 @@ TEST_F(CliTest, WriteVerifyCatchesAWriteThePrinterForgot) {
     EXPECT_EQ(clean.code, 5) << clean.err;
     EXPECT_EQ(clean.out,
               "Zapis wiązań: OK, zmieniono 1 z 20\nPLU 14: plik 009, drukarka 014\n"
-              "Sprawdzenie: drukarka różni się od plików\n");
+              "Sprawdzenie: wysłano, ale drukarka różni się od plików\n");
     ASSERT_EQ(cli(a, {"binding", "set", "14", "14", "--offline"}).code, 0);
     EXPECT_EQ(cli(a, {"write", "--bindings", "--verify"}).out,
               "Zapis wiązań: OK, zmieniono 0 z 20\nSprawdzenie: OK\n");
@@ -1257,14 +1223,16 @@ TEST_F(CliTest, SnapshotsKnowTheirPrinterAndAreWholeOrNothing) {
     EXPECT_EQ(cli(a, {"restore", "--snapshot", folder, "--force"}).code, 0);
     EXPECT_EQ(cli(a, {"binding", "get", "5"}).out, "0\n");
 
-    // Cut short: not a snapshot, so not restored and not listed; the user's folder stays.
+    // Cut short: set aside and named, never restored; the user's folder stays.
     fs::create_directories(fs::path(folder).parent_path() / "zz-moja-kopia");
     fs::resize_file(fs::path(folder) / "wiazplu.txt", 1000);
     const Result cut = cli(a, {"--port", first, "restore"});
     EXPECT_EQ(cut.code, 4);
-    EXPECT_NE(cut.err.find("nic do cofnięcia"), std::string::npos) << cut.err;
+    EXPECT_NE(cut.err.find("migawka 000001 uszkodzona: wiazplu.txt"), std::string::npos) << cut.err;
+    EXPECT_NE(cut.err.find("nie można cofnąć: migawka 000001"), std::string::npos) << cut.err;
     EXPECT_EQ(cli(a, {"--port", first, "binding", "get", "5"}).out, "7\n");
-    EXPECT_EQ(cli(a, {"snapshots"}).out.find(folder), std::string::npos);
+    const std::string listed = cli(a, {"snapshots"}).out;
+    EXPECT_NE(listed.find(folder + ".damaged\tuszkodzona: "), std::string::npos) << listed;
     EXPECT_TRUE(fs::exists(fs::path(folder).parent_path() / "zz-moja-kopia"));
 }
 
@@ -1279,6 +1247,12 @@ TEST_F(CliTest, NothingChangesWithoutAWholeSnapshot) {
     const Result unkept = cli(a, {"write", "--bindings"});
     EXPECT_EQ(unkept.code, 4);
     EXPECT_NE(unkept.err.find("nic nie zmieniono"), std::string::npos) << unkept.err;
+    EXPECT_EQ(unkept.err.find("Nie ma takiego pliku"), std::string::npos)
+        << "the file in the way is the reason: " << unkept.err;
+    const Result listed = cli(a, {"snapshots"});
+    EXPECT_NE(listed.err.find("snapshots: to nie folder; nie wymieniono żadnej migawki"),
+              std::string::npos)
+        << listed.err;
     test::put(tmp / "bad.txt", "#\r\n#\r\n#\r\n$0001\t00");
     const Result bad = cli(a, {"write", "--bindings", "bad.txt", "--footers"});
     EXPECT_EQ(bad.code, 4);
@@ -1369,6 +1343,13 @@ TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {
               std::string::npos)
         << several.err;
     EXPECT_EQ(cli(a, {"--port", "COM3", "binding", "get", "12"}).out, "7\n");
+    // A device whose path holds a comma, named with --port repeated.
+    fs::create_directories(tmp / "by-id");
+    const std::string comma = (tmp / "by-id/usb-ORU,07").string();
+    Printer named(a, {"--number", "07"}, 7, comma);
+    const Result pathAndPort = cli(a, {"--port", comma, "--port", "COM3", "status"});
+    EXPECT_EQ(pathAndPort.code, 0) << pathAndPort.err;
+    EXPECT_NE(pathAndPort.out.find("[" + comma + "] "), std::string::npos) << pathAndPort.out;
     // A change never guesses which of several printers is meant.
     const Result guessed = cli(a, {"erase", "--bindings"});
     EXPECT_EQ(guessed.code, 2);

@@ -123,7 +123,8 @@ TEST_F(PortMapTest, APortNameHasOneSpellingAndNamesWhatItReaches) {
         return port ? port->canonical() : std::string("-");
     };
     EXPECT_EQ(canonical("com3"), "COM3");
-    EXPECT_EQ(canonical("10"), "COM10");
+    EXPECT_EQ(canonical("10"), "-") << "a number alone names no port";
+    EXPECT_EQ(mistake, PortName::Mistake::NotAPort);
     EXPECT_EQ(canonical("RFC2217://Sklep.LAN:04001/"), "rfc2217://sklep.lan:4001");
     EXPECT_EQ(canonical("socket://[FE80::1]:7"), "tcp://[fe80::1]:7");
     EXPECT_EQ(canonical("dev/../dev/ttyS0"), (fs::current_path() / "dev/ttyS0").string());
