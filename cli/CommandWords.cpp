@@ -38,9 +38,10 @@ void addTransfers(CLI::App& app, Options& o) {
         "snapshot. `kalvero-cli restore` puts a snapshot back.\n\n"
         "--since-read reads, keeps and sends only the records where the files differ from "
         "what the printer is known to hold after its last read or change by kalvero-cli: "
-        "seconds instead of minutes for a few changes. A record not known (a change that "
-        "did not finish) or changed on the printer by something else since is named and "
-        "nothing is sent (exit 1); a full write is then the way."));
+        "seconds instead of minutes for a few changes. Only what was read is known: a record "
+        "sent but not read back (a change that did not finish, --no-snapshot) is not, and "
+        "like one changed on the printer by something else since, is named and nothing "
+        "is sent (exit 1); a full write is then the way."));
     CLI::App* erase = addCommand(app, "erase", _("erase footers and/or bindings in the printer"), o,
                                  [](Session& s) { return Erase(s); });
     erase->footer(

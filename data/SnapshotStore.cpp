@@ -641,15 +641,8 @@ std::vector<Snapshot> SnapshotStore::readPrinter(const std::string& folder,
                 continue;
             }
         }
-        // A manifest whose writer still runs may be being replaced: left for now.
-        Snapshot parsed;
-        std::vector<std::string> files;
-        std::string unused;
-        const auto text = readSmallFile(item.path() / kManifest, kManifestBytes);
-        if (text && parseManifest(*text, parsed, files, unused) && parsed.writer != 0 &&
-            ProcessRunning(parsed.writer)) {
-            continue;
-        }
+        // A numbered folder was whole when it was renamed so, and its manifest is only
+        // ever replaced whole: one that no longer matches was damaged since.
         entries.push_back(setAsideDamaged(FileNameText(item.path()), name->sequence, reason));
         if (setAside != nullptr) {
             setAside->push_back(entries.back());
@@ -657,18 +650,24 @@ std::vector<Snapshot> SnapshotStore::readPrinter(const std::string& folder,
     }
     std::sort(entries.begin(), entries.end(),
               [](const Snapshot& a, const Snapshot& b) { return a.sequence < b.sequence; });
-    // Each entry names the one before it as it was then: one that no longer agrees was
-    // changed or put there since, and cannot be trusted.
+    // Each entry names the one before it as it was then: where they no longer agree, one
+    // of the two was changed or put there since, and neither can be trusted.
+    std::vector<std::string> broken(entries.size());
     for (std::size_t i = 1; i < entries.size(); ++i) {
-        Snapshot& before = entries[i - 1];
+        const Snapshot& before = entries[i - 1];
         const Snapshot& next = entries[i];
         if (next.damaged.empty() && before.damaged.empty() && !next.previousCheck.empty() &&
             next.previous == before.sequence && next.previousCheck != before.check) {
-            before = setAsideDamaged(before.folder, before.sequence,
-                                     fill(_("it is not what change %1 found before it"),
-                                          {next.name()}));
+            broken[i - 1] = fill(_("it is not what change %1 found before it"), {next.name()});
+            broken[i] = fill(_("it does not follow change %1 as the journal holds it"),
+                             {before.name()});
+        }
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!broken[i].empty()) {
+            entries[i] = setAsideDamaged(entries[i].folder, entries[i].sequence, broken[i]);
             if (setAside != nullptr) {
-                setAside->push_back(before);
+                setAside->push_back(entries[i]);
             }
         }
     }
@@ -679,7 +678,8 @@ Snapshot SnapshotStore::setAsideDamaged(const std::string& name, long sequence,
                                         const std::string& reason) const {
     const fs::path folder = FilePath(name);
     std::error_code ec;
-    const fs::path aside = folder.parent_path() / (FileNameText(folder.filename()) + std::string(kDamaged));
+    const fs::path aside =
+        folder.parent_path() / FilePath(FileNameText(folder.filename()) + std::string(kDamaged));
     fs::rename(folder, aside, ec);
     const fs::path kept = ec ? folder : aside;
     if (!ec) {

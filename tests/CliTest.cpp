@@ -1010,11 +1010,11 @@ TEST_F(CliTest, ThePortsLastSpeedIsTriedFirst) {
     EXPECT_NE(fifo.err.find("fifo.txt: to nie jest zwykły plik"), std::string::npos) << fifo.err;
 }
 
-// Bindings of PLU 2..301 to footer 200, which the shop's printer holds for none of them.
-std::string rollout() {
+// Bindings of PLU 2..(1 + count) to footer 200, which the shop's printer holds for none of them.
+std::string rollout(int count = 300) {
     std::string text = "#\r\n#\r\n#\r\n";
-    for (int plu = 2; plu <= 301; ++plu) {
-        char line[16];
+    for (int plu = 2; plu <= 1 + count; ++plu) {
+        char line[32];
         std::snprintf(line, sizeof line, "$%04d\t200\r\n", plu);
         text += line;
     }
@@ -1193,6 +1193,91 @@ TEST_F(CliTest, ASmallChangeSendsOnlyItsRecordsAndRestoreUndoesIt) {
     EXPECT_NE(refused.err.find("nic nie zmieniono"), std::string::npos) << refused.err;
     EXPECT_FALSE(fs::exists(known / "wiazplu.txt"));
     EXPECT_EQ(shop.now(), before) << "PLU 12 not sent";
+}
+
+// Four ways an undo once went wrong, each now as the rules say: a change of one record
+// between a failed roll-out and its retry, a retry that found nothing to send, a
+// change made behind an unfinished write, and a blind write vouched for unread.
+TEST_F(CliTest, NoSmallChangeBlindWriteOrEmptyRetrySplitsAnUndo) {
+    test::put(tmp / "w20.txt", rollout(20));
+    test::put(tmp / "w40.txt", rollout(40));
+    const auto cut = [](int records) {
+        return std::vector<std::string>{"--hang-up-after",
+                                        std::to_string(kBeforeBindingWrites + records)};
+    };
+    const std::vector<std::string> write{"write", "--bindings", "w20.txt"};
+    {
+        const fs::path a = home("split");
+        ShopPrinter shop(a, shopMemory());
+        const auto run = [&](const std::vector<std::string>& faults,
+                             const std::vector<std::string>& args) {
+            Printer printer(a, shop.options(faults));
+            return cli(a, args);
+        };
+        EXPECT_EQ(run(cut(14), write).code, 1);
+        EXPECT_EQ(run({}, {"binding", "set", "7", "42"}).code, 0);
+        const Result retry = run({}, write);
+        EXPECT_EQ(retry.out, "Zapis wiązań: OK, zmieniono 7 z 20\nSprawdzenie: OK\n") << retry.err;
+        EXPECT_EQ(run({}, {"restore"}).code, 0);
+        EXPECT_EQ(shop.now(), shop.before) << "the roll-out, the one record and the retry undone";
+    }
+    {
+        const fs::path a = home("empty");
+        ShopPrinter shop(a, shopMemory());
+        const auto run = [&](const std::vector<std::string>& faults,
+                             const std::vector<std::string>& args) {
+            Printer printer(a, shop.options(faults));
+            return cli(a, args);
+        };
+        EXPECT_EQ(run(cut(20 + 3), write).code, 1) << "all taken, the read-back cut";
+        const Result again = run({}, write);
+        EXPECT_EQ(again.out, "Zapis wiązań: OK, zmieniono 0 z 20\nSprawdzenie: OK\n") << again.err;
+        const std::set<std::string> rolledOut = shop.now();
+        EXPECT_EQ(run({}, {"binding", "set", "7", "42"}).code, 0);
+        EXPECT_EQ(run({}, {"restore"}).code, 0);
+        EXPECT_EQ(shop.now(), rolledOut) << "only the one record undone";
+        EXPECT_EQ(run({}, {"restore"}).code, 0);
+        EXPECT_EQ(shop.now(), shop.before);
+    }
+    {
+        const fs::path a = home("behind");
+        ShopPrinter shop(a, shopMemory());
+        const auto run = [&](const std::vector<std::string>& faults,
+                             const std::vector<std::string>& args) {
+            Printer printer(a, shop.options(faults));
+            return cli(a, args);
+        };
+        EXPECT_EQ(run(cut(24), {"write", "--bindings", "w40.txt"}).code, 1);
+        test::put(tmp / "seven.txt", "#\r\n#\r\n#\r\n$0007\t077\r\n");
+        ASSERT_EQ(run({}, {"write", "--bindings", "seven.txt", "--no-snapshot"}).code, 0);
+        const std::set<std::string> changed = shop.now();
+        const Result refused = run({}, {"restore"});
+        EXPECT_EQ(refused.code, 5);
+        EXPECT_NE(refused.err.find("różni się rekordów: 1"), std::string::npos) << refused.err;
+        EXPECT_EQ(shop.now(), changed) << "nothing sent";
+    }
+    {
+        const fs::path a = home("blind");
+        ShopPrinter shop(a, shopMemory());
+        const auto run = [&](const std::vector<std::string>& faults,
+                             const std::vector<std::string>& args) {
+            Printer printer(a, shop.options(faults));
+            return cli(a, args);
+        };
+        ASSERT_EQ(run({}, {"read", "--bindings", "r.txt"}).code, 0);
+        test::put(tmp / "w3.txt", "#\r\n#\r\n#\r\n$0021\t200\r\n$0022\t200\r\n$0023\t200\r\n");
+        EXPECT_EQ(run({"--forget-writes", "plu:22"},
+                      {"write", "--bindings", "w3.txt", "--no-snapshot"}).code, 0)
+            << "a blind write may";
+        const std::vector<std::string> sinceRead{"write", "--bindings", "w3.txt", "--since-read"};
+        const Result unknown = run({}, sinceRead);
+        EXPECT_EQ(unknown.code, 1);
+        EXPECT_NE(unknown.err.find("PLU 21, PLU 22, PLU 23; nic nie wysłano"), std::string::npos)
+            << unknown.err;
+        ASSERT_EQ(run({}, {"read", "--bindings", "r.txt"}).code, 0);
+        const Result sent = run({}, sinceRead);
+        EXPECT_EQ(sent.out, "Zapis wiązań: OK, zmieniono 1 z 1\nSprawdzenie: OK\n") << sent.err;
+    }
 }
 
 // A snapshot knows its printer: two printers no. 07 on ports whose names sanitise

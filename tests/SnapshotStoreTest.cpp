@@ -13,6 +13,7 @@
 #include "data/KnownRecords.h"
 #include "data/SnapshotStore.h"
 #include "data/UndoJournal.h"
+#include "lang/Language.h"
 #include "tests/FailingSinks.h"
 #include "tests/Files.h"
 #include "tests/TempDir.h"
@@ -98,13 +99,78 @@ TEST_F(SnapshotStoreTest, OnlyWholeSnapshotsCount) {
     EXPECT_NE(reason.find("wiazplu.txt"), std::string::npos) << reason;
     EXPECT_FALSE(SnapshotStore::open((printer / "000010.partial-1").string(), reason));
 
-    EXPECT_EQ(store.journal(kPrinter).size(), 1u);
+    std::vector<Snapshot> setAside;
+    journal = store.journal(kPrinter, &setAside);
+    ASSERT_EQ(journal.size(), 2u);
     EXPECT_TRUE(fs::exists(printer / "zz-moja-kopia"));
     EXPECT_FALSE(fs::exists(printer / "000009.partial-999999999"));
     EXPECT_TRUE(fs::exists(printer / ("000010.partial-" + thisProcess())))
         << "a run still writing it";
-    EXPECT_TRUE(fs::exists(printer / "000011")) << "its writer, this test, still runs";
+    ASSERT_EQ(setAside.size(), 1u);
+    EXPECT_EQ(setAside[0].name(), "000011");
+    EXPECT_NE(setAside[0].damaged.find("wiazplu.txt"), std::string::npos) << setAside[0].damaged;
+    EXPECT_EQ(journal[1].folder, (printer / "000011.damaged").string()) << "set aside, kept";
+    EXPECT_EQ(journal[1].damaged, setAside[0].damaged) << "and named again on the next look";
+    setAside.clear();
+    EXPECT_EQ(store.journal(kPrinter, &setAside)[1].damaged, journal[1].damaged);
+    EXPECT_TRUE(setAside.empty());
     EXPECT_EQ(take(store, kPrinter, bindings(4))->sequence, 12) << "never a number reused";
+}
+
+// Each manifest names the entry before it as it was: an entry edited by hand, moved to
+// another number, or replaced by another journal's is set aside with why, and its
+// group is not undone.
+TEST_F(SnapshotStoreTest, AnEntryChangedOrMovedIsSetAsideAndNamed) {
+    const auto three = [this](const SnapshotStore& in, std::uint8_t base) {
+        for (std::uint8_t footer = base; footer < base + 3; ++footer) {
+            auto kept = take(in, kPrinter, bindings(footer));
+            ASSERT_TRUE(kept);
+            kept->bindings = ChangeOutcome::Finished;
+            const auto after = bindings(footer + 10);
+            ASSERT_FALSE(in.end(*kept, nullptr, &after));
+        }
+    };
+    three(store, 1);
+    const fs::path printer = fs::path(store.journal(kPrinter)[0].folder).parent_path();
+    std::string broken;
+    ASSERT_TRUE(UndoJournal(store.journal(kPrinter)).undo(broken));
+
+    // A group edited by hand: taken for a group of its own that cannot be undone.
+    const fs::path manifest = printer / "000003/manifest";
+    std::string text = test::slurp(manifest);
+    text.replace(text.find("group: 3"), 8, "group: 1");
+    test::put(manifest, text);
+    std::vector<Snapshot> setAside;
+    auto journal = store.journal(kPrinter, &setAside);
+    ASSERT_EQ(setAside.size(), 1u);
+    EXPECT_EQ(setAside[0].damaged, _("the manifest was changed after it was written"));
+    EXPECT_EQ(journal[2].folder, (printer / "000003.damaged").string());
+    EXPECT_FALSE(UndoJournal(journal).undo(broken));
+    EXPECT_EQ(broken, fill(_("snapshot %1 damaged: %2"), {"000003", setAside[0].damaged}));
+
+    // An entry under another number.
+    fs::rename(printer / "000001", printer / "000004");
+    journal = store.journal(kPrinter);
+    ASSERT_EQ(journal.size(), 3u);
+    EXPECT_EQ(journal.back().damaged, fill(_("it holds change %1"), {"000001"}));
+    EXPECT_TRUE(fs::exists(printer / "000004.damaged"));
+
+    // Another journal's entry 2, whole in itself, in the place of a journal's own: it and
+    // the entries beside it can no longer be told apart from it.
+    const SnapshotStore mixed((tmp / "mixed").string());
+    const SnapshotStore other((tmp / "other").string());
+    three(mixed, 1);
+    three(other, 100);
+    const fs::path own = fs::path(mixed.journal(kPrinter)[1].folder);
+    fs::remove_all(own);
+    fs::copy(other.journal(kPrinter)[1].folder, own, fs::copy_options::recursive);
+    setAside.clear();
+    journal = mixed.journal(kPrinter, &setAside);
+    ASSERT_EQ(setAside.size(), 3u);
+    EXPECT_EQ(setAside[1].damaged, fill(_("it is not what change %1 found before it"), {"000003"}));
+    EXPECT_EQ(setAside[2].damaged,
+              fill(_("it does not follow change %1 as the journal holds it"), {"000002"}));
+    EXPECT_FALSE(UndoJournal(journal).undo(broken));
 }
 
 // A snapshot that cannot be written whole leaves nothing, however far it got.
