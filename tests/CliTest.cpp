@@ -1338,6 +1338,24 @@ TEST_F(CliTest, NothingChangesWithoutAWholeSnapshot) {
     EXPECT_NE(listed.err.find("snapshots: to nie folder; nie wymieniono żadnej migawki"),
               std::string::npos)
         << listed.err;
+    // A read-only store says so, where a private read-only mount can be made for it.
+    fs::create_directories(tmp / "ro");
+    Child readOnly = test::spawn(
+        "/usr/bin/unshare",
+        {"-m", "sh", "-c", "mount -t tmpfs -o ro tmpfs \"$0\" || exit 99; exec \"$@\"",
+         (tmp / "ro").string(), KALVERO_CLI_PATH, "write", "--bindings"},
+        {{"XDG_CONFIG_HOME", a.string()}, {"XDG_DATA_HOME", (tmp / "ro").string()}},
+        tmp.path().string());
+    const std::string roErr = test::readAll(readOnly.err);
+    ::close(readOnly.out);
+    ::close(readOnly.err);
+    if (const int code = test::exitCode(readOnly.pid);
+        code != 99 && std::system("unshare -m true 2>/dev/null") == 0) {
+        EXPECT_EQ(code, 4) << roErr;
+        EXPECT_NE(roErr.find(": System plików wyłącznie do odczytu; nic nie zmieniono"),
+                  std::string::npos)
+            << roErr;
+    }
     test::put(tmp / "bad.txt", "#\r\n#\r\n#\r\n$0001\t00");
     const Result bad = cli(a, {"write", "--bindings", "bad.txt", "--footers"});
     EXPECT_EQ(bad.code, 4);

@@ -592,7 +592,7 @@ protected:
         std::vector<std::string> faults;
         std::set<Key> forgotten;
         if (fault == Fault::HangUp) {
-            faults = {"--hang-up-after", std::to_string(3 + below(2 * wanted.size() + 6))};
+            faults = {"--hang-up-after", std::to_string(6 + below(2 * wanted.size() + 6))};
         } else if (fault == Fault::Forget) {
             auto it = wanted.begin();
             std::advance(it, below(static_cast<unsigned>(wanted.size())));
