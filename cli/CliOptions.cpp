@@ -2,6 +2,7 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <set>
 #include <sstream>
 #include <string_view>
@@ -75,13 +76,15 @@ std::optional<std::string> takePort(Options& o, const std::string& text) {
     return std::nullopt;
 }
 
-// Each value of --port is a list of ports, except that a device path given with --port
-// repeated is one port, so that a path whose name holds a comma can be named.
+// Each value of --port is a list of ports, except that a device path is one port when
+// --port is repeated or the path exists whole, so that a name holding a comma can be
+// given.
 std::optional<std::string> takePorts(Options& o) {
     const bool repeated = o.portValues.size() > 1;
     for (const std::string& value : o.portValues) {
         const bool path = value.find('/') != std::string::npos && value.find("://") == std::string::npos;
-        if (repeated && path) {
+        std::error_code ec;
+        if (path && (repeated || std::filesystem::exists(FilePath(value), ec))) {
             if (auto mistake = takePort(o, value)) {
                 return mistake;
             }

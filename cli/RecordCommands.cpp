@@ -31,7 +31,12 @@ std::string bindingRecord(std::uint16_t plu) {
 // may create it; online the printer must be found first.
 int prepare(Session& s, const std::string& file, bool set) {
     if (!s.options().offline) {
-        return set ? s.connectForChange() : s.connect(true);
+        if (set) {
+            // From the start: a signal while the printer is sought stops the change too.
+            stopOnSignals();
+            return s.connectForChange();
+        }
+        return s.connect(true);
     }
     std::error_code ec;
     if (std::filesystem::exists(FilePath(file), ec) || (set && s.options().create)) {
@@ -50,7 +55,6 @@ int done(Session& s) {
 // One record changed on the printer as every change is: its old value read and kept
 // as a small snapshot that restore puts back, then written and read back.
 int changeOne(Session& s, Change& change) {
-    stopOnSignals();
     change.partial = true;
     s.holdSuccess(true);
     const int exit = ApplyChange(s, change);

@@ -91,11 +91,22 @@ PrinterRun runOn(const Options& options, const PortName& port) {
 
 // The same command line for just the printers that did not take it.
 void sayRepeat(const std::vector<std::string>& failed, const std::vector<std::string>& args) {
+    // A list, unless a port's name holds a comma: then --port once for each.
+    const bool comma = std::any_of(failed.begin(), failed.end(), [](const std::string& port) {
+        return port.find(',') != std::string::npos;
+    });
+    std::vector<std::string> words{"kalvero-cli"};
     std::string list;
     for (const std::string& port : failed) {
-        list += (list.empty() ? "" : ",") + port;
+        if (comma) {
+            words.insert(words.end(), {"--port", port});
+        } else {
+            list += (list.empty() ? "" : ",") + port;
+        }
     }
-    std::vector<std::string> words{"kalvero-cli", "--port", list};
+    if (!comma) {
+        words.insert(words.end(), {"--port", list});
+    }
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--port") {
             ++i;  // and its value

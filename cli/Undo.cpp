@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 #include <tuple>
 
@@ -17,113 +18,162 @@ namespace kalvero::cli {
 
 namespace {
 
-// The records of one kind that the printer holds otherwise than expected. Of a
-// record that a change which did not finish was sending, the value sent is expected
-// too. A record not read counts only when the whole kind was.
-template <typename Record, typename Key, typename Same>
-long differing(const std::vector<Record>& printer, const std::vector<Record>& expected,
-               const std::vector<Record>& going, bool whole, Key key, Same same) {
-    std::map<int, Record> held;
-    for (const Record& record : printer) {
-        held[key(record)] = record;
-    }
-    std::map<int, Record> sending;
-    for (const Record& record : going) {
-        sending[key(record)] = record;
-    }
-    long differ = 0;
-    for (const Record& record : expected) {
-        const auto found = held.find(key(record));
-        if (found == held.end()) {
-            differ += whole;
-            continue;
-        }
-        const auto sent = sending.find(key(record));
-        differ += !same(record, found->second) &&
-                  (sent == sending.end() || !same(sent->second, found->second));
-    }
-    return differ;
+// What the journal says the printer holds of one kind: for each record the values it
+// may hold. From the newest whole entry of the kind on, each entry lays its records
+// over those before it: what it left where it finished, else what it found, or what it
+// was sending. Only whole, the records no entry read are expected too.
+template <typename Record>
+struct Expected {
+    std::map<int, std::vector<Record>> values;
+    bool whole = false;
+};
+
+template <typename File>
+std::optional<File> readKept(File (*read)(const std::string&), const std::string& name) {
+    File file = read(name);
+    return file.result == 0 ? std::optional(std::move(file)) : std::nullopt;
 }
 
-// What the journal says the printer holds of a kind after its newest entry: what it
-// left when that kind finished; else what it found, and what it was sending. Nothing,
-// after saying why, when that was not kept.
-struct Expected {
-    SnapshotPart part;
-    bool withGoing;
-};
-std::optional<Expected> expectedOf(Session& s, const Snapshot& newest, bool footerKind) {
-    const ChangeOutcome outcome = newest.outcome(footerKind);
+// One entry's records of a kind over what is expected; why not, when they cannot be told.
+template <typename Record, typename File, typename Key>
+std::optional<std::string> layOver(const Snapshot& entry, bool footerKind,
+                                   File (*read)(const std::string&), Key key,
+                                   Expected<Record>& into) {
+    if (!entry.damaged.empty()) {
+        return fill(_("snapshot %1 damaged: %2"), {entry.name(), entry.damaged});
+    }
+    const ChangeOutcome outcome = entry.outcome(footerKind);
+    const bool finished = outcome == ChangeOutcome::Finished;
+    const bool sending = !finished && outcome != ChangeOutcome::Untouched;
     const auto kept = [footerKind](RecordKinds kinds) {
         return footerKind ? kinds.footers : kinds.bindings;
     };
-    if (outcome == ChangeOutcome::Finished) {
-        if (kept(newest.after)) {
-            return Expected{SnapshotPart::After, false};
-        }
-        s.result(fill(_("what change %1 left was not kept, so a change made since cannot be "
-                        "seen; nothing was sent (--force restores even so)"),
-                      {std::to_string(newest.sequence)}),
-                 kExitDiffers);
-        return std::nullopt;
+    if (finished && !kept(entry.after)) {
+        return fill(_("what change %1 left was not kept"), {entry.name()});
     }
-    if (outcome == ChangeOutcome::Untouched) {
-        return Expected{SnapshotPart::Before, false};
+    if (sending && !kept(entry.going)) {
+        return fill(_("what change %1 was sending when it ended was not kept"), {entry.name()});
     }
-    if (kept(newest.going)) {
-        return Expected{SnapshotPart::Before, true};
+    const auto held = readKept(read, entry.file(footerKind, finished ? SnapshotPart::After
+                                                                     : SnapshotPart::Before));
+    const auto going = sending ? readKept(read, entry.file(footerKind, SnapshotPart::Going))
+                               : std::optional(File{});
+    if (!held || !going) {
+        return fill(_("the files of change %1 cannot be read"), {entry.name()});
     }
-    s.result(fill(_("what change %1 was sending when it ended was not kept, so a change made "
-                    "since cannot be seen; nothing was sent (--force restores even so)"),
-                  {std::to_string(newest.sequence)}),
-             kExitDiffers);
+    if (!entry.partial) {
+        into.values.clear();
+        into.whole = true;
+    }
+    for (const Record& record : held->records) {
+        into.values[key(record)] = {record};
+    }
+    for (const Record& record : going->records) {
+        into.values[key(record)].push_back(record);
+    }
     return std::nullopt;
 }
 
-// How many records of the kinds the printer holds otherwise than the journal's newest
-// entry says it may; -1 after saying why that cannot be told.
-long changedBehind(Session& s, const Snapshot& newest, RecordKinds kinds,
-                   const PrinterFooters& footers, const PrinterBindings& bindings) {
-    if (!newest.damaged.empty()) {
-        s.result(fill(_("whether the printer was changed after change %1 cannot be seen: "
-                        "snapshot %2 damaged: %3; nothing was sent (--force restores even so)"),
-                      {std::to_string(newest.sequence), newest.name(), newest.damaged}),
-                 kExitDiffers);
-        return -1;
+template <typename Record, typename File, typename Key>
+std::optional<std::string> expectKind(const std::vector<Snapshot>& entries, bool footerKind,
+                                      File (*read)(const std::string&), Key key,
+                                      Expected<Record>& into) {
+    const auto touches = [footerKind](const Snapshot& entry) {
+        return footerKind ? entry.kinds.footers : entry.kinds.bindings;
+    };
+    std::size_t from = 0;
+    for (std::size_t i = entries.size(); i-- > 0;) {
+        if (touches(entries[i]) && !entries[i].partial) {
+            from = i;
+            break;
+        }
+    }
+    for (std::size_t i = from; i < entries.size(); ++i) {
+        if (touches(entries[i])) {
+            if (auto why = layOver(entries[i], footerKind, read, key, into)) {
+                return why;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The records the printer holds otherwise than expected; one not read counts only when
+// the whole kind is expected.
+template <typename Record, typename Key, typename Same>
+long differing(const std::vector<Record>& printer, const Expected<Record>& expected, Key key,
+               Same same) {
+    std::map<int, const Record*> held;
+    for (const Record& record : printer) {
+        held[key(record)] = &record;
     }
     long differ = 0;
-    for (const bool footerKind : {true, false}) {
-        if (!(footerKind ? kinds.footers : kinds.bindings)) {
-            continue;
-        }
-        const auto expected = expectedOf(s, newest, footerKind);
-        if (!expected) {
-            return -1;
-        }
-        const bool whole = !newest.partial;
-        if (footerKind) {
-            const auto going = expected->withGoing
-                                   ? ReadFooterFile(newest.file(true, SnapshotPart::Going)).records
-                                   : std::vector<FooterRecord>{};
-            differ += differing(footers.records,
-                                ReadFooterFile(newest.file(true, expected->part)).records, going,
-                                whole, [](const FooterRecord& r) { return int{r.number}; },
-                                [](const FooterRecord& a, const FooterRecord& b) {
-                                    return FooterDifferences({a}, {b}).empty();
-                                });
+    for (const auto& [number, values] : expected.values) {
+        const auto found = held.find(number);
+        if (found == held.end()) {
+            differ += expected.whole;
         } else {
-            const auto going =
-                expected->withGoing ? ReadBindingFile(newest.file(false, SnapshotPart::Going)).records
-                                    : std::vector<BindingRecord>{};
-            differ += differing(bindings.records,
-                                ReadBindingFile(newest.file(false, expected->part)).records, going,
-                                whole, [](const BindingRecord& r) { return int{r.plu}; },
-                                [](const BindingRecord& a, const BindingRecord& b) {
-                                    return a.footer == b.footer;
-                                });
+            differ += std::none_of(values.begin(), values.end(), [&](const Record& value) {
+                return same(value, *found->second);
+            });
         }
     }
     return differ;
+}
+
+int footerKey(const FooterRecord& record) {
+    return record.number;
+}
+int bindingKey(const BindingRecord& record) {
+    return record.plu;
+}
+
+// Before a plain restore or one of a snapshot sends anything: the printer must still
+// hold, of every kind put back, what the journal says; else something else changed it,
+// and putting a snapshot back would undo that too.
+int guardAgainstChangesBehind(Session& s, const UndoJournal& journal, Change& change) {
+    const Snapshot* newest = journal.newest();
+    if (newest == nullptr || s.options().force) {
+        return kExitOk;
+    }
+    auto footers = std::make_shared<Expected<FooterRecord>>();
+    auto bindings = std::make_shared<Expected<BindingRecord>>();
+    std::optional<std::string> why;
+    if (change.footers) {
+        why = expectKind(journal.entries(), true, ReadFooterFile, footerKey, *footers);
+    }
+    if (!why && change.bindings) {
+        why = expectKind(journal.entries(), false, ReadBindingFile, bindingKey, *bindings);
+    }
+    if (why) {
+        return s.result(fill(_("whether the printer was changed after change %1 cannot be seen: "
+                               "%2; nothing was sent (--force restores even so)"),
+                             {newest->name(), *why}),
+                        kExitDiffers);
+    }
+    change.alsoRead = {footers->whole, bindings->whole};
+    change.guard = [&s, sequence = newest->name(), footers, bindings](
+                       const PrinterFooters& printerFooters,
+                       const PrinterBindings& printerBindings) {
+        const long differ =
+            differing(printerFooters.records, *footers, footerKey,
+                      [](const FooterRecord& a, const FooterRecord& b) {
+                          return FooterDifferences({a}, {b}).empty();
+                      }) +
+            differing(printerBindings.records, *bindings, bindingKey,
+                      [](const BindingRecord& a, const BindingRecord& b) {
+                          return a.footer == b.footer;
+                      });
+        if (differ == 0) {
+            return static_cast<int>(kExitOk);
+        }
+        return s.result(fill(_("the printer was changed after change %1 by something else: "
+                               "%2 records differ from what the journal says it holds; nothing "
+                               "was sent (--force restores even so)"),
+                             {sequence, std::to_string(differ)}),
+                        kExitDiffers);
+    };
+    return kExitOk;
 }
 
 // The records a snapshot holds of one kind, into what the change is to leave; false
@@ -263,28 +313,8 @@ int Restore(Session& s) {
         inform(fill(_("Restoring: %1"),
                       {(undo->footers != nullptr ? undo->footers : undo->bindings)->folder}));
     }
-    // What the journal says the printer holds must still be there: else something else
-    // changed it since, and putting a snapshot back would undo that too.
-    const RecordKinds kinds{change.footers.has_value(), change.bindings.has_value()};
-    if (const Snapshot* newest = journal.newest(); newest && !s.options().force) {
-        const RecordKinds compared{kinds.footers && newest->kinds.footers,
-                                   kinds.bindings && newest->kinds.bindings};
-        change.alsoRead = newest->partial ? RecordKinds{} : compared;
-        change.guard = [&s, newest, compared](const PrinterFooters& footers,
-                                              const PrinterBindings& bindings) {
-            const long differ = changedBehind(s, *newest, compared, footers, bindings);
-            if (differ == 0) {
-                return static_cast<int>(kExitOk);
-            }
-            if (differ > 0) {
-                s.result(fill(_("the printer was changed after change %1 by something else: "
-                                "%2 records differ from what the journal says it holds; nothing "
-                                "was sent (--force restores even so)"),
-                              {std::to_string(newest->sequence), std::to_string(differ)}),
-                         kExitDiffers);
-            }
-            return static_cast<int>(kExitDiffers);
-        };
+    if (const int exit = guardAgainstChangesBehind(s, journal, change); exit != kExitOk) {
+        return exit;
     }
     return ApplyChange(s, change);
 }

@@ -218,7 +218,7 @@ RecordKinds Snapshot::dirtyAfter() const {
         // A change of some records is not whole: it leaves its kind as it found it. An
         // undo that finished has put its group's kinds back as the group found them.
         if (ended == ChangeOutcome::Finished) {
-            kind = kind && partial && !isUndo() && !closes;
+            kind = kind && partial && !isUndo();
         } else if (ended != ChangeOutcome::Untouched) {
             kind = true;
         }
@@ -301,7 +301,11 @@ bool parseManifest(const std::string& text, Snapshot& entry, std::vector<std::st
     }
     const auto sequence = count(values["sequence"]);
     const bool checked = values["format"] == kFormat;
-    if ((!checked && values["format"] != kFormatUnchecked) || !sequence || *sequence == 0) {
+    // A manifest of the first format knew nothing of checksums: one that names them was
+    // changed since.
+    const bool unchecked = values["format"] == kFormatUnchecked && !values.contains("check") &&
+                           !values.contains("previous");
+    if ((!checked && !unchecked) || !sequence || *sequence == 0) {
         reason = _("not a snapshot's manifest");
         return false;
     }
@@ -324,9 +328,12 @@ bool parseManifest(const std::string& text, Snapshot& entry, std::vector<std::st
     std::istringstream previous(values["previous"]);
     previous >> entry.previous >> entry.previousCheck;
     if (checked) {
+        // The checksum is the last line and covers every line before it.
         const std::size_t at = text.rfind("\n" + std::string(kCheck));
-        entry.check = at == std::string::npos ? "" : values["check"];
-        if (at == std::string::npos || Checksum(text.substr(0, at + 1)) != entry.check) {
+        entry.check = values["check"];
+        const bool last = at != std::string::npos &&
+                          text.size() == at + 1 + kCheck.size() + entry.check.size() + 1;
+        if (!last || Checksum(text.substr(0, at + 1)) != entry.check) {
             reason = _("the manifest was changed after it was written");
             return false;
         }
@@ -577,8 +584,15 @@ std::optional<FileError> SnapshotStore::end(Snapshot& entry,
 }
 
 void SnapshotStore::remove(const Snapshot& entry) const {
+    // Out of the journal in one step first: a run ended part-way through the removal
+    // leaves a folder of a run gone, cleared by the next, never a damaged snapshot.
+    const fs::path folder = FilePath(entry.folder);
+    const fs::path leaving =
+        folder.parent_path() /
+        FilePath(entry.name() + std::string(kBuilding) + std::to_string(ThisProcess()));
     std::error_code ec;
-    fs::remove_all(FilePath(entry.folder), ec);
+    fs::rename(folder, leaving, ec);
+    fs::remove_all(ec ? folder : leaving, ec);
 }
 
 namespace {

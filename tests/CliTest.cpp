@@ -1257,6 +1257,23 @@ TEST_F(CliTest, NoSmallChangeBlindWriteOrEmptyRetrySplitsAnUndo) {
         EXPECT_EQ(shop.now(), changed) << "nothing sent";
     }
     {
+        // Changed behind a kind that the newest entry did not touch.
+        const fs::path a = home("kinds");
+        ShopPrinter shop(a, shopMemory());
+        const auto run = [&](const std::vector<std::string>& args) {
+            Printer printer(a, shop.options({}));
+            return cli(a, args);
+        };
+        ASSERT_EQ(run({"binding", "set", "5", "7"}).code, 0);
+        ASSERT_EQ(run({"footer", "set", "3", "--line", "1:20:1:Promocja"}).code, 0);
+        ASSERT_EQ(run({"restore"}).code, 0);
+        test::put(tmp / "five.txt", "#\r\n#\r\n#\r\n$0005\t009\r\n");
+        ASSERT_EQ(run({"write", "--bindings", "five.txt", "--no-snapshot"}).code, 0);
+        const Result refused = run({"restore"});
+        EXPECT_EQ(refused.code, 5) << refused.err;
+        EXPECT_EQ(run({"binding", "get", "5"}).out, "9\n");
+    }
+    {
         const fs::path a = home("blind");
         ShopPrinter shop(a, shopMemory());
         const auto run = [&](const std::vector<std::string>& faults,
@@ -1453,6 +1470,15 @@ TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {
     const Result pathAndPort = cli(a, {"--port", comma, "--port", "COM3", "status"});
     EXPECT_EQ(pathAndPort.code, 0) << pathAndPort.err;
     EXPECT_NE(pathAndPort.out.find("[" + comma + "] "), std::string::npos) << pathAndPort.out;
+    // A single such path is one port too, so the repeat for it names it whole.
+    const std::string silentComma = (tmp / "by-id/usb-ORU,08").string();
+    Printer mute(a, {"--silent"}, 8, silentComma);
+    const Result oneFailed = cli(a, {"--port", silentComma, "--port", "COM3", "status"});
+    EXPECT_EQ(oneFailed.code, 6) << oneFailed.err;
+    EXPECT_NE(oneFailed.err.find("powtórz dla nich: kalvero-cli --port " + silentComma + " status"),
+              std::string::npos)
+        << oneFailed.err;
+    EXPECT_EQ(cli(a, {"--port", silentComma, "status"}).code, 3) << "one port, silent";
     // A change never guesses which of several printers is meant.
     const Result guessed = cli(a, {"erase", "--bindings"});
     EXPECT_EQ(guessed.code, 2);

@@ -9,6 +9,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -134,6 +135,8 @@ struct Model {
     std::vector<Entry> journal;
     std::vector<std::vector<std::size_t>> groups;  // the members of each group not undone
     bool dirty[2]{};
+    std::map<Key, std::vector<std::string>> expected;
+    bool expectedWhole[2]{};
     Image known;
     std::set<Key> unsure;  // after a kill: known as before, as in known, or not at all
 
@@ -141,6 +144,7 @@ struct Model {
         const bool open = dirty[0] || dirty[1];
         journal.push_back(std::move(entry));
         const Entry& added = journal.back();
+        expect(added);
         if (!added.undo && !added.closes) {
             if (!open || groups.empty()) {
                 groups.emplace_back();
@@ -187,21 +191,37 @@ struct Model {
         }
         return target;
     }
-    // The records the printer holds otherwise than the newest entry says it may.
-    std::vector<Key> changedBehind(const bool compared[2], const std::set<Key>* read) const {
-        std::vector<Key> differ;
-        const Entry& newest = journal.back();
+    // The journal's word on each record: from the newest whole entry of its kind, what
+    // each entry after it left, or found, or was sending.
+    void expect(const Entry& entry) {
         for (int kind : {kFooterKind, kBindingKind}) {
-            if (!compared[kind]) {
+            if (!entry.kinds[kind]) {
                 continue;
             }
-            const bool done = newest.outcome[kind] == Outcome::Finished;
-            for (const auto& [key, value] : ofKind(done ? newest.after : newest.before, kind)) {
-                const auto going = newest.going.find(key);
-                if ((read == nullptr || read->contains(key)) && printer.at(key) != value &&
-                    (done || going == newest.going.end() || going->second != printer.at(key))) {
-                    differ.push_back(key);
+            if (!entry.small) {
+                std::erase_if(expected, [kind](const auto& e) { return e.first.first == kind; });
+                expectedWhole[kind] = true;
+            }
+            const Outcome ended = entry.outcome[kind];
+            for (const auto& [key, value] :
+                 ofKind(ended == Outcome::Finished ? entry.after : entry.before, kind)) {
+                expected[key] = {value};
+            }
+            if (ended != Outcome::Finished && ended != Outcome::Untouched) {
+                for (const auto& [key, value] : ofKind(entry.going, kind)) {
+                    expected[key].push_back(value);
                 }
+            }
+        }
+    }
+    // The records of the kinds the printer holds otherwise than the journal says; of a
+    // kind no whole entry holds, only those read.
+    std::vector<Key> changedBehind(const bool kinds[2], const std::set<Key>* read) const {
+        std::vector<Key> differ;
+        for (const auto& [key, values] : expected) {
+            if (kinds[key.first] && (expectedWhole[key.first] || read == nullptr || read->contains(key)) &&
+                std::find(values.begin(), values.end(), printer.at(key)) == values.end()) {
+                differ.push_back(key);
             }
         }
         return differ;
@@ -321,8 +341,9 @@ protected:
         m_files = 0;
     }
 
-    // The newest journal folder's number, and how its manifest says it ended.
-    std::pair<long, std::string> newestEntry() const {
+    // The newest journal folder's number, and how its manifest says each kind ended:
+    // "finished", "failed", "stopped", "untouched", or nothing while unfinished.
+    std::pair<long, std::array<std::string, 2>> newestEntry() const {
         long newest = 0;
         fs::path folder;
         std::error_code ec;
@@ -336,12 +357,16 @@ protected:
                 }
             }
         }
-        std::string outcome;
+        std::array<std::string, 2> outcome;
         if (newest != 0) {
             std::istringstream manifest(test::slurp(folder / "manifest"));
             for (std::string line; std::getline(manifest, line);) {
-                if (line.rfind("outcome-", 0) == 0) {
-                    outcome = line.substr(line.find(": ") + 2);
+                for (int kind : {kFooterKind, kBindingKind}) {
+                    const std::string key = kind == kFooterKind ? "outcome-footers: "
+                                                                : "outcome-bindings: ";
+                    if (line.rfind(key, 0) == 0) {
+                        outcome[kind] = line.substr(key.size());
+                    }
                 }
             }
         }
@@ -442,7 +467,9 @@ protected:
             killed ? m.mayHaveLearned(read, going) : m.learn(read);
             const bool open = (m.dirty[0] && kinds[0]) || (m.dirty[1] && kinds[1]);
             if (made) {
-                EXPECT_EQ(outcome, "finished") << what;
+                for (int kind : {kFooterKind, kBindingKind}) {
+                    EXPECT_EQ(outcome[kind], kinds[kind] ? "finished" : "") << what;
+                }
                 EXPECT_TRUE(open) << what << ": a closing entry only for a dirty kind";
                 Entry closing;
                 closing.closes = true;
@@ -477,35 +504,40 @@ protected:
         entry.going = going;
         Image after = m.printer;
         overlay(after, going);
-        Outcome ended = outcome == "finished" ? Outcome::Finished
-                        : outcome.empty()     ? Outcome::Unfinished
-                                              : Outcome::Failed;
-        if (r.code == 0 || (killed && ended == Outcome::Finished)) {
+        // How each kind ended, as the journal says: where the fault struck only it knows.
+        bool finished = true;
+        for (int kind : {kFooterKind, kBindingKind}) {
+            const std::string& word = outcome[kind];
+            entry.outcome[kind] = !kinds[kind] || word == "untouched" ? Outcome::Untouched
+                                  : word == "finished"              ? Outcome::Finished
+                                  : word.empty()                    ? Outcome::Unfinished
+                                                                    : Outcome::Failed;
+            finished = finished && (!kinds[kind] || word == "finished");
+        }
+        if (r.code == 0 || (killed && finished)) {
             expectPrinter(after, what);
-            EXPECT_EQ(outcome, "finished") << what;
-            ended = Outcome::Finished;
+            EXPECT_TRUE(finished) << what;
         } else if (!forgotten.empty()) {
             EXPECT_EQ(r.code, 5) << what;
             for (const Key& key : forgotten) {
                 after[key] = m.printer.at(key);
+                EXPECT_EQ(entry.outcome[key.first], Outcome::Failed) << what;
             }
             expectPrinter(after, what + " (forgotten)");
-            ended = Outcome::Failed;
         } else {
             EXPECT_TRUE(killed || r.code == 1) << what;
-            EXPECT_NE(ended, Outcome::Finished) << what;
+            EXPECT_FALSE(finished) << what;
         }
         for (int kind : {kFooterKind, kBindingKind}) {
-            entry.outcome[kind] = kinds[kind] ? ended : Outcome::Untouched;
+            if (entry.outcome[kind] == Outcome::Finished) {
+                for (const auto& [key, value] : ofKind(read, kind)) {
+                    entry.after[key] = actual.at(key);
+                }
+            }
         }
         m.learn(read);
         m.forget(going);
-        if (ended == Outcome::Finished) {
-            Image left;
-            for (const auto& [key, value] : read) {
-                left[key] = after.at(key);
-            }
-            entry.after = left;
+        if (finished) {
             if (!erase) {
                 m.learn(going);
             }
@@ -642,7 +674,9 @@ protected:
             return m.unsure.contains(k.first);
         });
         if (nothingKnown || unknown || (elsewhere && !unsure)) {
+            const long before = newestEntry().first;
             const Result r = run(args);
+            EXPECT_EQ(newestEntry().first, before) << m_step << ": nothing kept";
             EXPECT_TRUE(nothingKnown ? r.code == 4 : r.code == 1 || (doubtful && r.code == 4))
                 << m_step << " exit " << r.code << " " << r.err;
             expectPrinter(m.printer, m_step + " (refused)");
@@ -722,18 +756,18 @@ protected:
                         [&](std::size_t i) { return m.journal[i].kinds[kFooterKind]; }),
             std::any_of(members.begin(), members.end(),
                         [&](std::size_t i) { return m.journal[i].kinds[kBindingKind]; })};
-        const Entry& newest = m.journal.back();
-        const bool compared[2]{kinds[0] && newest.kinds[0], kinds[1] && newest.kinds[1]};
         std::set<Key> read;
         for (const auto& [key, value] : target) {
             read.insert(key);
         }
-        const auto behind = m.changedBehind(compared, small && newest.small ? &read : nullptr);
+        const auto behind = m.changedBehind(kinds, small ? &read : nullptr);
         if (!force && !behind.empty()) {
+            const long before = newestEntry().first;
             const Result r = run(args);
             EXPECT_EQ(r.code, 5) << m_step << " " << r.err << " (" << keyName(behind.front())
                                  << " changed behind)";
             expectPrinter(m.printer, m_step + " (refused)");
+            EXPECT_EQ(newestEntry().first, before) << m_step << ": nothing kept";
             return;
         }
         Fault fault = pickFault(true);
