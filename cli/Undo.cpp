@@ -2,6 +2,7 @@
 #include "cli/Undo.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <memory>
 #include <set>
@@ -100,9 +101,9 @@ std::optional<std::string> expectKind(const std::vector<Snapshot>& entries, bool
 
 // The records the printer holds otherwise than expected; one not read counts only when
 // the whole kind is expected.
-template <typename Record, typename Key, typename Same>
+template <typename Record, typename Key, typename Matches>
 long differing(const std::vector<Record>& printer, const Expected<Record>& expected, Key key,
-               Same same) {
+               Matches matches) {
     std::map<int, const Record*> held;
     for (const Record& record : printer) {
         held[key(record)] = &record;
@@ -113,12 +114,32 @@ long differing(const std::vector<Record>& printer, const Expected<Record>& expec
         if (found == held.end()) {
             differ += expected.whole;
         } else {
-            differ += std::none_of(values.begin(), values.end(), [&](const Record& value) {
-                return same(value, *found->second);
-            });
+            differ += !matches(values, *found->second);
         }
     }
     return differ;
+}
+
+// A footer goes line by line, so one cut off part-way holds some lines of one value and
+// some of another: each line must be that line of one of the values.
+bool footerMatches(const std::vector<FooterRecord>& values, const FooterRecord& printer) {
+    std::array<bool, 4> matched{};
+    for (const FooterRecord& value : values) {
+        std::array<bool, 4> differs{};
+        bool absent = false;
+        for (const FooterDifference& difference : FooterDifferences({value}, {printer})) {
+            (difference.line == 0 ? absent : differs[difference.line - 1]) = true;
+        }
+        for (std::size_t k = 0; k < matched.size() && !absent; ++k) {
+            matched[k] = matched[k] || !differs[k];
+        }
+    }
+    return std::all_of(matched.begin(), matched.end(), [](bool line) { return line; });
+}
+
+bool bindingMatches(const std::vector<BindingRecord>& values, const BindingRecord& printer) {
+    return std::any_of(values.begin(), values.end(),
+                       [&printer](const BindingRecord& value) { return value.footer == printer.footer; });
 }
 
 int footerKey(const FooterRecord& record) {
@@ -155,15 +176,8 @@ int guardAgainstChangesBehind(Session& s, const UndoJournal& journal, Change& ch
     change.guard = [&s, sequence = newest->name(), footers, bindings](
                        const PrinterFooters& printerFooters,
                        const PrinterBindings& printerBindings) {
-        const long differ =
-            differing(printerFooters.records, *footers, footerKey,
-                      [](const FooterRecord& a, const FooterRecord& b) {
-                          return FooterDifferences({a}, {b}).empty();
-                      }) +
-            differing(printerBindings.records, *bindings, bindingKey,
-                      [](const BindingRecord& a, const BindingRecord& b) {
-                          return a.footer == b.footer;
-                      });
+        const long differ = differing(printerFooters.records, *footers, footerKey, footerMatches) +
+                            differing(printerBindings.records, *bindings, bindingKey, bindingMatches);
         if (differ == 0) {
             return static_cast<int>(kExitOk);
         }

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -1206,81 +1207,63 @@ TEST_F(CliTest, NoSmallChangeBlindWriteOrEmptyRetrySplitsAnUndo) {
                                         std::to_string(kBeforeBindingWrites + records)};
     };
     const std::vector<std::string> write{"write", "--bindings", "w20.txt"};
+    // The shop's printer in a home of its own, started afresh for each run with the
+    // faults given.
+    const auto shopIn = [this](const std::string& name) {
+        const fs::path a = home(name);
+        const auto shop = std::make_shared<ShopPrinter>(a, shopMemory());
+        return std::pair{shop, [this, a, shop](const std::vector<std::string>& faults,
+                                               const std::vector<std::string>& args) {
+                             Printer printer(a, shop->options(faults));
+                             return cli(a, args);
+                         }};
+    };
     {
-        const fs::path a = home("split");
-        ShopPrinter shop(a, shopMemory());
-        const auto run = [&](const std::vector<std::string>& faults,
-                             const std::vector<std::string>& args) {
-            Printer printer(a, shop.options(faults));
-            return cli(a, args);
-        };
+        const auto [shop, run] = shopIn("split");
         EXPECT_EQ(run(cut(14), write).code, 1);
         EXPECT_EQ(run({}, {"binding", "set", "7", "42"}).code, 0);
         const Result retry = run({}, write);
         EXPECT_EQ(retry.out, "Zapis wiązań: OK, zmieniono 7 z 20\nSprawdzenie: OK\n") << retry.err;
         EXPECT_EQ(run({}, {"restore"}).code, 0);
-        EXPECT_EQ(shop.now(), shop.before) << "the roll-out, the one record and the retry undone";
+        EXPECT_EQ(shop->now(), shop->before) << "the roll-out, the one record and the retry undone";
     }
     {
-        const fs::path a = home("empty");
-        ShopPrinter shop(a, shopMemory());
-        const auto run = [&](const std::vector<std::string>& faults,
-                             const std::vector<std::string>& args) {
-            Printer printer(a, shop.options(faults));
-            return cli(a, args);
-        };
+        const auto [shop, run] = shopIn("empty");
         EXPECT_EQ(run(cut(20 + 3), write).code, 1) << "all taken, the read-back cut";
         const Result again = run({}, write);
         EXPECT_EQ(again.out, "Zapis wiązań: OK, zmieniono 0 z 20\nSprawdzenie: OK\n") << again.err;
-        const std::set<std::string> rolledOut = shop.now();
+        const std::set<std::string> rolledOut = shop->now();
         EXPECT_EQ(run({}, {"binding", "set", "7", "42"}).code, 0);
         EXPECT_EQ(run({}, {"restore"}).code, 0);
-        EXPECT_EQ(shop.now(), rolledOut) << "only the one record undone";
+        EXPECT_EQ(shop->now(), rolledOut) << "only the one record undone";
         EXPECT_EQ(run({}, {"restore"}).code, 0);
-        EXPECT_EQ(shop.now(), shop.before);
+        EXPECT_EQ(shop->now(), shop->before);
     }
     {
-        const fs::path a = home("behind");
-        ShopPrinter shop(a, shopMemory());
-        const auto run = [&](const std::vector<std::string>& faults,
-                             const std::vector<std::string>& args) {
-            Printer printer(a, shop.options(faults));
-            return cli(a, args);
-        };
+        const auto [shop, run] = shopIn("behind");
         EXPECT_EQ(run(cut(24), {"write", "--bindings", "w40.txt"}).code, 1);
         test::put(tmp / "seven.txt", "#\r\n#\r\n#\r\n$0007\t077\r\n");
         ASSERT_EQ(run({}, {"write", "--bindings", "seven.txt", "--no-snapshot"}).code, 0);
-        const std::set<std::string> changed = shop.now();
+        const std::set<std::string> changed = shop->now();
         const Result refused = run({}, {"restore"});
         EXPECT_EQ(refused.code, 5);
         EXPECT_NE(refused.err.find("różni się rekordów: 1"), std::string::npos) << refused.err;
-        EXPECT_EQ(shop.now(), changed) << "nothing sent";
+        EXPECT_EQ(shop->now(), changed) << "nothing sent";
     }
     {
         // Changed behind a kind that the newest entry did not touch.
-        const fs::path a = home("kinds");
-        ShopPrinter shop(a, shopMemory());
-        const auto run = [&](const std::vector<std::string>& args) {
-            Printer printer(a, shop.options({}));
-            return cli(a, args);
-        };
-        ASSERT_EQ(run({"binding", "set", "5", "7"}).code, 0);
-        ASSERT_EQ(run({"footer", "set", "3", "--line", "1:20:1:Promocja"}).code, 0);
-        ASSERT_EQ(run({"restore"}).code, 0);
+        const auto [shop, run] = shopIn("kinds");
+        ASSERT_EQ(run({}, {"binding", "set", "5", "7"}).code, 0);
+        ASSERT_EQ(run({}, {"footer", "set", "3", "--line", "1:20:1:Promocja"}).code, 0);
+        ASSERT_EQ(run({}, {"restore"}).code, 0);
         test::put(tmp / "five.txt", "#\r\n#\r\n#\r\n$0005\t009\r\n");
-        ASSERT_EQ(run({"write", "--bindings", "five.txt", "--no-snapshot"}).code, 0);
-        const Result refused = run({"restore"});
+        ASSERT_EQ(run({}, {"write", "--bindings", "five.txt", "--no-snapshot"}).code, 0);
+        const Result refused = run({}, {"restore"});
         EXPECT_EQ(refused.code, 5) << refused.err;
-        EXPECT_EQ(run({"binding", "get", "5"}).out, "9\n");
+        EXPECT_EQ(run({}, {"binding", "get", "5"}).out, "9\n");
     }
     {
-        const fs::path a = home("blind");
-        ShopPrinter shop(a, shopMemory());
-        const auto run = [&](const std::vector<std::string>& faults,
-                             const std::vector<std::string>& args) {
-            Printer printer(a, shop.options(faults));
-            return cli(a, args);
-        };
+        const auto [shop, run] = shopIn("blind");
         ASSERT_EQ(run({}, {"read", "--bindings", "r.txt"}).code, 0);
         test::put(tmp / "w3.txt", "#\r\n#\r\n#\r\n$0021\t200\r\n$0022\t200\r\n$0023\t200\r\n");
         EXPECT_EQ(run({"--forget-writes", "plu:22"},
