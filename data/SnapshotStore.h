@@ -95,11 +95,12 @@ struct Snapshot {
 };
 
 // Snapshots kept on the disk, one folder a change, in a folder a printer:
-//   ROOT/PORT-NUMBER~HASH/000012/{manifest,stopki.txt,wiazplu.txt,after/...}
+//   ROOT/PORT-NUMBER~HASH/000012/{manifest,stopki.txt,wiazplu.txt,going/...,after/...}
 // ROOT is $XDG_DATA_HOME/kalvero/snapshots (%LOCALAPPDATA%\Kalvero\snapshots). The
 // manifest (key: value lines) is written last, and again when the change ends; it
-// names every file with its size and checksum. A folder without a manifest that
-// matches its files is not a snapshot. A change is built as 000012.partial-PID.
+// names every file with its size and checksum, and the entry before it, and ends with
+// its own checksum. A change is built as 000012.partial-PID and becomes 000012 whole;
+// one that no longer matches its manifest is set aside as 000012.damaged.
 class SnapshotStore {
 public:
     explicit SnapshotStore(std::string root, const Sinks& sinks = Sinks::files());
