@@ -69,15 +69,21 @@ private:
     Child m_child;
 };
 
-// kalvero-cli run in dir with its own folders under home, to its end.
+// kalvero-cli started in dir with its own folders under home.
+inline Child spawnCli(const fs::path& home, const std::vector<std::string>& args,
+                      const fs::path& dir, const std::string& locale = "pl_PL.UTF-8") {
+    return spawn(KALVERO_CLI_PATH, args,
+                 {{"XDG_CONFIG_HOME", home.string()},
+                  {"XDG_CACHE_HOME", home.string()},
+                  {"XDG_DATA_HOME", home.string()},
+                  {"LC_ALL", locale}},
+                 dir.string());
+}
+
+// kalvero-cli run to its end.
 inline Result runCli(const fs::path& home, const std::vector<std::string>& args,
                      const fs::path& dir, const std::string& locale = "pl_PL.UTF-8") {
-    Child child = spawn(KALVERO_CLI_PATH, args,
-                        {{"XDG_CONFIG_HOME", home.string()},
-                         {"XDG_CACHE_HOME", home.string()},
-                         {"XDG_DATA_HOME", home.string()},
-                         {"LC_ALL", locale}},
-                        dir.string());
+    Child child = spawnCli(home, args, dir, locale);
     Result r{0, "", ""};
     r.out = readAll(child.out);
     r.err = readAll(child.err);

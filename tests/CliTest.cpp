@@ -254,11 +254,7 @@ TEST_F(CliTest, CtrlCStopsBetweenRecordsAndTheFileKeepsWholeRecords) {
     const fs::path b = home("b");
     for (const int signal : {SIGINT, SIGTERM}) {
         Printer silent(b, {"--stop-after", "6"});
-        Child child = test::spawn(KALVERO_CLI_PATH, {"binding", "set", "7", "9"},
-                                  {{"XDG_CONFIG_HOME", b.string()},
-                                   {"XDG_CACHE_HOME", b.string()},
-                                   {"XDG_DATA_HOME", b.string()}},
-                                  tmp.path().string());
+        Child child = test::spawnCli(b, {"binding", "set", "7", "9"}, tmp.path());
         EXPECT_TRUE(test::lineWith(child.err, "Drukarka:"));
         ::kill(child.pid, signal);
         const std::string err = test::readAll(child.err);

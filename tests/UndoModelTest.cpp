@@ -308,11 +308,7 @@ protected:
         if (killAfterMs < 0) {
             r = test::runCli(home(), args, m_tmp.path());
         } else {
-            test::Child child = test::spawn(KALVERO_CLI_PATH, args,
-                                            {{"XDG_CONFIG_HOME", home().string()},
-                                             {"XDG_CACHE_HOME", home().string()},
-                                             {"XDG_DATA_HOME", home().string()}},
-                                            m_tmp.path().string());
+            test::Child child = test::spawnCli(home(), args, m_tmp.path());
             std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
             ::kill(child.pid, SIGKILL);
             r.err = test::readAll(child.err);
@@ -398,14 +394,6 @@ protected:
         return {newest, outcome};
     }
 
-    std::string describe(const Image& records) const {
-        std::string text;
-        for (const auto& [key, value] : records) {
-            text += keyName(key) + "=" + value + " ";
-        }
-        return text;
-    }
-
     // The printer is as the model says.
     void expectPrinter(const Image& expected, const std::string& what) {
         const Image actual = readMemory(memory());
@@ -458,19 +446,7 @@ protected:
             faults = {"--hang-up-after",
                       std::to_string(6 + below(reading + 2 * going.size() + 10))};
         } else if (fault == Fault::Forget) {
-            // Forgetting a value the printer already holds would change nothing.
-            std::vector<Key> changing;
-            for (const auto& [key, value] : going) {
-                if (m.printer.at(key) != value) {
-                    changing.push_back(key);
-                }
-            }
-            if (!changing.empty()) {
-                const Key key = changing[below(static_cast<unsigned>(changing.size()))];
-                forgotten.insert(key);
-                faults = {"--forget-writes", (key.first == kFooterKind ? "footer:" : "plu:") +
-                                                 std::to_string(key.second)};
-            }
+            faults = forgetOne(going, forgotten);
         } else if (fault == Fault::Kill) {
             killAfter = static_cast<int>(below(kinds[kBindingKind] && !small ? 2500 : 700));
         }
@@ -594,6 +570,24 @@ protected:
         m.add(std::move(entry));
     }
 
+    // A printer that takes one of the records to send and keeps its old value; one it
+    // already holds would change nothing.
+    std::vector<std::string> forgetOne(const Image& sending, std::set<Key>& forgotten) {
+        std::vector<Key> changing;
+        for (const auto& [key, value] : sending) {
+            if (m_model.printer.at(key) != value) {
+                changing.push_back(key);
+            }
+        }
+        if (changing.empty()) {
+            return {};
+        }
+        const Key key = changing[below(static_cast<unsigned>(changing.size()))];
+        forgotten.insert(key);
+        return {"--forget-writes",
+                (key.first == kFooterKind ? "footer:" : "plu:") + std::to_string(key.second)};
+    }
+
     Fault pickFault(bool journaled) {
         const unsigned roll = below(100);
         return roll < 12 ? Fault::HangUp
@@ -666,11 +660,7 @@ protected:
         if (fault == Fault::HangUp) {
             faults = {"--hang-up-after", std::to_string(6 + below(2 * wanted.size() + 6))};
         } else if (fault == Fault::Forget) {
-            auto it = wanted.begin();
-            std::advance(it, below(static_cast<unsigned>(wanted.size())));
-            forgotten.insert(it->first);
-            faults = {"--forget-writes", (it->first.first == kFooterKind ? "footer:" : "plu:") +
-                                             std::to_string(it->first.second)};
+            faults = forgetOne(wanted, forgotten);
         }
         const long before = newestEntry().first;
         const Result r = run(args, faults);
