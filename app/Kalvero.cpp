@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/Kalvero.h"
 
-#include <QApplication>
 #include <filesystem>
 
 #include "app/opr.h"
@@ -12,15 +11,16 @@
 #include "data/FilePath.h"
 #include "data/SnapshotStore.h"
 #include "editor/uStopki.h"
+#include "ui/Messages.h"
 #include "ui/Recovery.h"
 
 namespace kalvero {
 
-Kalvero::Kalvero(Printer& printer, Messages& messages)
+Kalvero::Kalvero(Printer& printer, WindowFactory& faces)
     : state(printer.state),
       files(printer.files),
-      services{printer.port(), state, files, messages, printer.records(), printer.commands()} {
-    QApplication::setApplicationName(QStringLiteral("Kalvero"));
+      services{printer.port(), state, files, printer.records(), printer.commands()} {
+    faces.setApplicationTitle(kApplicationTitle);
     // The windows keep no record of what they write to a printer: before they write,
     // what kalvero-cli knew any printer to hold is let go, so that its write
     // --since-read never trusts it.
@@ -29,21 +29,22 @@ Kalvero::Kalvero(Printer& printer, Messages& messages)
             std::error_code ec;
             std::filesystem::remove_all(FilePath(known), ec);
         });
-    fGlowna = std::make_unique<TfGlowna>(services);
-    fKomunikacja = std::make_unique<TfKomunikacja>(services, *fGlowna);
-    fWymiana = std::make_unique<TfWymiana>(services, *fGlowna, fGlowna->progress());
-    fStopka = std::make_unique<TfStopka>(services, *fGlowna);
-    AboutBox = std::make_unique<TAboutBox>();
-    fStan = std::make_unique<TfStan>();
-    fGlowna->setWindows(
-        {fKomunikacja.get(),
-         fWymiana.get(),
-         fStopka.get(),
-         AboutBox.get(),
-         fStan.get(),
-         {fKomunikacja.get(), fWymiana.get(), fStopka.get(), AboutBox.get(), fStan.get()}});
-    fGlowna->show();
-    RecoverDataFiles(files, messages, fGlowna.get());
+    fGlowna = std::make_unique<TfGlowna>(services, faces.fGlowna());
+    fKomunikacja = std::make_unique<TfKomunikacja>(services, *fGlowna, faces.fKomunikacja());
+    fWymiana =
+        std::make_unique<TfWymiana>(services, *fGlowna, fGlowna->progress(), faces.fWymiana());
+    fStopka = std::make_unique<TfStopka>(services, *fGlowna, faces.fStopka());
+    AboutBox = std::make_unique<TAboutBox>(faces.AboutBox());
+    fStan = std::make_unique<TfStan>(faces.fStan());
+    fGlowna->setWindows({fKomunikacja.get(),
+                         fWymiana.get(),
+                         fStopka.get(),
+                         AboutBox.get(),
+                         fStan.get(),
+                         {&fKomunikacja->face(), &fWymiana->face(), &fStopka->face(),
+                          &AboutBox->face(), &fStan->face()}});
+    fGlowna->face().show();
+    RecoverDataFiles(files, fGlowna->face());
 }
 
 Kalvero::~Kalvero() = default;

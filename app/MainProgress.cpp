@@ -1,80 +1,45 @@
 // SPDX-License-Identifier: MIT
 #include "app/MainProgress.h"
 
-#include <QApplication>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QMainWindow>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include <algorithm>
 
-#include "app/ElidedLabel.h"
-#include "ui/Text.h"
+#include "data/Cp1250.h"
 
 namespace kalvero {
 
 namespace {
-constexpr qint64 kFrameMs = 25;
-
-QWidget* centralOf(QMainWindow& window) {
-    auto* central = new QWidget(&window);
-    window.setCentralWidget(central);
-    return central;
-}
-
+constexpr std::chrono::milliseconds kFrame{25};
 }  // namespace
 
-MainProgress::MainProgress(QMainWindow& window)
-    : lOperacja(new ElidedLabel(centralOf(window))),
-      pb(new QProgressBar(window.centralWidget())),
-      bbPrzerwij(new QPushButton(QStringLiteral("Przerwij"), window.centralWidget())),
-      m_window(window) {
-    lOperacja->setObjectName(QStringLiteral("lOperacja"));
-    pb->setObjectName(QStringLiteral("pb"));
-    pb->setRange(0, 100);
-    pb->setTextVisible(false);
-    pb->setFixedWidth(250);
-    bbPrzerwij->setObjectName(QStringLiteral("bbPrzerwij"));
-    bbPrzerwij->setFocusPolicy(Qt::NoFocus);
-    auto* column = new QVBoxLayout(window.centralWidget());
-    column->addStretch();
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    row->addWidget(bbPrzerwij, 0, Qt::AlignBottom);
-    auto* progress = new QVBoxLayout;
-    progress->addWidget(lOperacja);
-    progress->addWidget(pb);
-    row->addLayout(progress);
-    column->addLayout(row);
-    hideAll();
-}
+MainProgress::MainProgress(ProgressFace& face) : m_face(face) {}
 
-QWidget& MainProgress::window() const {
-    return m_window;
+void MainProgress::showAbortButton() {
+    m_abortShown = true;
+    m_face.showAbortButton(true);
 }
 
 void MainProgress::hideAll() {
     flush();
-    bbPrzerwij->hide();
-    lOperacja->hide();
-    pb->hide();
+    m_abortShown = false;
+    m_face.showAbortButton(false);
+    m_face.showOperation(false);
+    m_face.showBar(false);
 }
 
 void MainProgress::flush() {
     if (m_pending) {
-        lOperacja->setText(m_label);
-        pb->setValue(m_value);
+        m_face.setOperation(m_label);
+        m_face.setBar(m_minimum, m_maximum, m_value);
         m_pending = false;
     }
 }
 
 void MainProgress::setLabel(const std::string& text) {
-    m_label = toQt(text);
+    m_label = Cp1250ToUtf8(text);
     m_pending = true;
 }
 
-void MainProgress::showNote(const QString& text) {
+void MainProgress::showNote(const std::string& text) {
     m_label = text;
     m_pending = true;
     showLabel(true);
@@ -92,54 +57,54 @@ void MainProgress::clearNote() {
 
 void MainProgress::showLabel(bool visible) {
     flush();
-    lOperacja->setVisible(visible);
+    m_face.showOperation(visible);
 }
 
+// A new range keeps the position, brought within it, as a bar does.
 void MainProgress::setBar(int minimum, int maximum, int step) {
     flush();
-    pb->setRange(minimum, maximum);
-    m_value = pb->value();
+    m_minimum = minimum;
+    m_maximum = std::max(minimum, maximum);
+    m_value = std::clamp(m_value, m_minimum, m_maximum);
     m_step = step;
+    m_face.setBar(m_minimum, m_maximum, m_value);
 }
 
 void MainProgress::showBar(bool visible) {
     flush();
-    pb->setVisible(visible);
+    m_face.showBar(visible);
 }
 
 // Past the maximum the bar starts again from its minimum, as a stepped bar does.
 void MainProgress::stepBar() {
-    const QProgressBar* bar = pb;
-    const int next = std::max(m_value, bar->minimum()) + m_step;
-    m_value = next > bar->maximum() ? bar->minimum() : next;
+    const int next = std::max(m_value, m_minimum) + m_step;
+    m_value = next > m_maximum ? m_minimum : next;
     m_pending = true;
 }
 
 void MainProgress::barToMaximum() {
-    m_value = pb->maximum();
+    m_value = m_maximum;
     m_pending = true;
     flush();
 }
 
 // The label and the bar carry the news; the button and the status bar do not
-// change during a transfer, and the message pump draws them whenever they need it.
+// change during a transfer, and the event loop draws them whenever they need it.
 void MainProgress::repaint() {
-    if (m_pending && (!m_sinceDrawn.isValid() || m_sinceDrawn.elapsed() >= kFrameMs)) {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_pending && (!m_drawn || now - *m_drawn >= kFrame)) {
         flush();
-        lOperacja->repaint();
-        pb->repaint();
-        m_sinceDrawn.start();
+        m_face.repaintProgress();
+        m_drawn = now;
     }
 }
 
 void MainProgress::bringToFront() {
-    if (!m_window.isActiveWindow()) {
-        m_window.raise();
-    }
+    m_face.bringToFront();
 }
 
 void MainProgress::PumpMessages() {
-    QApplication::processEvents();
+    m_face.processEvents();
 }
 
 }  // namespace kalvero

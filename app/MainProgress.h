@@ -1,28 +1,38 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QElapsedTimer>
-#include <QString>
-
-class QLabel;
-class QMainWindow;
-class QProgressBar;
-class QPushButton;
-class QWidget;
+#include <chrono>
+#include <optional>
+#include <string>
 
 #include "link/ProgressView.h"
 
 namespace kalvero {
 
-// A bulk transfer's progress on the main window: the operation label lOperacja, the
-// bar pb and the stop button bbPrzerwij, which it builds and owns.
+// The main window's progress elements as its face shows them: the stop button
+// bbPrzerwij, the operation label lOperacja and the bar pb. Texts are UTF-8.
+class ProgressFace {
+public:
+    virtual ~ProgressFace() = default;
+    virtual void showAbortButton(bool visible) = 0;
+    virtual void showOperation(bool visible) = 0;
+    virtual void setOperation(const std::string& text) = 0;
+    virtual void showBar(bool visible) = 0;
+    virtual void setBar(int minimum, int maximum, int value) = 0;
+    // Draws the label and the bar now.
+    virtual void repaintProgress() = 0;
+    virtual void bringToFront() = 0;
+    // Lets every waiting window event run once.
+    virtual void processEvents() = 0;
+};
+
+// A bulk transfer's progress on the main window.
 // A transfer steps thousands of times a second; the label and the bar are drawn
 // at most every 25 ms (faster than an eye follows) and whenever they are shown,
 // hidden or read, so that the drawing does not slow the transfer down.
 class MainProgress final : public ProgressView {
 public:
-    // Puts the button, then the label above the bar, at the bottom right of the window.
-    explicit MainProgress(QMainWindow& window);
+    explicit MainProgress(ProgressFace& face);
 
     void setLabel(const std::string& text) override;
     void showLabel(bool visible) override;
@@ -36,27 +46,27 @@ public:
 
     // Puts the latest label text and bar position on the screen now.
     void flush();
+    // The stop button, shown before a transfer's first step.
+    void showAbortButton();
+    bool abortButtonShown() const { return m_abortShown; }
     // The end of a transfer: the button, the label and the bar go.
     void hideAll();
     // A line about the outcome that stays on the operation label after the transfer,
     // until the next operation begins.
-    void showNote(const QString& text);
+    void showNote(const std::string& text);
     void clearNote();
-    // The window that shows the progress, and the outcome's message boxes over it.
-    QWidget& window() const;
-
-    QLabel* const lOperacja;
-    QProgressBar* const pb;
-    QPushButton* const bbPrzerwij;
 
 private:
-    QMainWindow& m_window;
+    ProgressFace& m_face;
+    int m_minimum = 0;
+    int m_maximum = 100;
     int m_step = 1;
-    QString m_label;
     int m_value = 0;
+    std::string m_label;
     bool m_pending = false;
-    QElapsedTimer m_sinceDrawn;
+    std::optional<std::chrono::steady_clock::time_point> m_drawn;
     bool m_note = false;  // the label shows a note
+    bool m_abortShown = false;
 };
 
 }  // namespace kalvero

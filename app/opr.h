@@ -1,31 +1,35 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QDialog>
-
-class QFrame;
-class QLabel;
-class QPushButton;
+#include "ui/WindowFace.h"
+#include "ui/WindowLinks.h"
 
 namespace kalvero {
 
-// The About box: the program's name and the date of its version.
-class TAboutBox : public QDialog {
-    Q_OBJECT
+class TAboutBox;
+
+class AboutFace : public WindowFace {
 public:
-    TAboutBox();
+    // The face hands its OK button to the box; a face without one needs nothing.
+    virtual void attach(TAboutBox& /*box*/) {}
+    virtual void centreOnScreen() = 0;
+};
 
-    QFrame* Panel1 = nullptr;
-    QLabel* ProductName = nullptr;
-    QLabel* Version = nullptr;
-    QLabel* ProgramVersion = nullptr;
-    QPushButton* OKButton = nullptr;
+// The About box: the program's name and the date of its version, one window
+// however often it is opened.
+class TAboutBox final : public AboutWindow {
+public:
+    explicit TAboutBox(AboutFace& face) : m_face(face) { m_face.attach(*this); }
 
-public slots:
-    void OKButtonClick();
+    void open() override {
+        m_face.centreOnScreen();
+        m_face.show();
+    }
+    void OKButtonClick() { m_face.hide(); }
+    AboutFace& face() { return m_face; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
+private:
+    AboutFace& m_face;
 };
 
 }  // namespace kalvero

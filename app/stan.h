@@ -1,29 +1,29 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QWidget>
-
+#include "ui/WindowFace.h"
 #include "ui/WindowLinks.h"
-
-class QLabel;
 
 namespace kalvero {
 
-// The printer status window: three rows, a caption and a value each.
-class TfStan : public QWidget, public StatusWindow {
-    Q_OBJECT
+// What the printer status window shows: the value label of its "Numer drukarki" row.
+class StatusFace : public WindowFace {
 public:
-    TfStan();
+    virtual void setPrinterNumber(const std::string& text) = 0;
+};
 
-    void open() override;
-    void showPrinterNumber(int number) override;
+// The printer status window: three rows, a caption and a value each; only the
+// printer's number is ever filled.
+class TfStan final : public StatusWindow {
+public:
+    explicit TfStan(StatusFace& face) : m_face(face) {}
 
-    QLabel* StaticText1 = nullptr;
-    QLabel* lWersja = nullptr;
-    QLabel* StaticText2 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* StaticText3 = nullptr;
-    QLabel* Label2 = nullptr;
+    void open() override { m_face.show(); }
+    void showPrinterNumber(int number) override { m_face.setPrinterNumber(std::to_string(number)); }
+    StatusFace& face() { return m_face; }
+
+private:
+    StatusFace& m_face;
 };
 
 }  // namespace kalvero

@@ -1,156 +1,86 @@
 // SPDX-License-Identifier: MIT
 #include "app/uGlowna.h"
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QLabel>
-#include <QMenuBar>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QShortcut>
-#include <QStatusBar>
+#include <array>
 
-#include "link/Connecting.h"
-#include "ui/Messages.h"
-#include "link/PrinterCommands.h"
+#include "data/Cp1250.h"
 #include "data/ResultText.h"
-#include "ui/Services.h"
-#include "app/StatusPanels.h"
-#include "ui/Text.h"
+#include "link/Connecting.h"
+#include "link/PrinterCommands.h"
 #include "link/WinSer.h"
+#include "ui/Services.h"
+#include "ui/Text.h"
 
 namespace kalvero {
 
-TfGlowna::TfGlowna(Services& services)
+TfGlowna::TfGlowna(Services& services, MainWindowFace& face)
     : m_serial(services.serial),
       m_state(services.state),
-      m_messages(services.messages),
       m_commands(services.commands),
-      m_progress(*this) {
-    lOperacja = m_progress.lOperacja;
-    pb = m_progress.pb;
-    bbPrzerwij = m_progress.bbPrzerwij;
-    setObjectName(QStringLiteral("fGlowna"));
-    setWindowTitle(QStringLiteral("Kalvero wersja beta"));
-    resize(544, 373);
-    buildMenu();
-    sbOru = new StatusPanels(this);
-    setStatusBar(sbOru);
-    connect(bbPrzerwij, &QPushButton::clicked, this, &TfGlowna::bbPrzerwijClick);
-    // The window's cancel button: Escape presses it while it is shown.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
-        if (bbPrzerwij->isVisible()) {
-            bbPrzerwij->click();
-        }
-    });
+      m_face(face),
+      m_progress(face) {
+    m_face.attach(*this);
+    m_face.setPanel(0, "OFFLINE");
+    showOnlineMarks(false);
+    m_face.showEntry(MenuEntry::Standrukarki1, false);
+    m_progress.hideAll();
     ScanSerialPorts(m_serial, m_state.PortPresent);
 }
 
-QAction* TfGlowna::addEntry(QMenu* menu, const char* name, const QString& caption,
-                            void (TfGlowna::*handler)()) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    connect(action, &QAction::triggered, this, handler);
-    return action;
-}
-
-void TfGlowna::buildMenu() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("menu"));
-
-    QMenu* komunikacja = bar->addMenu(QStringLiteral("Komunikacja"));
-    komunikacja->setObjectName(QStringLiteral("Komunikacja1"));
-    addEntry(komunikacja, "Wykryjautomatycznie1", QStringLiteral("Tryb &online - automatycznie"),
-             &TfGlowna::Wykryjautomatycznie1Click);
-    Trybonline1 = addEntry(komunikacja, "Trybonline1", QStringLiteral("Tryb o&nline - ustaw port"),
-                           &TfGlowna::Trybonline1Click);
-    Tryboffline1 = addEntry(komunikacja, "Tryboffline1", QStringLiteral("Tryb o&ffline"),
-                            &TfGlowna::Tryboffline1Click);
-    addEntry(komunikacja, "Koniecprogramu1", QStringLiteral("&Koniec programu"),
-             &TfGlowna::Koniecprogramu1Click);
-    Trybonline1->setCheckable(true);
-    Tryboffline1->setCheckable(true);
-    showOnlineMarks(false);
-
-    QMenu* wymiana = bar->addMenu(QStringLiteral("Wymiana danych"));
-    wymiana->setObjectName(QStringLiteral("Wymianadanych1"));
-    Odczyt1 = addEntry(wymiana, "Odczyt1", QStringLiteral("Odczyt "), &TfGlowna::Odczyt1Click);
-    Zapis1 = addEntry(wymiana, "Zapis1", QStringLiteral("Zapis"), &TfGlowna::Zapis1Click);
-    Kasowanie1 =
-        addEntry(wymiana, "Kasowanie1", QStringLiteral("Kasowanie"), &TfGlowna::Kasowanie1Click);
-
-    QMenu* definiowanie = bar->addMenu(QStringLiteral("Definiowanie"));
-    definiowanie->setObjectName(QStringLiteral("Definiowanie1"));
-    Definiowaniestopek1 =
-        addEntry(definiowanie, "Definiowaniestopek1", QStringLiteral("Definiowanie stopek"),
-                 &TfGlowna::Definiowaniestopek1Click);
-
-    QAction* stan = bar->addAction(QStringLiteral("Stan drukarki"));
-    stan->setObjectName(QStringLiteral("Standrukarki1"));
-    stan->setVisible(false);
-    connect(stan, &QAction::triggered, this, &TfGlowna::Standrukarki1Click);
-
-    QMenu* pomoc = bar->addMenu(QStringLiteral("Pomoc"));
-    pomoc->setObjectName(QStringLiteral("Pomoc1"));
-    addEntry(pomoc, "Oprogramie1", QStringLiteral("O programie"), &TfGlowna::Oprogramie1Click);
-}
-
 void TfGlowna::showOnlineMarks(bool online) {
-    Trybonline1->setChecked(online);
-    Tryboffline1->setChecked(!online);
+    m_face.checkEntry(MenuEntry::Trybonline1, online);
+    m_face.checkEntry(MenuEntry::Tryboffline1, !online);
 }
 
 void TfGlowna::setExchangeEntriesEnabled(bool enabled) {
-    Odczyt1->setEnabled(enabled);
-    Zapis1->setEnabled(enabled);
-    Kasowanie1->setEnabled(enabled);
-}
-
-void TfGlowna::setEditorEntryEnabled(bool enabled) {
-    Definiowaniestopek1->setEnabled(enabled);
+    for (const MenuEntry entry : {MenuEntry::Odczyt1, MenuEntry::Zapis1, MenuEntry::Kasowanie1}) {
+        m_face.enableEntry(entry, enabled);
+    }
 }
 
 // The hourglass while a connection attempt or a transfer runs; commands other
 // than "Przerwij" wait until it is over.
 void TfGlowna::setBusy(bool busy) {
     m_busy = busy;
-    if (busy) {
-        setCursor(Qt::WaitCursor);
-    } else {
-        unsetCursor();
+    m_face.setBusy(busy);
+}
+
+void TfGlowna::clearPanels() {
+    for (int panel = 0; panel < 3; ++panel) {
+        m_face.setPanel(panel, {});
     }
 }
 
 void TfGlowna::beginTransfer() {
-    bbPrzerwij->show();
+    m_progress.showAbortButton();
     // "Przerwij" must act, even over a footer editor opened beside the dialog.
-    setEnabled(true);
+    m_face.setEnabled(true);
     setBusy(true);
-    menuBar()->setEnabled(false);
-    for (QWidget* window : m_windows.all) {
+    m_face.enableMenu(false);
+    for (WindowFace* window : m_windows.all) {
         window->setEnabled(false);
     }
 }
 
 void TfGlowna::setEditorOpen(bool open) {
     m_editorOpen = open;
-    setEnabled(!open);
+    m_face.setEnabled(!open);
 }
 
 void TfGlowna::enableInput() {
-    setEnabled(!m_editorOpen);
+    m_face.setEnabled(!m_editorOpen);
 }
 
 void TfGlowna::endTransfer() {
-    for (QWidget* window : m_windows.all) {
+    for (WindowFace* window : m_windows.all) {
         window->setEnabled(true);
     }
-    menuBar()->setEnabled(true);
+    m_face.enableMenu(true);
     setBusy(false);
     enableInput();
     m_progress.hideAll();
     if (m_closeRequested) {
-        close();
+        m_face.close();
     }
 }
 
@@ -165,39 +95,39 @@ int TfGlowna::channel() const {
 }
 
 void TfGlowna::showConnecting(std::uint8_t port) {
-    sbOru->clear();
+    clearPanels();
     setBusy(true);
-    sbOru->setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
-    sbOru->repaint();
+    m_face.setPanel(1, "Wykrywanie... COM" + std::to_string(port));
+    m_face.repaintPanels();
 }
 
-void TfGlowna::showConnection(const Connection& connection, const QString& notFound) {
+void TfGlowna::showConnection(const Connection& connection, const std::string& notFound) {
     TakeConnection(connection, m_state);
     if (connection.outcome == ConnectOutcome::Online) {
-        sbOru->setPanel(0, QStringLiteral("ONLINE"));
-        sbOru->setPanel(1, QStringLiteral("DURAX ORU nr: ") + printerNumber(connection.identity));
-        sbOru->setPanel(2,
-                        QStringLiteral("COM%1,%2").arg(m_state.PortNumber).arg(m_state.BaudRate));
+        m_face.setPanel(0, "ONLINE");
+        m_face.setPanel(1, "DURAX ORU nr: " + Cp1250ToUtf8(connection.identity.numberText));
+        m_face.setPanel(2, "COM" + std::to_string(m_state.PortNumber) + "," +
+                               std::to_string(m_state.BaudRate));
         showOnlineMarks(true);
         setExchangeEntriesEnabled(true);
     } else {
-        sbOru->setPanel(0, QStringLiteral("OFFLINE"));
-        sbOru->setPanel(1, offlineText(connection, notFound));
-        sbOru->setPanel(2, QString());
+        m_face.setPanel(0, "OFFLINE");
+        m_face.setPanel(1, offlineText(connection, notFound));
+        m_face.setPanel(2, {});
         showOnlineMarks(false);
     }
-    sbOru->repaint();
+    m_face.repaintPanels();
     setBusy(false);
     // The status bar has no room for the device and the mend.
-    if (const QString refusal = portRefusalInFull(connection); !refusal.isEmpty()) {
-        m_messages.inform(this, refusal);
+    if (const std::string refusal = portRefusalInFull(connection); !refusal.empty()) {
+        m_face.tell(refusal);
     }
 }
 
 void TfGlowna::showConnectionByHand(const Connection& connection) {
     showConnection(connection,
-                   QStringLiteral("Nie wykryto drukarki DURAX ORU na COM%1").arg(connection.port));
-    setEditorEntryEnabled(m_state.OfflineMode == 0);
+                   "Nie wykryto drukarki DURAX ORU na COM" + std::to_string(connection.port));
+    m_face.enableEntry(MenuEntry::Definiowaniestopek1, m_state.OfflineMode == 0);
 }
 
 void TfGlowna::Wykryjautomatycznie1Click() {
@@ -205,22 +135,22 @@ void TfGlowna::Wykryjautomatycznie1Click() {
         return;
     }
     m_progress.clearNote();
-    sbOru->clear();
+    clearPanels();
     setBusy(true);
     const Connection connection = DetectPrinter(
         m_serial, [this] { return channel(); }, m_state.PortPresent,
         [this](std::uint8_t port) {
-            sbOru->setPanel(1, QStringLiteral("Wykrywanie... COM%1").arg(port));
-            sbOru->repaint();
+            m_face.setPanel(1, "Wykrywanie... COM" + std::to_string(port));
+            m_face.repaintPanels();
         });
-    showConnection(connection, QStringLiteral("Nie wykryto drukarki DURAX ORU..."));
+    showConnection(connection, "Nie wykryto drukarki DURAX ORU...");
     if (connection.outcome == ConnectOutcome::Online) {
         setItemNameVisible(true);
         if (m_windows.fKomunikacja != nullptr) {
             m_windows.fKomunikacja->dismiss();
         }
     }
-    setEditorEntryEnabled(true);
+    m_face.enableEntry(MenuEntry::Definiowaniestopek1, true);
 }
 
 void TfGlowna::Trybonline1Click() {
@@ -245,11 +175,11 @@ void TfGlowna::printerLost() {
     m_state.OfflineMode = 1;
     setItemNameVisible(false);
     showOnlineMarks(false);
-    sbOru->setPanel(0, QStringLiteral("OFFLINE"));
-    sbOru->setPanel(1, QString());
-    sbOru->setPanel(2, QString());
+    m_face.setPanel(0, "OFFLINE");
+    m_face.setPanel(1, {});
+    m_face.setPanel(2, {});
     setExchangeEntriesEnabled(false);
-    sbOru->repaint();
+    m_face.repaintPanels();
 }
 
 void TfGlowna::Koniecprogramu1Click() {
@@ -257,19 +187,18 @@ void TfGlowna::Koniecprogramu1Click() {
         return;
     }
     Tryboffline1Click();
-    QApplication::quit();
+    m_face.quit();
 }
 
 bool TfGlowna::ensureConnected() {
     if (m_state.OfflineMode == 1) {
         setItemNameVisible(false);
-        if (!m_messages.ask(this, QStringLiteral("Brak połączenia z drukarką etykiet"),
-                            QStringLiteral("Czy połączyć się z drukarką?"))) {
+        if (!m_face.ask("Brak połączenia z drukarką etykiet", "Czy połączyć się z drukarką?")) {
             return false;
         }
         Wykryjautomatycznie1Click();
         if (m_state.OfflineMode == 1) {
-            m_messages.inform(this, QStringLiteral("Nie wykryto drukarki etykiet"));
+            m_face.tell("Nie wykryto drukarki etykiet");
             return false;
         }
     }
@@ -288,14 +217,14 @@ void TfGlowna::Odczyt1Click() {
         return;
     }
     openExchange(ExchangeKind::Read);
-    setEnabled(false);
+    m_face.setEnabled(false);
 }
 
 void TfGlowna::Zapis1Click() {
     if (m_busy || !ensureConnected()) {
         return;
     }
-    pb->show();
+    m_progress.showBar(true);
     openExchange(ExchangeKind::Write);
 }
 
@@ -303,7 +232,7 @@ void TfGlowna::Kasowanie1Click() {
     if (m_busy || !ensureConnected()) {
         return;
     }
-    lOperacja->show();
+    m_progress.showLabel(true);
     openExchange(ExchangeKind::Erase);
 }
 
@@ -327,7 +256,7 @@ void TfGlowna::Standrukarki1Click() {
     const ResultCode rc = m_commands.ReadPrinterStatus(status);
     setBusy(false);
     if (rc != 0) {
-        m_messages.inform(this, toQt(ResultText(rc)));
+        m_face.tell(Cp1250ToUtf8(ResultText(rc)));
         return;
     }
     m_windows.fStan->showPrinterNumber(status[0] >> 4);
@@ -335,9 +264,7 @@ void TfGlowna::Standrukarki1Click() {
 
 void TfGlowna::Oprogramie1Click() {
     if (m_windows.AboutBox != nullptr) {
-        m_windows.AboutBox->show();
-        m_windows.AboutBox->raise();
-        m_windows.AboutBox->activateWindow();
+        m_windows.AboutBox->open();
     }
 }
 
@@ -345,18 +272,22 @@ void TfGlowna::bbPrzerwijClick() {
     m_state.AbortRequested = 1;
 }
 
-// Closing by the frame ends the program; the port is closed on the way out. A
-// running transfer is asked to stop first, and the window closes when it has.
-void TfGlowna::closeEvent(QCloseEvent* event) {
+void TfGlowna::cancelKey() {
+    if (m_progress.abortButtonShown()) {
+        bbPrzerwijClick();
+    }
+}
+
+// The port is closed on the way out.
+bool TfGlowna::FormCloseQuery() {
     if (m_busy) {
         m_state.AbortRequested = 1;
         m_closeRequested = true;
-        event->ignore();
-        return;
+        return false;
     }
     m_serial.UnInitializePort();
-    event->accept();
-    QApplication::quit();
+    m_face.quit();
+    return true;
 }
 
 }  // namespace kalvero

@@ -1,130 +1,74 @@
 // SPDX-License-Identifier: MIT
 #include "app/uKomunikacja.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSpinBox>
 #include <algorithm>
+#include <charconv>
 
 #include "link/Connecting.h"
-#include "ui/DialogKeys.h"
 #include "link/OperatingState.h"
-#include "ui/Services.h"
-#include "ui/Text.h"
 #include "link/WinSer.h"
+#include "ui/Services.h"
 
 namespace kalvero {
 
-namespace {
-
-// The channel as typed, one character: text that is no number counts as 1, and a
-// number outside 1..4 becomes the nearer end when the field is left.
-class ChannelField final : public QSpinBox {
-public:
-    explicit ChannelField(QWidget* parent) : QSpinBox(parent) { lineEdit()->setMaxLength(1); }
-
-protected:
-    QValidator::State validate(QString& input, int& /*pos*/) const override {
-        if (input.size() > 1) {
-            return QValidator::Invalid;
-        }
-        bool number = false;
-        const int value = input.toInt(&number);
-        return number && value >= minimum() && value <= maximum() ? QValidator::Acceptable
-                                                                  : QValidator::Intermediate;
+int ChannelFromText(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    if (first == std::string::npos) {
+        return 1;
     }
-    void fixup(QString& input) const override {
-        bool number = false;
-        const int value = input.trimmed().toInt(&number);
-        input = QString::number(number ? std::clamp(value, minimum(), maximum()) : 1);
+    int value = 0;
+    const char* begin = text.data() + first;
+    const char* end = text.data() + last + 1;
+    if (*begin == '+') {
+        ++begin;
     }
-};
+    const auto [at, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || at != end) {
+        return 1;
+    }
+    return std::clamp(value, 1, 4);
+}
 
-}  // namespace
-
-TfKomunikacja::TfKomunikacja(Services& services, ConnectionHost& host)
-    : QWidget(nullptr, Qt::Dialog),
-      m_serial(services.serial),
-      m_state(services.state),
-      m_host(host) {
-    setObjectName(QStringLiteral("fKomunikacja"));
-    setWindowTitle(QStringLiteral("Parametry komunikacji"));
-    setFixedSize(380, 168);
-
-    Label1 = new QLabel(QStringLiteral("Port szeregowy"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(24, 24, 120, 21);
-    cbPort = new QComboBox(this);
-    cbPort->setObjectName(QStringLiteral("cbPort"));
-    cbPort->setEditable(true);
-    cbPort->setInsertPolicy(QComboBox::NoInsert);
-    cbPort->setGeometry(160, 20, 120, 25);
-    Label2 = new QLabel(QStringLiteral("Kanał"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(24, 64, 120, 21);
-    seKanal = new ChannelField(this);
-    seKanal->setObjectName(QStringLiteral("seKanal"));
-    seKanal->setRange(1, 4);
-    seKanal->setValue(1);
-    seKanal->setGeometry(160, 60, 50, 25);
-    bPolacz = new QPushButton(QStringLiteral("Połącz"), this);
-    bPolacz->setObjectName(QStringLiteral("bPolacz"));
-    bPolacz->setDefault(true);
-    bPolacz->setAutoDefault(true);
-    bPolacz->setGeometry(72, 112, 100, 30);
-    bCofnij = new QPushButton(QStringLiteral("Cofnij"), this);
-    bCofnij->setObjectName(QStringLiteral("bCofnij"));
-    bCofnij->setGeometry(208, 112, 100, 30);
-    setTabOrder(cbPort, seKanal);
-    setTabOrder(seKanal, bPolacz);
-    setTabOrder(bPolacz, bCofnij);
-
-    connect(bPolacz, &QPushButton::clicked, this, &TfKomunikacja::bPolaczClick);
-    connect(bCofnij, &QPushButton::clicked, this, &TfKomunikacja::bCofnijClick);
-    // Typed text is never matched against the list, neither as it is typed nor when
-    // the field is left: only a picked entry counts.
-    cbPort->setCompleter(nullptr);
-    disconnect(cbPort->lineEdit(), &QLineEdit::editingFinished, cbPort, nullptr);
-    (new DialogKeys(this, bPolacz, bCofnij))->takeKeysFrom(cbPort->lineEdit());
-    connect(cbPort, &QComboBox::activated, this, [this](int index) { m_chosen = index; });
+TfKomunikacja::TfKomunikacja(Services& services, ConnectionHost& host, ConnectionFace& face)
+    : m_serial(services.serial), m_state(services.state), m_host(host), m_face(face) {
+    m_face.attach(*this);
     FormCreate();
 }
 
 void TfKomunikacja::FormCreate() {
     m_serial.UnInitializePort();
-    for (int n = 1; n <= 10; ++n) {
+    for (std::uint8_t n = 1; n <= 10; ++n) {
         if (m_state.PortPresent[n] != 0) {
-            cbPort->addItem(QStringLiteral("COM%1").arg(n), n);
+            m_ports.push_back(n);
+            m_face.addPort("COM" + std::to_string(n));
         }
     }
-    cbPort->setCurrentIndex(cbPort->count() > 0 ? 0 : -1);
+    m_face.showPort(m_ports.empty() ? -1 : 0);
 }
 
 int TfKomunikacja::channel() const {
-    return seKanal->value();
+    return ChannelFromText(m_face.channelText());
 }
 
 // Typed text is never interpreted: only a list entry names a port.
 std::uint8_t TfKomunikacja::chosenPort() const {
-    if (cbPort->count() == 0) {
+    if (m_ports.empty()) {
         return 1;
     }
-    const int index = m_chosen >= 0 && m_chosen < cbPort->count() ? m_chosen : 0;
-    return static_cast<std::uint8_t>(cbPort->itemData(index).toInt());
+    const bool chosen = m_chosen >= 0 && m_chosen < static_cast<int>(m_ports.size());
+    return m_ports[chosen ? static_cast<std::size_t>(m_chosen) : 0];
 }
 
 void TfKomunikacja::open() {
-    show();
-    raise();
+    m_face.show();
 }
 
 void TfKomunikacja::bPolaczClick() {
     if (m_host.busy()) {
         return;
     }
-    hide();
+    m_face.hide();
     const std::uint8_t port = chosenPort();
     m_host.showConnecting(port);
     const Connection connection = ConnectOnPort(
@@ -133,14 +77,14 @@ void TfKomunikacja::bPolaczClick() {
     const bool answered = connection.outcome == ConnectOutcome::Online ||
                           connection.outcome == ConnectOutcome::VersionRefused;
     if (!answered) {
-        show();
+        m_face.show();
     }
 }
 
 void TfKomunikacja::bCofnijClick() {
-    cbPort->setCurrentIndex(cbPort->count() > 0 ? 0 : -1);
+    m_face.showPort(m_ports.empty() ? -1 : 0);
     m_chosen = -1;
-    hide();
+    m_face.hide();
 }
 
 }  // namespace kalvero

@@ -1,196 +1,244 @@
 // SPDX-License-Identifier: MIT
 #include "editor/uStopki.h"
 
-#include <QCloseEvent>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScreen>
-#include <QStatusBar>
+#include <algorithm>
+#include <charconv>
+#include <string_view>
 
-#include "editor/EditorFields.h"
-#include "editor/FooterLineRow.h"
-#include "ui/Messages.h"
+#include "data/Cp1250.h"
+#include "data/RecordFormat.h"
 #include "data/ResultText.h"
 #include "ui/Recovery.h"
 #include "ui/Services.h"
-#include "ui/Text.h"
 
 namespace kalvero {
 
-TfStopka::TfStopka(Services& services, EditorHost& host)
-    : QWidget(nullptr, Qt::Window),
-      m_services(services),
-      m_host(host),
-      m_editor(services.commands, services.records, services.files, services.state) {
-    setupUi(this);
-    m_status = new QLabel(sbStopka);
-    sbStopka->addWidget(m_status, 1);
+namespace {
 
-    connect(sePLU, &NumberField::keyReleased, this, &TfStopka::sePLUKeyUp);
-    connect(udtowar, &UpDown::released, this, [this](Qt::MouseButton) {
-        sePLUChange();
-        sePLU->setFocus();
-    });
-    connect(seNrStopki, &NumberField::keyReleased, this, &TfStopka::seNrStopkiKeyUp);
-    connect(seNrStopki, &NumberField::focusLeft, this, &TfStopka::seNrStopkiChange);
-    connect(UpDown1, &UpDown::released, this, [this](Qt::MouseButton button) {
-        if (button == Qt::LeftButton) {
-            seNrStopkiChange();
+// The code points of well-formed UTF-8, as the face hands typed text over.
+std::u32string codePoints(std::string_view utf8) {
+    std::u32string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) {
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
         }
-    });
-    for (FooterLineRow* row : rows) {
-        connect(row, &FooterLineRow::changed, this, &TfStopka::showChangeMark);
-        // Enter in a line's field, box or selector saves the footer.
-        connect(row, &FooterLineRow::enterPressed, this, &TfStopka::bZatwierdzClick);
+        out += c;
+        i += length;
     }
-    connect(bZatwierdz, &QPushButton::clicked, this, &TfStopka::bZatwierdzClick);
-    connect(bZatwWiaz, &QPushButton::clicked, this, &TfStopka::bZatwWiazClick);
-    connect(bWyjdz, &QPushButton::clicked, this, &TfStopka::bWyjdzClick);
+    return out;
 }
 
-QString TfStopka::statusText() const {
-    return m_status->text();
-}
-
-void TfStopka::setStatus(const QString& text) {
-    m_status->setText(text);
-    m_status->repaint();
-}
-
-void TfStopka::setBusy(bool busy) {
-    if (busy) {
-        setCursor(Qt::WaitCursor);
+std::string utf8Of(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        unsetCursor();
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
-void TfStopka::setItemNameVisible(bool visible) {
-    eNazwa->setVisible(visible);
+// What an edit added to a text: the text without one of each character it held before.
+std::string added(std::string text, const std::string& before) {
+    for (const char c : before) {
+        if (const std::size_t at = text.find(c); at != std::string::npos) {
+            text.erase(at, 1);
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+bool NumberFieldTakes(char32_t character) {
+    return std::u32string_view(U"0123456789+-,.").find(character) != std::u32string_view::npos;
+}
+
+int NumberRange::valueOf(const std::string& text) const {
+    std::string_view digits = text;
+    if (digits.size() > 1 && digits[0] == '+' && digits[1] != '-') {
+        digits.remove_prefix(1);
+    }
+    int value = 0;
+    const auto [at, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return error == std::errc() && at == digits.data() + digits.size() && !digits.empty()
+               ? value
+               : minimum;
+}
+
+int NumberRange::limited(int value) const {
+    return std::clamp(value, minimum, maximum);
+}
+
+std::optional<std::string> RefusedInLine(const std::string& utf8, const std::string& heldCp1250,
+                                         bool edited) {
+    std::string text;
+    for (const char32_t c : codePoints(utf8)) {
+        const auto byte = CodePointToCp1250(c);
+        if (!byte) {
+            return utf8Of(c);
+        }
+        text += *byte;
+    }
+    if (HasControlCharacter(text)) {
+        return std::string();
+    }
+    if (!edited) {
+        return std::nullopt;
+    }
+    if (const auto unprintable = FirstUnprintable(added(text, heldCp1250))) {
+        return Cp1250ToUtf8(std::string(1, *unprintable));
+    }
+    return std::nullopt;
+}
+
+TfStopka::TfStopka(Services& services, EditorHost& host, EditorFace& face)
+    : m_services(services),
+      m_host(host),
+      m_face(face),
+      m_editor(services.commands, services.records, services.files, services.state) {
+    m_face.attach(*this);
+    m_face.setFieldText(NumberFieldName::sePLU, "0");
+    m_face.setFieldText(NumberFieldName::seNrStopki, "-1");
+    m_face.showName(false);
+    m_face.showChangeMark(false);
+}
+
+NumberRange& TfStopka::range(NumberFieldName field) {
+    return field == NumberFieldName::sePLU ? m_plu : m_footer;
+}
+
+int TfStopka::value(NumberFieldName field) {
+    return range(field).valueOf(m_face.fieldText(field));
+}
+
+void TfStopka::setValue(NumberFieldName field, int value) {
+    m_face.setFieldText(field, std::to_string(value));
 }
 
 // The mark says that the shown footer differs from what was last loaded or saved.
 void TfStopka::showChangeMark() {
-    changeMark->setVisible(FooterEdited());
+    m_face.showChangeMark(FooterEdited());
 }
 
-std::optional<QString> TfStopka::createIfWanted(DataFile file) {
-    const QString text = file == DataFile::Footers
-                             ? QStringLiteral("Czy utworzyc plik z danymi stopek ?")
-                             : QStringLiteral("Czy utworzyc plik z danymi wiązań ?");
-    if (!m_services.messages.ask(this, QStringLiteral("Brak pliku"), text)) {
+std::optional<std::string> TfStopka::createIfWanted(DataFile file) {
+    const char* text = file == DataFile::Footers ? "Czy utworzyc plik z danymi stopek ?"
+                                                 : "Czy utworzyc plik z danymi wiązań ?";
+    if (!m_face.ask("Brak pliku", text)) {
         return std::nullopt;
     }
     if (const auto error = m_editor.create(file)) {
-        return QStringLiteral("Nie utworzono pliku %1: %2")
-            .arg(QString::fromStdString(error->name), QString::fromStdString(error->reason));
+        return "Nie utworzono pliku " + error->name + ": " + error->reason;
     }
     return std::nullopt;
 }
 
 // A file the system would not create or write is named with the system's reason.
-QString TfStopka::failureText(ResultCode rc) const {
+std::string TfStopka::failureText(ResultCode rc) const {
     if (const auto error = m_editor.writeError()) {
-        return QStringLiteral("Nie zapisano pliku %1: %2")
-            .arg(QString::fromStdString(error->name), QString::fromStdString(error->reason));
+        return "Nie zapisano pliku " + error->name + ": " + error->reason;
     }
-    return toQt(ResultText(rc));
+    return Cp1250ToUtf8(ResultText(rc));
 }
 
 void TfStopka::open() {
-    if (!RecoverDataFiles(m_services.files, m_services.messages, this)) {
+    if (!RecoverDataFiles(m_services.files, m_face)) {
         return;  // files an import left half-way are not edited
     }
-    show();
-    raise();
-    activateWindow();
+    m_face.centreOverMainWindow();
+    m_face.show();
     FormActivate();
 }
 
-void TfStopka::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    m_host.setEditorOpen(true);
-    if (event->spontaneous()) {
-        return;  // restored from the task bar: it stays where the user left it
-    }
-    // Centred on the main window, but never pushed off the screen.
-    QRect placed = rect();
-    placed.moveCenter(m_host.editorCentre());
-    if (const QScreen* screen = this->screen()) {
-        const QRect free = screen->availableGeometry();
-        placed.moveLeft(std::clamp(placed.left(), free.left(),
-                                   std::max(free.left(), free.right() - placed.width())));
-        placed.moveTop(std::clamp(placed.top(), free.top(),
-                                  std::max(free.top(), free.bottom() - placed.height())));
-    }
-    move(placed.topLeft());
-}
-
-// A minimized editor is hidden too, but still open: the main window stays disabled.
-void TfStopka::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    if (!isVisible()) {
-        m_host.setEditorOpen(false);
-    }
-}
-
-// The close box only hides: the footer number stays, so edits asked about at the
-// next opening are stored under the footer they belong to, never as footer 0.
-void TfStopka::closeEvent(QCloseEvent* event) {
-    event->accept();
-}
-
 void TfStopka::FormActivate() {
-    setWindowTitle(m_editor.offline()
-                       ? QStringLiteral("Definiowanie stopek - dane z/do plików")
-                       : QStringLiteral("Definiowanie stopek - dane z/do drukarki etykiet"));
-    seNrStopki->setEnabled(true);
-    sePLU->setEnabled(true);
-    seNrStopki->setRange(0, kLastFooter);
-    seNrStopki->setValue(seNrStopki->limited(seNrStopki->value()));
-    sePLU->setValue(1);
-    sePLU->setRange(1, kLastPlu);
-    changeMark->hide();
+    m_face.setCaption(m_editor.offline() ? "Definiowanie stopek - dane z/do plików"
+                                         : "Definiowanie stopek - dane z/do drukarki etykiet");
+    m_face.enableField(NumberFieldName::seNrStopki, true);
+    m_face.enableField(NumberFieldName::sePLU, true);
+    m_footer = {0, kLastFooter};
+    setValue(NumberFieldName::seNrStopki, m_footer.limited(value(NumberFieldName::seNrStopki)));
+    setValue(NumberFieldName::sePLU, 1);
+    m_plu = {1, kLastPlu};
+    m_face.showChangeMark(false);
     sePLUChange();
-    sePLU->setFocus();
+    m_face.focusField(NumberFieldName::sePLU);
 }
 
-void TfStopka::bWyjdzClick() {
-    hide();
+void TfStopka::stepField(NumberFieldName field, int step) {
+    const NumberRange& limits = range(field);
+    setValue(field, limits.limited(value(field) + step));
 }
 
-void TfStopka::mouseReleaseEvent(QMouseEvent* event) {
-    QWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && sePLU->hasFocus()) {
+void TfStopka::seNrStopkiKeyUp() {
+    setValue(NumberFieldName::seNrStopki, m_footer.limited(value(NumberFieldName::seNrStopki)));
+    seNrStopkiChange();
+    m_face.focusField(NumberFieldName::seNrStopki);
+}
+
+void TfStopka::sePLUKeyUp() {
+    setValue(NumberFieldName::sePLU, m_plu.limited(value(NumberFieldName::sePLU)));
+    sePLUChange();
+    m_face.focusField(NumberFieldName::sePLU);
+}
+
+void TfStopka::UpDown1MouseUp(bool leftButton) {
+    if (leftButton) {
+        seNrStopkiChange();
+    }
+}
+
+void TfStopka::UDTOWARMouseUp() {
+    sePLUChange();
+    m_face.focusField(NumberFieldName::sePLU);
+}
+
+void TfStopka::FormMouseUp(bool leftButton) {
+    if (leftButton && m_face.fieldFocused(NumberFieldName::sePLU)) {
         sePLUChange();
     }
 }
 
-void TfStopka::seNrStopkiKeyUp() {
-    seNrStopki->setValue(seNrStopki->limited(seNrStopki->value()));
-    seNrStopkiChange();
-    seNrStopki->setFocus();
-}
-
-void TfStopka::sePLUKeyUp() {
-    sePLU->setValue(sePLU->limited(sePLU->value()));
-    sePLUChange();
-    sePLU->setFocus();
+// "20" cuts the text to its first 20 characters; back at "40" they stay cut.
+void TfStopka::rg1Click(int line) {
+    const bool twenty = m_face.shownLine(line).width20 == 1;
+    m_face.fitLine(line, twenty);
+    if (twenty) {
+        const std::string text = m_face.shownLine(line).text;
+        if (text.size() > 20) {
+            m_face.setLineText(line, text.substr(0, 20));
+        }
+    }
+    showChangeMark();
 }
 
 FooterLines TfStopka::shownLines() const {
     FooterLines lines;
     for (std::size_t k = 0; k < lines.size(); ++k) {
-        lines[k] = rows[k]->shown();
+        lines[k] = m_face.shownLine(static_cast<int>(k));
     }
     return lines;
 }
 
 void TfStopka::showLines(const FooterLines& lines, std::size_t count) {
     for (std::size_t k = 0; k < count; ++k) {
-        rows[k]->show(lines[k]);
+        const int line = static_cast<int>(k);
+        // The width first: a 20-character field would cut a 40-character text.
+        m_face.setLineWidth(line, lines[k].width20 == 1);
+        m_face.setLineText(line, lines[k].text);
+        m_face.setLineEnabled(line, lines[k].enabled != 0);
     }
 }
 
@@ -199,24 +247,24 @@ void TfStopka::seNrStopkiChange() {
         return;
     }
     m_loading = true;
-    setStatus(QStringLiteral("Odczyt danych stopki..."));
-    auto number = static_cast<std::uint16_t>(seNrStopki->value());
+    setStatus("Odczyt danych stopki...");
+    auto number = static_cast<std::uint16_t>(value(NumberFieldName::seNrStopki));
     if (number > kLastFooter) {
         number = kLastFooter;
-        seNrStopki->setValue(number);
-        seNrStopki->repaint();
+        setValue(NumberFieldName::seNrStopki, number);
+        m_face.repaintField(NumberFieldName::seNrStopki);
     }
     // Disabling the focused field would hand the focus on to the next control.
-    const bool focused = seNrStopki->hasFocus();
-    seNrStopki->setEnabled(false);
+    const bool focused = m_face.fieldFocused(NumberFieldName::seNrStopki);
+    m_face.enableField(NumberFieldName::seNrStopki, false);
     const FooterLoad load = m_editor.load(static_cast<std::uint8_t>(number));
-    seNrStopki->setEnabled(true);
+    m_face.enableField(NumberFieldName::seNrStopki, true);
     if (focused) {
-        seNrStopki->setFocus();
+        m_face.focusField(NumberFieldName::seNrStopki);
     }
     showLines(m_editor.FooterSnapshot(), load.lines);
     if (load.lines == 0) {
-        QString status = QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU");
+        std::string status = "BRAK DEFINICJI STOPKI W PLIKU";
         if (m_editor.offline() && m_editor.missing(DataFile::Footers)) {
             status = createIfWanted(DataFile::Footers).value_or(status);
         }
@@ -224,7 +272,7 @@ void TfStopka::seNrStopkiChange() {
         showLines({marker, marker, marker, marker}, 4);
         setStatus(status);
     } else {
-        setStatus(load.result != 0 ? toQt(ResultText(load.result)) : QStringLiteral("OK"));
+        setStatus(load.result != 0 ? Cp1250ToUtf8(ResultText(load.result)) : "OK");
     }
     showChangeMark();
     m_loading = false;
@@ -241,76 +289,78 @@ void TfStopka::bZatwierdzClick() {
             return;
         }
     }
-    setStatus(QStringLiteral("Zapis danych stopki..."));
-    setBusy(true);
-    const auto footer = static_cast<std::uint8_t>(seNrStopki->limited(seNrStopki->value()));
+    setStatus("Zapis danych stopki...");
+    m_face.setBusy(true);
+    const auto footer =
+        static_cast<std::uint8_t>(m_footer.limited(value(NumberFieldName::seNrStopki)));
     const ResultCode rc = m_editor.save(footer, shownLines());
-    setStatus(rc != 0 ? failureText(rc) : QStringLiteral("OK"));
-    setBusy(false);
+    setStatus(rc != 0 ? failureText(rc) : "OK");
+    m_face.setBusy(false);
     showChangeMark();
 }
 
 void TfStopka::sePLUChange() {
-    if (FooterEdited() && m_services.messages.ask(this, QStringLiteral("Zmienione dane stopki"),
-                                                  QStringLiteral("Czy zapisac obecną stopkę?"))) {
+    if (FooterEdited() &&
+        m_face.ask("Zmienione dane stopki", "Czy zapisac obecną stopkę?")) {
         bZatwierdzClick();
     }
-    auto item = static_cast<std::uint16_t>(sePLU->value());
+    auto item = static_cast<std::uint16_t>(value(NumberFieldName::sePLU));
     if (item > kLastPlu) {
         item = kLastPlu;
-        sePLU->setValue(item);
+        setValue(NumberFieldName::sePLU, item);
     }
-    eNazwa->setVisible(!m_editor.offline());
+    m_face.showName(!m_editor.offline());
     std::string name;
     ResultCode rc = m_editor.readItemName(item, name);
     if (rc != 0) {
-        setStatus(toQt(ResultText(rc)));
-        setBusy(false);
+        setStatus(Cp1250ToUtf8(ResultText(rc)));
+        m_face.setBusy(false);
         return;
     }
-    eNazwa->setText(toQt(name));
+    m_face.setName(Cp1250ToUtf8(name));
 
     std::uint8_t footer = 0;
-    setBusy(true);
+    m_face.setBusy(true);
     rc = m_editor.readBinding(item, footer);
-    setBusy(false);
+    m_face.setBusy(false);
     if (rc != 0) {
-        std::optional<QString> failure;
+        std::optional<std::string> failure;
         if (m_editor.missing(DataFile::Bindings)) {
             failure = createIfWanted(DataFile::Bindings);
         }
-        setStatus(QStringLiteral("BRAK WIĄZANIA PLU-STOPKA W PLIKU"));
-        seNrStopki->setValue(0);
+        setStatus("BRAK WIĄZANIA PLU-STOPKA W PLIKU");
+        setValue(NumberFieldName::seNrStopki, 0);
         seNrStopkiChange();
         if (failure) {
             setStatus(*failure);
         }
-        eNazwa->show();
-        eNazwa->setText(QStringLiteral("!!BRAK WIĄZANIA PLU-STOPKA W PLIKU!!"));
+        m_face.showName(true);
+        m_face.setName("!!BRAK WIĄZANIA PLU-STOPKA W PLIKU!!");
         return;
     }
-    setStatus(QStringLiteral("OK"));
-    seNrStopki->setValue(seNrStopki->limited(footer));
+    setStatus("OK");
+    setValue(NumberFieldName::seNrStopki, m_footer.limited(footer));
     seNrStopkiChange();
-    sePLU->setFocus();
+    m_face.focusField(NumberFieldName::sePLU);
 }
 
 void TfStopka::bZatwWiazClick() {
-    if (FooterEdited() && m_services.messages.ask(this, QStringLiteral("Zmienione dane stopki"),
-                                                  QStringLiteral("Czy zapisac również stopkę?"))) {
+    if (FooterEdited() &&
+        m_face.ask("Zmienione dane stopki", "Czy zapisac również stopkę?")) {
         bZatwierdzClick();
     }
-    setStatus(QStringLiteral("Zapis wiązania..."));
-    setBusy(true);
-    const auto item = static_cast<std::uint16_t>(sePLU->value());
-    const auto footer = static_cast<std::uint8_t>(seNrStopki->limited(seNrStopki->value()));
+    setStatus("Zapis wiązania...");
+    m_face.setBusy(true);
+    const auto item = static_cast<std::uint16_t>(value(NumberFieldName::sePLU));
+    const auto footer =
+        static_cast<std::uint8_t>(m_footer.limited(value(NumberFieldName::seNrStopki)));
     const ResultCode rc = m_editor.bind(item, footer);
-    setBusy(false);
+    m_face.setBusy(false);
     if (rc != 0) {
         setStatus(failureText(rc));
         return;
     }
-    setStatus(QStringLiteral("OK"));
+    setStatus("OK");
     sePLUChange();
 }
 

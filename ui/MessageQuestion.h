@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/Messages.h"
+#include "data/Cp1250.h"
 #include "data/Question.h"
-#include "ui/Text.h"
+#include "ui/Messages.h"
 
 namespace kalvero {
 
@@ -12,7 +12,7 @@ class MessageQuestion final : public Question {
 public:
     explicit MessageQuestion(Messages& messages) : m_messages(messages) {}
     bool ask(const std::string& caption, const std::string& text) override {
-        return m_messages.ask(nullptr, toQt(caption), toQt(text));
+        return m_messages.ask(Cp1250ToUtf8(caption), Cp1250ToUtf8(text));
     }
 
 private:

@@ -1,27 +1,22 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QString>
-
-class QWidget;
+#include <string>
 
 namespace kalvero {
 
-// Every message box of the windows goes through here, so that a test can
-// answer them and read what was shown.
+// The caption of every plain message box, and the program's name on the task bar.
+inline constexpr const char* kApplicationTitle = "Kalvero";
+
+// Message boxes, as a window shows them; texts are UTF-8. Every box of the windows
+// goes through one of these, so that a test can answer them and read what was shown.
 class Messages {
 public:
     virtual ~Messages() = default;
     // A plain box with an OK button, captioned with the application title.
-    virtual void inform(QWidget* parent, const QString& text) = 0;
-    // A Yes/No box; Yes is the default. True for Yes.
-    virtual bool ask(QWidget* parent, const QString& caption, const QString& text) = 0;
-};
-
-class QtMessages final : public Messages {
-public:
-    void inform(QWidget* parent, const QString& text) override;
-    bool ask(QWidget* parent, const QString& caption, const QString& text) override;
+    virtual void tell(const std::string& text) = 0;
+    // A Yes/No box without icon; Yes is the default. True for Yes.
+    virtual bool ask(const std::string& caption, const std::string& text) = 0;
 };
 
 }  // namespace kalvero

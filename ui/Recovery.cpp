@@ -6,10 +6,10 @@
 
 namespace kalvero {
 
-bool RecoverDataFiles(const FileNames& files, Messages& messages, QWidget* parent) {
+bool RecoverDataFiles(const FileNames& files, Messages& messages) {
     const auto done = RecoverImport(files);
     if (done) {
-        messages.inform(parent, QString::fromStdString(done->said));
+        messages.tell(done->said);
     }
     return !done || !done->failed;
 }

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-class QWidget;
-
 namespace kalvero {
 
 struct FileNames;
@@ -12,6 +10,6 @@ class Messages;
 // window reads or writes the data files, as kalvero-cli itself does, so that both
 // files are old or both new; what was done is said in a message box. False when the
 // files may not be used now (the import could not be finished, or still runs).
-bool RecoverDataFiles(const FileNames& files, Messages& messages, QWidget* parent);
+bool RecoverDataFiles(const FileNames& files, Messages& messages);
 
 }  // namespace kalvero

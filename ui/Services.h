@@ -3,7 +3,6 @@
 
 namespace kalvero {
 
-class Messages;
 class PrinterCommands;
 class RecordFiles;
 class WinSer;
@@ -11,12 +10,11 @@ struct FileNames;
 struct OperatingState;
 
 // What startup owns and the windows share: the port, the operating state, the
-// file names, the message boxes and the record operations.
+// file names and the record operations.
 struct Services {
     WinSer& serial;
     OperatingState& state;
     FileNames& files;
-    Messages& messages;
     RecordFiles& records;
     PrinterCommands& commands;
 };

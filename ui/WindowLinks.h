@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QPoint>
 #include <cstdint>
 
 #include "link/Connecting.h"
 #include "link/OperatingState.h"
 
 namespace kalvero {
+
+class Messages;
 
 // The small doors through which the windows reach each other. Startup wires them;
 // no window includes another window's header or touches another window's widgets.
@@ -18,8 +19,6 @@ public:
     virtual ~EditorHost() = default;
     // While the editor is open the main window takes no input.
     virtual void setEditorOpen(bool open) = 0;
-    // Where the editor opens centred.
-    virtual QPoint editorCentre() const = 0;
 };
 
 // What the main window asks of the footer editor.
@@ -67,6 +66,8 @@ public:
     virtual void endTransfer() = 0;
     // The main window was closed during the transfer: nothing more starts.
     virtual bool closeRequested() const = 0;
+    // Where a transfer's outcome is told: over the main window.
+    virtual Messages& overMainWindow() = 0;
     // Nothing can reach the printer any more (its server on the network hung up):
     // the program goes offline.
     virtual void printerLost() = 0;
@@ -78,6 +79,13 @@ public:
     virtual ~ExchangeDialog() = default;
     // Shows the dialog prepared for one exchange command.
     virtual void open(ExchangeKind kind) = 0;
+};
+
+// What the main window asks of the About box.
+class AboutWindow {
+public:
+    virtual ~AboutWindow() = default;
+    virtual void open() = 0;
 };
 
 // What the main window asks of the printer status window.

@@ -14,7 +14,7 @@ class LineField;
 class WidthChoice;
 
 // One footer line's controls in the editor window: whether it is printed, its text
-// and its width. A 20-wide line's field is narrower and holds 20 characters.
+// and its width.
 class FooterLineRow : public QObject {
     Q_OBJECT
 public:
@@ -22,22 +22,23 @@ public:
     FooterLineRow(int line, QWidget* window);
 
     FooterLine shown() const;
-    void show(const FooterLine& line);
+    // A 20-wide line's field is narrower and holds 20 characters.
+    void fit(bool twenty);
 
     QCheckBox* enabled() const { return m_enabled; }
     LineField* text() const { return m_text; }
     WidthChoice* width() const { return m_width; }
 
 signals:
-    void changed();       // text typed, box clicked or width chosen
+    void edited();        // text typed or box clicked
+    void widthChanged();  // by the user or the program
     void enterPressed();  // in any of the controls
+    void entered();       // the text field got the focus or was clicked
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void fitWidth();
-
     int m_y;
     QCheckBox* m_enabled;
     LineField* m_text;

@@ -1,25 +1,26 @@
 // SPDX-License-Identifier: MIT
-#include "app/stan.h"
+#include "app/qt/QtStan.h"
 
 #include <QLabel>
 
 namespace kalvero {
 
-TfStan::TfStan() : QWidget(nullptr, Qt::Window) {
-    setObjectName(QStringLiteral("fStan"));
-    setWindowTitle(QString(24, QLatin1Char(' ')) + QStringLiteral("Stan drukarki etykiet"));
-    setFixedSize(441, 276);
-    QFont font = this->font();
+QtStan::QtStan(MessageBoxes& boxes) : QtWindowFace(*new QWidget(nullptr, Qt::Window), boxes) {
+    QWidget* window = &widget();
+    window->setObjectName(QStringLiteral("fStan"));
+    window->setWindowTitle(QString(24, QLatin1Char(' ')) + QStringLiteral("Stan drukarki etykiet"));
+    window->setFixedSize(441, 276);
+    QFont font = window->font();
     font.setPixelSize(13);
-    const auto row = [this, &font](int top, const QString& caption, const char* captionName,
-                                   const char* valueName, QLabel*& captionLabel,
-                                   QLabel*& valueLabel) {
-        captionLabel = new QLabel(caption, this);
+    const auto row = [window, &font](int top, const QString& caption, const char* captionName,
+                                     const char* valueName, QLabel*& captionLabel,
+                                     QLabel*& valueLabel) {
+        captionLabel = new QLabel(caption, window);
         captionLabel->setObjectName(QString::fromLatin1(captionName));
         captionLabel->setGeometry(32, top, 220, 20);
         captionLabel->setFont(font);
         // The design text "lWersja" is left out: nothing is known until the printer says it.
-        valueLabel = new QLabel(this);
+        valueLabel = new QLabel(window);
         valueLabel->setObjectName(QString::fromLatin1(valueName));
         valueLabel->setGeometry(280, top, 130, 20);
         valueLabel->setFont(font);
@@ -31,13 +32,8 @@ TfStan::TfStan() : QWidget(nullptr, Qt::Window) {
         Label2);
 }
 
-void TfStan::open() {
-    show();
-    raise();
-}
-
-void TfStan::showPrinterNumber(int number) {
-    Label1->setText(QString::number(number));
+void QtStan::setPrinterNumber(const std::string& text) {
+    Label1->setText(toQt(text));
 }
 
 }  // namespace kalvero

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "app/opr.h"
+#include "app/qt/QtAboutBox.h"
 
+#include <QDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -11,15 +12,16 @@
 
 namespace kalvero {
 
-TAboutBox::TAboutBox() {
-    setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("O programie"));
-    setFixedSize(298, 176);
-    setModal(false);
-    QFont font = this->font();
+QtAboutBox::QtAboutBox(MessageBoxes& boxes) : QtWindowFace(*new QDialog, boxes, true) {
+    auto* window = static_cast<QDialog*>(&widget());
+    window->setObjectName(QStringLiteral("AboutBox"));
+    window->setWindowTitle(QStringLiteral("O programie"));
+    window->setFixedSize(298, 176);
+    window->setModal(false);
+    QFont font = window->font();
     font.setPixelSize(13);
 
-    Panel1 = new QFrame(this);
+    Panel1 = new QFrame(window);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(8, 8, 281, 121);
     Panel1->setFrameShape(QFrame::Panel);
@@ -41,22 +43,20 @@ TAboutBox::TAboutBox() {
     QFont small = font;
     small.setPixelSize(10);
     ProgramVersion->setFont(small);
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton = new QPushButton(QStringLiteral("OK"), window);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry((298 - 75) / 2, 139, 75, 28);
     OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
 }
 
-void TAboutBox::OKButtonClick() {
-    hide();
+void QtAboutBox::attach(TAboutBox& box) {
+    QObject::connect(OKButton, &QPushButton::clicked, OKButton, [&box] { box.OKButtonClick(); });
 }
 
-void TAboutBox::showEvent(QShowEvent* event) {
+void QtAboutBox::centreOnScreen() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
+        widget().move(screen->availableGeometry().center() - widget().rect().center());
     }
-    QDialog::showEvent(event);
 }
 
 }  // namespace kalvero

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/ElidedLabel.h"
+#include "app/qt/ElidedLabel.h"
 
 #include <QHelpEvent>
 #include <QPainter>

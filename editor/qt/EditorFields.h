@@ -11,60 +11,46 @@ class QToolButton;
 
 namespace kalvero {
 
-// A number field as the editor's two number fields behave: digits, "+", "-" and
-// the decimal separators only, any other character (Enter included) refused with
-// a beep; Up and Down step within the range; releasing Up, Down or Enter is
-// reported. Text that is no number counts as the minimum; a number outside the
-// range is kept as typed until someone limits it.
+// One of the editor's two number fields: a character it does not take (Enter
+// included) is refused with a beep; Up and Down pressed ask for a step, and their
+// release, or Enter's, is reported.
 class NumberField : public QLineEdit {
     Q_OBJECT
 public:
     NumberField(int maxDigits, QWidget* parent);
 
-    void setRange(int minimum, int maximum);
-    int minimum() const { return m_minimum; }
-    int maximum() const { return m_maximum; }
-    int value() const;
-    void setValue(int value);
-    int limited(int value) const { return std::clamp(value, m_minimum, m_maximum); }
-
 signals:
-    void keyReleased();  // Up, Down or Enter
-    void focusLeft();    // to another control of the same window
+    void stepped(int step);  // +1 for Up, -1 for Down
+    void keyReleased();      // Up, Down or Enter
+    void focusLeft();        // to another control of the same window
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    int m_minimum = 0;
-    int m_maximum = 0;
 };
 
-// A pair of step arrows beside a number field: steps it within its range, no
-// wrap-around, and reports the release of a mouse button.
+// A pair of step arrows beside a number field: asks for a step on a click, and
+// reports the release of a mouse button after it.
 class UpDown : public QWidget {
     Q_OBJECT
 public:
-    UpDown(NumberField& field, QWidget* parent);
+    explicit UpDown(QWidget* parent);
 
 signals:
+    void stepped(int step);
     void released(Qt::MouseButton button);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    NumberField& m_field;
     QToolButton* m_up;
     QToolButton* m_down;
 };
 
-// A footer line's text. A character typed or pasted that Windows-1250 cannot hold or
-// the printer cannot print is refused with a beep and a tip that names it, a TAB or a
-// line end (they would split the record) with a beep. Text the program sets, a line
-// read from a file, keeps what it holds, and so does an edit of it.
+// A footer line's text: what an edit may not add is refused with a beep, and a tip
+// that names the character when it is one.
 class LineField : public QLineEdit {
     Q_OBJECT
 public:

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "editor/EditorFields.h"
+#include "editor/qt/EditorFields.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -13,9 +13,8 @@
 #include <functional>
 #include <string>
 
-#include "data/Cp1250.h"
-#include "data/RecordFormat.h"
-#include "ui/Text.h"
+#include "editor/uStopki.h"
+#include "ui/qt/QtText.h"
 
 namespace kalvero {
 
@@ -41,46 +40,21 @@ private:
     std::function<bool(const QString&)> m_takes;
 };
 
-// What an edit added to a text: the text without one of each character it held before.
-std::string added(std::string text, const std::string& before) {
-    for (const char c : before) {
-        if (const std::size_t at = text.find(c); at != std::string::npos) {
-            text.erase(at, 1);
-        }
-    }
-    return text;
-}
-
 }  // namespace
 
 NumberField::NumberField(int maxDigits, QWidget* parent) : QLineEdit(parent) {
     setMaxLength(maxDigits);
 }
 
-void NumberField::setRange(int minimum, int maximum) {
-    m_minimum = minimum;
-    m_maximum = maximum;
-}
-
-int NumberField::value() const {
-    bool ok = false;
-    const int number = text().toInt(&ok);
-    return ok ? number : m_minimum;
-}
-
-void NumberField::setValue(int value) {
-    setText(QString::number(value));
-}
-
 void NumberField::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     if (isStepKey(key)) {
-        setValue(limited(value() + (key == Qt::Key_Up ? 1 : -1)));
+        emit stepped(key == Qt::Key_Up ? 1 : -1);
         return;
     }
     const QString typed = event->text();
     const bool control = typed.isEmpty() || typed.at(0).category() == QChar::Other_Control;
-    const bool allowed = !typed.isEmpty() && QStringLiteral("0123456789+-,.").contains(typed.at(0));
+    const bool allowed = !typed.isEmpty() && NumberFieldTakes(typed.toUcs4().value(0));
     if (isEnterKey(key) || (!control && !allowed)) {
         QApplication::beep();
         event->accept();  // Enter never reaches a default button
@@ -104,8 +78,8 @@ void NumberField::focusOutEvent(QFocusEvent* event) {
     }
 }
 
-UpDown::UpDown(NumberField& field, QWidget* parent)
-    : QWidget(parent), m_field(field), m_up(new QToolButton(this)), m_down(new QToolButton(this)) {
+UpDown::UpDown(QWidget* parent)
+    : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this)) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -116,9 +90,8 @@ UpDown::UpDown(NumberField& field, QWidget* parent)
         arrow->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         arrow->installEventFilter(this);
         column->addWidget(arrow);
-        connect(arrow, &QToolButton::clicked, this, [this, arrow] {
-            m_field.setValue(m_field.limited(m_field.value() + (arrow == m_up ? 1 : -1)));
-        });
+        connect(arrow, &QToolButton::clicked, this,
+                [this, arrow] { emit stepped(arrow == m_up ? 1 : -1); });
     }
 }
 
@@ -135,7 +108,7 @@ bool UpDown::eventFilter(QObject* watched, QEvent* event) {
 LineField::LineField(QWidget* parent) : QLineEdit(parent) {
     setValidator(new TextValidator([this](const QString& input) { return takes(input); }, this));
     connect(this, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_held = fromQt(text).value_or(std::string()); });
+            [this](const QString& text) { m_held = toCp1250(text).value_or(std::string()); });
     connect(this, &QLineEdit::inputRejected, this, [this] {
         QApplication::beep();
         if (!m_refused.isEmpty()) {
@@ -146,30 +119,12 @@ LineField::LineField(QWidget* parent) : QLineEdit(parent) {
     });
 }
 
+// setText() clears the modified flag, an edit sets it before the text comes here:
+// text the program sets stands.
 bool LineField::takes(const QString& input) {
-    std::string text;
-    for (const char32_t c : input.toUcs4()) {
-        const auto byte = CodePointToCp1250(c);
-        if (!byte) {
-            m_refused = QString::fromUcs4(&c, 1);
-            return false;
-        }
-        text += *byte;
-    }
-    if (HasControlCharacter(text)) {
-        m_refused.clear();
-        return false;
-    }
-    // setText() clears the modified flag, an edit sets it before the text comes here:
-    // text the program sets stands.
-    if (!isModified()) {
-        return true;
-    }
-    if (const auto unprintable = FirstUnprintable(added(text, m_held))) {
-        m_refused = toQt(std::string(1, *unprintable));
-        return false;
-    }
-    return true;
+    const auto refused = RefusedInLine(input.toStdString(), m_held, isModified());
+    m_refused = refused ? toQt(*refused) : QString();
+    return !refused;
 }
 
 void LineField::focusInEvent(QFocusEvent* event) {

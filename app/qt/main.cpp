@@ -18,13 +18,14 @@
 
 #include "Version.h"
 #include "app/Kalvero.h"
+#include "app/qt/QtFaces.h"
 #include "data/FilePath.h"
 #include "lang/Language.h"
 #include "link/Printer.h"
 #include "link/QtWinSer.h"
 #include "link/SystemPorts.h"
 #include "ui/MessageQuestion.h"
-#include "ui/Messages.h"
+#include "ui/qt/QtMessages.h"
 
 using kalvero::_;
 using kalvero::N_;
@@ -134,7 +135,8 @@ int main(int argc, char** argv) {
     kalvero::QtWinSer::serveEventsWhileWaiting(true);
     const std::unique_ptr<kalvero::WinSer> ports =
         kalvero::SystemPorts(kalvero::PortMap::fromEnvironment());
-    kalvero::QtMessages messages;
+    kalvero::MessageBoxes boxes;
+    kalvero::QtMessages messages(boxes);
     kalvero::MessageQuestion question(messages);
     kalvero::Printer printer(*ports, question, options.traceFile);
     if (const auto& failure = printer.traceFailure()) {
@@ -147,6 +149,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     kalvero::lang::usePolish();
-    const kalvero::Kalvero kalvero(printer, messages);
+    kalvero::QtFaces faces(boxes);
+    const kalvero::Kalvero kalvero(printer, faces);
     return QApplication::exec();
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "app/StatusPanels.h"
+#include "app/qt/StatusPanels.h"
 
-#include "app/ElidedLabel.h"
+#include "app/qt/ElidedLabel.h"
 
 namespace kalvero {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/DialogKeys.h"
+#include "ui/qt/DialogKeys.h"
 
 #include <QKeyEvent>
 #include <QPushButton>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "editor/FooterLineRow.h"
+#include "editor/qt/FooterLineRow.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QRadioButton>
 
-#include "editor/EditorFields.h"
-#include "ui/Text.h"
+#include "editor/qt/EditorFields.h"
+#include "ui/qt/QtText.h"
 
 namespace kalvero {
 
@@ -43,13 +43,11 @@ FooterLineRow::FooterLineRow(int line, QWidget* window)
     m_width->setToolTip(QStringLiteral("Liczba znaków w linii"));
     m_width->setGeometry(664, m_y - 2, 90, 25);
 
-    connect(m_width, &WidthChoice::changed, this, [this] {
-        fitWidth();
-        emit changed();
-    });
-    connect(m_text, &LineField::entered, m_text, &QLineEdit::selectAll, Qt::QueuedConnection);
-    connect(m_text, &QLineEdit::textEdited, this, &FooterLineRow::changed);
-    connect(m_enabled, &QCheckBox::clicked, this, &FooterLineRow::changed);
+    connect(m_width, &WidthChoice::changed, this, &FooterLineRow::widthChanged);
+    // After the click has placed the cursor, so that a selection stands.
+    connect(m_text, &LineField::entered, this, &FooterLineRow::entered, Qt::QueuedConnection);
+    connect(m_text, &QLineEdit::textEdited, this, &FooterLineRow::edited);
+    connect(m_enabled, &QCheckBox::clicked, this, &FooterLineRow::edited);
     for (QObject* control :
          {static_cast<QObject*>(m_enabled), static_cast<QObject*>(m_text),
           static_cast<QObject*>(m_width->item(0)), static_cast<QObject*>(m_width->item(1))}) {
@@ -60,14 +58,7 @@ FooterLineRow::FooterLineRow(int line, QWidget* window)
 FooterLine FooterLineRow::shown() const {
     return {static_cast<std::uint8_t>(m_width->itemIndex() == 1 ? 1 : 0),
             static_cast<std::uint8_t>(m_enabled->isChecked() ? 1 : 0),
-            fromQt(m_text->text()).value_or(std::string())};
-}
-
-void FooterLineRow::show(const FooterLine& line) {
-    // The width first: a 20-character field would cut a 40-character text.
-    m_width->setItemIndex(line.width20 == 1 ? 1 : 0);
-    m_text->setText(toQt(line.text));
-    m_enabled->setChecked(line.enabled != 0);
+            toCp1250(m_text->text()).value_or(std::string())};
 }
 
 bool FooterLineRow::eventFilter(QObject* watched, QEvent* event) {
@@ -78,8 +69,8 @@ bool FooterLineRow::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void FooterLineRow::fitWidth() {
-    if (m_width->itemIndex() == 1) {
+void FooterLineRow::fit(bool twenty) {
+    if (twenty) {
         m_text->setMaxLength(20);  // cuts the text to its first 20 characters
         m_text->setGeometry(427, m_y, 150, 21);
     } else {

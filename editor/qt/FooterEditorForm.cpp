@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "editor/FooterEditorForm.h"
+#include "editor/qt/FooterEditorForm.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -9,9 +9,8 @@
 #include <QRadioButton>
 #include <QStatusBar>
 
-#include "data/RecordFormat.h"
-#include "editor/EditorFields.h"
-#include "editor/FooterLineRow.h"
+#include "editor/qt/EditorFields.h"
+#include "editor/qt/FooterLineRow.h"
 
 namespace kalvero {
 
@@ -76,23 +75,18 @@ void FooterEditorForm::setupItemPart(QWidget* window) {
     sePLU = placed(new NumberField(4, window), "sePLU", QRect(328, 19, 49, 22));
     sePLU->setToolTip(
         QStringLiteral("Zmiana towaru spowoduje odczytanie towaru i związanej z nim stopki"));
-    sePLU->setRange(0, kLastPlu);
-    sePLU->setValue(0);
-    udtowar = placed(new UpDown(*sePLU, window), "udtowar", QRect(377, 19, 16, 22));
+    udtowar = placed(new UpDown(window), "udtowar", QRect(377, 19, 16, 22));
     eNazwa = placed(new QLineEdit(window), "eNazwa", QRect(408, 20, 300, 21));
     eNazwa->setReadOnly(true);
     eNazwa->setEnabled(false);
     eNazwa->setFocusPolicy(Qt::NoFocus);
-    eNazwa->hide();
 }
 
 void FooterEditorForm::setupFooterPart(QWidget* window) {
     Label1 = boldLabel(window, "Stopka", "Label1", QRect(256, 79, 60, 21));
     seNrStopki = placed(new NumberField(3, window), "seNrStopki", QRect(256, 110, 42, 22));
     seNrStopki->setToolTip(QStringLiteral("Zmiana numeru spowoduje odczytanie stopki z ORU"));
-    seNrStopki->setRange(-1, kLastFooter);
-    seNrStopki->setValue(-1);
-    UpDown1 = placed(new UpDown(*seNrStopki, window), "UpDown1", QRect(298, 110, 16, 22));
+    UpDown1 = placed(new UpDown(window), "UpDown1", QRect(298, 110, 16, 22));
     for (int k = 0; k < 4; ++k) {
         rows[k] = new FooterLineRow(k, window);
         w[k] = rows[k]->enabled();
@@ -101,7 +95,6 @@ void FooterEditorForm::setupFooterPart(QWidget* window) {
     }
     changeMark = placed(new QFrame(window), "changeMark", QRect(272, 144, 25, 15));
     changeMark->setStyleSheet(QStringLiteral("background: aqua; border-radius: 7px;"));
-    changeMark->hide();
 }
 
 void FooterEditorForm::setupButtons(QWidget* window) {

@@ -21,7 +21,7 @@ class WidthChoice;
 
 // The footer editor window's widgets, placed where the window shows them and in
 // its tab order: the item and its name, the footer number, the four lines, the
-// buttons and the status bar. What they do is the window's.
+// buttons and the status bar. What they do is the editor's.
 class FooterEditorForm {
 public:
     void setupUi(QWidget* window);
