@@ -71,12 +71,12 @@ private slots:
         QVERIFY(addPrinter(2, 9600, 4, {'0', '2'}));
         QVERIFY(addPrinter(5, 19200, 6, {'0', '5'}));
         startKalvero();
-        auto* dialog = app->fKomunikacja.get();
+        QtKomunikacja* dialog = &komunikacja();
         QCOMPARE(dialog->cbPort->count(), 2);
         dialog->cbPort->setCurrentIndex(1);
         emit dialog->cbPort->activated(1);
         dialog->seKanal->setValue(4);
-        dialog->bPolaczClick();
+        dialog->bPolacz->click();
         QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 05", "COM5,19200"}));
     }
 
@@ -84,19 +84,20 @@ private slots:
         QVERIFY(addPrinter(2, 9600, 4, {'0', '2'}));
         QVERIFY(addPrinter(5, 9600, 4, {'0', '5'}));
         startKalvero();
-        auto* dialog = app->fKomunikacja.get();
-        const auto openDialog = [this, dialog] {
-            app->fGlowna->findChild<QAction*>(QStringLiteral("Trybonline1"))->trigger();
-            QApplication::setActiveWindow(dialog);
-            return QTest::qWaitForWindowActive(dialog);
+        QtKomunikacja* dialog = &komunikacja();
+        QWidget* window = &dialog->widget();
+        const auto openDialog = [this, window] {
+            action("Trybonline1")->trigger();
+            QApplication::setActiveWindow(window);
+            return QTest::qWaitForWindowActive(window);
         };
         QVERIFY(openDialog());
         dialog->bCofnij->setFocus();
         QTest::keyClick(dialog->bCofnij, Qt::Key_Return);
-        QVERIFY(!dialog->isVisible());
+        QVERIFY(!window->isVisible());
         QVERIFY(openDialog());
         QTest::keyClick(dialog->seKanal, Qt::Key_Escape);
-        QVERIFY(!dialog->isVisible());
+        QVERIFY(!window->isVisible());
         QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
 
         QVERIFY(openDialog());
@@ -123,10 +124,10 @@ private slots:
         startKalvero();
         PortLock other;
         QVERIFY(other.take(std::filesystem::canonical(*tmp / "ports/com2")));
-        app->fKomunikacja->bPolaczClick();
+        komunikacja().bPolacz->click();
         QCOMPARE(panels(), QStringList({"OFFLINE", "Port COM2 zajęty przez inny program", ""}));
         other.release();
-        app->fKomunikacja->bPolaczClick();
+        komunikacja().bPolacz->click();
         QCOMPARE(panels(), QStringList({"ONLINE", "DURAX ORU nr: 02", "COM2,9600"}));
     }
 

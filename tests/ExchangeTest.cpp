@@ -59,18 +59,18 @@ class ExchangeTest : public test::WindowTest {
     }
     [[nodiscard]] bool run(const char* command) {
         action(command)->trigger();
-        if (!app->fWymiana->isVisible()) {
+        if (!wymiana().widget().isVisible()) {
             return false;
         }
-        app->fWymiana->bDalej->click();
+        wymiana().bDalej->click();
         return true;
     }
     // Everything a finished transfer puts away is away.
     [[nodiscard]] bool cleanedUp() const {
-        const TfGlowna& main = *app->fGlowna;
-        return main.bbPrzerwij->isHidden() && main.lOperacja->isHidden() && main.pb->isHidden() &&
-               main.isEnabled() && main.menuBar()->isEnabled() &&
-               main.cursor().shape() == Qt::ArrowCursor && !app->fWymiana->isVisible();
+        const QMainWindow& main = mainWindow();
+        return child<QWidget>("bbPrzerwij")->isHidden() && child<QWidget>("lOperacja")->isHidden() &&
+               child<QWidget>("pb")->isHidden() && main.isEnabled() && main.menuBar()->isEnabled() &&
+               main.cursor().shape() == Qt::ArrowCursor && !wymiana().widget().isVisible();
     }
 
 private slots:
@@ -125,21 +125,21 @@ private slots:
         QVERIFY(startOnline(shopPrinter()));
         qunsetenv("XDG_DATA_HOME");
         QVERIFY(std::filesystem::exists(data / "kalvero/known"));
-        app->fGlowna->findChild<QAction*>(QStringLiteral("Kasowanie1"))->trigger();
-        QApplication::setActiveWindow(app->fWymiana.get());
-        QVERIFY(QTest::qWaitForWindowActive(app->fWymiana.get()));
-        QTest::keyClick(app->fWymiana->cbStopki, Qt::Key_Escape);
-        QVERIFY(!app->fWymiana->isVisible());
+        QWidget* dialog = &wymiana().widget();
+        action("Kasowanie1")->trigger();
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(wymiana().cbStopki, Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
         QVERIFY(messages->shown.isEmpty());
-        app->fGlowna->move(200, 150);
-        app->fGlowna->findChild<QAction*>(QStringLiteral("Kasowanie1"))->trigger();
-        QApplication::setActiveWindow(app->fWymiana.get());
-        QVERIFY(QTest::qWaitForWindowActive(app->fWymiana.get()));
+        mainWindow().move(200, 150);
+        action("Kasowanie1")->trigger();
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
         // Over the main window, not at the screen's corner.
-        const QPoint off = app->fWymiana->frameGeometry().center() -
-                           app->fGlowna->frameGeometry().center();
+        const QPoint off = dialog->frameGeometry().center() - mainWindow().frameGeometry().center();
         QVERIFY2(off.manhattanLength() <= 8, qPrintable(QString::number(off.manhattanLength())));
-        QTest::keyClick(app->fWymiana->cbStopki, Qt::Key_Return);  // presses the default button
+        QTest::keyClick(wymiana().cbStopki, Qt::Key_Return);  // presses the default button
         QCOMPARE(messages->shown, QStringList({"Kasowanie stopek: OK", "Kasowanie wiązań: OK"}));
         QVERIFY(cleanedUp());
         const oru::PrinterMemory erased = printer().memory();
@@ -150,8 +150,8 @@ private slots:
 
     void przerwijStopsTheFooterReadAndTheBindingsStillRun() {
         QVERIFY(startOnline(shopPrinter()));
-        app->fWymiana->seMaxPLU->setValue(10);
-        QTimer::singleShot(0, app->fGlowna->bbPrzerwij, &QPushButton::click);
+        wymiana().seMaxPLU->setValue(10);
+        QTimer::singleShot(0, child<QPushButton>("bbPrzerwij"), &QPushButton::click);
         QVERIFY(run("Odczyt1"));
         const QString partial = QString::fromStdString(app->files.FooterFileName + ".partial");
         QCOMPARE(messages->shown,
@@ -162,9 +162,9 @@ private slots:
                  std::size_t(9 + 186));  // footer 0 only
         QCOMPARE(test::slurp(app->files.BindingFileName).size(), std::size_t(9 + 10 * 11));
         QCOMPARE(app->state.AbortRequested, std::uint8_t(0));
-        QVERIFY(app->fGlowna->lOperacja->text().contains(
+        QVERIFY(child<QLabel>("lOperacja")->text().contains(
             QString::fromStdString(app->files.FooterFileName + ".partial")));
-        app->fGlowna->lOperacja->hide();
+        child<QLabel>("lOperacja")->hide();
         QVERIFY(cleanedUp());
     }
 
@@ -185,11 +185,11 @@ private slots:
                  std::size_t(9 + 25 * 186));
         QVERIFY(!std::filesystem::exists(app->files.BindingFileName + ".partial"));
         // The label under the boxes says it too, until the next operation begins.
-        QLabel* note = app->fGlowna->lOperacja;
+        QLabel* note = child<QLabel>("lOperacja");
         QVERIFY(note->isVisible());
         QVERIFY(note->text().contains(partial));
-        QCOMPARE(app->fGlowna->panelText(0), QStringLiteral("ONLINE"));
-        app->fGlowna->findChild<QAction*>(QStringLiteral("Wykryjautomatycznie1"))->trigger();
+        QCOMPARE(glowna().panelText(0), QStringLiteral("ONLINE"));
+        action("Wykryjautomatycznie1")->trigger();
         QVERIFY(!note->isVisible());
         QVERIFY(cleanedUp());
     }
@@ -210,44 +210,44 @@ private slots:
                  QStringList({"Urządzenie niepodłączone lub niewłączone (timeout nadawania); "
                               "serwer 127.0.0.1:47011 zamknął połączenie\nOdczytane dane są w "
                               "pliku " + partial + ", dotychczasowy plik jest bez zmian"}));
-        QCOMPARE(app->fGlowna->panelText(0), QStringLiteral("OFFLINE"));
+        QCOMPARE(glowna().panelText(0), QStringLiteral("OFFLINE"));
         QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
     }
 
     void onlyPrzerwijActsWhileATransferRuns() {
         QVERIFY(startOnline(shopPrinter()));
-        app->fWymiana->cbStopki->setChecked(false);
+        wymiana().cbStopki->setChecked(false);
         bool menuEnabled = true;
         bool dialogEnabled = true;
-        QTimer::singleShot(0, app->fGlowna.get(), [&] {
-            menuEnabled = app->fGlowna->menuBar()->isEnabled();
-            dialogEnabled = app->fKomunikacja->isEnabled();
-            app->fGlowna->findChild<QAction*>(QStringLiteral("Tryboffline1"))->trigger();
-            app->fGlowna->bbPrzerwij->click();
+        QTimer::singleShot(0, &mainWindow(), [&] {
+            menuEnabled = mainWindow().menuBar()->isEnabled();
+            dialogEnabled = komunikacja().widget().isEnabled();
+            action("Tryboffline1")->trigger();
+            child<QPushButton>("bbPrzerwij")->click();
         });
         QVERIFY(run("Kasowanie1"));
         QVERIFY(!menuEnabled);
         QVERIFY(!dialogEnabled);
         QCOMPARE(app->state.OfflineMode, std::uint8_t(0));  // the offline command waited
         QCOMPARE(messages->shown, QStringList({"Kasowanie wiązań przerwane przez użytkownika"}));
-        QVERIFY(app->fKomunikacja->isEnabled());
-        app->fWymiana->cbStopki->setChecked(true);
+        QVERIFY(komunikacja().widget().isEnabled());
+        wymiana().cbStopki->setChecked(true);
     }
 
     void closingTheMainWindowStopsTheTransferFirst() {
         QVERIFY(startOnline(shopPrinter()));
-        app->fGlowna->show();
-        QTimer::singleShot(0, app->fGlowna.get(), [this] { app->fGlowna->close(); });
+        mainWindow().show();
+        QTimer::singleShot(0, &mainWindow(), [this] { mainWindow().close(); });
         QVERIFY(run("Kasowanie1"));
         QVERIFY(messages->shown.isEmpty());
-        QVERIFY(!app->fGlowna->isVisible());
+        QVERIFY(!mainWindow().isVisible());
         QVERIFY2(printer().memory().bindings[9983] != 0, "the binding erase never started");
     }
 
     void aFileThatCannotBeCreatedIsReportedByNameAndTheBindingsStillRun() {
         QVERIFY(startOnline(shopPrinter()));
         app->files.FooterFileName = (*tmp / "no/such/dir/stopki.txt").string();
-        app->fWymiana->seMaxPLU->setValue(1);
+        wymiana().seMaxPLU->setValue(1);
         QVERIFY(run("Odczyt1"));
         QCOMPARE(messages->shown.size(), 2);
         QVERIFY2(
@@ -262,7 +262,7 @@ private slots:
         QVERIFY(startOnline(shopPrinter()));
         const std::string chosen = (*tmp / "sklep2-stopki.txt").string();
         std::ofstream(chosen) << "#\r\n#\r\n#\r\n";
-        auto* dialog = app->fWymiana.get();
+        QtWymiana* dialog = &wymiana();
         QTimer::singleShot(0, dialog->odPlik, [dialog, chosen] {
             dialog->odPlik->selectFile(QString::fromStdString(chosen));
             static_cast<QDialog*>(dialog->odPlik)->accept();
@@ -305,20 +305,20 @@ private slots:
 
     void writingFromAMissingFileSaysSoAndNeitherBoxTickedRunsNothing() {
         QVERIFY(startOnline(shopPrinter()));
-        app->fWymiana->cbWiazania->setChecked(false);
+        wymiana().cbWiazania->setChecked(false);
         QVERIFY(run("Zapis1"));
         QCOMPARE(messages->shown, QStringList({"Podany plik nie istnieje"}));
         QVERIFY(cleanedUp());
 
         messages->shown.clear();
-        app->fWymiana->cbStopki->setChecked(false);
+        wymiana().cbStopki->setChecked(false);
         const long before = printer().exchanges();
         QVERIFY(run("Zapis1"));
         QVERIFY(messages->shown.isEmpty());
         QCOMPARE(printer().exchanges(), before);
         QVERIFY(cleanedUp());
-        app->fWymiana->cbStopki->setChecked(true);
-        app->fWymiana->cbWiazania->setChecked(true);
+        wymiana().cbStopki->setChecked(true);
+        wymiana().cbWiazania->setChecked(true);
     }
 };
 

@@ -8,7 +8,14 @@
 #include <vector>
 
 #include "app/Kalvero.h"
+#include "app/qt/QtAboutBox.h"
+#include "app/qt/QtFaces.h"
+#include "app/qt/QtGlowna.h"
+#include "app/qt/QtKomunikacja.h"
+#include "app/qt/QtStan.h"
+#include "app/qt/QtWymiana.h"
 #include "app/uGlowna.h"
+#include "editor/qt/QtStopka.h"
 #include "lang/Language.h"
 #include "link/QtWinSer.h"
 #include "link/Printer.h"
@@ -29,8 +36,10 @@ protected:
     std::vector<std::unique_ptr<oru::PtyPrinter>> printers;
     std::unique_ptr<WinSer> serial;
     std::unique_ptr<ScriptedMessages> messages;
+    std::unique_ptr<QtMessages> questionBoxes;
     std::unique_ptr<MessageQuestion> question;
     std::unique_ptr<Printer> printerLink;
+    std::unique_ptr<QtFaces> faces;
     std::unique_ptr<Kalvero> app;
 
     // A fresh folder, with nothing plugged in yet.
@@ -59,9 +68,11 @@ protected:
     void openWindows() {
         lang::usePolish();  // as the program does: the windows speak Polish,
         QtWinSer::serveEventsWhileWaiting(true);  // and serve events while answers come
-        question = std::make_unique<MessageQuestion>(*messages);
+        questionBoxes = std::make_unique<QtMessages>(*messages);
+        question = std::make_unique<MessageQuestion>(*questionBoxes);
         printerLink = std::make_unique<Printer>(*serial, *question);
-        app = std::make_unique<Kalvero>(*printerLink, *messages);
+        faces = std::make_unique<QtFaces>(*messages);
+        app = std::make_unique<Kalvero>(*printerLink, *faces);
     }
     // Automatic detection; true when the program went online.
     [[nodiscard]] bool detect() {
@@ -78,17 +89,30 @@ protected:
         startKalvero();
         return detect();
     }
-    // A menu entry of the main window, or null when there is none by that name.
-    QAction* action(const char* name) const {
-        return app->fGlowna->findChild<QAction*>(QString::fromLatin1(name));
+    // The windows as Qt draws them.
+    QtGlowna& glowna() const { return faces->glowna(); }
+    QMainWindow& mainWindow() const { return glowna().window(); }
+    QtKomunikacja& komunikacja() const { return faces->komunikacja(); }
+    QtWymiana& wymiana() const { return faces->wymiana(); }
+    QtStopka& stopka() const { return faces->stopka(); }
+    QtAboutBox& about() const { return faces->about(); }
+    QtStan& stan() const { return faces->stan(); }
+    // A child of the main window by its name.
+    template <class Widget>
+    Widget* child(const char* name) const {
+        return mainWindow().findChild<Widget*>(QString::fromLatin1(name));
     }
+    // A menu entry of the main window, or null when there is none by that name.
+    QAction* action(const char* name) const { return child<QAction>(name); }
     QStringList panels() const {
-        return {app->fGlowna->panelText(0), app->fGlowna->panelText(1), app->fGlowna->panelText(2)};
+        return {glowna().panelText(0), glowna().panelText(1), glowna().panelText(2)};
     }
     void closeAll() {
         app.reset();
+        faces.reset();
         printerLink.reset();
         question.reset();
+        questionBoxes.reset();
         messages.reset();
         serial.reset();
         printers.clear();

@@ -33,10 +33,10 @@ testing=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev ser
 testing_commands=(ctest:cmake clang++:clang mount:mount umount:mount setpriv:util-linux
                   ser2net:ser2net)
 # Looking at the windows as a user and as assistive technology does: a screen of its
-# own, clicks, screenshots, and an AT-SPI client.
-screens=(xvfb xdotool imagemagick at-spi2-core gir1.2-atspi-2.0 python3-gi dbus)
-screens_commands=(xvfb-run:xvfb xdotool:xdotool import:imagemagick dbus-run-session:dbus
-                  python3:python3-gi)
+# own, a window manager to draw captions, clicks, screenshots, and an AT-SPI client.
+screens=(xvfb twm xdotool imagemagick at-spi2-core gir1.2-atspi-2.0 python3-gi dbus)
+screens_commands=(xvfb-run:xvfb twm:twm xdotool:xdotool import:imagemagick
+                  dbus-run-session:dbus python3:python3-gi)
 case "${1:-}" in
     screens) packages+=("${screens[@]}"); commands+=("${screens_commands[@]}") ;;
     test) packages+=("${testing[@]}" "${packaging[@]}" "${windows[@]}")

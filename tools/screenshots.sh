@@ -32,10 +32,12 @@ with open(f"{work}/memory.txt", "w") as f:
 PY
 
 "$root/build/dev/emulator/oru-emulator" --com 1 --number 07 --load "$work/memory.txt" >/dev/null 2>&1 &
+emulator=$!
 sleep 0.3
-(cd "$work" && "$root/build/dev/app/kalvero" 2>/dev/null) &
+(cd "$work" && exec "$root/build/dev/app/kalvero" 2>/dev/null) &
+kalvero=$!
 sleep 1.5
-window() { xdotool search --name "$1" | head -1; }
+window() { { xdotool search --onlyvisible --name "$1" || true; } | head -1; }
 shot() { local id; id=$(window "$1"); [ -n "$id" ] || { echo "no window: $1" >&2; exit 1; }; import -window "$id" "$out/$2"; }
 menu() {
     xdotool mousemove "$1" 8; sleep 0.2; xdotool click 1; sleep 0.5
@@ -58,3 +60,46 @@ shot "Definiowanie stopek" editor-online.png
 xdotool mousemove --window "$(window "Definiowanie stopek")" 716 276 click 1; sleep 0.5
 menu 48 62
 shot "Parametry komunikacji" komunikacja.png
+xdotool mousemove --window "$(window "Parametry komunikacji")" 258 127 click 1; sleep 0.5
+
+# A read's message boxes with their captions, drawn by a window manager that runs
+# before Kalvero starts again: one after a read that went well, one after a read the
+# printer broke off by falling silent (what came is kept apart, under its full path).
+kill "$kalvero"; wait "$kalvero" 2>/dev/null || true
+printf '%s\n' 'UsePPosition "on"' RandomPlacement NoGrabServer DecorateTransients 'TitleFont "fixed"' \
+    'ResizeFont "fixed"' 'MenuFont "fixed"' 'IconFont "fixed"' 'IconManagerFont "fixed"' \
+    >"$work/twmrc"
+twm -f "$work/twmrc" >/dev/null 2>&1 &
+sleep 1
+(cd "$work" && exec "$root/build/dev/app/kalvero" 2>/dev/null) &
+sleep 1.5
+main=$(window "Kalvero wersja beta")
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep "${4:-0.5}"; }
+# The next box, once it shows (a transfer takes its time); named, it is taken.
+box() {
+    local id="" tries=0
+    while [ -z "$id" ] && [ $((tries += 1)) -le 40 ]; do
+        sleep 0.25
+        id=$(window "^Kalvero$")
+    done
+    [ -n "$id" ] || { echo "no box" >&2; exit 1; }
+    [ -z "${1:-}" ] || import -frame -window "$id" "$out/$1"
+    xdotool mousemove --window "$id" 10 10 click 1 key Return
+    tries=0
+    while window "^Kalvero$" | grep -qx "$id" && [ $((tries += 1)) -le 40 ]; do sleep 0.25; done
+}
+read_all() {
+    click "$main" 153 8; click "$main" 153 30 1
+    click "$(window "Odczyt danych z drukarki etykiet")" 213 140 "$1"
+}
+click "$main" 48 8; click "$main" 90 40 1.5  # online, automatically
+read_all 0
+box odczyt-ok.png
+box
+kill "$emulator"; wait "$emulator" 2>/dev/null || true
+"$root/build/dev/emulator/oru-emulator" --com 1 --number 07 --load "$work/memory.txt" \
+    --stop-after 40 >/dev/null 2>&1 &
+sleep 0.3
+click "$main" 48 8; click "$main" 90 40 1.5
+read_all 0
+box odczyt-przerwany.png

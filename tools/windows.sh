@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Cross-builds the core, kalvero-cli.exe and the core's tests for Windows with
-# mingw-w64 and runs them under Wine, kalvero-cli end to end against the emulator
+# Cross-builds the core, the windows' behaviour, kalvero-cli.exe and their tests for
+# Windows with mingw-w64 and runs them under Wine, kalvero-cli end to end against the emulator
 # (built for this machine) on a pseudo-terminal that Wine sees as COM1.
 # "tools/windows.sh bench" runs the Windows benchmarks instead of the tests.
 set -euo pipefail
@@ -48,7 +48,7 @@ fi
 # Qt for Windows here): a syntax check, not a build; Qt's own dllimport notes aside.
 echo "Qt sources for Windows: syntax check"
 qt=/usr/include/x86_64-linux-gnu/qt6
-printf '%s\n' app/*.cpp ui/*.cpp editor/*.cpp link/QtWinSer.cpp link/PortLock.cpp \
+printf '%s\n' app/qt/*.cpp ui/qt/*.cpp editor/qt/*.cpp link/QtWinSer.cpp link/PortLock.cpp \
     link/SystemPorts.cpp |
     xargs -P"$(nproc)" -n1 x86_64-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -Wall \
         -Wextra -Werror -Wno-attributes -DKALVERO_QT_PORTS -I"$qt" -I"$qt/QtCore" -I"$qt/QtGui" -I"$qt/QtWidgets" \

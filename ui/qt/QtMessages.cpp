@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpacerItem>
@@ -15,25 +17,32 @@ namespace kalvero {
 
 namespace {
 
-// A box wider than this wraps its text by itself, word by word, which can leave a
-// lone last word on a line; the program wraps first, at a clause of the sentence.
-constexpr int kLineWidth = 440;
 // The frame's buttons and icon beside the caption.
 constexpr int kFrameRoom = 160;
+
+// A box whose text is wider than half the screen, and never more than 500 pixels
+// with its margins, wraps it by itself, word by word, which can leave a lone last
+// word on a line: the program wraps first, at a clause of the sentence.
+int lineWidth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int half = screen != nullptr ? screen->availableGeometry().width() / 2 : 500;
+    return std::min(half, 500) - 60;
+}
 
 // A line too wide for the box breaks after the commas of its sentence, each part
 // as long as fits; a part still too wide is left to the box's own wrapping.
 QString wrapAsSentences(const QString& text, const QFontMetrics& metrics) {
+    const int width = lineWidth();
     QStringList lines;
     for (const QString& line : text.split(QLatin1Char('\n'))) {
-        if (metrics.horizontalAdvance(line) <= kLineWidth) {
+        if (metrics.horizontalAdvance(line) <= width) {
             lines << line;
             continue;
         }
         QString current;
         for (const QString& clause : line.split(QStringLiteral(", "))) {
             const QString joined = current.isEmpty() ? clause : current + QStringLiteral(", ") + clause;
-            if (!current.isEmpty() && metrics.horizontalAdvance(joined) > kLineWidth) {
+            if (!current.isEmpty() && metrics.horizontalAdvance(joined) > width) {
                 lines << current + QLatin1Char(',');
                 current = clause;
             } else {
