@@ -9,12 +9,14 @@
 #include <filesystem>
 
 #include "app/Kalvero.h"
-#include "link/Printer.h"
-#include "ui/MessageQuestion.h"
+#include "app/qt/QtFaces.h"
 #include "app/uGlowna.h"
 #include "data/WholeFiles.h"
-#include "editor/EditorFields.h"
+#include "editor/qt/EditorFields.h"
+#include "editor/qt/QtStopka.h"
 #include "editor/uStopki.h"
+#include "link/Printer.h"
+#include "ui/MessageQuestion.h"
 #include "tests/PrinterOnPort.h"
 #include "tests/ScriptedMessages.h"
 #include "tests/ScriptedWinSer.h"
@@ -23,13 +25,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-double millisecondsPerLoad(kalvero::Kalvero& app, int runs) {
-    kalvero::TfStopka& editor = *app.fStopka;
+double millisecondsPerLoad(kalvero::Kalvero& app, kalvero::QtFaces& faces, int runs) {
     app.fGlowna->Definiowaniestopek1Click();
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < runs; ++i) {
-        editor.sePLU->setText(QStringLiteral("9983"));
-        editor.sePLUChange();
+        faces.stopka().sePLU->setText(QStringLiteral("9983"));
+        app.fStopka->sePLUChange();
     }
     const auto elapsed = std::chrono::steady_clock::now() - start;
     return std::chrono::duration<double, std::milli>(elapsed).count() / runs;
@@ -49,16 +50,18 @@ int main(int argc, char** argv) {
     {
         kalvero::test::ScriptedWinSer serial;
         kalvero::test::ScriptedMessages messages;
-        kalvero::MessageQuestion question(messages);
+        kalvero::QtMessages boxes(messages);
+        kalvero::MessageQuestion question(boxes);
         kalvero::Printer printer(serial, question);
-        kalvero::Kalvero app(printer, messages);
+        kalvero::QtFaces faces(messages);
+        kalvero::Kalvero app(printer, faces);
         app.files.FooterFileName = (dir / "stopki.txt").string();
         app.files.BindingFileName = (dir / "wiazplu.txt").string();
         kalvero::CreateDefaultFile(app.files, app.files.BindingFileName);
         kalvero::CreateDefaultFile(app.files, app.files.FooterFileName);
-        const double ms = millisecondsPerLoad(app, 200);
+        const double ms = millisecondsPerLoad(app, faces, 200);
         std::printf("offline, item 9983 from default files: %.3f ms per load (%s)\n", ms,
-                    qPrintable(app.fStopka->statusText()));
+                    qPrintable(faces.stopka().statusText()));
     }
     {
         const auto emulated = kalvero::test::plugInPrinter(dir, 1);
@@ -68,13 +71,15 @@ int main(int argc, char** argv) {
         }
         const auto serial = kalvero::test::portLayer(dir, std::chrono::milliseconds(100));
         kalvero::test::ScriptedMessages messages;
-        kalvero::MessageQuestion question(messages);
+        kalvero::QtMessages boxes(messages);
+        kalvero::MessageQuestion question(boxes);
         kalvero::Printer printer(*serial, question);
-        kalvero::Kalvero app(printer, messages);
+        kalvero::QtFaces faces(messages);
+        kalvero::Kalvero app(printer, faces);
         app.fGlowna->Wykryjautomatycznie1Click();
-        const double ms = millisecondsPerLoad(app, 200);
+        const double ms = millisecondsPerLoad(app, faces, 200);
         std::printf("online, item 9983 against the unpaced emulator: %.3f ms per load (%s)\n", ms,
-                    qPrintable(app.fStopka->statusText()));
+                    qPrintable(faces.stopka().statusText()));
     }
     fs::remove_all(dir);
     return 0;

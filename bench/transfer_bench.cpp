@@ -13,6 +13,9 @@
 
 #include "app/Kalvero.h"
 #include "app/uGlowna.h"
+#include "app/qt/QtFaces.h"
+#include "app/qt/QtGlowna.h"
+#include "app/qt/QtWymiana.h"
 #include "app/uWymiana.h"
 #include "link/Printer.h"
 #include "tests/PrinterOnPort.h"
@@ -37,13 +40,14 @@ struct Bench {
         }
         serial = kalvero::test::portLayer(dir, std::chrono::milliseconds(100));
         printerLink = std::make_unique<kalvero::Printer>(*serial, question);
-        app = std::make_unique<kalvero::Kalvero>(*printerLink, messages);
+        app = std::make_unique<kalvero::Kalvero>(*printerLink, *faces);
         app->files.FooterFileName = (dir / "stopki.txt").string();
         app->files.BindingFileName = (dir / "wiazplu.txt").string();
         app->fGlowna->Wykryjautomatycznie1Click();
     }
     ~Bench() {
         app.reset();
+        faces.reset();
         printerLink.reset();
         serial.reset();
         printer.reset();
@@ -51,11 +55,11 @@ struct Bench {
     }
     // Seconds for one exchange command with only the given box ticked.
     double run(const char* command, bool footers) {
-        app->fGlowna->findChild<QAction*>(QString::fromLatin1(command))->trigger();
-        app->fWymiana->cbStopki->setChecked(footers);
-        app->fWymiana->cbWiazania->setChecked(!footers);
+        faces->glowna().window().findChild<QAction*>(QString::fromLatin1(command))->trigger();
+        faces->wymiana().cbStopki->setChecked(footers);
+        faces->wymiana().cbWiazania->setChecked(!footers);
         const auto start = Clock::now();
-        app->fWymiana->bDalej->click();
+        faces->wymiana().bDalej->click();
         return std::chrono::duration<double>(Clock::now() - start).count();
     }
 
@@ -63,8 +67,10 @@ struct Bench {
     std::unique_ptr<oru::PtyPrinter> printer;
     std::unique_ptr<kalvero::QtWinSer> serial;
     kalvero::test::ScriptedMessages messages;
-    kalvero::MessageQuestion question{messages};
+    kalvero::QtMessages boxes{messages};
+    kalvero::MessageQuestion question{boxes};
     std::unique_ptr<kalvero::Printer> printerLink;
+    std::unique_ptr<kalvero::QtFaces> faces = std::make_unique<kalvero::QtFaces>(messages);
     std::unique_ptr<kalvero::Kalvero> app;
 };
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The footer editor driven through its real window, offline on files in a
-// temporary directory and online against the emulator on a pty.
+// The footer editor as Qt draws it: its keys, fields and frame reach the editor,
+// offline on files in a temporary directory and online against the emulator on a pty.
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,7 +16,6 @@
 #include "data/WholeFiles.h"
 #include "editor/qt/EditorFields.h"
 #include "editor/uStopki.h"
-#include "tests/Files.h"
 #include "tests/ScriptedWinSer.h"
 #include "tests/WindowTest.h"
 
@@ -24,13 +23,8 @@ namespace kalvero {
 
 namespace {
 
-using test::slurp;
-
 const QString kMarker = QStringLiteral("!BRAK OPISU STOPKI W PLIKU!");
-const QString kCreateBindings = QStringLiteral("Brak pliku|Czy utworzyc plik z danymi wiązań ?");
-const QString kCreateFooters = QStringLiteral("Brak pliku|Czy utworzyc plik z danymi stopek ?");
 const QString kSaveCurrent = QStringLiteral("Zmienione dane stopki|Czy zapisac obecną stopkę?");
-const QString kSaveToo = QStringLiteral("Zmienione dane stopki|Czy zapisac również stopkę?");
 
 QString spaces(int n) {
     return QString(n, QLatin1Char(' '));
@@ -43,14 +37,12 @@ class EditorTest : public test::WindowTest {
 
     QtStopka* ed = nullptr;
 
-    // Offline, on default data files unless told otherwise.
-    void startOffline(bool withFiles = true) {
+    // Offline, on default data files.
+    void startOffline() {
         newFolder();
         startKalvero(std::make_unique<test::ScriptedWinSer>());
-        if (withFiles) {
-            CreateDefaultFile(app->files, app->files.FooterFileName);
-            CreateDefaultFile(app->files, app->files.BindingFileName);
-        }
+        CreateDefaultFile(app->files, app->files.FooterFileName);
+        CreateDefaultFile(app->files, app->files.BindingFileName);
         ed = &stopka();
     }
     [[nodiscard]] bool startOnline(oru::PrinterMemory memory, oru::Faults faults = {}) {
@@ -85,10 +77,6 @@ class EditorTest : public test::WindowTest {
         ed->seNrStopki->setText(QString::number(n));
         release(ed->seNrStopki, Qt::Key_Return);
     }
-    void loadItem(int plu) {
-        ed->sePLU->setText(QString::number(plu));
-        release(ed->sePLU, Qt::Key_Return);
-    }
     QStringList lines() const {
         return {ed->s[0]->text(), ed->s[1]->text(), ed->s[2]->text(), ed->s[3]->text()};
     }
@@ -97,30 +85,6 @@ private slots:
     void cleanup() {
         closeAll();
         ed = nullptr;
-    }
-
-    void openingOfflineWithoutFilesAsksForBothAndShowsTheMissingBinding() {
-        startOffline(false);
-        messages->answers = {true, true};
-        QVERIFY(open());
-        QCOMPARE(messages->shown, QStringList({kCreateBindings, kCreateFooters}));
-        QCOMPARE(ed->widget().windowTitle(), QStringLiteral("Definiowanie stopek - dane z/do plików"));
-        QVERIFY(!mainWindow().isEnabled());
-        QCOMPARE(lines(), QStringList(4, kMarker));
-        QCOMPARE(ed->statusText(), QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU"));
-        QVERIFY(ed->eNazwa->isVisible());
-        QCOMPARE(ed->eNazwa->text(), QStringLiteral("!!BRAK WIĄZANIA PLU-STOPKA W PLIKU!!"));
-        QVERIFY(!app->fStopka->FooterEdited());
-
-        loadItem(1);  // the next item loaded shows footer 0 from the new files
-        QCOMPARE(lines(), QStringList(4, spaces(40)));
-        QCOMPARE(ed->statusText(), QStringLiteral("OK"));
-        QVERIFY(!ed->eNazwa->isVisible());
-        QCOMPARE(messages->shown.size(), 2);
-
-        ed->bWyjdz->click();
-        QVERIFY(!ed->widget().isVisible());
-        QVERIFY(mainWindow().isEnabled());
     }
 
     void editsShowTheMarkUntilSavedAndATwentyWideLineLoadsNarrow() {
@@ -233,63 +197,6 @@ private slots:
         QCOMPARE(ed->s[1]->text(), QStringLiteral("€ Sklepł"));
     }
 
-    void aDataFileThatCannotBeCreatedIsNamedWithTheReason() {
-        startOffline(false);
-        app->files.FooterFileName = (tmp->path() / "no/such/stopki.txt").string();
-        messages->answers = {false, true};
-        QVERIFY(open());
-        QCOMPARE(messages->shown, QStringList({kCreateBindings, kCreateFooters}));
-        const QString name = QString::fromStdString(app->files.FooterFileName);
-        QVERIFY2(ed->statusText().startsWith(QStringLiteral("Nie utworzono pliku %1: ").arg(name)),
-                 qPrintable(ed->statusText()));
-        QVERIFY2(ed->statusText().size() > name.size() + 22, "with the system's reason");
-    }
-
-    void itemNumbersAreLimitedAndBindingsStoreWithoutLoadingFirst() {
-        startOffline();
-        QVERIFY(open());
-        loadItem(9999);
-        QCOMPARE(ed->sePLU->text(), QStringLiteral("9983"));
-        typeInto(ed->sePLU, QStringLiteral("0"));
-        release(ed->sePLU, Qt::Key_Return);
-        QCOMPARE(ed->sePLU->text(), QStringLiteral("1"));
-
-        loadFooter(0);
-        ed->sePLU->setText(QStringLiteral("12"));
-        ed->seNrStopki->setText(QStringLiteral("5"));
-        ed->bZatwWiaz->click();  // stored, then item 12 loaded again
-        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("5"));
-        QCOMPARE(ed->statusText(),
-                 QStringLiteral("BRAK DEFINICJI STOPKI W PLIKU"));  // footer 5 not in the file
-    }
-
-    void aBoundFooterAboveTwoHundredLoadsFooterTwoHundred() {
-        startOffline();
-        std::string bindings = slurp(app->files.BindingFileName);
-        bindings.replace(10 + 6, 3, "250");
-        test::put(app->files.BindingFileName, bindings);
-        QVERIFY(open());
-        QCOMPARE(ed->seNrStopki->text(), QStringLiteral("200"));
-    }
-
-    void editsAreAskedAboutBeforeAnItemLoadAndABindingStore() {
-        startOffline();
-        QVERIFY(open());
-        typeInto(ed->s[0], QStringLiteral("zmiana"));
-        messages->answers = {true};
-        loadItem(2);
-        QCOMPARE(messages->shown, QStringList({kSaveCurrent}));
-        QCOMPARE(ed->s[0]->text(),
-                 QStringLiteral("zmiana") + spaces(34));  // saved, then footer 0 loaded
-
-        messages->shown.clear();
-        typeInto(ed->s[1], QStringLiteral("druga"));
-        messages->answers = {false, false};
-        ed->bZatwWiaz->click();
-        QCOMPARE(messages->shown, QStringList({kSaveToo, kSaveCurrent}));
-        QCOMPARE(ed->s[1]->text(), spaces(40));  // the second No loads the footer over the edits
-    }
-
     void reopeningAfterLeavingWithEditsAsksFirstAndStoresUnderTheSameNumber() {
         startOffline();
         QVERIFY(open());
@@ -320,21 +227,6 @@ private slots:
         QCOMPARE(ed->statusText(), QStringLiteral("OK"));
     }
 
-    void onlineAFailingLineTwoKeepsTheOldLinesAndCountsAsUnchanged() {
-        oru::PrinterMemory memory = oru::PrinterMemory::factory();
-        memory.footers[3][0].text[0] = 'A';
-        memory.footers[3][1].text[0] = 'B';
-        // Identification 3, opening: name, binding, footer 0 lines 1-4 = 6; footer 3 line 1 = 1.
-        QVERIFY(startOnline(memory, {.stopAfter = 3 + 6 + 1}));
-        QVERIFY(open());
-        QCOMPARE(ed->statusText(), QStringLiteral("OK"));
-        loadFooter(3);
-        QCOMPARE(ed->s[0]->text(), QStringLiteral("A") + spaces(39));
-        QCOMPARE(ed->s[1]->text(), spaces(40));
-        QCOMPARE(ed->statusText(),
-                 QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)"));
-        QVERIFY(!app->fStopka->FooterEdited());  // lines 2-4 show what the snapshot kept
-    }
 };
 
 }  // namespace kalvero

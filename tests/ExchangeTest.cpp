@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Reading, writing and erasing everything through the windows, against emulated
-// printers on a private ports directory.
+// Reading, writing and erasing everything through the windows as Qt draws them, with
+// the event loop served between records, against emulated printers on a pty.
 
 #include <QAction>
 #include <QCheckBox>
@@ -20,7 +20,6 @@
 
 #include "data/WholeFiles.h"
 #include "tests/Files.h"
-#include "tests/ProtocolWinSer.h"
 #include "tests/WindowTest.h"
 #include "link/orukom.h"
 #include "app/uKomunikacja.h"
@@ -168,52 +167,6 @@ private slots:
         QVERIFY(cleanedUp());
     }
 
-    void aPrinterThatFallsSilentIsReportedAndTheProgramStaysUsable() {
-        QVERIFY(startOnline(shopPrinter(), {.stopAfter = 3 + 100}));
-        QVERIFY(run("Odczyt1"));
-        const QString silent =
-            QStringLiteral("Nie odebrano danych z urządzenia (timeout odbierania)");
-        // The box names the file that keeps what came; the binding read got not one
-        // whole record, so it keeps nothing and names nothing.
-        const QString partial = QString::fromStdString(app->files.FooterFileName + ".partial");
-        QCOMPARE(messages->shown,
-                 QStringList({silent + "\nOdczytane dane są w pliku " + partial +
-                                  ", dotychczasowy plik jest bez zmian",
-                              silent}));
-        QVERIFY(!std::filesystem::exists(app->files.FooterFileName));
-        QCOMPARE(test::slurp(app->files.FooterFileName + ".partial").size(),
-                 std::size_t(9 + 25 * 186));
-        QVERIFY(!std::filesystem::exists(app->files.BindingFileName + ".partial"));
-        // The label under the boxes says it too, until the next operation begins.
-        QLabel* note = child<QLabel>("lOperacja");
-        QVERIFY(note->isVisible());
-        QVERIFY(note->text().contains(partial));
-        QCOMPARE(glowna().panelText(0), QStringLiteral("ONLINE"));
-        action("Wykryjautomatycznie1")->trigger();
-        QVERIFY(!note->isVisible());
-        QVERIFY(cleanedUp());
-    }
-
-    // A printer on the network whose server hangs up mid-read: one box names the
-    // server, the bindings are not tried, and the program goes offline.
-    void aServerThatHangsUpIsNamedOnceAndTheProgramGoesOffline() {
-        newFolder();
-        static oru::PrinterMemory memory;  // outlives the windows, which end at cleanup
-        memory = shopPrinter();
-        auto network = std::make_unique<test::ProtocolWinSer>(memory, oru::Faults{.hangUpAfter = 3 + 40});
-        network->hangUpAs({"tcp://127.0.0.1:47011", "serwer 127.0.0.1:47011 zamknął połączenie"});
-        startKalvero(std::move(network));
-        QVERIFY(detect());
-        QVERIFY(run("Odczyt1"));
-        const QString partial = QString::fromStdString(app->files.FooterFileName + ".partial");
-        QCOMPARE(messages->shown,
-                 QStringList({"Urządzenie niepodłączone lub niewłączone (timeout nadawania); "
-                              "serwer 127.0.0.1:47011 zamknął połączenie\nOdczytane dane są w "
-                              "pliku " + partial + ", dotychczasowy plik jest bez zmian"}));
-        QCOMPARE(glowna().panelText(0), QStringLiteral("OFFLINE"));
-        QCOMPARE(app->state.OfflineMode, std::uint8_t(1));
-    }
-
     void onlyPrzerwijActsWhileATransferRuns() {
         QVERIFY(startOnline(shopPrinter()));
         wymiana().cbStopki->setChecked(false);
@@ -242,20 +195,6 @@ private slots:
         QVERIFY(messages->shown.isEmpty());
         QVERIFY(!mainWindow().isVisible());
         QVERIFY2(printer().memory().bindings[9983] != 0, "the binding erase never started");
-    }
-
-    void aFileThatCannotBeCreatedIsReportedByNameAndTheBindingsStillRun() {
-        QVERIFY(startOnline(shopPrinter()));
-        app->files.FooterFileName = (*tmp / "no/such/dir/stopki.txt").string();
-        wymiana().seMaxPLU->setValue(1);
-        QVERIFY(run("Odczyt1"));
-        QCOMPARE(messages->shown.size(), 2);
-        QVERIFY2(
-            messages->shown.at(0).startsWith(QStringLiteral("Nie można zapisać pliku ") +
-                                             QString::fromStdString(app->files.FooterFileName)),
-            qPrintable(messages->shown.at(0)));
-        QCOMPARE(messages->shown.at(1), QStringLiteral("Odczyt wiązań: OK"));
-        QVERIFY(cleanedUp());
     }
 
     void theFilePickersChangeTheNamesForTheRestOfTheRun() {
@@ -303,23 +242,6 @@ private slots:
         dialog->cbWiazania->setChecked(true);
     }
 
-    void writingFromAMissingFileSaysSoAndNeitherBoxTickedRunsNothing() {
-        QVERIFY(startOnline(shopPrinter()));
-        wymiana().cbWiazania->setChecked(false);
-        QVERIFY(run("Zapis1"));
-        QCOMPARE(messages->shown, QStringList({"Podany plik nie istnieje"}));
-        QVERIFY(cleanedUp());
-
-        messages->shown.clear();
-        wymiana().cbStopki->setChecked(false);
-        const long before = printer().exchanges();
-        QVERIFY(run("Zapis1"));
-        QVERIFY(messages->shown.isEmpty());
-        QCOMPARE(printer().exchanges(), before);
-        QVERIFY(cleanedUp());
-        wymiana().cbStopki->setChecked(true);
-        wymiana().cbWiazania->setChecked(true);
-    }
 };
 
 }  // namespace kalvero
