@@ -24,11 +24,10 @@ Kalvero::Kalvero(Printer& printer, WindowFactory& faces)
     // The windows keep no record of what they write to a printer: before they write,
     // what kalvero-cli knew any printer to hold is let go, so that its write
     // --since-read never trusts it.
-    printer.commands().beforePrinterChange(
-        [known = SnapshotStore::fromEnvironment().knownRoot()] {
-            std::error_code ec;
-            std::filesystem::remove_all(FilePath(known), ec);
-        });
+    printer.commands().beforePrinterChange([known = SnapshotStore::fromEnvironment().knownRoot()] {
+        std::error_code ec;
+        std::filesystem::remove_all(FilePath(known), ec);
+    });
     fGlowna = std::make_unique<TfGlowna>(services, faces.fGlowna());
     fKomunikacja = std::make_unique<TfKomunikacja>(services, *fGlowna, faces.fKomunikacja());
     fWymiana =

@@ -106,8 +106,8 @@ void TfGlowna::showConnection(const Connection& connection, const std::string& n
     if (connection.outcome == ConnectOutcome::Online) {
         m_face.setPanel(0, "ONLINE");
         m_face.setPanel(1, "DURAX ORU nr: " + Cp1250ToUtf8(connection.identity.numberText));
-        m_face.setPanel(2, "COM" + std::to_string(m_state.PortNumber) + "," +
-                               std::to_string(m_state.BaudRate));
+        m_face.setPanel(
+            2, "COM" + std::to_string(m_state.PortNumber) + "," + std::to_string(m_state.BaudRate));
         showOnlineMarks(true);
         setExchangeEntriesEnabled(true);
     } else {

@@ -16,7 +16,15 @@ struct Services;
 class WinSer;
 
 // The menu entries whose marks, enabled state or visibility change.
-enum class MenuEntry { Trybonline1, Tryboffline1, Odczyt1, Zapis1, Kasowanie1, Definiowaniestopek1, Standrukarki1 };
+enum class MenuEntry {
+    Trybonline1,
+    Tryboffline1,
+    Odczyt1,
+    Zapis1,
+    Kasowanie1,
+    Definiowaniestopek1,
+    Standrukarki1
+};
 
 // What the main window shows: the status bar sbOru with its three panels, the
 // menu's marks and entries, and the progress elements.

@@ -17,8 +17,7 @@ namespace kalvero {
 
 std::string KeptApart(const std::vector<std::string>& files) {
     if (files.size() == 1) {
-        return "Odczytane dane są w pliku " + files.front() +
-               ", dotychczasowy plik jest bez zmian";
+        return "Odczytane dane są w pliku " + files.front() + ", dotychczasowy plik jest bez zmian";
     }
     std::string joined;
     for (const std::string& file : files) {
@@ -180,11 +179,13 @@ void TfWymiana::report(ResultCode rc, const std::string& stopped, const std::str
     }
     if (rc == kFileErrorCode && m_transfers.fileError()) {
         const FileError& error = *m_transfers.fileError();
-        m_host.overMainWindow().tell("Nie można zapisać pliku " + error.name + "\n" + error.reason + kept);
+        m_host.overMainWindow().tell("Nie można zapisać pliku " + error.name + "\n" + error.reason +
+                                     kept);
     } else if (rc != 0) {
         // A printer on the network whose server hung up: named with its address.
         std::string text = Cp1250ToUtf8(ResultText(rc));
-        if (const auto gone = rc == serial::kTransmitTimeout ? m_serial.openFailure() : std::nullopt) {
+        if (const auto gone =
+                rc == serial::kTransmitTimeout ? m_serial.openFailure() : std::nullopt) {
             text += "; " + gone->reason;
             m_printerLost = true;
         }

@@ -20,7 +20,16 @@ struct OperatingState;
 struct Services;
 
 // The exchange dialog's controls that an opening shows, hides or enables.
-enum class WymianaControl { cbWiazania, cbStopki, sbZmienStopka, sbZmienWiazania, Edit1, Edit2, seMaxPLU, Label1 };
+enum class WymianaControl {
+    cbWiazania,
+    cbStopki,
+    sbZmienStopka,
+    sbZmienWiazania,
+    Edit1,
+    Edit2,
+    seMaxPLU,
+    Label1
+};
 
 // What the data exchange dialog shows and asks. File names are in the file
 // system's encoding, as the data files are named.
@@ -75,7 +84,7 @@ private:
     MainProgress& m_progress;
     ExchangeFace& m_face;
     std::vector<std::string> m_partialNotes;  // where reads that did not finish kept what came
-    bool m_printerLost = false;  // its server on the network hung up during a transfer
+    bool m_printerLost = false;               // its server on the network hung up during a transfer
     BulkTransfers m_transfers;
 };
 

@@ -16,10 +16,10 @@
 #include "editor/qt/QtStopka.h"
 #include "editor/uStopki.h"
 #include "link/Printer.h"
-#include "ui/MessageQuestion.h"
 #include "tests/PrinterOnPort.h"
 #include "tests/ScriptedMessages.h"
 #include "tests/ScriptedWinSer.h"
+#include "ui/MessageQuestion.h"
 
 namespace {
 

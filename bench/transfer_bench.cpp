@@ -12,10 +12,10 @@
 #include <filesystem>
 
 #include "app/Kalvero.h"
-#include "app/uGlowna.h"
 #include "app/qt/QtFaces.h"
 #include "app/qt/QtGlowna.h"
 #include "app/qt/QtWymiana.h"
+#include "app/uGlowna.h"
 #include "app/uWymiana.h"
 #include "link/Printer.h"
 #include "tests/PrinterOnPort.h"

@@ -74,9 +74,8 @@ int NumberRange::valueOf(const std::string& text) const {
     }
     int value = 0;
     const auto [at, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    return error == std::errc() && at == digits.data() + digits.size() && !digits.empty()
-               ? value
-               : minimum;
+    return error == std::errc() && at == digits.data() + digits.size() && !digits.empty() ? value
+                                                                                          : minimum;
 }
 
 int NumberRange::limited(int value) const {
@@ -300,8 +299,7 @@ void TfStopka::bZatwierdzClick() {
 }
 
 void TfStopka::sePLUChange() {
-    if (FooterEdited() &&
-        m_face.ask("Zmienione dane stopki", "Czy zapisac obecną stopkę?")) {
+    if (FooterEdited() && m_face.ask("Zmienione dane stopki", "Czy zapisac obecną stopkę?")) {
         bZatwierdzClick();
     }
     auto item = static_cast<std::uint16_t>(value(NumberFieldName::sePLU));
@@ -345,8 +343,7 @@ void TfStopka::sePLUChange() {
 }
 
 void TfStopka::bZatwWiazClick() {
-    if (FooterEdited() &&
-        m_face.ask("Zmienione dane stopki", "Czy zapisac również stopkę?")) {
+    if (FooterEdited() && m_face.ask("Zmienione dane stopki", "Czy zapisac również stopkę?")) {
         bZatwierdzClick();
     }
     setStatus("Zapis wiązania...");

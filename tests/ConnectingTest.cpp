@@ -10,9 +10,9 @@
 #include <QTest>
 #include <memory>
 
+#include "app/uKomunikacja.h"
 #include "link/PortLock.h"
 #include "tests/WindowTest.h"
-#include "app/uKomunikacja.h"
 
 namespace kalvero {
 

@@ -81,7 +81,7 @@ TEST_F(EditorBehaviour, ADataFileThatCannotBeCreatedIsNamedWithTheReason) {
     EXPECT_EQ(boxes(), Texts({kCreateBindings, kCreateFooters}));
     const std::string start = "Nie utworzono pliku " + app->files.FooterFileName + ": ";
     EXPECT_EQ(ed.status.rfind(start, 0), 0U) << ed.status;
-    EXPECT_GT(ed.status.size(), start.size());  // with the system's reason
+    EXPECT_GT(ed.status.size(), start.size());                          // with the system's reason
     EXPECT_FALSE(std::filesystem::exists(app->files.BindingFileName));  // No: not made
 }
 

@@ -226,7 +226,6 @@ private slots:
         QCOMPARE(ed->seNrStopki->text(), QStringLiteral("17"));
         QCOMPARE(ed->statusText(), QStringLiteral("OK"));
     }
-
 };
 
 }  // namespace kalvero

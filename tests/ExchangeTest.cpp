@@ -18,35 +18,15 @@
 #include <fstream>
 #include <memory>
 
-#include "data/WholeFiles.h"
-#include "tests/Files.h"
-#include "tests/WindowTest.h"
-#include "link/orukom.h"
 #include "app/uKomunikacja.h"
 #include "app/uWymiana.h"
+#include "data/WholeFiles.h"
+#include "link/orukom.h"
+#include "tests/Files.h"
+#include "tests/ShopPrinter.h"
+#include "tests/WindowTest.h"
 
 namespace kalvero {
-
-namespace {
-
-oru::PrinterMemory shopPrinter() {
-    oru::PrinterMemory memory = oru::PrinterMemory::factory();
-    for (int n = 0; n <= 200; n += 3) {
-        for (int k = 0; k < 4; ++k) {
-            auto& line = memory.footers[n][k];
-            line.flags = k == 1 ? 0x0C : 0x08;
-            const std::string text =
-                "Sklep " + std::to_string(n) + " \x88\xA5ka " + std::to_string(k);
-            std::copy(text.begin(), text.end(), line.text.begin());
-        }
-    }
-    for (int plu = 1; plu <= 9983; ++plu) {
-        memory.bindings[plu] = static_cast<std::uint8_t>((plu * 7) % 201);
-    }
-    return memory;
-}
-
-}  // namespace
 
 class ExchangeTest : public test::WindowTest {
     Q_OBJECT
@@ -67,8 +47,9 @@ class ExchangeTest : public test::WindowTest {
     // Everything a finished transfer puts away is away.
     [[nodiscard]] bool cleanedUp() const {
         const QMainWindow& main = mainWindow();
-        return child<QWidget>("bbPrzerwij")->isHidden() && child<QWidget>("lOperacja")->isHidden() &&
-               child<QWidget>("pb")->isHidden() && main.isEnabled() && main.menuBar()->isEnabled() &&
+        return child<QWidget>("bbPrzerwij")->isHidden() &&
+               child<QWidget>("lOperacja")->isHidden() && child<QWidget>("pb")->isHidden() &&
+               main.isEnabled() && main.menuBar()->isEnabled() &&
                main.cursor().shape() == Qt::ArrowCursor && !wymiana().widget().isVisible();
     }
 
@@ -76,7 +57,7 @@ private slots:
     void cleanup() { closeAll(); }
 
     void readsEverythingAndWritesItToAFreshPrinter() {
-        const oru::PrinterMemory shop = shopPrinter();
+        const oru::PrinterMemory shop = test::ShopPrinter();
         QVERIFY(startOnline(shop));
         QVERIFY(run("Odczyt1"));
         QCOMPARE(messages->shown, QStringList({"Odczyt stopek: OK", "Odczyt wiązań: OK"}));
@@ -121,7 +102,7 @@ private slots:
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.path().string()));
         std::filesystem::create_directories(data / "kalvero/known/COM1-07~x");
         test::put(data / "kalvero/known/COM1-07~x/wiazplu.txt", "#\r\n#\r\n#\r\n");
-        QVERIFY(startOnline(shopPrinter()));
+        QVERIFY(startOnline(test::ShopPrinter()));
         qunsetenv("XDG_DATA_HOME");
         QVERIFY(std::filesystem::exists(data / "kalvero/known"));
         QWidget* dialog = &wymiana().widget();
@@ -148,27 +129,29 @@ private slots:
     }
 
     void przerwijStopsTheFooterReadAndTheBindingsStillRun() {
-        QVERIFY(startOnline(shopPrinter()));
+        QVERIFY(startOnline(test::ShopPrinter()));
         wymiana().seMaxPLU->setValue(10);
         QTimer::singleShot(0, child<QPushButton>("bbPrzerwij"), &QPushButton::click);
         QVERIFY(run("Odczyt1"));
         const QString partial = QString::fromStdString(app->files.FooterFileName + ".partial");
         QCOMPARE(messages->shown,
                  QStringList({"Odczyt stopek przerwany przez użytkownika\nOdczytane dane są w "
-                              "pliku " + partial + ", dotychczasowy plik jest bez zmian",
+                              "pliku " +
+                                  partial + ", dotychczasowy plik jest bez zmian",
                               "Odczyt wiązań: OK"}));
         QCOMPARE(test::slurp(app->files.FooterFileName + ".partial").size(),
                  std::size_t(9 + 186));  // footer 0 only
         QCOMPARE(test::slurp(app->files.BindingFileName).size(), std::size_t(9 + 10 * 11));
         QCOMPARE(app->state.AbortRequested, std::uint8_t(0));
-        QVERIFY(child<QLabel>("lOperacja")->text().contains(
-            QString::fromStdString(app->files.FooterFileName + ".partial")));
+        QVERIFY(child<QLabel>("lOperacja")
+                    ->text()
+                    .contains(QString::fromStdString(app->files.FooterFileName + ".partial")));
         child<QLabel>("lOperacja")->hide();
         QVERIFY(cleanedUp());
     }
 
     void onlyPrzerwijActsWhileATransferRuns() {
-        QVERIFY(startOnline(shopPrinter()));
+        QVERIFY(startOnline(test::ShopPrinter()));
         wymiana().cbStopki->setChecked(false);
         bool menuEnabled = true;
         bool dialogEnabled = true;
@@ -188,7 +171,7 @@ private slots:
     }
 
     void closingTheMainWindowStopsTheTransferFirst() {
-        QVERIFY(startOnline(shopPrinter()));
+        QVERIFY(startOnline(test::ShopPrinter()));
         mainWindow().show();
         QTimer::singleShot(0, &mainWindow(), [this] { mainWindow().close(); });
         QVERIFY(run("Kasowanie1"));
@@ -198,7 +181,7 @@ private slots:
     }
 
     void theFilePickersChangeTheNamesForTheRestOfTheRun() {
-        QVERIFY(startOnline(shopPrinter()));
+        QVERIFY(startOnline(test::ShopPrinter()));
         const std::string chosen = (*tmp / "sklep2-stopki.txt").string();
         std::ofstream(chosen) << "#\r\n#\r\n#\r\n";
         QtWymiana* dialog = &wymiana();
@@ -241,7 +224,6 @@ private slots:
         QCOMPARE(messages->shown, QStringList({"Zapis stopek: OK, zapisano 0"}));
         dialog->cbWiazania->setChecked(true);
     }
-
 };
 
 }  // namespace kalvero

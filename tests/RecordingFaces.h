@@ -103,7 +103,9 @@ public:
         panels.at(static_cast<std::size_t>(panel)) = text;
         note("panel " + std::to_string(panel) + ": " + text);
     }
-    void repaintPanels() override { note("repaint: " + panels[0] + "|" + panels[1] + "|" + panels[2]); }
+    void repaintPanels() override {
+        note("repaint: " + panels[0] + "|" + panels[1] + "|" + panels[2]);
+    }
     void checkEntry(MenuEntry entry, bool checked) override { this->checked[entry] = checked; }
     void enableEntry(MenuEntry entry, bool enabled) override { entryEnabled[entry] = enabled; }
     void showEntry(MenuEntry entry, bool visible) override { entryVisible[entry] = visible; }
@@ -131,8 +133,12 @@ public:
 
     bool isChecked(MenuEntry entry) const { return checked.at(entry); }
     // An entry is enabled and visible until told otherwise, as a menu's are.
-    bool isEnabled(MenuEntry entry) const { return !entryEnabled.contains(entry) || entryEnabled.at(entry); }
-    bool isVisible(MenuEntry entry) const { return !entryVisible.contains(entry) || entryVisible.at(entry); }
+    bool isEnabled(MenuEntry entry) const {
+        return !entryEnabled.contains(entry) || entryEnabled.at(entry);
+    }
+    bool isVisible(MenuEntry entry) const {
+        return !entryVisible.contains(entry) || entryVisible.at(entry);
+    }
 
     TfGlowna* window = nullptr;
     std::array<std::string, 3> panels;
@@ -165,11 +171,17 @@ public:
 
     void attach(TfWymiana& dialog) override { this->dialog = &dialog; }
     void setStartCaption(const std::string& caption) override { start = caption; }
-    void showControl(WymianaControl control, bool visible) override { shownControls[control] = visible; }
-    void enableControl(WymianaControl control, bool enabled) override { enabledControls[control] = enabled; }
+    void showControl(WymianaControl control, bool visible) override {
+        shownControls[control] = visible;
+    }
+    void enableControl(WymianaControl control, bool enabled) override {
+        enabledControls[control] = enabled;
+    }
     bool ticked(WymianaControl box) const override { return !unticked.contains(box); }
     int maxPlu() const override { return plu; }
-    void showFileName(WymianaControl field, const std::string& name) override { fileNames[field] = name; }
+    void showFileName(WymianaControl field, const std::string& name) override {
+        fileNames[field] = name;
+    }
     void setPickerFolder(const std::string& folder) override { pickerFolder = folder; }
     std::optional<std::string> pickFile() override {
         note("pick");
@@ -209,7 +221,9 @@ public:
     void attach(TfStopka& editor) override { this->editor = &editor; }
     void centreOverMainWindow() override {}
     std::string fieldText(NumberFieldName field) const override { return fields.at(field); }
-    void setFieldText(NumberFieldName field, const std::string& text) override { fields[field] = text; }
+    void setFieldText(NumberFieldName field, const std::string& text) override {
+        fields[field] = text;
+    }
     void repaintField(NumberFieldName) override {}
     // A disabled field loses the focus to the next control.
     void enableField(NumberFieldName field, bool enabled) override {
@@ -234,7 +248,9 @@ public:
     void setLineText(int line, const std::string& text) override {
         lines.at(std::size_t(line)).text = text.substr(0, width[std::size_t(line)]);
     }
-    void setLineEnabled(int line, bool enabled) override { lines.at(std::size_t(line)).enabled = enabled ? 1 : 0; }
+    void setLineEnabled(int line, bool enabled) override {
+        lines.at(std::size_t(line)).enabled = enabled ? 1 : 0;
+    }
     void fitLine(int line, bool twenty) override {
         width.at(std::size_t(line)) = twenty ? 20 : 40;
         setLineText(line, lines[std::size_t(line)].text);

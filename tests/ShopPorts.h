@@ -2,14 +2,13 @@
 #pragma once
 
 #include <array>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "emulator/OruProtocol.h"
 #include "link/WinSer.h"
+#include "tests/ProtocolWinSer.h"
 
 namespace kalvero::test {
 
@@ -27,17 +26,13 @@ public:
     // COMn with a printer on it; the memory is the printer's, for the test to read.
     oru::PrinterMemory& plugIn(int com, oru::PrinterMemory memory = oru::PrinterMemory::factory(),
                                oru::Faults faults = {}) {
-        if (m_ports.at(com).get() == m_open) {
-            m_open = nullptr;
-        }
         auto port = std::make_unique<Port>();
         port->memory = std::make_unique<oru::PrinterMemory>(std::move(memory));
-        port->protocol = std::make_unique<oru::OruProtocol>(*port->memory, faults);
-        m_ports.at(com) = std::move(port);
-        return *m_ports[com]->memory;
+        port->line = std::make_unique<ProtocolWinSer>(*port->memory, faults);
+        return *put(com, std::move(port)).memory;
     }
     // COMn present, with no printer behind it.
-    void addSilent(int com) { m_ports.at(com) = std::make_unique<Port>(); }
+    void addSilent(int com) { put(com, std::make_unique<Port>()); }
     // COMn present, but the system will not open it.
     void refuse(int com, std::uint8_t result, OpenFailure why) {
         addSilent(com);
@@ -46,15 +41,15 @@ public:
     }
     // A printer behind a server on the network: once its faults hang the line up,
     // the port says why, as the network layer does.
-    void hangUpAs(int com, OpenFailure why) { m_ports.at(com)->why = std::move(why); }
-    long exchanges(int com) const { return m_ports.at(com)->protocol->exchanges(); }
+    void hangUpAs(int com, OpenFailure why) { m_ports.at(com)->line->hangUpAs(std::move(why)); }
+    long exchanges(int com) const { return m_ports.at(com)->line->exchanges(); }
 
     std::uint8_t SerialPortPresent(std::uint8_t port) override {
         keep("Present " + std::to_string(port));
         return port < m_ports.size() && m_ports[port] ? 1 : 0;
     }
-    std::uint8_t iInitializePort(std::uint8_t port, std::uint16_t baudRate, std::uint8_t,
-                                 std::uint8_t) override {
+    std::uint8_t iInitializePort(std::uint8_t port, std::uint16_t baudRate, std::uint8_t tx,
+                                 std::uint8_t rx) override {
         keep("Init " + std::to_string(port) + " " + std::to_string(baudRate));
         m_open = nullptr;
         m_failure.reset();
@@ -69,10 +64,13 @@ public:
         }
         m_open = at;
         m_baudRate = baudRate;
-        return 0;
+        return at->line ? at->line->iInitializePort(port, baudRate, tx, rx) : 0;
     }
     void UnInitializePort() override {
         keep("UnInit");
+        if (m_open != nullptr && m_open->line) {
+            m_open->line->UnInitializePort();
+        }
         m_open = nullptr;
     }
     void SetDTRLine() override { keep("SetDTR"); }
@@ -80,87 +78,56 @@ public:
     void SetRTSLine() override { keep("SetRTS"); }
     void ClearRTSLine() override { keep("ClearRTS"); }
     std::optional<OpenFailure> openFailure() const override {
-        return m_open != nullptr && m_open->hungUp ? m_open->why : m_failure;
+        return m_open != nullptr && m_open->line ? m_open->line->openFailure() : m_failure;
     }
 
     std::uint8_t RSSequence(std::uint8_t command, std::uint8_t answerCount, std::uint8_t sendCount,
                             SerialBuffer& answer, const SerialBuffer& send) override {
         static const char* hex = "0123456789abcdef";
         keep(std::string("RS ") + hex[command >> 4] + hex[command & 15]);
-        if (m_open == nullptr || m_open->hungUp) {
+        if (m_open == nullptr) {
             return serial::kTransmitTimeout;
         }
         // Nothing on the line, or a printer set to another speed: nothing comes back.
-        if (!m_open->protocol || m_open->memory->baudRate != m_baudRate) {
+        if (!printerHeard()) {
             return serial::kReceiveTimeout;
         }
-        m_pending.clear();
-        if (!feed(command)) {
-            return serial::kTransmitTimeout;
-        }
-        if (m_pending.empty()) {
-            return serial::kReceiveTimeout;
-        }
-        const std::uint8_t reply = m_pending.front();
-        m_pending.pop_front();
-        if (reply != serial::kAck) {
-            return reply == serial::kNakByte ? serial::kNak : serial::kNotAckNak;
-        }
-        for (std::uint8_t i = 0; i < sendCount; ++i) {
-            if (!feed(send[i])) {
-                return serial::kTransmitTimeout;
-            }
-        }
-        for (std::uint8_t i = 0; i < answerCount; ++i) {
-            if (m_pending.empty()) {
-                m_open->protocol->dropPartialCommand();
-                return serial::kReceiveTimeout;
-            }
-            answer[i] = m_pending.front();
-            m_pending.pop_front();
-        }
-        return 0;
+        return m_open->line->RSSequence(command, answerCount, sendCount, answer, send);
     }
     std::uint8_t ReadByte(std::uint8_t& byte) override {
-        if (m_pending.empty()) {
-            return 0;
-        }
-        byte = m_pending.front();
-        m_pending.pop_front();
-        return serial::kByteCame;
+        return printerHeard() ? m_open->line->ReadByte(byte) : 0;
     }
 
 private:
     struct Port {
         std::unique_ptr<oru::PrinterMemory> memory;  // none: nothing on the line
-        std::unique_ptr<oru::OruProtocol> protocol;
+        std::unique_ptr<ProtocolWinSer> line;
         std::uint8_t refusal = 0;
-        OpenFailure why;  // of a refusal, or of a hang-up
-        bool hungUp = false;
+        OpenFailure why;  // of a refusal
     };
 
+    // What was on COMn goes, unplugged while it may be open.
+    Port& put(int com, std::unique_ptr<Port> port) {
+        if (m_ports.at(com).get() == m_open) {
+            m_open = nullptr;
+        }
+        m_ports[com] = std::move(port);
+        return *m_ports[com];
+    }
+    bool printerHeard() const {
+        return m_open != nullptr && m_open->line && m_open->memory->baudRate == m_baudRate;
+    }
     void keep(std::string call) {
         calls.push_back(std::move(call));
         if (onCall) {
             onCall(calls.back());
         }
     }
-    // False once the printer hung up.
-    bool feed(std::uint8_t byte) {
-        std::vector<std::uint8_t> out;
-        if (m_open->protocol->feed(byte, out) == oru::OruProtocol::Action::HangUp) {
-            m_open->hungUp = true;
-            return false;
-        }
-        m_pending.insert(m_pending.end(), out.begin(), out.end());
-        return true;
-    }
 
     std::array<std::unique_ptr<Port>, 11> m_ports;  // COM1..COM10 at 1..10
     Port* m_open = nullptr;
     std::uint16_t m_baudRate = 0;
     std::optional<OpenFailure> m_failure;
-    std::deque<std::uint8_t> m_pending;
 };
 
 }  // namespace kalvero::test

@@ -69,8 +69,12 @@ protected:
         ASSERT_TRUE(CreateDefaultFile(app->files, app->files.BindingFileName));
     }
 
-    TfGlowna& main() { return *app->fGlowna; }
-    const std::vector<std::string>& boxes() const { return faces.desk.boxes; }
+    TfGlowna& main() {
+        return *app->fGlowna;
+    }
+    const std::vector<std::string>& boxes() const {
+        return faces.desk.boxes;
+    }
     std::vector<std::string> panels() const {
         return {faces.main.panels.begin(), faces.main.panels.end()};
     }

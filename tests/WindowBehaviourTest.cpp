@@ -8,6 +8,7 @@
 
 #include "link/Identification.h"
 #include "tests/Files.h"
+#include "tests/ShopPrinter.h"
 #include "tests/WindowBehaviour.h"
 
 namespace kalvero::test {
@@ -21,23 +22,6 @@ oru::PrinterMemory printerAt(std::uint32_t baud, std::uint8_t version, std::arra
     memory.baudRate = baud;
     memory.version = version;
     memory.number = number;
-    return memory;
-}
-
-// A printer that every footer line and binding of the shop's tells apart.
-oru::PrinterMemory shopPrinter() {
-    oru::PrinterMemory memory = oru::PrinterMemory::factory();
-    for (int n = 0; n <= 200; n += 3) {
-        for (int k = 0; k < 4; ++k) {
-            auto& line = memory.footers[n][k];
-            line.flags = k == 1 ? 0x0C : 0x08;
-            const std::string text = "Sklep " + std::to_string(n) + " linia " + std::to_string(k);
-            std::copy(text.begin(), text.end(), line.text.begin());
-        }
-    }
-    for (int plu = 1; plu <= 9983; ++plu) {
-        memory.bindings[plu] = static_cast<std::uint8_t>((plu * 7) % 201);
-    }
     return memory;
 }
 
@@ -151,7 +135,8 @@ TEST_F(MainWindowBehaviour, AnOldPrinterOrARefusedPortEndsDetectionOffline) {
     start();
     main().Tryboffline1Click();
     EXPECT_FALSE(detect());
-    EXPECT_EQ(panels(), Texts({"OFFLINE", "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
+    EXPECT_EQ(panels(),
+              Texts({"OFFLINE", "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
     EXPECT_EQ(app->state.PortNumber, 2);
     EXPECT_TRUE(offlineMark());
     EXPECT_TRUE(exchangeEntriesAre(false));
@@ -236,8 +221,8 @@ TEST_F(MainWindowBehaviour, EachExchangeCommandPreparesTheDialogForItsMode) {
     EXPECT_TRUE(dialog.enabledControls.at(W::cbStopki) && dialog.enabledControls.at(W::cbWiazania));
     EXPECT_FALSE(faces.main.enabled);
     EXPECT_EQ(app->state.ExchangeMode, ExchangeKind::Read);
-    EXPECT_TRUE(boxes().empty());       // online: no question,
-    EXPECT_TRUE(ports.calls.empty());   // and no new connection
+    EXPECT_TRUE(boxes().empty());      // online: no question,
+    EXPECT_TRUE(ports.calls.empty());  // and no new connection
     // Shown over the main window each time.
     EXPECT_EQ(std::ranges::count(faces.desk.log, "fWymiana centred"), 3);
 
@@ -341,7 +326,8 @@ TEST_F(MainWindowBehaviour, ConnectingByHandUsesTheChosenEntryAndChannel) {
     // An old printer is refused by hand too, and the dialog stays hidden.
     ports.plugIn(5, printerAt(9600, 2, {'0', '5'}));
     dialog.bPolaczClick();
-    EXPECT_EQ(panels(), Texts({"OFFLINE", "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
+    EXPECT_EQ(panels(),
+              Texts({"OFFLINE", "Wersja programu w drukarce etykiet mniejsza niż 4", ""}));
     EXPECT_FALSE(faces.connection.visible);
     EXPECT_FALSE(faces.main.isEnabled(E::Definiowaniestopek1));
     // Automatic detection, successful or not, enables the editor entry again.
@@ -357,8 +343,14 @@ TEST_F(MainWindowBehaviour, ConnectingByHandUsesTheChosenEntryAndChannel) {
     EXPECT_TRUE(boxes().empty());
 
     // Text that is no number counts as channel 1; a number outside 1..4 as the nearer end.
-    for (const auto& [text, channel] : {std::pair{"0", 1}, {"7", 4}, {"x", 1}, {"", 1},
-                                        {" 3 ", 3}, {"+2", 2}, {"-1", 1}, {"2x", 1}}) {
+    for (const auto& [text, channel] : {std::pair{"0", 1},
+                                        {"7", 4},
+                                        {"x", 1},
+                                        {"", 1},
+                                        {" 3 ", 3},
+                                        {"+2", 2},
+                                        {"-1", 1},
+                                        {"2x", 1}}) {
         EXPECT_EQ(ChannelFromText(text), channel) << text;
     }
 }
@@ -377,7 +369,7 @@ TEST_F(MainWindowBehaviour, WithoutPortsTheDialogTriesPortOne) {
 }
 
 TEST_F(MainWindowBehaviour, ReadingEverythingAndWritingItToAnotherPrinter) {
-    const oru::PrinterMemory shop = shopPrinter();
+    const oru::PrinterMemory shop = ShopPrinter();
     startOnline(shop);
     ASSERT_TRUE(run(&TfGlowna::Odczyt1Click));
     EXPECT_EQ(boxes(), Texts({"Odczyt stopek: OK", "Odczyt wiązań: OK"}));
@@ -391,8 +383,8 @@ TEST_F(MainWindowBehaviour, ReadingEverythingAndWritingItToAnotherPrinter) {
     bool during = false;
     faces.main.onEvents = [&] {
         const RecordingMain& m = faces.main;
-        during = m.abortShown && m.busy && !m.menuEnabled && m.enabled && !faces.connection.enabled &&
-                 !faces.editor.enabled;
+        during = m.abortShown && m.busy && !m.menuEnabled && m.enabled &&
+                 !faces.connection.enabled && !faces.editor.enabled;
         // Nothing but Przerwij acts while a transfer runs.
         main().Tryboffline1Click();
         main().Wykryjautomatycznie1Click();
@@ -407,7 +399,7 @@ TEST_F(MainWindowBehaviour, ReadingEverythingAndWritingItToAnotherPrinter) {
 }
 
 TEST_F(MainWindowBehaviour, PrzerwijStopsTheFootersAndTheBindingsStillRun) {
-    const oru::PrinterMemory shop = shopPrinter();
+    const oru::PrinterMemory shop = ShopPrinter();
     startOnline(shop);
     ASSERT_TRUE(run(&TfGlowna::Odczyt1Click));
     const oru::PrinterMemory& fresh = ports.plugIn(1);
@@ -442,9 +434,10 @@ TEST_F(MainWindowBehaviour, PrzerwijStopsTheFootersAndTheBindingsStillRun) {
     forget();
     ASSERT_TRUE(run(&TfGlowna::Odczyt1Click));
     const std::string partial = app->files.FooterFileName + ".partial";
-    EXPECT_EQ(boxes(), Texts({"Odczyt stopek przerwany przez użytkownika\nOdczytane dane są w pliku " +
-                                  partial + ", dotychczasowy plik jest bez zmian",
-                              "Odczyt wiązań: OK"}));
+    EXPECT_EQ(boxes(),
+              Texts({"Odczyt stopek przerwany przez użytkownika\nOdczytane dane są w pliku " +
+                         partial + ", dotychczasowy plik jest bez zmian",
+                     "Odczyt wiązań: OK"}));
     EXPECT_EQ(slurp(partial).size(), 9U + 186U);  // footer 0 only
     EXPECT_EQ(slurp(app->files.BindingFileName).size(), 9U + 10U * 11U);
     EXPECT_TRUE(faces.main.operationShown);
@@ -461,7 +454,7 @@ TEST_F(MainWindowBehaviour, ErasingLetsGoWhatWasKnownAndClosingStopsATransfer) {
     const auto known = tmp / "kalvero" / "known";
 #endif
     std::filesystem::create_directories(known / "COM1-07");
-    oru::PrinterMemory& memory = startOnline(shopPrinter());
+    oru::PrinterMemory& memory = startOnline(ShopPrinter());
     EXPECT_TRUE(std::filesystem::exists(known));
     ASSERT_TRUE(run(&TfGlowna::Kasowanie1Click));
     EXPECT_EQ(boxes(), Texts({"Kasowanie stopek: OK", "Kasowanie wiązań: OK"}));
@@ -481,7 +474,7 @@ TEST_F(MainWindowBehaviour, ErasingLetsGoWhatWasKnownAndClosingStopsATransfer) {
 
     // Closed by its frame during the footers: the transfer stops, the bindings never
     // start, and the window closes once the transfer has ended.
-    memory = shopPrinter();
+    memory = ShopPrinter();
     faces.main.onEvents = [this] {
         faces.main.close();
         EXPECT_TRUE(faces.main.visible);
@@ -489,13 +482,13 @@ TEST_F(MainWindowBehaviour, ErasingLetsGoWhatWasKnownAndClosingStopsATransfer) {
     ASSERT_TRUE(run(&TfGlowna::Kasowanie1Click));
     EXPECT_TRUE(boxes().empty());
     EXPECT_FALSE(faces.main.visible);
-    EXPECT_TRUE(memory.footers[198] == shopPrinter().footers[198]);
+    EXPECT_TRUE(memory.footers[198] == ShopPrinter().footers[198]);
     EXPECT_EQ(faces.desk.only({"fGlowna quit"}).size(), 1U);
     EXPECT_NE(memory.bindings[9983], 0);
 }
 
 TEST_F(MainWindowBehaviour, TransferFailuresAreToldAndTheProgramStaysUsable) {
-    startOnline(shopPrinter());
+    startOnline(ShopPrinter());
     faces.exchange.unticked = {W::cbWiazania};
     ASSERT_TRUE(run(&TfGlowna::Zapis1Click));
     EXPECT_EQ(boxes(), Texts({"Podany plik nie istnieje"}));
@@ -514,20 +507,21 @@ TEST_F(MainWindowBehaviour, TransferFailuresAreToldAndTheProgramStaysUsable) {
 }
 
 TEST_F(MainWindowBehaviour, APrinterWhoseServerHangsUpIsNamedOnceAndTheProgramGoesOffline) {
-    startOnline(shopPrinter(), {.hangUpAfter = 3 + 40});
+    startOnline(ShopPrinter(), {.hangUpAfter = 3 + 40});
     ports.hangUpAs(1, {"tcp://127.0.0.1:47011", "serwer 127.0.0.1:47011 zamknął połączenie"});
     ASSERT_TRUE(run(&TfGlowna::Odczyt1Click));
     const std::string partial = app->files.FooterFileName + ".partial";
     EXPECT_EQ(boxes(), Texts({"Urządzenie niepodłączone lub niewłączone (timeout nadawania); "
                               "serwer 127.0.0.1:47011 zamknął połączenie\nOdczytane dane są w "
-                              "pliku " + partial + ", dotychczasowy plik jest bez zmian"}));
+                              "pliku " +
+                              partial + ", dotychczasowy plik jest bez zmian"}));
     EXPECT_EQ(panels(), Texts({"OFFLINE", "", ""}));
     EXPECT_EQ(app->state.OfflineMode, 1);
     EXPECT_TRUE(exchangeEntriesAre(false));
 }
 
 TEST_F(MainWindowBehaviour, TheFilePickersChangeTheNamesForTheRestOfTheRun) {
-    startOnline(shopPrinter());
+    startOnline(ShopPrinter());
     EXPECT_EQ(faces.exchange.pickerFolder, std::filesystem::current_path().string());
     TfWymiana& dialog = *app->fWymiana;
     const std::string chosen = (tmp / "sklep2-stopki.txt").string();

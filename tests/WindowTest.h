@@ -17,8 +17,8 @@
 #include "app/uGlowna.h"
 #include "editor/qt/QtStopka.h"
 #include "lang/Language.h"
-#include "link/QtWinSer.h"
 #include "link/Printer.h"
+#include "link/QtWinSer.h"
 #include "tests/PrinterOnPort.h"
 #include "tests/ScriptedMessages.h"
 #include "tests/TempDir.h"
@@ -66,7 +66,7 @@ protected:
     }
     // The windows over one printer on serial, answered by messages.
     void openWindows() {
-        lang::usePolish();  // as the program does: the windows speak Polish,
+        lang::usePolish();                        // as the program does: the windows speak Polish,
         QtWinSer::serveEventsWhileWaiting(true);  // and serve events while answers come
         questionBoxes = std::make_unique<QtMessages>(*messages);
         question = std::make_unique<MessageQuestion>(*questionBoxes);

@@ -102,8 +102,8 @@ void QtGlowna::attach(TfGlowna& window) {
     m_entries[MenuEntry::Tryboffline1]->setCheckable(true);
     QObject::connect(bbPrzerwij, &QPushButton::clicked, &m_window,
                      [&window] { window.bbPrzerwijClick(); });
-    QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), &m_window),
-                     &QShortcut::activated, &m_window, [&window] { window.cancelKey(); });
+    QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), &m_window), &QShortcut::activated,
+                     &m_window, [&window] { window.cancelKey(); });
     m_window.closing = [&window] { return window.FormCloseQuery(); };
 }
 

@@ -98,14 +98,22 @@ void QtWymiana::attach(TfWymiana& dialog) {
 
 QWidget* QtWymiana::control(WymianaControl control) const {
     switch (control) {
-        case WymianaControl::cbWiazania: return cbWiazania;
-        case WymianaControl::cbStopki: return cbStopki;
-        case WymianaControl::sbZmienStopka: return sbZmienStopka;
-        case WymianaControl::sbZmienWiazania: return sbZmienWiazania;
-        case WymianaControl::Edit1: return Edit1;
-        case WymianaControl::Edit2: return Edit2;
-        case WymianaControl::seMaxPLU: return seMaxPLU;
-        case WymianaControl::Label1: return Label1;
+        case WymianaControl::cbWiazania:
+            return cbWiazania;
+        case WymianaControl::cbStopki:
+            return cbStopki;
+        case WymianaControl::sbZmienStopka:
+            return sbZmienStopka;
+        case WymianaControl::sbZmienWiazania:
+            return sbZmienWiazania;
+        case WymianaControl::Edit1:
+            return Edit1;
+        case WymianaControl::Edit2:
+            return Edit2;
+        case WymianaControl::seMaxPLU:
+            return seMaxPLU;
+        case WymianaControl::Label1:
+            return Label1;
     }
     return nullptr;
 }
@@ -142,7 +150,10 @@ std::optional<std::string> QtWymiana::pickFile() {
     if (odPlik->exec() != QDialog::Accepted || odPlik->selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return QFileInfo(odPlik->selectedFiles().constFirst()).absoluteFilePath().toLocal8Bit().toStdString();
+    return QFileInfo(odPlik->selectedFiles().constFirst())
+        .absoluteFilePath()
+        .toLocal8Bit()
+        .toStdString();
 }
 
 void QtWymiana::centreOverMainWindow() {

@@ -32,25 +32,25 @@ using kalvero::N_;
 
 namespace {
 
-const char* const kHelp = N_(
-    "Usage: kalvero [--help] [--version] [--trace FILE]\n"
-    "Manages the footers and the PLU-to-footer bindings of a DURAX ORU label printer\n"
-    "over a serial line, in Polish windows. Everything is done from its menu: connecting\n"
-    "(\"Komunikacja\"), reading, writing and erasing everything (\"Wymiana danych\") and\n"
-    "editing one footer or binding (\"Definiowanie stopek\").\n");
+const char* const kHelp =
+    N_("Usage: kalvero [--help] [--version] [--trace FILE]\n"
+       "Manages the footers and the PLU-to-footer bindings of a DURAX ORU label printer\n"
+       "over a serial line, in Polish windows. Everything is done from its menu: connecting\n"
+       "(\"Komunikacja\"), reading, writing and erasing everything (\"Wymiana danych\") and\n"
+       "editing one footer or binding (\"Definiowanie stopek\").\n");
 #ifdef _WIN32
 const char* const kPorts = N_("Ports COM1 to COM10 are Windows' own.\n");
 #else
-const char* const kPorts = N_(
-    "Ports COM1 to COM10 are the entries comN of $XDG_CONFIG_HOME/kalvero/ports when that\n"
-    "folder exists; otherwise COM1-4 are /dev/ttyS0-3, COM5-8 /dev/ttyUSB0-3 and COM9-10\n"
-    "/dev/ttyACM0-1.\n");
+const char* const kPorts =
+    N_("Ports COM1 to COM10 are the entries comN of $XDG_CONFIG_HOME/kalvero/ports when that\n"
+       "folder exists; otherwise COM1-4 are /dev/ttyS0-3, COM5-8 /dev/ttyUSB0-3 and COM9-10\n"
+       "/dev/ttyACM0-1.\n");
 #endif
-const char* const kOptions = N_(
-    "  --help        show this help and exit\n"
-    "  --version     show the program's version and exit\n"
-    "  --trace FILE  append a line for every exchange with the printer to FILE\n"
-    "                (time, port, command, bytes sent and received, result)\n");
+const char* const kOptions =
+    N_("  --help        show this help and exit\n"
+       "  --version     show the program's version and exit\n"
+       "  --trace FILE  append a line for every exchange with the printer to FILE\n"
+       "                (time, port, command, bytes sent and received, result)\n");
 
 constexpr int kExitUsage = 2;
 

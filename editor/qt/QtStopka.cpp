@@ -30,12 +30,10 @@ void QtStopka::attach(TfStopka& editor) {
     QObject::connect(sePLU, &NumberField::keyReleased, sePLU, [&editor] { editor.sePLUKeyUp(); });
     QObject::connect(udtowar, &UpDown::released, udtowar,
                      [&editor](Qt::MouseButton) { editor.UDTOWARMouseUp(); });
-    QObject::connect(seNrStopki, &NumberField::stepped, seNrStopki, [&editor](int step) {
-        editor.stepField(NumberFieldName::seNrStopki, step);
-    });
-    QObject::connect(UpDown1, &UpDown::stepped, UpDown1, [&editor](int step) {
-        editor.stepField(NumberFieldName::seNrStopki, step);
-    });
+    QObject::connect(seNrStopki, &NumberField::stepped, seNrStopki,
+                     [&editor](int step) { editor.stepField(NumberFieldName::seNrStopki, step); });
+    QObject::connect(UpDown1, &UpDown::stepped, UpDown1,
+                     [&editor](int step) { editor.stepField(NumberFieldName::seNrStopki, step); });
     QObject::connect(seNrStopki, &NumberField::keyReleased, seNrStopki,
                      [&editor] { editor.seNrStopkiKeyUp(); });
     QObject::connect(seNrStopki, &NumberField::focusLeft, seNrStopki,
@@ -45,9 +43,11 @@ void QtStopka::attach(TfStopka& editor) {
     });
     for (int k = 0; k < 4; ++k) {
         FooterLineRow* row = rows[static_cast<std::size_t>(k)];
-        QObject::connect(row, &FooterLineRow::widthChanged, row, [&editor, k] { editor.rg1Click(k); });
+        QObject::connect(row, &FooterLineRow::widthChanged, row,
+                         [&editor, k] { editor.rg1Click(k); });
         QObject::connect(row, &FooterLineRow::edited, row, [&editor] { editor.lineChanged(); });
-        QObject::connect(row, &FooterLineRow::enterPressed, row, [&editor] { editor.bZatwierdzClick(); });
+        QObject::connect(row, &FooterLineRow::enterPressed, row,
+                         [&editor] { editor.bZatwierdzClick(); });
         QObject::connect(row, &FooterLineRow::entered, row, [&editor, k] { editor.sEnter(k); });
     }
     QObject::connect(bZatwierdz, &QPushButton::clicked, bZatwierdz,

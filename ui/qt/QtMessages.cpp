@@ -5,9 +5,9 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpacerItem>
 #include <QStringList>
 
@@ -41,7 +41,8 @@ QString wrapAsSentences(const QString& text, const QFontMetrics& metrics) {
         }
         QString current;
         for (const QString& clause : line.split(QStringLiteral(", "))) {
-            const QString joined = current.isEmpty() ? clause : current + QStringLiteral(", ") + clause;
+            const QString joined =
+                current.isEmpty() ? clause : current + QStringLiteral(", ") + clause;
             if (!current.isEmpty() && metrics.horizontalAdvance(joined) > width) {
                 lines << current + QLatin1Char(',');
                 current = clause;
