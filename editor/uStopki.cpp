@@ -64,7 +64,12 @@ std::string added(std::string text, const std::string& before) {
 }  // namespace
 
 bool NumberFieldTakes(char32_t character) {
-    return std::u32string_view(U"0123456789+-,.").find(character) != std::u32string_view::npos;
+    if (character == U'\r' || character == U'\n') {
+        return false;
+    }
+    const bool control = character < U' ' || character == U'\x7F';
+    return control ||
+           std::u32string_view(U"0123456789+-,.").find(character) != std::u32string_view::npos;
 }
 
 int NumberRange::valueOf(const std::string& text) const {

@@ -50,9 +50,10 @@ public:
     virtual void setStatus(const std::string& text) = 0;
 };
 
-// A number field's rules: the characters it takes as typed (digits, "+", "-" and the
-// decimal separators; control keys are the face's own), and its value: text that is
-// no number counts as the lowest value.
+// A number field's rules: the characters it takes as typed (digits, "+", "-", the
+// decimal separators and the control keys, but never Enter, which would otherwise
+// reach the window's default button), and its value: text that is no number counts
+// as the lowest value.
 bool NumberFieldTakes(char32_t character);
 struct NumberRange {
     int minimum = 0;

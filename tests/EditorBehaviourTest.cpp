@@ -173,10 +173,10 @@ TEST_F(EditorBehaviour, TheNumberFieldsKeepWithinTheirRanges) {
     EXPECT_EQ(NumberRange({1, 9983}).valueOf("x"), 1);
     EXPECT_EQ(footer.limited(250), 200);
     EXPECT_EQ(footer.limited(-1), 0);
-    for (const char32_t c : U"0123456789+-,.") {
+    for (const char32_t c : U"0123456789+-,.\b\x7F") {
         EXPECT_TRUE(c == 0 || NumberFieldTakes(c));
     }
-    for (const char32_t c : {U'a', U';', U' ', U'e', U'\u0661'}) {
+    for (const char32_t c : {U'a', U';', U' ', U'e', U'\u0661', U'\r', U'\n'}) {
         EXPECT_FALSE(NumberFieldTakes(c));
     }
 }

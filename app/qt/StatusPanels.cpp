@@ -34,7 +34,6 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
         }
         m_panels[i] = panel;
     }
-    m_panels[0]->setText(QStringLiteral("OFFLINE"));
 }
 
 void StatusPanels::setPanel(int panel, const QString& text) {

@@ -53,11 +53,9 @@ void NumberField::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString typed = event->text();
-    const bool control = typed.isEmpty() || typed.at(0).category() == QChar::Other_Control;
-    const bool allowed = !typed.isEmpty() && NumberFieldTakes(typed.toUcs4().value(0));
-    if (isEnterKey(key) || (!control && !allowed)) {
+    if (!typed.isEmpty() && !NumberFieldTakes(typed.toUcs4().value(0))) {
         QApplication::beep();
-        event->accept();  // Enter never reaches a default button
+        event->accept();
         return;
     }
     QLineEdit::keyPressEvent(event);
