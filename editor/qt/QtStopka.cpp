@@ -55,7 +55,7 @@ void QtStopka::attach(TfStopka& editor) {
     QObject::connect(bZatwWiaz, &QPushButton::clicked, bZatwWiaz,
                      [&editor] { editor.bZatwWiazClick(); });
     QObject::connect(bWyjdz, &QPushButton::clicked, bWyjdz, [&editor] { editor.bWyjdzClick(); });
-    m_window.shown = [&editor](bool) { editor.FormShow(); };
+    m_window.shown = [&editor] { editor.FormShow(); };
     // A minimized editor is hidden too, but still open: the main window stays disabled.
     m_window.hidden = [this, &editor] {
         if (!m_window.isVisible()) {

@@ -17,7 +17,7 @@ public:
     using Base::Base;
 
     std::function<bool()> closing;
-    std::function<void(bool spontaneous)> shown;
+    std::function<void()> shown;
     std::function<void()> hidden;
     std::function<void(Qt::MouseButton)> released;
 
@@ -32,7 +32,7 @@ protected:
     void showEvent(QShowEvent* event) override {
         Base::showEvent(event);
         if (shown) {
-            shown(event->spontaneous());
+            shown();
         }
     }
     void hideEvent(QHideEvent* event) override {
