@@ -19,7 +19,12 @@ PortMap::PortMap(fs::path portsDir, fs::path devDir, fs::path sysClassTty)
       m_devDir(std::move(devDir)),
       m_sysClassTty(std::move(sysClassTty)) {}
 
+// Beside what the program keeps of each printer on Windows (%LOCALAPPDATA%\Kalvero).
 fs::path PortMap::defaultPortsDir() {
+#ifdef _WIN32
+    const char* local = std::getenv("LOCALAPPDATA");
+    return fs::path(local != nullptr ? local : ".") / "Kalvero" / "ports";
+#else
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     fs::path config;
     if (xdg != nullptr && *xdg != '\0') {
@@ -29,6 +34,7 @@ fs::path PortMap::defaultPortsDir() {
         config = fs::path(home != nullptr ? home : ".") / ".config";
     }
     return config / "kalvero" / "ports";
+#endif
 }
 
 PortMap PortMap::fromEnvironment() {

@@ -5,7 +5,7 @@
 #   lang <- data <- link <- ui <- editor <- app;  cli on link and data;  emulator on lang
 # The windows' behaviour (ui/, editor/, app/) needs no toolkit: neither it nor any
 # project header it reaches includes Qt or windows.h. Each toolkit draws the windows
-# from a folder of its own beside them (ui/qt, editor/qt, app/qt), on top of them.
+# from a folder of its own beside them (*/qt, */win32), on top of them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,11 +19,14 @@ declare -A allowed=(
     [ui/qt]="ui/qt ui link data lang"
     [editor/qt]="editor/qt editor ui/qt ui link data lang"
     [app/qt]="app/qt app editor/qt editor ui/qt ui link data lang"
+    [ui/win32]="ui/win32 ui link data lang"
+    [editor/win32]="editor/win32 editor ui/win32 ui link data lang"
+    [app/win32]="app/win32 app editor/win32 editor ui/win32 ui link data lang"
     [cli]="cli link data lang"
     [emulator]="emulator lang"
 )
 toolkit_free="ui editor app"
-folders="lang data link ui editor app ui/qt editor/qt app/qt cli emulator tests bench fuzz"
+folders="lang data link ui editor app ui/qt editor/qt app/qt ui/win32 editor/win32 app/win32 cli emulator tests bench fuzz"
 toolkit='^\s*#\s*include\s*<(Q[A-Za-z]*>|Qt[A-Za-z]*/|windows\.h|winsock2\.h|ws2tcpip\.h|commctrl\.h)'
 
 # The folder that owns a path: a toolkit's folder inside a layer is a folder of its own.
