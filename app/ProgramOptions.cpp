@@ -19,7 +19,9 @@ const char* const kHelp =
        "(\"Komunikacja\"), reading, writing and erasing everything (\"Wymiana danych\") and\n"
        "editing one footer or binding (\"Definiowanie stopek\").\n");
 #ifdef _WIN32
-const char* const kPorts = N_("Ports COM1 to COM10 are Windows' own.\n");
+const char* const kPorts =
+    N_("Ports COM1 to COM10 are Windows' own; a file comN in %LOCALAPPDATA%\\Kalvero\\ports\n"
+       "holding rfc2217://HOST:PORT or tcp://HOST:PORT makes COMn a printer on the network.\n");
 #else
 const char* const kPorts =
     N_("Ports COM1 to COM10 are the entries comN of $XDG_CONFIG_HOME/kalvero/ports when that\n"

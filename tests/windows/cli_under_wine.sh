@@ -22,18 +22,14 @@ check() {
 if [ -n "$zip" ]; then
     mkdir "$work/download"
     (cd "$work/download" && cmake -E tar xf "$zip")
-    folder=$(echo "$work"/download/kalvero-cli-*)
+    folder=$(echo "$work"/download/kalvero-*)
     cli="$folder/kalvero-cli.exe"
     bom_crlf() { [ "$(head -c 3 "$1" | od -An -tx1 | tr -d ' ')" = efbbbf ] &&
                  ! grep -qv $'\r$' "$1"; }
     check readme bom_crlf "$folder/README.txt"
     check readme-schtasks grep -q "schtasks /create" "$folder/README.txt"
+    check readme-shortcut grep -q "Rozpocznij w" "$folder/README.txt"
     check licence bom_crlf "$folder/LICENSE.txt"
-    sections=$(x86_64-w64-mingw32-objdump -h "$cli") || sections=
-    check stripped-listed grep -q text <<<"$sections"
-    no_debug() { ! grep -q debug <<<"$sections"; }
-    check stripped no_debug
-    check version-resource bash -c "x86_64-w64-mingw32-strings -el '$cli' | grep -qx ProductVersion"
     # The first image of the icon file, byte for byte among the program's resources.
     icon_in_exe() {
         python3 - "$1" "$2" <<'PY'
@@ -43,7 +39,27 @@ start = int.from_bytes(icon[18:22], "little")
 sys.exit(0 if icon[start:start + 256] in open(sys.argv[2], "rb").read() else 1)
 PY
     }
-    check icon icon_in_exe "$(dirname "$0")/../../dist/windows/kalvero.ico" "$cli"
+    for exe in kalvero.exe kalvero-cli.exe; do
+        sections=$(x86_64-w64-mingw32-objdump -h "$folder/$exe") || sections=
+        check "stripped-listed $exe" grep -q text <<<"$sections"
+        no_debug() { ! grep -q debug <<<"$sections"; }
+        check "stripped $exe" no_debug
+        check "version-resource $exe" bash -c \
+            "x86_64-w64-mingw32-strings -el '$folder/$exe' | grep -qx ProductVersion"
+        check "icon $exe" icon_in_exe "$(dirname "$0")/../../dist/windows/kalvero.ico" "$folder/$exe"
+    done
+    # Nothing beyond Windows' own libraries beside the windowed program.
+    imports=$(x86_64-w64-mingw32-objdump -p "$folder/kalvero.exe" | sed -n 's/^\s*DLL Name: //p' |
+              tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')
+    windows_own() {
+        for dll in $imports; do
+            case $dll in kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | comdlg32.dll | \
+                msvcrt.dll | ws2_32.dll | advapi32.dll | shell32.dll) ;;
+                *) echo "kalvero.exe imports $dll"; return 1 ;;
+            esac
+        done
+    }
+    check imports windows_own
 fi
 # expect NAME CODE TEXT COMMAND...: the exit code, and TEXT in the output, on $port.
 port=COM1
