@@ -41,7 +41,8 @@ cmake --build build/windows
 if [ "${1:-}" = bench ]; then
     status=0
     bash bench/windows/wine_bench.sh build/windows/bench/windows/win32_exchange_bench.exe \
-        build/windows/cli/kalvero-cli.exe "$emulator" || status=$?
+        build/windows/cli/kalvero-cli.exe "$emulator" build/windows/app/win32/kalvero.exe ||
+        status=$?
     exit "$status"
 fi
 # The windowed program's Windows branches, against this machine's Qt headers (no

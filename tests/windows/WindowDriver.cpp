@@ -5,21 +5,23 @@
 //
 //   wait CAPTION [SECONDS]         a visible top-level window with the caption shows
 //   gone CAPTION [SECONDS]         no visible top-level window has the caption
-//   exited CAPTION [SECONDS]       the window's process ends (it must exist first)
 //   shown CAPTION                  the captions of the visible top-level windows of
 //                                  CAPTION's process, one a line
 //   panels CAPTION                 its status bar's parts, one a line
 //   controls CAPTION               child controls: id, class, visible, enabled,
 //                                  check state, text; tab-separated
-//   text CAPTION ID                the text of the child control with that id
+//   text CAPTION CONTROL           a child control's text; CONTROL is its id, its
+//                                  whole text, or CLASS#N (the class's Nth, from 1)
+//   state CAPTION CONTROL          visible|hidden, then enabled|disabled
 //   menu CAPTION ID                the menu entry's state: checked|unchecked,
 //                                  then enabled|grayed
 //   box [SECONDS]                  a message box: its caption, then its text
-//   click CAPTION ID               presses the button with that id
-//   settext CAPTION ID TEXT        replaces an edit's text as a paste does
+//   click CAPTION CONTROL          presses a button
+//   mouse CAPTION CONTROL          a click with the mouse in the control's middle
 //   keys CAPTION KEY...            brings CAPTION to the front, then types: a key name
 //                                  (F10 Down Up Left Right Return Escape Tab Space
-//                                  Home End Delete Back), alt+X, or text:WORDS
+//                                  Home End Delete Back), alt+X, alt+F4, or
+//                                  text:WORDS
 //   place CAPTION X Y              moves the window (for pictures)
 //   rect CAPTION                   its place on the screen: left top right bottom
 //   front CAPTION                  makes it the foreground window
@@ -140,14 +142,82 @@ std::wstring partText(HWND bar, int part) {
     return text;
 }
 
-HWND control(HWND parent, int id) {
+// A menu answers only inside its own process: the probe library is loaded there, at
+// the fixed base it has here too, and asked on a thread of that process.
+UINT menuState(HWND window, UINT id) {
+    struct MenuQuestion {
+        HWND window;
+        UINT id;
+        UINT state;
+    };
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring probe = path;
+    probe = probe.substr(0, probe.find_last_of(L"\\/") + 1) + L"menu_probe.dll";
+    HMODULE here = LoadLibraryW(probe.c_str());
+    const auto ask = here != nullptr ? GetProcAddress(here, "AskMenuState") : nullptr;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+    if (ask == nullptr || process == nullptr) {
+        return static_cast<UINT>(-1);
+    }
+    const auto inThere = [&](auto* function, const void* data, SIZE_T size, void* block) {
+        WriteProcessMemory(process, block, data, size, nullptr);
+        HANDLE thread = CreateRemoteThread(process, nullptr, 0,
+                                           reinterpret_cast<LPTHREAD_START_ROUTINE>(
+                                               reinterpret_cast<void*>(function)),
+                                           block, 0, nullptr);
+        DWORD code = 0;
+        if (thread != nullptr) {
+            WaitForSingleObject(thread, 5000);
+            GetExitCodeThread(thread, &code);
+            CloseHandle(thread);
+        }
+        return code;
+    };
+    void* block = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
+    const auto load = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW");
+    const DWORD loaded = inThere(load, probe.c_str(), (probe.size() + 1) * sizeof(wchar_t), block);
+    MenuQuestion question{window, id, static_cast<UINT>(-1)};
+    // Loaded elsewhere than here, the function would not be where it is here.
+    if (loaded == static_cast<DWORD>(reinterpret_cast<UINT_PTR>(here))) {
+        inThere(ask, &question, sizeof(question), block);
+        ReadProcessMemory(process, block, &question, sizeof(question), nullptr);
+    }
+    VirtualFreeEx(process, block, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return question.state;
+}
+
+// A control named by its id, by its whole text, or as CLASS#N, the class's Nth (from 1).
+HWND control(HWND parent, const std::wstring& name) {
+    const bool number = !name.empty() && name.find_first_not_of(L"0123456789") == std::wstring::npos;
+    const std::size_t hash = name.rfind(L'#');
+    int seen = 0;
     for (HWND child : childrenOf(parent)) {
-        if (GetDlgCtrlID(child) == id) {
+        if (number ? GetDlgCtrlID(child) == _wtoi(name.c_str())
+            : hash != std::wstring::npos && hash > 0
+                ? classOf(child) == name.substr(0, hash) && ++seen == _wtoi(name.c_str() + hash + 1)
+                : textOf(child) == name) {
             return child;
         }
     }
-    say(L"no control " + std::to_wstring(id));
+    say(L"no control " + name);
     return nullptr;
+}
+
+// The mouse's left button pressed and let go over the middle of a window.
+void clickOn(HWND hwnd) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    Sleep(50);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
 }
 
 void press(WORD key, bool up) {
@@ -192,6 +262,12 @@ bool key(const std::wstring& name) {
                  {L"Back", VK_BACK}};
     if (name.rfind(L"text:", 0) == 0) {
         typeText(name.substr(5));
+        return true;
+    }
+    if (name == L"alt+F4") {
+        press(VK_MENU, false);
+        tap(VK_F4);
+        press(VK_MENU, true);
         return true;
     }
     if (name.rfind(L"alt+", 0) == 0 && name.size() == 5) {
@@ -260,15 +336,6 @@ int run(const std::vector<std::wstring>& a) {
     HWND top = mustFind(a[1]);
     if (top == nullptr) {
         return 1;
-    }
-    if (command == L"exited") {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(top, &pid);
-        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-        const bool ended = process != nullptr &&
-                           WaitForSingleObject(process, static_cast<DWORD>(seconds(2, 20) * 1000)) ==
-                               WAIT_OBJECT_0;
-        return ended ? 0 : 1;
     }
     if (command == L"shown") {
         struct Listing {
@@ -350,9 +417,8 @@ int run(const std::vector<std::wstring>& a) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
-    const int id = _wtoi(a[2].c_str());
     if (command == L"menu") {
-        const UINT state = GetMenuState(GetMenu(top), static_cast<UINT>(id), MF_BYCOMMAND);
+        const UINT state = menuState(top, static_cast<UINT>(_wtoi(a[2].c_str())));
         if (state == static_cast<UINT>(-1)) {
             say(L"no menu entry " + a[2]);
             return 1;
@@ -361,7 +427,7 @@ int run(const std::vector<std::wstring>& a) {
         say((state & (MF_GRAYED | MF_DISABLED)) != 0 ? L"grayed" : L"enabled");
         return 0;
     }
-    HWND item = control(top, id);
+    HWND item = control(top, a[2]);
     if (item == nullptr) {
         return 1;
     }
@@ -374,8 +440,14 @@ int run(const std::vector<std::wstring>& a) {
         PostMessageW(item, BM_CLICK, 0, 0);
         return 0;
     }
-    if (command == L"settext" && a.size() >= 4) {
-        SendMessageW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[3].c_str()));
+    if (command == L"mouse") {
+        front(top);
+        clickOn(item);
+        return 0;
+    }
+    if (command == L"state") {
+        say(IsWindowVisible(item) ? L"visible" : L"hidden");
+        say(IsWindowEnabled(item) ? L"enabled" : L"disabled");
         return 0;
     }
     return 2;
