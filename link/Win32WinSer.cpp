@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <iterator>
 #include <type_traits>
 
@@ -100,25 +101,6 @@ bool writeAll(HANDLE port, const void* data, DWORD size) {
     return WriteFile(port, data, size, &written, nullptr) && written == size;
 }
 
-// One byte within the receive time-out: 0, 21 for a silent line, 20 for a port that is gone.
-std::uint8_t receive(HANDLE port, std::uint8_t& byte) {
-    if (port == nullptr) {
-        return serial::kTransmitTimeout;
-    }
-    std::uint8_t c = 0;
-    DWORD got = 0;
-    if (!ReadFile(port, &c, 1, &got, nullptr)) {
-        const DWORD error = GetLastError();
-        return error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT ? serial::kReceiveTimeout
-                                                                    : serial::kTransmitTimeout;
-    }
-    if (got != 1) {
-        return serial::kReceiveTimeout;
-    }
-    byte = c;
-    return serial::kOk;
-}
-
 // Failures are ignored: a port without modem lines stays usable.
 void escape(HANDLE port, DWORD function) {
     if (port != nullptr) {
@@ -176,6 +158,7 @@ std::uint8_t Win32WinSer::fail(std::uint8_t code, std::uint8_t port, std::string
 }
 
 void Win32WinSer::UnInitializePort() {
+    m_received.clear();
     if (m_handle != nullptr) {
         CloseHandle(m_handle);
         m_handle = nullptr;
@@ -203,16 +186,44 @@ std::uint8_t Win32WinSer::RSSequence(std::uint8_t command, std::uint8_t answerCo
     }
     // Result ignored: a port that is gone shows on the write that follows.
     PurgeComm(m_handle, PURGE_RXCLEAR);
+    m_received.clear();
     return serial::Exchange(
         [this](const std::uint8_t* bytes, std::size_t count) {
             return writeAll(m_handle, bytes, static_cast<DWORD>(count));
         },
-        [this](std::uint8_t& byte) { return receive(m_handle, byte); }, command, answerCount,
+        [this](std::uint8_t& byte) { return receive(byte); }, command, answerCount,
         sendCount, answer, send);
 }
 
+std::uint8_t Win32WinSer::receive(std::uint8_t& byte) {
+    if (m_handle == nullptr) {
+        return serial::kTransmitTimeout;
+    }
+    if (m_received.empty()) {
+        // What has come already, at once; else the next byte, within the time-out.
+        DWORD errors = 0;
+        COMSTAT status{};
+        const DWORD waiting = ClearCommError(m_handle, &errors, &status) ? status.cbInQue : 0;
+        std::uint8_t bytes[256];
+        const DWORD wanted = std::clamp<DWORD>(waiting, 1, sizeof(bytes));
+        DWORD got = 0;
+        if (!ReadFile(m_handle, bytes, wanted, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            return error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT ? serial::kReceiveTimeout
+                                                                        : serial::kTransmitTimeout;
+        }
+        m_received.insert(m_received.end(), bytes, bytes + got);
+    }
+    if (m_received.empty()) {
+        return serial::kReceiveTimeout;
+    }
+    byte = m_received.front();
+    m_received.pop_front();
+    return serial::kOk;
+}
+
 std::uint8_t Win32WinSer::ReadByte(std::uint8_t& byte) {
-    return receive(m_handle, byte) == serial::kOk ? serial::kByteCame : 0;
+    return receive(byte) == serial::kOk ? serial::kByteCame : 0;
 }
 
 }  // namespace kalvero

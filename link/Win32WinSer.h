@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <optional>
 #include <string>
 
@@ -41,10 +42,16 @@ public:
 
 private:
     std::uint8_t fail(std::uint8_t code, std::uint8_t port, std::string reason);
+    // One byte within the receive time-out: 0, 21 for a silent line, 20 for a port
+    // that is gone.
+    std::uint8_t receive(std::uint8_t& byte);
 
     std::chrono::milliseconds m_tick;
     void* m_handle = nullptr;  // the open port's HANDLE; null when none is open
     std::optional<OpenFailure> m_failure;
+    // Bytes that came with one read, not yet taken: each read of the port costs more
+    // than a byte takes on the wire, so that what has come is taken at once.
+    std::deque<std::uint8_t> m_received;
 };
 
 }  // namespace kalvero

@@ -28,10 +28,11 @@ windows=(g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev libgmock-dev)
 windows_commands=(x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix wine:wine
                   wineserver:wine wineboot:wine script:bsdutils timeout:coreutils)
 # Tests: GoogleTest and Benchmark, clang with libFuzzer for the fuzz targets, ser2net
-# in front of the emulator for printers on the network.
-testing=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev ser2net)
+# in front of the emulator for printers on the network, a screen of its own for the
+# windowed program under Wine.
+testing=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev ser2net xvfb)
 testing_commands=(ctest:cmake clang++:clang mount:mount umount:mount setpriv:util-linux
-                  ser2net:ser2net)
+                  ser2net:ser2net Xvfb:xvfb)
 # Looking at the windows as a user and as assistive technology does: a screen of its
 # own, a window manager to draw captions, clicks, screenshots, and an AT-SPI client.
 screens=(xvfb twm xdotool imagemagick at-spi2-core gir1.2-atspi-2.0 python3-gi dbus)

@@ -8,7 +8,7 @@
 namespace kalvero {
 
 W32AboutBox::W32AboutBox(HWND owner)
-    : W32Window(L"O programie", 298, 176, WS_CAPTION | WS_SYSMENU, owner),
+    : W32Window(L"O programie", 298, 176, WS_POPUP | WS_CAPTION | WS_SYSMENU, owner),
       W32WindowFace(static_cast<W32Window&>(*this)) {
     const FontSpec font{L"MS Shell Dlg", 13, false, DEFAULT_CHARSET};
     add(WC_STATICW, L"", SS_SUNKEN | WS_VISIBLE, {8, 8, 281, 121});

@@ -183,8 +183,9 @@ void W32Glowna::repaintProgress() {
     UpdateWindow(pb);
 }
 
+// Asked after every record: only a window above it costs a move.
 void W32Glowna::bringToFront() {
-    if (GetForegroundWindow() != hwnd()) {
+    if (GetForegroundWindow() != hwnd() && GetWindow(hwnd(), GW_HWNDPREV) != nullptr) {
         SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }

@@ -11,19 +11,21 @@ constexpr int kseKanal = 302;
 }  // namespace
 
 W32Komunikacja::W32Komunikacja(HWND owner)
-    : W32Window(L"Parametry komunikacji", 380, 168, WS_CAPTION | WS_SYSMENU, owner),
+    : W32Window(L"Parametry komunikacji", 380, 168, WS_POPUP | WS_CAPTION | WS_SYSMENU, owner),
       W32WindowFace(static_cast<W32Window&>(*this)) {
     add(WC_STATICW, L"Port szeregowy", SS_LEFT | WS_VISIBLE, {24, 24, 120, 21});
     cbPort = add(WC_COMBOBOXW, L"", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE,
                  {160, 20, 120, 200}, kcbPort);
     add(WC_STATICW, L"Kanał", SS_LEFT | WS_VISIBLE, {24, 64, 120, 21});
-    seKanal = add(WC_EDITW, L"1", ES_LEFT | WS_BORDER | WS_TABSTOP | WS_VISIBLE, {160, 60, 34, 25},
-                  kseKanal, WS_EX_CLIENTEDGE);
+    // The arrows take their room inside the field's design width.
+    seKanal = add(WC_EDITW, L"1", ES_LEFT | WS_TABSTOP | WS_VISIBLE, {160, 60, 50, 25}, kseKanal,
+                  WS_EX_CLIENTEDGE);
     SendMessageW(seKanal, EM_LIMITTEXT, 1, 0);
     HWND arrows = add(UPDOWN_CLASSW, L"",
                       UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | WS_VISIBLE,
                       {194, 60, 16, 25});
     SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(seKanal), 0);
+    place(seKanal, {160, 60, 34, 25});  // what the arrows left, kept at any DPI
     SendMessageW(arrows, UDM_SETRANGE32, 1, 4);
     SendMessageW(arrows, UDM_SETPOS32, 0, 1);
     add(WC_BUTTONW, L"Połącz", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, {72, 112, 100, 30}, IDOK);

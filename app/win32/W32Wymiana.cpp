@@ -14,7 +14,7 @@ constexpr int ksbZmienWiazania = 402;
 }  // namespace
 
 W32Wymiana::W32Wymiana(HWND mainWindow)
-    : W32Window(L"", 371, 196, WS_CAPTION | WS_SYSMENU, mainWindow),
+    : W32Window(L"", 371, 196, WS_POPUP | WS_CAPTION | WS_SYSMENU, mainWindow),
       W32WindowFace(static_cast<W32Window&>(*this)),
       m_mainWindow(mainWindow) {
     const FontSpec bigger{L"MS Shell Dlg", 13, false, DEFAULT_CHARSET};
@@ -37,14 +37,16 @@ W32Wymiana::W32Wymiana(HWND mainWindow)
                                {200, 24, 97, 21}, 0, WS_EX_CLIENTEDGE);
     m_controls[W::Edit2] = add(WC_EDITW, L"", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP | WS_VISIBLE,
                                {200, 56, 97, 21}, 0, WS_EX_CLIENTEDGE);
+    // The arrows take their room inside the spin box's design width.
     m_controls[W::seMaxPLU] = add(WC_EDITW, L"9983", ES_NUMBER | WS_TABSTOP | WS_VISIBLE,
-                                  {200, 88, 49, 22}, 0, WS_EX_CLIENTEDGE);
+                                  {200, 88, 65, 22}, 0, WS_EX_CLIENTEDGE);
     SendMessageW(m_controls[W::seMaxPLU], EM_LIMITTEXT, 4, 0);
     m_maxPluArrows = add(UPDOWN_CLASSW, L"",
                          UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
                              WS_VISIBLE,
                          {249, 88, 16, 22});
     SendMessageW(m_maxPluArrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(m_controls[W::seMaxPLU]), 0);
+    place(m_controls[W::seMaxPLU], {200, 88, 49, 22});  // what the arrows left, kept at any DPI
     SendMessageW(m_maxPluArrows, UDM_SETRANGE32, 1, 9983);
     SendMessageW(m_maxPluArrows, UDM_SETPOS32, 0, 9983);
     m_controls[W::sbZmienStopka] =

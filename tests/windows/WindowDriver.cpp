@@ -52,8 +52,15 @@ void say(const std::wstring& text) {
 std::wstring textOf(HWND hwnd) {
     // WM_GETTEXT is carried across processes by the system.
     wchar_t buffer[1024] = {};
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL,
                         5000, nullptr);
+    return buffer;
+}
+
+// A top-level caption, without asking the window: one busy in a transfer still has it.
+std::wstring captionOf(HWND hwnd) {
+    wchar_t buffer[1024] = {};
+    InternalGetWindowText(hwnd, buffer, 1024);
     return buffer;
 }
 
@@ -73,7 +80,7 @@ HWND findTop(const std::wstring& caption) {
     EnumWindows(
         [](HWND hwnd, LPARAM data) -> BOOL {
             auto* s = reinterpret_cast<Search*>(data);
-            if (IsWindowVisible(hwnd) && textOf(hwnd) == s->caption) {
+            if (IsWindowVisible(hwnd) && captionOf(hwnd) == s->caption) {
                 s->found = hwnd;
                 return FALSE;
             }
@@ -133,7 +140,7 @@ std::wstring partText(HWND bar, int part) {
     std::wstring text(1024, L'\0');
     DWORD_PTR result = 0;
     SendMessageTimeoutW(bar, SB_GETTEXTW, static_cast<WPARAM>(part),
-                        reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &result);
+                        reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 5000, &result);
     SIZE_T read = 0;
     ReadProcessMemory(process, remote, text.data(), size, &read);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
@@ -199,7 +206,7 @@ HWND control(HWND parent, const std::wstring& name) {
         if (number ? GetDlgCtrlID(child) == _wtoi(name.c_str())
             : hash != std::wstring::npos && hash > 0
                 ? classOf(child) == name.substr(0, hash) && ++seen == _wtoi(name.c_str() + hash + 1)
-                : textOf(child) == name) {
+                : captionOf(child) == name) {
             return child;
         }
     }
@@ -207,17 +214,14 @@ HWND control(HWND parent, const std::wstring& name) {
     return nullptr;
 }
 
-// The mouse's left button pressed and let go over the middle of a window.
+// The mouse's left button pressed and let go in the middle of a control, as the
+// control receives it (input sent through SendInput missed under Wine's desktop).
 void clickOn(HWND hwnd) {
     RECT rect{};
-    GetWindowRect(hwnd, &rect);
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    Sleep(50);
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof(INPUT));
+    GetClientRect(hwnd, &rect);
+    const LPARAM middle = MAKELPARAM(rect.right / 2, rect.bottom / 2);
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, middle);
 }
 
 void press(WORD key, bool up) {
@@ -326,7 +330,7 @@ int run(const std::vector<std::wstring>& a) {
             say(L"no message box");
             return 1;
         }
-        say(textOf(box));
+        say(captionOf(box));
         say(textOf(GetDlgItem(box, 0xFFFF)));
         return 0;
     }
@@ -349,7 +353,7 @@ int run(const std::vector<std::wstring>& a) {
                 DWORD pid = 0;
                 GetWindowThreadProcessId(hwnd, &pid);
                 if (pid == l->pid && IsWindowVisible(hwnd)) {
-                    l->captions.push_back(textOf(hwnd));
+                    l->captions.push_back(captionOf(hwnd));
                 }
                 return TRUE;
             },

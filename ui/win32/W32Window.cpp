@@ -167,8 +167,12 @@ void W32Window::setBusy(bool busy) {
 LRESULT W32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SETCURSOR:
+            // Asked at every move and many a message: the hourglass is set only anew.
             if (m_busy) {
-                SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));
+                static const HCURSOR wait = LoadCursorW(nullptr, MAKEINTRESOURCEW(32514));
+                if (GetCursor() != wait) {
+                    SetCursor(wait);
+                }
                 return TRUE;
             }
             break;

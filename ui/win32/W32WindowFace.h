@@ -22,9 +22,16 @@ class W32WindowFace : public Face {
 public:
     explicit W32WindowFace(W32Window& window) : m_window(window) {}
 
+    // In front, with the keyboard in its first control, as a dialog opens.
     void show() override {
-        ShowWindow(m_window.hwnd(), IsIconic(m_window.hwnd()) ? SW_RESTORE : SW_SHOW);
-        SetForegroundWindow(m_window.hwnd());
+        HWND window = m_window.hwnd();
+        ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
+        SetForegroundWindow(window);
+        if (!IsChild(window, GetFocus())) {
+            if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) {
+                SetFocus(first);
+            }
+        }
     }
     void hide() override { ShowWindow(m_window.hwnd(), SW_HIDE); }
     bool shown() const override { return IsWindowVisible(m_window.hwnd()) != FALSE; }
