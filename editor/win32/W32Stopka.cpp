@@ -98,7 +98,8 @@ W32Stopka::W32Stopka(HWND mainWindow)
     add(WC_BUTTONW, L"&Wyjdź", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, {672, 264, 89, 25}, kbWyjdz);
     sbStopka = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0, 0,
                                0, 0, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(sbStopka, SB_SIMPLE, TRUE, 0);
+    const int whole[] = {-1};  // one part, the width of the window
+    SendMessageW(sbStopka, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(whole));
     setFont(sbStopka, FontSpec{});
     takeDialogKeys();
     layout();
@@ -111,10 +112,6 @@ W32Stopka::~W32Stopka() {
 void W32Stopka::layout() {
     if (sbStopka != nullptr) {
         SendMessageW(sbStopka, WM_SIZE, 0, 0);
-    }
-    if (changeMark != nullptr) {
-        // A small round mark, as the design draws it.
-        SetWindowRgn(changeMark, CreateEllipticRgn(0, 0, scaled(25) + 1, scaled(15) + 1), TRUE);
     }
 }
 
@@ -192,7 +189,7 @@ void W32Stopka::showChangeMark(bool visible) {
 }
 
 void W32Stopka::setStatus(const std::string& text) {
-    SendMessageW(sbStopka, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(wide(text).c_str()));
+    SendMessageW(sbStopka, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide(text).c_str()));
     UpdateWindow(sbStopka);
 }
 
@@ -224,9 +221,16 @@ LRESULT CALLBACK W32Stopka::numberProc(HWND hwnd, UINT message, WPARAM wParam, L
         hwnd == window->sePLU ? NumberFieldName::sePLU : NumberFieldName::seNrStopki;
     TfStopka* unit = window->m_unit;
     switch (message) {
-        case WM_GETDLGCODE:
-            // Enter stays in the field: it never presses the default button.
-            return DefSubclassProc(hwnd, message, wParam, lParam) | DLGC_WANTALLKEYS;
+        case WM_GETDLGCODE: {
+            // Enter stays in the field: it never presses the default button. Tab and
+            // Escape still move and leave as in any dialog.
+            LRESULT code = DefSubclassProc(hwnd, message, wParam, lParam);
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            if (key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {
+                code |= DLGC_WANTMESSAGE;
+            }
+            return code;
+        }
         case WM_KEYDOWN:
             if ((wParam == VK_UP || wParam == VK_DOWN) && unit != nullptr) {
                 unit->stepField(name, wParam == VK_UP ? 1 : -1);

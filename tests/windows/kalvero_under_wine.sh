@@ -171,6 +171,119 @@ check read-bindings box_says "Odczyt wiązań: OK" 120
 check read-footer-file cmp "$work/reference/stopki.txt" "$app/stopki.txt"
 check read-binding-file cmp "$work/reference/wiazplu.txt" "$app/wiazplu.txt"
 
+# A write to an empty printer at wire speed, stopped part-way by the Przerwij button,
+# the footers first, then the bindings.
+check write-offline go_offline
+emulator_start --number 07 --load "$work/empty.txt" --pace --save "$work/written.txt"
+check write-online go_online
+write_dialog="Zapis danych do drukarki etykiet"
+menu_wymiana 1
+check write-dialog drive wait "$write_dialog" 10
+drive click "$write_dialog" Zapis
+sleep 1
+check write-abort-shown same Przerwij visible "$(drive state "$main" Przerwij | head -n 1)"
+picture main-transfer "$main"
+drive click "$main" Przerwij
+check write-footers-stopped box_says "Zapis stopek przerwany przez użytkownika"
+sleep 3
+drive click "$main" Przerwij
+check write-bindings-stopped box_says "Zapis wiązań przerwany przez użytkownika"
+check write-abort-hidden same Przerwij hidden "$(drive state "$main" Przerwij | head -n 1)"
+go_offline
+emulator_stop
+written_footers=$(count_lines footer "$work/written.txt")
+written_bindings=$(count_lines binding "$work/written.txt")
+check write-partly-footers test "$written_footers" -gt 0 -a "$written_footers" -lt "$footer_lines"
+check write-partly-bindings test "$written_bindings" -gt 0 -a "$written_bindings" -lt "$binding_lines"
+
+# An erase of the full printer at wire speed, stopped part-way the same way.
+emulator_start --number 07 --load "$memory" --pace --save "$work/erased.txt"
+check erase-online go_online
+erase_dialog="Kasowanie danych z drukarki etykiet"
+menu_wymiana 2
+check erase-dialog drive wait "$erase_dialog" 10
+drive click "$erase_dialog" Kasowanie
+sleep 1
+drive click "$main" Przerwij
+check erase-footers-stopped box_says "Kasowanie stopek przerwane przez użytkownika"
+sleep 3
+drive click "$main" Przerwij
+check erase-bindings-stopped box_says "Kasowanie wiązań przerwane przez użytkownika"
+go_offline
+emulator_stop
+kept_footers=$(count_lines footer "$work/erased.txt")
+kept_bindings=$(count_lines binding "$work/erased.txt")
+check erase-partly-footers test "$kept_footers" -gt 0 -a "$kept_footers" -lt "$footer_lines"
+check erase-partly-bindings test "$kept_bindings" -gt 0 -a "$kept_bindings" -lt "$binding_lines"
+
+# The footer editor: footer 5's first line typed and saved, online to the printer,
+# offline to the file. EDITOR_TEXT NUMBER TEXT: the editor opened on the footer,
+# the line typed, the footer saved, the status read, the editor left.
+edit_footer() {
+    local editor=$1 number=$2 text=$3
+    drive keys "$main" F10 Right Right Down Return
+    drive wait "$editor" 10 || return 1
+    sleep 1
+    # The editor opens in the item's field; Tab leads to the footer's number, whose
+    # Enter loads it, then to line 1's box and its text, whose Enter saves the footer.
+    drive keys "$editor" Tab End Back Back Back "text:$number" Return
+    sleep 1
+    drive keys "$editor" Tab Space Tab
+    sleep 0.5
+    drive keys "$editor" "text:$text" Return
+    sleep 1
+    status=$(drive panels "$editor")
+    [ -n "$pictures" ] && [ "$editor" = "$online_editor" ] && picture footer-editor "$editor"
+    drive click "$editor" "&Wyjdź"
+    drive gone "$editor" 10
+}
+online_editor="Definiowanie stopek - dane z/do drukarki etykiet"
+emulator_start --number 07 --load "$memory" --save "$work/edited.txt"
+check editor-online-connect go_online
+status=
+check editor-online edit_footer "$online_editor" 5 "Próba Kalvero"
+check editor-online-status same status OK "$status"
+go_offline
+emulator_stop
+# "Próba Kalvero" in code page 852, then blanks.
+check editor-online-printer grep -q "^footer 5 1 .. 5072a26261204b616c7665726f20" "$work/edited.txt"
+check editor-offline edit_footer "Definiowanie stopek - dane z/do plików" 6 "Plik Kalvero"
+check editor-offline-status same status OK "$status"
+check editor-offline-file grep -q "Plik Kalvero" "$app/stopki.txt"
+
+# The About box opens over the main window and Enter closes it.
+drive keys "$main" F10 Right Right Right Down Return
+check about drive wait "O programie" 10
+picture about "O programie"
+drive keys "O programie" Return
+check about-closed drive gone "O programie" 10
+
+# Closing the main window during a transfer: the transfer stops, no box is left,
+# the program ends, and the port is free for the next program.
+emulator_start --number 07 --load "$memory" --pace
+check close-online go_online
+menu_wymiana 0
+drive wait "$read_dialog" 10
+drive click "$read_dialog" 1
+sleep 2
+drive keys "$main" alt+F4
+# ended PID SECONDS: the process is gone, or a zombie waiting for its parent.
+ended() {
+    local state
+    for _ in $(seq $(($2 * 10))); do
+        state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)
+        [ -z "$state" ] || [ "$state" = Z ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+check close-no-box same "boxes" "no message box" "$(drive box 1)"
+check close-ends ended "$kalvero_pid" 20
+wait "$kalvero_pid" 2>/dev/null
+kalvero_pid=
+port_free() { (cd "$work/reference" && wine "$cli" --port COM1 status >/dev/null 2>&1); }
+check close-port-free port_free
+
 echo "kalvero.exe under Wine: $(($(date +%s) - started)) s"
 echo "$passes passed, $failures failed"
 [ "$failures" = 0 ]
