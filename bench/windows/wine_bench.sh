@@ -47,10 +47,15 @@ for _ in 1 2 3 4 5; do
 done
 
 # One footer line: command and 2 data bytes out; ACK, 1 answer and 42 further bytes in.
+# Two figures: what the user waits, from Enter to the box, and the read itself, from
+# its first exchange (in the program's trace) to the box. Between the two, Wine on a
+# bare X server waits for the window system after the dialog hides.
 wire_ms=$((804 * (3 + 44) * 10 * 1000 / 19200))
 emulator_start --baud 19200 --pace
+stamp_ms() { date -d "$1" +%s%3N; }
 for _ in 1 2 3; do
-    (cd "$work" && exec wine "$windowed") >/dev/null 2>&1 &
+    rm -f "$work/trace.txt"
+    (cd "$work" && exec wine "$windowed" --trace trace.txt) >/dev/null 2>&1 &
     program=$!
     until xdotool search --name "^Kalvero wersja beta$" >/dev/null 2>&1; do sleep 0.05; done
     sleep 1
@@ -65,12 +70,20 @@ for _ in 1 2 3; do
     done
     sleep 0.5
     xdotool key space  # "Wiązania PLU - stopka" off: the footers alone
-    start=$(date +%s%N)
+    start=$(date +%s%3N)
     xdotool key Return
     until xdotool search --name "^Kalvero$" >/dev/null 2>&1; do sleep 0.01; done
-    took=$(ms "$start")
+    box=$(date +%s%3N)
+    # OK, then offline: the port closes and the trace is written out.
+    xdotool key Return
+    sleep 0.5
+    xdotool key F10 Down Down Down Return
+    sleep 1
+    first=$(awk '/2B > 00 00/ {print $1; exit}' "$work/trace.txt")
+    first_ms=$(stamp_ms "$(date +%F) $first")
     wine taskkill /f /im kalvero.exe >/dev/null 2>&1 || true
     wait "$program" 2>/dev/null || true
-    echo "kalvero.exe read of 201 footers paced at 19200: $took ms, wire time $wire_ms ms," \
-         "ratio $(awk "BEGIN { printf \"%.4f\", $took / $wire_ms }")"
+    echo "kalvero.exe read of 201 footers paced at 19200, wire time $wire_ms ms:" \
+         "Enter to box $((box - start)) ms, ratio $(awk "BEGIN { printf \"%.4f\", ($box - $start) / $wire_ms }");" \
+         "first exchange to box $((box - first_ms)) ms, ratio $(awk "BEGIN { printf \"%.4f\", ($box - $first_ms) / $wire_ms }")"
 done
