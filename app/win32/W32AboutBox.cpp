@@ -10,7 +10,7 @@ namespace kalvero {
 W32AboutBox::W32AboutBox(HWND owner)
     : W32Window(L"O programie", 298, 176, WS_POPUP | WS_CAPTION | WS_SYSMENU, owner),
       W32WindowFace(static_cast<W32Window&>(*this)) {
-    const FontSpec font{L"MS Shell Dlg", 13, false, DEFAULT_CHARSET};
+    const FontLook font{L"MS Shell Dlg", 13, false, DEFAULT_CHARSET};
     add(WC_STATICW, L"", SS_SUNKEN | WS_VISIBLE, {8, 8, 281, 121});
     setFont(add(WC_STATICW, L"Kalvero", SS_LEFT | WS_VISIBLE, {24, 32, 250, 20}), font);
     Version = add(WC_STATICW, L"Wersja z 30.07.2010 ", SS_LEFT | WS_VISIBLE, {24, 64, 250, 20});
@@ -18,7 +18,7 @@ W32AboutBox::W32AboutBox(HWND owner)
     // The program's own version, small, under the texts the box always had.
     setFont(add(WC_STATICW, L"wersja programu " + wide(kVersion), SS_LEFT | WS_VISIBLE,
                 {24, 100, 250, 16}),
-            FontSpec{L"MS Shell Dlg", 10, false, DEFAULT_CHARSET});
+            FontLook{L"MS Shell Dlg", 10, false, DEFAULT_CHARSET});
     add(WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, {(298 - 75) / 2, 139, 75, 28},
         IDOK);
     takeDialogKeys();

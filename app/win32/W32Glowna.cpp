@@ -62,7 +62,7 @@ W32Glowna::W32Glowna()
     buildMenu();
     sbOru = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
                             nullptr, GetModuleHandleW(nullptr), nullptr);
-    setFont(sbOru, FontSpec{L"Arial", 16, true, EASTEUROPE_CHARSET});
+    setFont(sbOru, FontLook{L"Arial", 16, true, EASTEUROPE_CHARSET});
     lOperacja = add(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, {0, 0, 250, 16});
     pb = add(PROGRESS_CLASSW, L"", PBS_SMOOTH, {0, 0, 250, 20});
     bbPrzerwij = add(WC_BUTTONW, L"Przerwij", BS_PUSHBUTTON, {0, 0, 80, 25}, kbbPrzerwij);

@@ -9,7 +9,7 @@ W32Stan::W32Stan(HWND owner)
     : W32Window(std::wstring(24, L' ') + L"Stan drukarki etykiet", 441, 276,
                 WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, owner),
       W32WindowFace(static_cast<W32Window&>(*this)) {
-    const FontSpec font{L"MS Shell Dlg", 13, false, DEFAULT_CHARSET};
+    const FontLook font{L"MS Shell Dlg", 13, false, DEFAULT_CHARSET};
     const auto row = [&](int top, const wchar_t* caption) {
         setFont(add(WC_STATICW, caption, SS_LEFT | WS_VISIBLE, {32, top, 220, 20}), font);
         // Empty until the printer says it.

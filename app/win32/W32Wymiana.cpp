@@ -17,7 +17,7 @@ W32Wymiana::W32Wymiana(HWND mainWindow)
     : W32Window(L"", 371, 196, WS_POPUP | WS_CAPTION | WS_SYSMENU, mainWindow),
       W32WindowFace(static_cast<W32Window&>(*this)),
       m_mainWindow(mainWindow) {
-    const FontSpec bigger{L"MS Shell Dlg", 13, false, DEFAULT_CHARSET};
+    const FontLook bigger{L"MS Shell Dlg", 13, false, DEFAULT_CHARSET};
     using W = WymianaControl;
     // Declared in the tab order of the design.
     m_controls[W::cbWiazania] =

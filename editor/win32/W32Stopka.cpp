@@ -28,7 +28,7 @@ constexpr UINT kArrowsReleased = WM_APP + 2;
 constexpr int kRowsY[4] = {79, 110, 142, 174};
 const wchar_t* const kLineHints[4] = {L"Pierwsza linia stopki", L"Druga linia stopki",
                                       L"Trzecia linia stopki", L"Czwarta linia stopki"};
-const FontSpec kBold{L"MS Shell Dlg", 11, true, DEFAULT_CHARSET};
+const FontLook kBold{L"MS Shell Dlg", 11, true, DEFAULT_CHARSET};
 
 RECT lineField(int y, bool twenty) {
     return twenty ? RECT{427, y, 150, 21} : RECT{352, y, 300, 21};
@@ -100,7 +100,7 @@ W32Stopka::W32Stopka(HWND mainWindow)
                                0, 0, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
     const int whole[] = {-1};  // one part, the width of the window
     SendMessageW(sbStopka, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(whole));
-    setFont(sbStopka, FontSpec{});
+    setFont(sbStopka, FontLook{});
     takeDialogKeys();
     layout();
 }

@@ -80,10 +80,10 @@ W32Window::~W32Window() {
     }
 }
 
-HFONT W32Window::makeFont(const FontSpec& spec) const {
-    return CreateFontW(-scaled(spec.pixels), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                       FALSE, spec.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                       CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face);
+HFONT W32Window::makeFont(const FontLook& look) const {
+    return CreateFontW(-scaled(look.pixels), 0, 0, 0, look.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                       FALSE, look.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, look.face);
 }
 
 HWND W32Window::add(const wchar_t* windowClass, const std::wstring& text, DWORD style, RECT design,
@@ -92,7 +92,7 @@ HWND W32Window::add(const wchar_t* windowClass, const std::wstring& text, DWORD 
                                    m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleW(nullptr), nullptr);
     place(control, design);
-    setFont(control, FontSpec{});
+    setFont(control, FontLook{});
     return control;
 }
 
@@ -111,17 +111,17 @@ void W32Window::place(HWND control, RECT design) {
                  scaled(design.bottom), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void W32Window::setFont(HWND control, const FontSpec& spec) {
-    HFONT font = makeFont(spec);
+void W32Window::setFont(HWND control, const FontLook& look) {
+    HFONT font = makeFont(look);
     for (Fonted& fonted : m_fonts) {
         if (fonted.control == control) {
             DeleteObject(fonted.font);
-            fonted = {control, spec, font};
+            fonted = {control, look, font};
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
             return;
         }
     }
-    m_fonts.push_back({control, spec, font});
+    m_fonts.push_back({control, look, font});
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
@@ -144,7 +144,7 @@ void W32Window::rescale(UINT dpi) {
     m_dpi = dpi;
     for (Fonted& fonted : m_fonts) {
         HFONT old = fonted.font;
-        fonted.font = makeFont(fonted.spec);
+        fonted.font = makeFont(fonted.look);
         SendMessageW(fonted.control, WM_SETFONT, reinterpret_cast<WPARAM>(fonted.font), TRUE);
         DeleteObject(old);
     }

@@ -9,7 +9,7 @@
 namespace kalvero {
 
 // A font as a window asks for it at 96 DPI.
-struct FontSpec {
+struct FontLook {
     const wchar_t* face = L"MS Shell Dlg";  // the dialog font Windows maps "MS Sans Serif" to
     int pixels = 11;
     bool bold = false;
@@ -33,7 +33,7 @@ public:
              int id = 0, DWORD exStyle = 0);
     // Moves a control to another design place.
     void place(HWND control, RECT design);
-    void setFont(HWND control, const FontSpec& font);
+    void setFont(HWND control, const FontLook& font);
     // The hint a control shows under the pointer.
     void hint(HWND control, const std::wstring& text);
     int scaled(int pixels) const { return MulDiv(pixels, static_cast<int>(m_dpi), 96); }
@@ -67,12 +67,12 @@ private:
     };
     struct Fonted {
         HWND control;
-        FontSpec spec;
+        FontLook look;
         HFONT font;
     };
     static LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void rescale(UINT dpi);
-    HFONT makeFont(const FontSpec& spec) const;
+    HFONT makeFont(const FontLook& look) const;
 
     HWND m_hwnd = nullptr;
     HWND m_hints = nullptr;
