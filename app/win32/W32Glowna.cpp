@@ -183,10 +183,22 @@ void W32Glowna::repaintProgress() {
     UpdateWindow(pb);
 }
 
-// Asked after every record: only a window above it costs a move.
+// Asked after every record: only another program's window over this one costs a move.
+// Hidden windows (the dialogs, owned, sit just above) and always-on-top ones (which
+// no move goes above) are passed over; a move or a foreground check per record costs
+// a trip to the window system each.
 void W32Glowna::bringToFront() {
-    if (GetForegroundWindow() != hwnd() && GetWindow(hwnd(), GW_HWNDPREV) != nullptr) {
-        SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (HWND above = GetWindow(hwnd(), GW_HWNDPREV); above != nullptr;
+         above = GetWindow(above, GW_HWNDPREV)) {
+        if (!IsWindowVisible(above) || (GetWindowLongW(above, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) {
+            continue;
+        }
+        DWORD process = 0;
+        GetWindowThreadProcessId(above, &process);
+        if (process != GetCurrentProcessId()) {
+            SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+        return;
     }
 }
 
