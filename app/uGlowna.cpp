@@ -80,6 +80,7 @@ void TfGlowna::endTransfer() {
     enableInput();
     m_progress.hideAll();
     if (m_closeRequested) {
+        m_closeRequested = false;
         m_face.close();
     }
 }
@@ -288,6 +289,10 @@ bool TfGlowna::FormCloseQuery() {
     m_serial.UnInitializePort();
     m_face.quit();
     return true;
+}
+
+bool TfGlowna::SessionEndQuery() {
+    return !m_busy || FormCloseQuery();
 }
 
 }  // namespace kalvero

@@ -97,6 +97,11 @@ public:
     // Closing by the frame ends the program, true; a running transfer is asked to
     // stop first, and the window closes when it has.
     bool FormCloseQuery();
+    // The system asks whether its session may end: at once, true, when no transfer
+    // runs (the files are whole at every moment); else the transfer is asked to stop,
+    // as by the frame, and the program ends when it has. Ending itself is
+    // FormCloseQuery's, once the session really ends.
+    bool SessionEndQuery();
 
 private:
     void showOnlineMarks(bool online);

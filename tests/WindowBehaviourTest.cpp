@@ -284,6 +284,13 @@ TEST_F(MainWindowBehaviour, TheMarksFollowTheStateAndOfflineClosesThePort) {
     EXPECT_EQ(ports.calls, Texts({"UnInit"}));
     EXPECT_FALSE(faces.main.visible);
     EXPECT_EQ(faces.desk.only({"fGlowna quit"}).size(), 1U);
+    // The system asking to end its session: nothing ends until it really does.
+    ASSERT_TRUE(detect());
+    forget();
+    EXPECT_TRUE(main().SessionEndQuery());
+    EXPECT_TRUE(ports.calls.empty());
+    EXPECT_EQ(app->state.OfflineMode, 0);
+    EXPECT_TRUE(faces.desk.only({"fGlowna quit"}).empty());
 }
 
 TEST_F(MainWindowBehaviour, ConnectingByHandUsesTheChosenEntryAndChannel) {
@@ -478,6 +485,23 @@ TEST_F(MainWindowBehaviour, ErasingLetsGoWhatWasKnownAndClosingStopsATransfer) {
     faces.main.onEvents = [this] {
         faces.main.close();
         EXPECT_TRUE(faces.main.visible);
+    };
+    ASSERT_TRUE(run(&TfGlowna::Kasowanie1Click));
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_FALSE(faces.main.visible);
+    EXPECT_TRUE(memory.footers[198] == ShopPrinter().footers[198]);
+    EXPECT_EQ(faces.desk.only({"fGlowna quit"}).size(), 1U);
+    EXPECT_NE(memory.bindings[9983], 0);
+
+    // So does the end of the system's session, which waits for it.
+    memory = ShopPrinter();
+    faces.main.show();
+    ASSERT_TRUE(detect());
+    forget();
+    faces.main.onEvents = [this] {
+        if (faces.main.visible) {
+            EXPECT_FALSE(main().SessionEndQuery());
+        }
     };
     ASSERT_TRUE(run(&TfGlowna::Kasowanie1Click));
     EXPECT_TRUE(boxes().empty());

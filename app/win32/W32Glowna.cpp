@@ -227,8 +227,14 @@ LRESULT W32Glowna::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         // Windows ending the session: a transfer stops first, as "Przerwij" stops it,
         // and the window closes when it has; until then this session may not end.
+        // Another program may still keep it going: the end comes with WM_ENDSESSION.
         case WM_QUERYENDSESSION:
-            return m_unit == nullptr || m_unit->FormCloseQuery() ? TRUE : FALSE;
+            return m_unit == nullptr || m_unit->SessionEndQuery() ? TRUE : FALSE;
+        case WM_ENDSESSION:
+            if (wParam != FALSE && m_unit != nullptr) {
+                m_unit->FormCloseQuery();
+            }
+            return 0;
         default:
             break;
     }

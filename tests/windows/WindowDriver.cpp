@@ -25,6 +25,8 @@
 //   place CAPTION X Y              moves the window (for pictures)
 //   rect CAPTION                   its place on the screen: left top right bottom
 //   front CAPTION                  makes it the foreground window
+//   endsession CAPTION             asks, as Windows shutting down does, whether the
+//                                  session may end: agreed (then ends it) or refused
 #include <windows.h>
 
 #include <commctrl.h>
@@ -402,6 +404,15 @@ int run(const std::vector<std::wstring>& a) {
     if (command == L"front") {
         front(top);
         return GetForegroundWindow() == top ? 0 : 1;
+    }
+    if (command == L"endsession") {
+        DWORD_PTR agreed = FALSE;
+        SendMessageTimeoutW(top, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &agreed);
+        say(agreed != FALSE ? L"agreed" : L"refused");
+        if (agreed != FALSE) {
+            SendMessageTimeoutW(top, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, nullptr);
+        }
+        return 0;
     }
     if (command == L"keys") {
         front(top);

@@ -284,6 +284,26 @@ kalvero_pid=
 port_free() { (cd "$work/reference" && wine "$cli" --port COM1 status >/dev/null 2>&1); }
 check close-port-free port_free
 
+# Windows shutting down during a transfer: the session waits while the transfer
+# stops, then the program ends; when idle it agrees, and ends when the session does.
+emulator_start --number 07 --load "$memory" --pace
+start_kalvero
+check shutdown-online go_online
+menu_wymiana 0
+drive wait "$read_dialog" 10
+drive click "$read_dialog" 1
+sleep 2
+check shutdown-waits same "session" refused "$(drive endsession "$main")"
+check shutdown-no-box same "boxes" "no message box" "$(drive box 1)"
+check shutdown-ends ended "$kalvero_pid" 20
+wait "$kalvero_pid" 2>/dev/null
+check shutdown-port-free port_free
+start_kalvero
+check shutdown-idle same "session" agreed "$(drive endsession "$main")"
+check shutdown-idle-ends ended "$kalvero_pid" 20
+wait "$kalvero_pid" 2>/dev/null
+kalvero_pid=
+
 echo "kalvero.exe under Wine: $(($(date +%s) - started)) s"
 echo "$passes passed, $failures failed"
 [ "$failures" = 0 ]
