@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 #include "link/Identification.h"
@@ -479,36 +480,31 @@ TEST_F(MainWindowBehaviour, ErasingLetsGoWhatWasKnownAndClosingStopsATransfer) {
     EXPECT_EQ(ports.exchanges(1), before);
     faces.exchange.unticked.clear();
 
-    // Closed by its frame during the footers: the transfer stops, the bindings never
-    // start, and the window closes once the transfer has ended.
-    memory = ShopPrinter();
-    faces.main.onEvents = [this] {
-        faces.main.close();
-        EXPECT_TRUE(faces.main.visible);
+    // Closed by its frame during the footers, or the system's session ending (which
+    // waits): the transfer stops, the bindings never start, and the window closes
+    // once the transfer has ended.
+    const std::vector<std::function<void()>> closings{
+        [this] { faces.main.close(); },
+        [this] { EXPECT_FALSE(main().SessionEndQuery()); },
     };
-    ASSERT_TRUE(run(&TfGlowna::Kasowanie1Click));
-    EXPECT_TRUE(boxes().empty());
-    EXPECT_FALSE(faces.main.visible);
-    EXPECT_TRUE(memory.footers[198] == ShopPrinter().footers[198]);
-    EXPECT_EQ(faces.desk.only({"fGlowna quit"}).size(), 1U);
-    EXPECT_NE(memory.bindings[9983], 0);
-
-    // So does the end of the system's session, which waits for it.
-    memory = ShopPrinter();
-    faces.main.show();
-    ASSERT_TRUE(detect());
-    forget();
-    faces.main.onEvents = [this] {
-        if (faces.main.visible) {
-            EXPECT_FALSE(main().SessionEndQuery());
-        }
-    };
-    ASSERT_TRUE(run(&TfGlowna::Kasowanie1Click));
-    EXPECT_TRUE(boxes().empty());
-    EXPECT_FALSE(faces.main.visible);
-    EXPECT_TRUE(memory.footers[198] == ShopPrinter().footers[198]);
-    EXPECT_EQ(faces.desk.only({"fGlowna quit"}).size(), 1U);
-    EXPECT_NE(memory.bindings[9983], 0);
+    for (const auto& closing : closings) {
+        memory = ShopPrinter();
+        faces.main.show();
+        ASSERT_TRUE(detect());
+        forget();
+        faces.main.onEvents = [&] {
+            if (faces.main.visible) {
+                closing();
+                EXPECT_TRUE(faces.main.visible);
+            }
+        };
+        ASSERT_TRUE(run(&TfGlowna::Kasowanie1Click));
+        EXPECT_TRUE(boxes().empty());
+        EXPECT_FALSE(faces.main.visible);
+        EXPECT_TRUE(memory.footers[198] == ShopPrinter().footers[198]);
+        EXPECT_EQ(faces.desk.only({"fGlowna quit"}).size(), 1U);
+        EXPECT_NE(memory.bindings[9983], 0);
+    }
 }
 
 TEST_F(MainWindowBehaviour, TransferFailuresAreToldAndTheProgramStaysUsable) {
