@@ -15,18 +15,19 @@ namespace {
 const char* const kHelp =
     N_("Usage: kalvero [--help] [--version] [--trace FILE]\n"
        "Manages the footers and the PLU-to-footer bindings of a DURAX ORU label printer\n"
-       "over a serial line, in Polish windows. Everything is done from its menu: connecting\n"
-       "(\"Komunikacja\"), reading, writing and erasing everything (\"Wymiana danych\") and\n"
-       "editing one footer or binding (\"Definiowanie stopek\").\n");
+       "over a serial line, in Polish windows. Everything is done from its menu:\n"
+       "connecting (\"Komunikacja\"), reading, writing and erasing everything\n"
+       "(\"Wymiana danych\") and editing one footer or binding (\"Definiowanie stopek\").\n");
 #ifdef _WIN32
 const char* const kPorts =
-    N_("Ports COM1 to COM10 are Windows' own; a file comN in %LOCALAPPDATA%\\Kalvero\\ports\n"
-       "holding rfc2217://HOST:PORT or tcp://HOST:PORT makes COMn a printer on the network.\n");
+    N_("Ports COM1 to COM10 are Windows' own; a file comN in\n"
+       "%LOCALAPPDATA%\\Kalvero\\ports holding rfc2217://HOST:PORT or tcp://HOST:PORT\n"
+       "makes COMn a printer on the network.\n");
 #else
 const char* const kPorts =
-    N_("Ports COM1 to COM10 are the entries comN of $XDG_CONFIG_HOME/kalvero/ports when that\n"
-       "folder exists; otherwise COM1-4 are /dev/ttyS0-3, COM5-8 /dev/ttyUSB0-3 and COM9-10\n"
-       "/dev/ttyACM0-1.\n");
+    N_("Ports COM1 to COM10 are the entries comN of $XDG_CONFIG_HOME/kalvero/ports when\n"
+       "that folder exists; otherwise COM1-4 are /dev/ttyS0-3, COM5-8 /dev/ttyUSB0-3\n"
+       "and COM9-10 /dev/ttyACM0-1.\n");
 #endif
 const char* const kOptions =
     N_("  --help        show this help and exit\n"

@@ -192,7 +192,8 @@ void send(Session& s, const Change& change, Sent& sent) {
         count = change.erase ? transfers.erased() : count;
         s.outcome().changed += count;
         sent.footerExit =
-            s.report(change.erase ? "Kasowanie stopek" : "Zapis stopek", rc,
+            s.report(change.erase ? "erase_footers" : "write_footers",
+                     change.erase ? "Kasowanie stopek" : "Zapis stopek", rc,
                      change.erase ? kErasureStopped : kStopped,
                      done(count, change.footers->size(), true));
         s.json()["operations"].back()["changed"] = count;
@@ -206,7 +207,8 @@ void send(Session& s, const Change& change, Sent& sent) {
         count = change.erase ? transfers.erased() : count;
         s.outcome().changed += count;
         sent.bindingExit =
-            s.report(change.erase ? "Kasowanie wiązań"_cp1250 : "Zapis wiązań"_cp1250, rc,
+            s.report(change.erase ? "erase_bindings" : "write_bindings",
+                     change.erase ? "Kasowanie wiązań"_cp1250 : "Zapis wiązań"_cp1250, rc,
                      change.erase ? kErasureStopped : kStopped,
                      done(count, change.bindings->size(), false));
         s.json()["operations"].back()["changed"] = count;

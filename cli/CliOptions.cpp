@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string_view>
@@ -146,6 +147,67 @@ void addMainOptions(CLI::App& app, Options& o) {
     }
 }
 
+// The options only some command words take are taken before the words too, unseen in
+// the main help: each goes to the first command word on the line that has it, as if
+// given after it, in time for that command's own checks (--csv required). The ones no
+// command word claims are given back by unclaimedOptions.
+using EarlyOptions = std::vector<std::pair<std::string, CLI::Option*>>;
+EarlyOptions takeCommandOptionsFirst(CLI::App& app) {
+    EarlyOptions early;
+    std::function<void(CLI::App&)> collect = [&](CLI::App& command) {
+        for (CLI::App* sub : command.get_subcommands([](const CLI::App*) { return true; })) {
+            for (const CLI::Option* own : sub->get_options()) {
+                const std::string name = own->get_name();
+                if (!own->nonpositional() || own == sub->get_help_ptr() ||
+                    app.get_option_no_throw(name) != nullptr) {
+                    continue;
+                }
+                CLI::Option* first = own->get_type_size_max() == 0
+                                         ? app.add_flag(name)
+                                         : app.add_option(name)
+                                               ->expected(own->get_expected_min(),
+                                                          own->get_expected_max())
+                                               ->allow_extra_args(false);
+                // Named here: CLI11 gives a hidden option no name.
+                early.emplace_back(name, first->group(""));
+            }
+            collect(*sub);
+        }
+    };
+    collect(app);
+    std::function<void(CLI::App&)> handOver = [&](CLI::App& command) {
+        for (CLI::App* sub : command.get_subcommands([](const CLI::App*) { return true; })) {
+            sub->preparse_callback([sub, early](std::size_t) {
+                for (const auto& [name, first] : early) {
+                    CLI::Option* own = sub->get_option_no_throw(name);
+                    if (own != nullptr && first->count() > 0) {
+                        for (const std::string& value : first->results()) {
+                            // A flag without a value: given, as CLI11 writes it.
+                            own->add_result(value.empty() ? std::string("true") : value);
+                        }
+                        first->clear();
+                    }
+                }
+            });
+            handOver(*sub);
+        }
+    };
+    handOver(app);
+    return early;
+}
+
+// Given before a command word that does not take them, or after one through to the
+// main command.
+std::vector<std::string> unclaimedOptions(const EarlyOptions& early) {
+    std::vector<std::string> names;
+    for (const auto& [name, first] : early) {
+        if (first->count() > 0) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
 // A command's help flag is made before the command takes its options' group name.
 void groupHelpFlags(CLI::App& app) {
     for (CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; })) {
@@ -177,6 +239,7 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     app.group(_("Commands"));  // taken over by the command words: their heading in the help
     addMainOptions(app, options);
     addCommandWords(app, options);
+    const EarlyOptions early = takeCommandOptionsFirst(app);
     groupHelpFlags(app);
     // Not required of CLI11, which would then only ask for one where it can name an
     // unknown word; a second command word stays a mistake.
@@ -191,6 +254,9 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
                          _("show the program's version and exit"));
     try {
         app.parse(argc, argv);
+        if (const auto names = unclaimedOptions(early); !names.empty()) {
+            throw CLI::ExtrasError(names);
+        }
     } catch (const CLI::ParseError& e) {
         // Through writeText, so that a Windows console shows the Polish letters.
         std::ostringstream out;
@@ -198,6 +264,7 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         const int exit = app.exit(e, out, err);
         writeText(stdout, out.str());
         writeText(stderr, err.str());
+        rememberComplaint(e.what());
         return exit == 0 ? kExitOk : kExitUsage;
     }
     if (const auto mistake = takePorts(options)) {

@@ -19,11 +19,14 @@ const char* const kSnapshotFolder = "$XDG_DATA_HOME/kalvero/snapshots/ (~/.local
 #endif
 
 void addTransfers(CLI::App& app, Options& o) {
-    addCommand(app, "detect", _("find the printer and show its port, speed, version and number"), o,
-               [](Session& s) { return Detect(s); })
-        ->footer(
-            _("Tries the port (or every present port) at 9600 baud, then at 19200 after a\n"
-            "receive time-out, and prints the port, speed, version and printer number."));
+    CLI::App* detect = addCommand(
+        app, "detect", _("find the printer and show its port, speed, version and number"), o,
+        [](Session& s) { return Detect(s); });
+    detect->footer(
+        _("Tries the port (or every present port) at 9600 baud, then at 19200 after a\n"
+          "receive time-out, and prints the port, speed, version and printer number;\n"
+          "--all goes on past the first printer and lists every one that answers."));
+    detect->add_flag("--all", o.all, _("list every port where a printer answers"));
     CLI::App* read =
         addCommand(app, "read", _("read footers and/or bindings from the printer into the files"), o,
                    [](Session& s) { return Read(s); });
@@ -111,9 +114,10 @@ void addSupportTools(CLI::App& app, Options& o) {
         ->check(CLI::IsMember({"utf-8", "cp1250"}))
         ->option_text(_("ENCODING"));
     exportCsv->footer(
-        _("A text that a spreadsheet would take for a formula (=, +, -, @ first) or a "
-          "number (digits alone, with a leading 0 or more than 11) gets a leading "
-          "apostrophe; import takes it off again."));
+        _("A text that a spreadsheet would take for a formula, a number, a date, a time "
+          "or a percent (=, @, a digit, +, -, (, $, €, ¤, \".\" or \",\" first, after any "
+          "leading blanks) gets a leading apostrophe; import takes it off again and says "
+          "from how many texts."));
     importCsv->footer(
         _("Every row is checked first; a row that cannot be stored is named with its "
           "reason and nothing is written. The previous data files are kept as backups. "

@@ -17,6 +17,7 @@ namespace kalvero::cli {
 namespace {
 
 thread_local std::string t_prefix;
+thread_local std::string t_complaint;
 Verbosity g_verbosity = Verbosity::Normal;
 bool g_json = false;
 std::mutex g_output;
@@ -100,12 +101,25 @@ void say(const std::string& utf8) {
 }
 
 void complain(const std::string& utf8) {
+    t_complaint = utf8;
     writeLine(stderr, "kalvero-cli: " + shown(utf8, "\t\n"));
+}
+
+void complainFurther(const std::string& utf8) {
+    writeLine(stderr, "kalvero-cli: " + shown(utf8, "\t\n"));
+}
+
+void rememberComplaint(const std::string& utf8) {
+    t_complaint = utf8;
+}
+
+const std::string& lastComplaint() {
+    return t_complaint;
 }
 
 void inform(const std::string& utf8) {
     if (g_verbosity != Verbosity::Quiet) {
-        complain(utf8);
+        complainFurther(utf8);
     }
 }
 

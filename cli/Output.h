@@ -9,6 +9,12 @@ namespace kalvero::cli {
 // whole whichever printer's thread it comes from. A control byte shows as \xNN.
 void say(const std::string& utf8);
 void complain(const std::string& utf8);
+// What a complaint adds (how to mend it), not a reason of its own.
+void complainFurther(const std::string& utf8);
+// A complaint written otherwise (the command-line parser's), remembered as said.
+void rememberComplaint(const std::string& utf8);
+// The reason this thread last complained of (what a failed run's --json repeats).
+const std::string& lastComplaint();
 // Complains about the command line and gives its exit code.
 int usage(const std::string& why);
 // What is said besides the results and reasons (the printer found, a snapshot kept):

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "cli/Change.h"
+#include "cli/Failure.h"
 #include "cli/LineOption.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
@@ -42,6 +43,7 @@ int prepare(Session& s, const std::string& file, bool set) {
     if (std::filesystem::exists(FilePath(file), ec) || (set && s.options().create)) {
         return kExitOk;
     }
+    noteFailure(FailureKind::FileMissing);
     complain(fill(set ? _("%1: the file does not exist (--create creates it)")
                       : _("%1: the file does not exist"),
                   {file}));
@@ -65,6 +67,22 @@ int changeOne(Session& s, Change& change) {
 }  // namespace
 
 int Detect(Session& s) {
+    if (s.options().all && !s.options().port) {
+        nlohmann::ordered_json& listed = s.json()["found"];
+        listed = nlohmann::ordered_json::array();
+        for (const Connection& found : s.answering()) {
+            const std::string port = "COM" + std::to_string(found.port);
+            const std::string number = Cp1250ToUtf8(found.identity.numberText);
+            say(fill(_("%1,%2: DURAX ORU nr: %3, version: %4"),
+                     {port, std::to_string(found.baudRate), number,
+                      std::to_string(found.identity.version)}));
+            listed.push_back({{"port", port},
+                              {"number", number},
+                              {"baud", found.baudRate},
+                              {"version", found.identity.version}});
+        }
+        return listed.empty() ? s.result("Nie wykryto drukarki etykiet", kExitNoPrinter) : kExitOk;
+    }
     const int rc = s.connect(false);
     if (rc == kExitOk) {
         say("DURAX ORU nr: " + Cp1250ToUtf8(s.identity().numberText));
@@ -116,6 +134,7 @@ int SetFooter(Session& s, std::uint8_t footer) {
     if (s.mode() == 1 && s.options().create && !std::filesystem::exists(FilePath(file), ec)) {
         FileError error;
         if (!CreateDefaultFile(s.names(), file, &error)) {
+            noteFileFailure(error.name);
             return s.result(error.name + ": " + error.reason, kExitFile);
         }
     }
@@ -196,7 +215,9 @@ int Status(Session& s) {
     s.json()["status"] = bytes;
     char line[16];
     std::snprintf(line, sizeof line, "%02X %02X %02X %02X", bytes[0], bytes[1], bytes[2], bytes[3]);
-    return s.result(fill(_("%1 (printer number: %2)"), {line, std::to_string(bytes[0] >> 4)}),
+    return s.result(fill(_("%1: printer number %2 (the first byte's high digit); the four bytes "
+                           "answer the status queries 9B, 94, 95 and 96, in hex"),
+                         {line, std::to_string(bytes[0] >> 4)}),
                     kExitOk);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/ConsoleText.h"
+#include "cli/Failure.h"
 #include "cli/Output.h"
 #include "data/Cp1250.h"
 #include "data/ResultText.h"
@@ -20,8 +21,9 @@ namespace {
 // The port as the user named it, why it would not open, and the mend if there is one.
 void complainOfRefusal(const std::string& name, const Connection& connection) {
     complain(PortRefusalText(name, connection));
+    noteFailure(FailureOfPort(connection.result));
     if (const std::string mend = PortRefusalMend(connection); !mend.empty()) {
-        complain(mend);
+        complainFurther(mend);
     }
 }
 
@@ -95,10 +97,18 @@ int Session::connect(bool quiet) {
             m_printer.port(), channel, m_printer.state.PortPresent,
             [quiet](std::uint8_t n) {
                 if (!quiet || verbosity() == Verbosity::Verbose) {
-                    inform("Wykrywanie... COM" + std::to_string(n));
+                    inform(fill(_("Detecting... %1"), {"COM" + std::to_string(n)}));
                 }
             },
             [this](std::uint8_t n) { return speedsFor(n); });
+        // A printer found elsewhere: the ports passed over are named all the same,
+        // since the printer wanted may be behind one of them.
+        if (connection.outcome == ConnectOutcome::Online ||
+            connection.outcome == ConnectOutcome::VersionRefused) {
+            for (const Connection& refused : connection.refused) {
+                inform(PortRefusalText("COM" + std::to_string(refused.port), refused));
+            }
+        }
     }
     TakeConnection(connection, m_printer.state);
     if (connection.outcome == ConnectOutcome::Online ||
@@ -119,8 +129,10 @@ int Session::connect(bool quiet) {
             return result("Wersja programu w drukarce etykiet mniejsza niż 4", kExitNoPrinter);
         case ConnectOutcome::PortBusy:
         case ConnectOutcome::PortRefused:
-            // No printer answered elsewhere; this port may well be the one it is on.
-            complainOfRefusal("COM" + std::to_string(connection.port), connection);
+            // No printer answered elsewhere; any of these ports may be the one it is on.
+            for (const Connection& refused : connection.refused) {
+                complainOfRefusal("COM" + std::to_string(refused.port), refused);
+            }
             break;
         case ConnectOutcome::NoPrinter:
             break;
@@ -128,31 +140,41 @@ int Session::connect(bool quiet) {
     return result("Nie wykryto drukarki etykiet", kExitNoPrinter);
 }
 
+std::vector<Connection> Session::answering() {
+    const ChannelSource channel = [this] { return m_options.channel; };
+    ScanSerialPorts(m_printer.port(), m_printer.state.PortPresent);
+    std::vector<Connection> found;
+    for (std::uint8_t n = 1; n <= 10; ++n) {
+        if (m_printer.state.PortPresent[n] == 0) {
+            continue;
+        }
+        Connection connection = ConnectOnPort(m_printer.port(), channel, n, speedsFor(n));
+        m_printer.port().UnInitializePort();
+        if (connection.outcome == ConnectOutcome::Online ||
+            connection.outcome == ConnectOutcome::VersionRefused) {
+            m_speeds.remember(speedKey(n), connection.baudRate);
+            found.push_back(std::move(connection));
+        } else if (connection.failure) {
+            inform(PortRefusalText("COM" + std::to_string(n), connection));
+        }
+    }
+    return found;
+}
+
 int Session::connectForChange() {
     if (!m_options.port) {
-        const ChannelSource channel = [this] { return m_options.channel; };
-        ScanSerialPorts(m_printer.port(), m_printer.state.PortPresent);
-        std::string answering;
-        int count = 0;
-        for (std::uint8_t n = 1; n <= 10; ++n) {
-            if (m_printer.state.PortPresent[n] == 0) {
-                continue;
-            }
-            const Connection found = ConnectOnPort(m_printer.port(), channel, n, speedsFor(n));
-            m_printer.port().UnInitializePort();
-            if (found.outcome == ConnectOutcome::Online ||
-                found.outcome == ConnectOutcome::VersionRefused) {
-                const std::string number = Cp1250ToUtf8(found.identity.numberText);
-                answering += (count++ > 0 ? ", COM" : "COM") + std::to_string(n) + " (" +
-                             fill(_("no. %1"), {number}) + ")";
-                m_json["answering"].push_back(
-                    {{"port", "COM" + std::to_string(n)}, {"number", number}});
-            }
+        std::string answeringText;
+        for (const Connection& found : answering()) {
+            const std::string number = Cp1250ToUtf8(found.identity.numberText);
+            answeringText += (answeringText.empty() ? "COM" : ", COM") +
+                             std::to_string(found.port) + " (" + fill(_("no. %1"), {number}) + ")";
+            m_json["answering"].push_back(
+                {{"port", "COM" + std::to_string(found.port)}, {"number", number}});
         }
-        if (count > 1) {
+        if (m_json.contains("answering") && m_json["answering"].size() > 1) {
             return result(fill(_("printers answer on several ports: %1; name one with --port; "
                                  "nothing was sent"),
-                               {answering}),
+                               {answeringText}),
                           kExitUsage);
         }
     }
@@ -162,6 +184,9 @@ int Session::connectForChange() {
 nlohmann::ordered_json Session::runJson(int exit) const {
     nlohmann::ordered_json document{{"command", m_options.commandName}, {"exit", exit}};
     document.update(m_json);
+    if (exit != kExitOk) {
+        document["error"] = FailureJson(exit);
+    }
     return document;
 }
 
@@ -220,6 +245,7 @@ std::string Session::resultText(ResultCode rc) {
 
 int Session::fail(ResultCode rc) {
     if (const auto& error = m_printer.records().fileError()) {
+        noteFileFailure(error->name);
         return result(error->name + ": " + error->reason, kExitFile);
     }
     m_json["code"] = rc;
@@ -237,11 +263,12 @@ int Session::fail(ResultCode rc, const std::string& file, const std::string& rec
     return fail(rc);
 }
 
-int Session::report(const std::string& what, ResultCode rc, const std::string& stopped,
-                    const std::string& done) {
+int Session::report(std::string_view kind, const std::string& what, ResultCode rc,
+                    const std::string& stopped, const std::string& done) {
     const std::string name = Cp1250ToUtf8(what);
     const int exit = reportText(name, rc, stopped, done);
-    nlohmann::ordered_json operation{{"operation", name}, {"code", rc}, {"exit", exit}};
+    nlohmann::ordered_json operation{
+        {"operation", name}, {"kind", kind}, {"code", rc}, {"exit", exit}};
     if (rc != 0 && rc != kFileErrorCode) {
         operation["text"] = Cp1250ToUtf8(ResultText(rc));
     }
@@ -262,6 +289,7 @@ int Session::reportText(const std::string& name, ResultCode rc, const std::strin
         }
     };
     if (rc == kFileErrorCode && m_transfers.fileError()) {
+        noteFileFailure(m_transfers.fileError()->name);
         result(name + ": " + m_transfers.fileError()->name + ": " +
                    m_transfers.fileError()->reason,
                kExitFile);
@@ -269,6 +297,7 @@ int Session::reportText(const std::string& name, ResultCode rc, const std::strin
         return kExitFile;
     }
     if (const auto& bad = m_transfers.badLine(); rc == 255 && bad) {
+        noteFailure(FailureKind::FileNotWhole);
         return result(name + ": " + Cp1250ToUtf8(ResultText(rc)) + ": " +
                           fill(_("%1, line %2; nothing was sent"),
                                {bad->file, std::to_string(bad->line)}),

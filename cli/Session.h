@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/CliOptions.h"
 #include "cli/SpeedMemory.h"
@@ -63,6 +64,9 @@ public:
     // The same for a command that changes the printer: without --port, when printers
     // answer on more than one port, none is guessed (exit 2, naming them all).
     int connectForChange();
+    // Every present port tried in turn (each closed again): the printers that answer,
+    // in port order, and the ports that would not open, each said.
+    std::vector<Connection> answering();
     // The printer that answered, once one did, and the port it answered on.
     const PrinterIdentity& identity() const { return m_identity; }
     std::string portName() const;
@@ -88,8 +92,9 @@ public:
     // Offline the file answered for the record, so the file is named.
     int fail(ResultCode rc, const std::string& file, const std::string& record);
     // stopped and done follow the operation's name, as the exchange window shows them.
-    int report(const std::string& what, ResultCode rc, const std::string& stopped,
-               const std::string& done);
+    // kind names the operation for --json whatever the language.
+    int report(std::string_view kind, const std::string& what, ResultCode rc,
+               const std::string& stopped, const std::string& done);
     // The exit code of a read of the printer into memory that failed or was stopped.
     int readFailure(const std::string& what, ResultCode rc, const std::string& stopped);
 

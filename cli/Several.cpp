@@ -14,6 +14,7 @@
 #endif
 
 #include "cli/ConsoleText.h"
+#include "cli/Failure.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "cli/ShellQuote.h"
@@ -183,7 +184,20 @@ int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
             printer.erase("command");
             printers.push_back(printer);
         }
-        sayJson({{"command", options.commandName}, {"exit", exit}, {"printers", printers}});
+        nlohmann::ordered_json document{
+            {"command", options.commandName}, {"exit", exit}, {"printers", printers}};
+        if (exit != kExitOk) {
+            // The printers' own reasons, each where it failed.
+            std::string reasons;
+            for (const nlohmann::ordered_json& printer : printers) {
+                if (printer.contains("error")) {
+                    reasons += (reasons.empty() ? "" : "; ") + printer["port"].get<std::string>() +
+                               ": " + printer["error"]["message"].get<std::string>();
+                }
+            }
+            document["error"] = {{"kind", FailureWord(FailureOfExit(exit))}, {"message", reasons}};
+        }
+        sayJson(document);
     }
     // Quiet, the table is for when something went wrong; JSON has it all.
     const bool table = !options.json && (verbosity() != Verbosity::Quiet || !failed.empty());

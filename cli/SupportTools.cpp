@@ -242,8 +242,11 @@ int ImportCsv(Session& s) {
     if (import.fileError) {
         return s.result(import.fileError->name + ": " + import.fileError->reason, kExitFile);
     }
-    return s.result(fill(_("Import: OK, footers %1, bindings %2"),
-                         {std::to_string(import.footers), std::to_string(import.bindings)}),
+    // Texts that lost an apostrophe: 0 after a spreadsheet says it dropped the export's marks.
+    return s.result(fill(_("Import: OK, footers %1, bindings %2, apostrophes removed from "
+                           "texts: %3"),
+                         {std::to_string(import.footers), std::to_string(import.bindings),
+                          std::to_string(import.apostrophesRemoved)}),
                     kExitOk);
 }
 

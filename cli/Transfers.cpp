@@ -2,6 +2,7 @@
 #include "cli/Transfers.h"
 
 #include "cli/Change.h"
+#include "cli/Failure.h"
 #include "cli/Session.h"
 #include "data/Cp1250.h"
 #include "data/KnownRecords.h"
@@ -50,8 +51,10 @@ std::vector<BindingRecord> erasedBindings() {
 int refuse(Session& s, const std::string& what, ResultCode rc, const std::string& file,
            int badLine) {
     if (rc == -1) {
+        noteFileFailure(file);
         return s.result(what + ": " + file + ": " + WhyUnreadable(file), kExitFile);
     }
+    noteFailure(FailureKind::FileNotWhole);
     return s.result(what + ": " + Cp1250ToUtf8(ResultText(rc)) + ": " +
                         fill(_("%1, line %2; nothing was sent"), {file, std::to_string(badLine)}),
                     kExitFile);
@@ -71,14 +74,15 @@ int Read(Session& s) {
     KnownRecords known(s.store().knownFolder(s.owner()));
     known.load();
     if (footers) {
-        exit = s.report("Odczyt stopek", s.transfers().ReadAllFooters(), stopped, ": OK");
+        exit = s.report("read_footers", "Odczyt stopek", s.transfers().ReadAllFooters(), stopped,
+                        ": OK");
         if (exit == kExitOk) {
             known.knowOnly(ReadFooterFile(s.names().FooterFileName).records);
         }
     }
     if (bindings && exit != kExitStopped) {
         const auto lastPlu = static_cast<std::uint16_t>(s.options().lastPlu);
-        const int result = s.report("Odczyt wiązań"_cp1250,
+        const int result = s.report("read_bindings", "Odczyt wiązań"_cp1250,
                                     s.transfers().ReadAllBindings(lastPlu), stopped, ": OK");
         if (result == kExitOk) {
             known.knowOnly(ReadBindingFile(s.names().BindingFileName).records);

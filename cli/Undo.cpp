@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "cli/Change.h"
+#include "cli/Failure.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "data/UndoJournal.h"
@@ -167,6 +168,7 @@ int guardAgainstChangesBehind(Session& s, const UndoJournal& journal, Change& ch
         why = expectKind(journal.entries(), false, ReadBindingFile, bindingKey, *bindings);
     }
     if (why) {
+        noteFailure(FailureKind::ChangedBehind);
         return s.result(fill(_("whether the printer was changed after change %1 cannot be seen: "
                                "%2; nothing was sent (--force restores even so)"),
                              {newest->name(), *why}),
@@ -181,6 +183,7 @@ int guardAgainstChangesBehind(Session& s, const UndoJournal& journal, Change& ch
         if (differ == 0) {
             return static_cast<int>(kExitOk);
         }
+        noteFailure(FailureKind::ChangedBehind);
         return s.result(fill(_("the printer was changed after change %1 by something else: "
                                "%2 records differ from what the journal says it holds; nothing "
                                "was sent (--force restores even so)"),
@@ -202,6 +205,7 @@ bool loadKind(Session& s, const Snapshot* snapshot, bool footerKind, Read read,
     auto file = read(snapshot->file(footerKind, snapshot->closes ? SnapshotPart::After
                                                                  : SnapshotPart::Before));
     if (file.result != 0) {
+        noteFailure(FailureKind::FileNotWhole);
         s.result(fill(_("%1: not a whole snapshot; nothing was sent"), {snapshot->folder}),
                  kExitFile);
         return false;
@@ -293,6 +297,7 @@ int Restore(Session& s) {
         std::string reason;
         const auto snapshot = SnapshotStore::open(*folder, reason);
         if (!snapshot) {
+            noteFailure(FailureKind::FileNotWhole);
             return s.result(fill(_("%1: not a whole snapshot (%2); nothing was sent"),
                                  {*folder, reason}),
                             kExitFile);
@@ -313,11 +318,15 @@ int Restore(Session& s) {
     } else {
         std::string broken;
         const auto undo = journal.undo(broken);
+        // Nothing to undo is no failure: the printer is as the journal left it.
+        if (!undo && broken.empty()) {
+            return s.result(fill(_("nothing to undo on printer no. %1 on %2"),
+                                 {owner.number, s.portName()}),
+                            kExitOk);
+        }
         if (!undo) {
-            return s.result(broken.empty() ? fill(_("nothing to undo on printer no. %1 on %2"),
-                                                  {owner.number, s.portName()})
-                                           : fill(_("cannot undo: %1; nothing was sent"), {broken}),
-                            kExitFile);
+            noteFailure(FailureKind::FileNotWhole);
+            return s.result(fill(_("cannot undo: %1; nothing was sent"), {broken}), kExitFile);
         }
         change.command = "restore";
         change.undoes = undo->group;

@@ -6,7 +6,11 @@
 #include <QCoreApplication>
 #endif
 
+#include <optional>
+#include <string_view>
+
 #include "cli/CliOptions.h"
+#include "cli/Failure.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "cli/Several.h"
@@ -14,16 +18,27 @@
 #include "data/FileNames.h"
 #include "lang/Language.h"
 
-int main(int argc, char** argv) {
-    using namespace kalvero;
-    using namespace kalvero::cli;
-#ifndef _WIN32
-    QCoreApplication application(argc, argv);  // Qt SerialPort wants one on its thread
-#endif
-    kalvero::lang::useUserLanguage();
-    Options options;
+namespace {
+
+using namespace kalvero;
+using namespace kalvero::cli;
+
+// --json before the end of the options: a command line too wrong to parse still gets
+// its document.
+bool asksJson(int argc, char** argv) {
+    for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
+        if (std::string_view(argv[i]) == "--json") {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Everything before the printers are asked: the command line, a recovery. An exit
+// code when the run ends there.
+std::optional<int> runUntilSession(int argc, char** argv, Options& options) {
     if (const auto exit = parse(argc, argv, options)) {
-        return *exit;
+        return exit;
     }
     if (const auto conflict = roleConflict(options)) {
         return usage(*conflict);
@@ -47,12 +62,39 @@ int main(int argc, char** argv) {
         if (const auto twice = SamePrinterTwice(options.ports)) {
             return usage(*twice);
         }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifndef _WIN32
+    QCoreApplication application(argc, argv);  // Qt SerialPort wants one on its thread
+#endif
+    kalvero::lang::useUserLanguage();
+    Options options;
+    // A failure before any printer is asked has a document of its own.
+    const auto failed = [&](int exit) {
+        if (exit != kExitOk && (options.json || asksJson(argc, argv))) {
+            sayJson({{"command", options.commandName.empty()
+                                     ? nlohmann::ordered_json()
+                                     : nlohmann::ordered_json(options.commandName)},
+                     {"exit", exit},
+                     {"error", FailureJson(exit)}});
+        }
+        return exit;
+    };
+    if (const auto ended = runUntilSession(argc, argv, options)) {
+        return failed(*ended);
+    }
+    if (options.ports.size() > 1) {
         return RunOnSeveral(options, std::vector<std::string>(argv + 1, argv + argc));
     }
     Session session(options);
     if (const auto& failure = session.traceFailure()) {
         complain(kalvero::fill(_("cannot open the trace file %1"), {*failure}));
-        return kExitFile;
+        return failed(kExitFile);
     }
     const int exit = stoppedExit(options.command(session));
     if (options.json) {

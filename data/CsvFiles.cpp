@@ -52,14 +52,16 @@ std::string rightTrimmed(std::string text) {
     return text;
 }
 
-// Texts a spreadsheet would turn into a formula or a number.
+// Texts a spreadsheet would turn into a formula, a number, a date, a time or a
+// percent ("1,5 zł", "12.05", "50%", "007", "1e5", "1/2", "12:30", "(5)" for -5): those
+// beginning, even after the blanks that centre a label text, with a formula's mark, a
+// digit, a sign, a currency sign of Windows-1250 ($, € 0x80, ¤ 0xA4; £ and ¥ it has not)
+// or a decimal separator; and one beginning with an apostrophe, which import takes off.
 bool takenForFormulaOrNumber(const std::string& text) {
-    if (text.starts_with('\'') || text.find_first_of("=+-@") == 0) {
-        return true;
-    }
-    constexpr std::size_t kMostDigitsShown = 11;
-    return text.size() > 1 && text.find_first_not_of("0123456789") == std::string::npos &&
-           (text.front() == '0' || text.size() > kMostDigitsShown);
+    constexpr std::string_view kConverted = "=@+-(0123456789.,$\x80\xA4";
+    const std::size_t first = text.find_first_not_of(' ');
+    return text.starts_with('\'') ||
+           (first != std::string::npos && kConverted.find(text[first]) != std::string_view::npos);
 }
 
 // Quoted when a spreadsheet would otherwise split the text or drop its leading blanks.
@@ -262,7 +264,8 @@ public:
     }
     std::string text(std::size_t i, bool width20) {
         std::string text = rightTrimmed(m_fields[i]);
-        if (text.starts_with('\'')) {
+        m_unmarked = text.starts_with('\'');
+        if (m_unmarked) {
             text.erase(0, 1);  // the export's mark of a text, or a spreadsheet's
         }
         if (!m_problem) {
@@ -271,10 +274,13 @@ public:
         return text;
     }
     const std::optional<std::string>& problem() const { return m_problem; }
+    // Whether text took a leading apostrophe off.
+    bool unmarked() const { return m_unmarked; }
 
 private:
     const std::vector<std::string>& m_fields;
     std::optional<std::string> m_problem;
+    bool m_unmarked = false;
 };
 
 // The rows of a CSV file taken so far, each checked, by number.
@@ -285,6 +291,7 @@ public:
     std::vector<std::string> footerRecords() const;
     std::vector<std::string> bindingRecords() const;
     bool empty() const { return m_footers.empty() && m_bindings.empty(); }
+    std::size_t unmarkedTexts() const { return m_unmarked; }
 
 private:
     std::optional<std::string> takeColumnNames(const std::vector<std::string>& fields) const;
@@ -293,6 +300,7 @@ private:
 
     std::map<std::uint8_t, std::array<std::optional<FooterLine>, 4>> m_footers;
     std::map<std::uint16_t, std::uint8_t> m_bindings;
+    std::size_t m_unmarked = 0;
 };
 
 // How many columns a row fills: spreadsheets leave those after the last empty, or out.
@@ -383,6 +391,7 @@ std::optional<std::string> CsvContent::takeFooterLine(const std::vector<std::str
                     {std::to_string(number), std::to_string(line)});
     }
     slot = FooterLine{width20, static_cast<std::uint8_t>(enabled), std::move(text)};
+    m_unmarked += row.unmarked() ? 1 : 0;
     return std::nullopt;
 }
 
@@ -581,6 +590,7 @@ CsvRecords ParseCsv(std::string_view text) {
     }
     parsed.footers = content.footerRecords();
     parsed.bindings = content.bindingRecords();
+    parsed.apostrophesRemoved = content.unmarkedTexts();
     return parsed;
 }
 
@@ -606,6 +616,9 @@ CsvImport ImportCsvText(std::string_view text, const FileNames& names, const Sin
     }
     CsvImport stored = store(parsed.footers, parsed.bindings, names, sinks);
     stored.windows1250 = parsed.windows1250;
+    if (!stored.fileError) {
+        stored.apostrophesRemoved = parsed.apostrophesRemoved;
+    }
     return stored;
 }
 

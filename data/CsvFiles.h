@@ -25,10 +25,12 @@ namespace kalvero {
 //
 // A text is quoted when it holds ";" or '"' or begins with a blank, a quote doubled.
 // The files pad texts to 40 with blanks: the CSV holds them trimmed on the right.
-// A spreadsheet would take a text beginning with "=", "+", "-", "@" for a formula,
-// and digits alone with a leading 0 or more than 11 of them for a number: such a text,
-// and one beginning with an apostrophe, gets a leading apostrophe, as spreadsheets
-// mark a text, and import takes one leading apostrophe off every text.
+// A spreadsheet would take a text beginning with "=" or "@" for a formula, and one
+// beginning with a digit, a sign, "(", a currency sign or a decimal separator for a
+// number, a date, a time or a percent ("1,5 zł", "12.05", "50%", "007", "1/2", "12:30"),
+// even after leading blanks: such a text, and one beginning with an apostrophe, gets a
+// leading apostrophe, as spreadsheets mark a text, and import takes one leading
+// apostrophe off every text.
 //
 // Import reads a file without a BOM that is not UTF-8 as Windows-1250, as a Polish Excel saves
 // "CSV (rozdzielany średnikami)". Fields are split at the first ";", "," or tab of
@@ -72,6 +74,8 @@ struct CsvRecords {
     bool windows1250 = false;  // the text was not UTF-8, so read as Windows-1250
     std::vector<std::string> footers;
     std::vector<std::string> bindings;
+    // Texts that a leading apostrophe was taken off: a spreadsheet kept the export's marks.
+    std::size_t apostrophesRemoved = 0;
 };
 CsvRecords ParseCsv(std::string_view text);
 // The CSV text of data file contents, as ExportCsv writes it.
@@ -87,6 +91,7 @@ struct CsvImport {
     std::size_t footers = 0;
     std::size_t bindings = 0;
     bool windows1250 = false;  // as CsvRecords
+    std::size_t apostrophesRemoved = 0;  // as CsvRecords, once written
 };
 
 // Checks every row of the CSV file csv and, when all can be stored, writes the new

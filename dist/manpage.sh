@@ -70,3 +70,5 @@ words=()
 } >"$work/include.h2m"
 help2man --no-info --no-discard-stderr --locale="$locale" \
     --include="$work/include.h2m" --output="$output" "$program"
+# The one heading help2man keeps in English whatever the locale.
+case $locale in pl*) sed -i 's/^\.SH COPYRIGHT$/.SH "PRAWA AUTORSKIE"/' "$output" ;; esac

@@ -118,6 +118,20 @@ std::filesystem::path portsDir() {
     return config / "kalvero" / "ports";
 }
 
+// --load F --save F keeps one memory from run to run: the first run, before F exists,
+// starts from the factory's. A missing file to load alone is still refused, as a typo.
+bool startsBlank(const std::filesystem::path& load, const std::optional<std::string>& save) {
+    std::error_code ec;
+    if (!save || std::filesystem::exists(std::filesystem::symlink_status(load, ec))) {
+        return false;
+    }
+    const auto whole = [](const std::filesystem::path& file) {
+        std::error_code ignored;
+        return std::filesystem::weakly_canonical(std::filesystem::absolute(file), ignored);
+    };
+    return whole(load) == whole(*save);
+}
+
 // The usage line first, then the description, as help2man reads GNU programs' help;
 // one blank line between the groups of options.
 class Help final : public CLI::Formatter {
@@ -197,7 +211,7 @@ void addHostOptions(CLI::App& app, CommandLine& c) {
                  return true;
              });
     addValue(app, "--com", "N",
-             _("shorthand for --link $XDG_CONFIG_HOME/kalvero/ports/comN\n"
+             _("shorthand for --link\n$XDG_CONFIG_HOME/kalvero/ports/comN\n"
              "(default ~/.config/kalvero/ports/comN)"),
              [&c](const std::string& text) {
                  const auto n = number(text, 10, 1, 10);
@@ -227,7 +241,10 @@ void addPrinterOptions(CLI::App& app, CommandLine& c) {
              });
     addValue(app, "--status", "AA,BB,CC,DD", _("the four status bytes, hex (default 10,00,00,00)"),
              [&c](const std::string& text) { return (c.status = statusBytes(text)).has_value(); });
-    addValue(app, "--load", _("FILE"), _("start from the memory saved in FILE"), store(c.loadFile));
+    addValue(app, "--load", _("FILE"),
+             _("start from the memory saved in FILE (from the factory's\n"
+               "when FILE is missing and --save names it too)"),
+             store(c.loadFile));
     addValue(app, "--save", _("FILE"), _("save the memory to FILE on exit"), store(c.saveFile));
     app.add_flag("--pace", c.options.pace, _("send and receive at wire speed (10 bits a byte)"));
 }
@@ -237,7 +254,7 @@ void addFaultOptions(CLI::App& app, CommandLine& c) {
     addValue(app, "--identify-byte", "HH", _("answer identification with HH instead of 25 ('%')"),
              storeHexByte(c.identifyByte));
     app.add_flag("--silent", c.faults.silent, _("never answer"));
-    addValue(app, "--nak", "CMD|all", _("refuse command byte CMD (hex), or every command, with NAK"),
+    addValue(app, "--nak", "CMD|all", _("refuse command byte CMD (hex), or every command,\nwith NAK"),
              [&c](const std::string& text) {
                  if (text == "all") {
                      c.faults.nakAll = true;
@@ -246,7 +263,7 @@ void addFaultOptions(CLI::App& app, CommandLine& c) {
                  return (c.faults.nakCommand = hexByte(text)).has_value();
              });
     addValue(app, "--error-status", "HH",
-             _("answer status HH instead of 0 to every command with a status"),
+             _("answer status HH instead of 0 to every command\nwith a status"),
              storeHexByte(c.faults.errorStatus));
     addValue(app, "--not-ack", "HH", _("send HH instead of ACK"), storeHexByte(c.faults.notAckByte));
     addValue(app, "--faults-from", "N",
@@ -257,9 +274,9 @@ void addFaultOptions(CLI::App& app, CommandLine& c) {
     addValue(app, "--hang-up-after", "N", _("hang up the line when exchange N+1 begins"),
              storeCount(c.faults.hangUpAfter));
     addValue(app, "--forget-writes", _("LIST"),
-             _("accept writes to the footers and PLUs in LIST with status 0\n"
-             "as usual, but keep their old values; LIST is items\n"
-             "footer:N and plu:N joined by commas, e.g.\n"
+             _("accept writes to the footers and PLUs in LIST with\n"
+             "status 0 as usual, but keep their old values; LIST is\n"
+             "items footer:N and plu:N joined by commas, e.g.\n"
              "footer:7,footer:9,plu:1234 (the option may be repeated)"),
              [&c](const std::string& text) { return addForgottenList(text, c.faults); });
 }
@@ -281,7 +298,7 @@ std::optional<int> parse(int argc, char** argv, CommandLine& c) {
     // Replaced by a flag of its own, so that it answers where it stands as the others do.
     app.set_help_flag();
     app.add_flag_callback(
-           "--help", [] { throw CLI::CallForHelp(); }, _("show this help and exit"))
+           "-h,--help", [] { throw CLI::CallForHelp(); }, _("show this help and exit"))
         ->trigger_on_parse();
     app.set_version_flag("--version", std::string("oru-emulator ") + kalvero::kVersion,
                          _("show the emulator's version and exit"))
@@ -305,7 +322,7 @@ int main(int argc, char** argv) {
 
     oru::PrinterMemory memory = oru::PrinterMemory::factory();
     std::string error;
-    if (c.loadFile && !memory.load(*c.loadFile, error)) {
+    if (c.loadFile && !startsBlank(*c.loadFile, c.saveFile) && !memory.load(*c.loadFile, error)) {
         std::cerr << "oru-emulator: " << error << "\n";
         return 1;
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "link/Connecting.h"
 
+#include <utility>
+
 namespace kalvero {
 
 namespace {
@@ -41,24 +43,26 @@ Connection DetectPrinter(WinSer& serial, const ChannelSource& channel,
                          const PortPresentFlags& portPresent,
                          const std::function<void(std::uint8_t port)>& beforePort,
                          const std::function<Speeds(std::uint8_t port)>& speeds) {
-    Connection refused;
+    std::vector<Connection> refused;
     for (std::uint8_t n = 1; n <= 10; ++n) {
         if (portPresent[n] == 0) {
             continue;
         }
         beforePort(n);
-        const Connection connection =
-            ConnectOnPort(serial, channel, n, speeds ? speeds(n) : Speeds{});
+        Connection connection = ConnectOnPort(serial, channel, n, speeds ? speeds(n) : Speeds{});
         if (connection.outcome == ConnectOutcome::Online ||
             connection.outcome == ConnectOutcome::VersionRefused) {
+            connection.refused = std::move(refused);
             return connection;
         }
-        if (connection.outcome != ConnectOutcome::NoPrinter &&
-            refused.outcome == ConnectOutcome::NoPrinter) {
-            refused = connection;
+        if (connection.outcome != ConnectOutcome::NoPrinter) {
+            refused.push_back(std::move(connection));
         }
     }
-    return refused;
+    // No printer: the first port that would not open may well be the one it is on.
+    Connection none = refused.empty() ? Connection{} : refused.front();
+    none.refused = std::move(refused);
+    return none;
 }
 
 void TakeConnection(const Connection& connection, OperatingState& state) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "link/Identification.h"
 #include "link/OperatingState.h"
@@ -26,6 +27,8 @@ struct Connection {
     PrinterIdentity identity;
     ResultCode result = 0;               // of the last identification
     std::optional<OpenFailure> failure;  // why the port would not open (busy, refused)
+    // A search: the ports passed over because they would not open, in order.
+    std::vector<Connection> refused{};
 };
 
 // The speeds tried on a port: first, then the other one when the line stayed silent

@@ -108,25 +108,39 @@ std::unique_ptr<TraceWinSer> TraceWinSer::open(WinSer& inner, const std::filesys
     return std::unique_ptr<TraceWinSer>(new TraceWinSer(inner, handle));
 }
 
-TraceWinSer::TraceWinSer(WinSer& inner, std::FILE* file) : m_inner(inner), m_file(file) {}
-
-TraceWinSer::~TraceWinSer() {
-    if (!m_read.empty()) {
-        write({});
-    }
-    flush();
+TraceWinSer::TraceWinSer(WinSer& inner, std::FILE* file) : m_inner(inner), m_file(file) {
+    m_flusher = std::thread([this] { flushWhileOpen(); });
 }
 
-const std::optional<std::string>& TraceWinSer::lost() {
-    flush();
+TraceWinSer::~TraceWinSer() {
+    Lock lock(m_mutex);
+    m_ending = true;
+    lock.unlock();
+    m_waiting.notify_one();
+    m_flusher.join();
+    lock.lock();
+    if (!m_read.empty()) {
+        write(lock, {});
+    }
+    flush(lock);
+}
+
+std::optional<std::string> TraceWinSer::lost() {
+    const Lock lock(m_mutex);
+    flush(lock);
     return m_lost;
 }
 
-// Lines wait in memory, whole, and go to the file many at a time: when the port
-// closes, when an exchange fails, when enough have come, and at the end (a stop by
-// Ctrl+C or SIGTERM ends the program the ordinary way). A line that cannot be written is lost: the trace
-// must never change an exchange.
+// Lines wait in memory, whole, and go to the file many at a time: every tenth of a
+// second while any wait, when the port closes, when an exchange fails, when enough have
+// come, and at the end (a stop by Ctrl+C or SIGTERM ends the program the ordinary way).
+// A line that cannot be written is lost: the trace must never change an exchange.
 void TraceWinSer::flush() {
+    const Lock lock(m_mutex);
+    flush(lock);
+}
+
+void TraceWinSer::flush(const Lock&) {
     if (m_pending.empty()) {
         return;
     }
@@ -139,7 +153,36 @@ void TraceWinSer::flush() {
     m_pending.clear();
 }
 
+// A tenth of a second between writes keeps them few during a transfer; bytes read are
+// left to gather into one line until none has come for as long. Either way a line is in
+// the file within a quarter of a second.
+void TraceWinSer::flushWhileOpen() {
+    constexpr auto kEvery = std::chrono::milliseconds(100);
+    Lock lock(m_mutex);
+    // The read line as last seen: unchanged a tenth of a second later, no byte came
+    // meanwhile (a clock read per byte would cost more).
+    std::size_t seenBytes = 0;
+    std::size_t seenLines = 0;
+    while (!m_ending) {
+        m_waiting.wait(lock, [this] { return m_ending || !m_pending.empty() || !m_read.empty(); });
+        if (m_waiting.wait_for(lock, kEvery, [this] { return m_ending; })) {
+            break;  // the destructor writes the rest
+        }
+        if (!m_read.empty() && m_read.size() == seenBytes && m_readLines == seenLines) {
+            write(lock, {});
+        }
+        seenBytes = m_read.size();
+        seenLines = m_readLines;
+        flush(lock);
+    }
+}
+
 void TraceWinSer::write(std::string_view what) {
+    const Lock lock(m_mutex);
+    write(lock, what);
+}
+
+void TraceWinSer::write(const Lock& lock, std::string_view what) {
     std::string prefix;
     appendTimeOfDay(prefix);
     prefix += ' ';
@@ -152,16 +195,20 @@ void TraceWinSer::write(std::string_view what) {
         appendBytes(lines, m_read.data(), m_read.size());
         lines += '\n';
         m_read.clear();
+        ++m_readLines;
     }
     if (!what.empty()) {
         lines += prefix;
         lines += what;
         lines += '\n';
     }
+    const bool first = m_pending.empty();
     m_pending += lines;
     constexpr std::size_t kPendingBytes = 64 * 1024;
     if (m_pending.size() >= kPendingBytes || what == "close") {
-        flush();
+        flush(lock);
+    } else if (first && !m_pending.empty()) {
+        m_waiting.notify_one();
     }
 }
 
@@ -172,11 +219,12 @@ std::uint8_t TraceWinSer::SerialPortPresent(std::uint8_t port) {
 std::uint8_t TraceWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRate,
                                           std::uint8_t txTimeout, std::uint8_t rxTimeout) {
     const std::uint8_t rc = m_inner.iInitializePort(port, baudRate, txTimeout, rxTimeout);
-    m_where = "COM" + std::to_string(port) + " " + std::to_string(baudRate);
     m_open = rc == serial::kOk;
     std::string what = "open";
     appendResult(what, rc);
-    write(what);
+    const Lock lock(m_mutex);
+    m_where = "COM" + std::to_string(port) + " " + std::to_string(baudRate);
+    write(lock, what);
     return rc;
 }
 
@@ -225,23 +273,32 @@ std::uint8_t TraceWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCo
         appendBytes(what, answer.data(), answerCount);
     }
     appendResult(what, rc);
-    write(what);
+    const Lock lock(m_mutex);
+    write(lock, what);
     if (rc != serial::kOk) {
-        flush();  // what led to a failure is on the disk, whatever happens next
+        flush(lock);  // what led to a failure is on the disk, whatever happens next
     }
     return rc;
 }
 
 std::uint8_t TraceWinSer::ReadByte(std::uint8_t& byte) {
     const std::uint8_t came = m_inner.ReadByte(byte);
+    std::string what;
+    if (came != serial::kByteCame) {
+        what = "read";
+        appendResult(what, serial::kReceiveTimeout);
+    }
+    const Lock lock(m_mutex);
     if (came == serial::kByteCame) {
+        const bool first = m_read.empty() && m_pending.empty();
         m_read.push_back(byte);
+        if (first) {
+            m_waiting.notify_one();
+        }
         return came;
     }
-    std::string what = "read";
-    appendResult(what, serial::kReceiveTimeout);
-    write(what);
-    flush();
+    write(lock, what);
+    flush(lock);
     return came;
 }
 

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -80,7 +81,19 @@ inline Child spawnCli(const fs::path& home, const std::vector<std::string>& args
                  dir.string());
 }
 
-// kalvero-cli run to its end.
+// A document of --json holds to the schema scripts are given.
+inline void expectMatchesSchema(const fs::path& dir, const std::string& document) {
+    const fs::path file = dir / "document.json";
+    put(file, document);
+    Child check = spawn("/usr/bin/env", {"python3", JSON_SCHEMA_CHECK, JSON_SCHEMA, file.string()});
+    const std::string said = readAll(check.out) + readAll(check.err);
+    EXPECT_EQ(exitCode(check.pid), 0) << said << document;
+    ::close(check.out);
+    ::close(check.err);
+    fs::remove(file);
+}
+
+// kalvero-cli run to its end; a JSON document it wrote is checked against the schema.
 inline Result runCli(const fs::path& home, const std::vector<std::string>& args,
                      const fs::path& dir, const std::string& locale = "pl_PL.UTF-8") {
     Child child = spawnCli(home, args, dir, locale);
@@ -90,6 +103,9 @@ inline Result runCli(const fs::path& home, const std::vector<std::string>& args,
     r.code = exitCode(child.pid);
     ::close(child.out);
     ::close(child.err);
+    if (std::find(args.begin(), args.end(), "--json") != args.end()) {
+        expectMatchesSchema(home, r.out);
+    }
     return r;
 }
 

@@ -367,6 +367,12 @@ TEST_F(CliTest, BadInputGetsAClearMessageAndAnExitCode) {
         EXPECT_EQ(cli(h, {"--port", url, "status"}).code, 2) << url;
     }
     EXPECT_EQ(cli(h, {"--port", "COM1", "COM2", "status"}).code, 2);
+    // A command's own option may come before its word, and stays its own: COM9 has no
+    // device, so a line that parses ends at the port (3), a wrong one as a mistake (2).
+    EXPECT_EQ(cli(h, {"--port", "COM9", "--verify", "write"}).code, 3);
+    EXPECT_EQ(cli(h, {"--port", "COM9", "--verify", "read"}).code, 2);
+    EXPECT_EQ(cli(h, {"--port", "COM9", "read", "--verify"}).code, 2);
+    EXPECT_EQ(cli(h, {"--csv-encoding", "cp1250", "import", "--csv", "x.csv"}).code, 2);
     const Result newline = cli(h, {"--port", "COM1\nCOM2", "status"});
     EXPECT_EQ(newline.code, 2);
     EXPECT_NE(newline.err.find("COM1\\x0ACOM2"), std::string::npos) << newline.err;
@@ -522,6 +528,18 @@ TEST_F(CliTest, APortThatWillNotOpenIsNamedWithWhy) {
         EXPECT_NE(busy.err.find("COM1 (" + device.string() + "): port zajęty przez inny program"),
                   std::string::npos)
             << busy.err;
+        EXPECT_EQ(nlohmann::json::parse(cli(a, {"detect", "--json"}).out)["error"]["kind"],
+                  "port_busy");
+        // A printer found elsewhere: the busy port is named all the same.
+        Printer second(a, {"--number", "02"}, 2);
+        const Result elsewhere = cli(a, {"-v", "status"}, "C.UTF-8");
+        EXPECT_EQ(elsewhere.code, 0) << elsewhere.err;
+        EXPECT_NE(elsewhere.err.find("COM1 (" + device.string() +
+                                     "): the port is held by another program"),
+                  std::string::npos)
+            << elsewhere.err;
+        EXPECT_NE(elsewhere.err.find("Detecting... COM2"), std::string::npos) << elsewhere.err;
+        EXPECT_NE(elsewhere.out.find(": printer number "), std::string::npos) << elsewhere.out;
         ::close(held);
     }
     // A user outside the group that owns the device: the pseudo-terminal is root's.
@@ -1087,9 +1105,10 @@ TEST_F(CliTest, RestoreReturnsThePrinterToBeforeTheChange) {
     const Result restore = run({}, {"restore"});
     EXPECT_EQ(restore.code, 0) << restore.err;
     EXPECT_EQ(shop.now(), shop.before) << "back to before the roll-out, not to its half";
+    // Nothing left to undo is said, and is no failure.
     const Result nothing = run({}, {"restore"});
-    EXPECT_EQ(nothing.code, 4);
-    EXPECT_NE(nothing.err.find("nic do cofnięcia"), std::string::npos) << nothing.err;
+    EXPECT_EQ(nothing.code, 0);
+    EXPECT_NE(nothing.out.find("nic do cofnięcia"), std::string::npos) << nothing.err;
 
     // Killed while writing, killed while restoring, restored.
     {
@@ -1292,7 +1311,8 @@ TEST_F(CliTest, SnapshotsKnowTheirPrinterAndAreWholeOrNothing) {
     ASSERT_EQ(written.code, 0) << written.err;
     const std::size_t at = written.err.find("Migawka: ") + 9;
     const std::string folder = written.err.substr(at, written.err.find('\n', at) - at);
-    EXPECT_EQ(cli(a, {"--port", second, "restore"}).code, 4);
+    EXPECT_EQ(cli(a, {"--port", second, "restore"}).out,
+              "nic do cofnięcia w drukarce nr 07 na " + second + "\n");
     EXPECT_EQ(cli(a, {"--port", second, "binding", "get", "5"}).out, "0\n");
 
     const Result another = cli(a, {"restore", "--snapshot", folder});
@@ -1372,18 +1392,26 @@ TEST_F(CliTest, JsonTellsTheSameValuesInEveryLanguage) {
     const fs::path a = home("a");
     Printer first(a, {"--number", "07", "--status", "71,00,02,00"}, 1);
     Printer third(a, {"--number", "03"}, 3);
-    // Both languages give one document each, alike but for the times.
+    // Both languages give one document each, alike but for the times and the
+    // messages beside the failures' kinds.
     const auto both = [&](const std::vector<std::string>& args, int code) {
         json told[2];
         for (int i = 0; i < 2; ++i) {
             const Result r = cli(a, args, i == 0 ? "pl_PL.UTF-8" : "C.UTF-8");
             EXPECT_EQ(r.code, code) << r.err;
             told[i] = json::parse(r.out);
-            for (json* printer : {&told[i]}) {
-                if (printer->contains("printers")) {
-                    for (json& each : (*printer)["printers"]) {
-                        each.erase("seconds");
-                    }
+            std::vector<json*> documents{&told[i]};
+            if (told[i].contains("printers")) {
+                for (json& each : told[i]["printers"]) {
+                    documents.push_back(&each);
+                }
+            }
+            for (json* document : documents) {
+                document->erase("seconds");
+                if (document->contains("error")) {
+                    EXPECT_FALSE((*document)["error"]["message"].get<std::string>().empty())
+                        << document->dump();
+                    (*document)["error"].erase("message");
                 }
             }
         }
@@ -1391,8 +1419,17 @@ TEST_F(CliTest, JsonTellsTheSameValuesInEveryLanguage) {
         return told[0];
     };
     const json guessed = both({"--json", "erase", "--footers"}, 2);
+    EXPECT_EQ(guessed["error"]["kind"], "usage");
     EXPECT_EQ(guessed["answering"], json::parse(R"([{"port":"COM1","number":"07"},
                                                     {"port":"COM3","number":"03"}])"));
+    // Every printer that answers, not only the first.
+    const Result all = cli(a, {"detect", "--all"});
+    EXPECT_EQ(all.out, "COM1,9600: DURAX ORU nr: 07, wersja: 4\n"
+                       "COM3,9600: DURAX ORU nr: 03, wersja: 4\n")
+        << all.err;
+    EXPECT_EQ(both({"detect", "--all", "--json"}, 0)["found"],
+              json::parse(R"([{"port":"COM1","number":"07","baud":9600,"version":4},
+                              {"port":"COM3","number":"03","baud":9600,"version":4}])"));
     const json status = both({"status", "--port", "COM1", "--json"}, 0);
     EXPECT_EQ(status["printer"]["number"], "07");
     EXPECT_EQ(status["status"], json::parse("[113,0,2,0]"));
@@ -1402,6 +1439,7 @@ TEST_F(CliTest, JsonTellsTheSameValuesInEveryLanguage) {
     EXPECT_EQ(diff["differences"]["bindings"],
               json::parse(R"([{"plu": 12, "file": 7, "printer": 0}])"));
     EXPECT_TRUE(diff["differ"]);
+    EXPECT_EQ(diff["error"]["kind"], "differs");
     const Result write = cli(a, {"--json", "-q", "--port", "COM1", "write", "--bindings"});
     ASSERT_EQ(write.code, 0) << write.err;
     const json written = json::parse(write.out);
@@ -1420,7 +1458,20 @@ TEST_F(CliTest, JsonTellsTheSameValuesInEveryLanguage) {
     EXPECT_EQ(several["printers"][1]["exit"], 1);
     EXPECT_EQ(several["printers"][1]["code"], 24) << several.dump();
     EXPECT_EQ(several["printers"][1]["text"], "Nie można wykonac rozkazu (NAK)");
-    EXPECT_EQ(cli(a, {"--json", "footer", "get", "1"}).code, 2);
+    EXPECT_EQ(several["printers"][1]["error"]["kind"], "printer_result");
+    EXPECT_EQ(several["error"]["kind"], "some_failed");
+    // A failure says why in words a script relies on: a command line it cannot take
+    // (the document names no command then), a port that is not there, the reading
+    // of a file that is not there.
+    const json unknown = both({"--json", "--bogus", "status"}, 2);
+    EXPECT_TRUE(unknown["command"].is_null());
+    EXPECT_EQ(unknown["error"]["kind"], "usage");
+    EXPECT_EQ(both({"--json", "footer", "get", "1"}, 2)["error"]["kind"], "usage");
+    EXPECT_EQ(both({"--json", "--port", "COM9", "status"}, 3)["error"]["kind"], "port_missing");
+    EXPECT_EQ(both({"--json", "--port", "COM1", "write", "--footers", "none.txt"}, 4)["error"]["kind"],
+              "file_missing");
+    // Each operation is named for scripts too.
+    EXPECT_EQ(written["operations"][0]["kind"], "write_bindings");
 }
 
 TEST_F(CliTest, SeveralPrintersAtOnceAndARepeatForThoseThatFailed) {

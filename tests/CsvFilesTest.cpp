@@ -70,6 +70,10 @@ TEST_F(CsvFilesTest, DataFilesOfABulkReadComeBackByteForByte) {
             .format() +
         FooterRecord{3, {{{0, 1, "-5%"}, {0, 1, "@sklep"}, {0, 1, "123456789012"}, {0, 1, "12345"}}}}
             .format() +
+        // A number, a date, a time or a percent; centred with blanks too.
+        FooterRecord{4, {{{0, 1, "1,5 z\xB3"}, {0, 1, "  12.05"}, {0, 1, "1/2"}, {0, 1, "12:30"}}}}
+            .format() +
+        FooterRecord{5, {{{0, 1, ",5"}, {0, 1, ".5"}, {0, 1, "(5)"}, {0, 1, "$1"}}}}.format() +
         FooterRecord{200, {}}.format();
     const std::string bindingFile = bindings({{1, 0}, {2, 200}, {9983, 1}});
     for (const CsvEncoding encoding : {CsvEncoding::Utf8, CsvEncoding::Windows1250}) {
@@ -79,8 +83,12 @@ TEST_F(CsvFilesTest, DataFilesOfABulkReadComeBackByteForByte) {
         const std::optional<FileError> exported = ExportCsv(names, csv, encoding);
         ASSERT_FALSE(exported) << exported->reason;
         const std::string text = slurp(csv);
-        for (const char* marked : {"'=SUMA(A1)", "'+48 22 123", "''cytat", "'0123", "'-5%", "'@sklep",
-                                   "'123456789012", ";12345\r\n"}) {
+        for (const std::string& marked :
+             {std::string("'=SUMA(A1)"), std::string("'+48 22 123"), std::string("''cytat"),
+              std::string("'0123"), std::string("'-5%"), std::string("'@sklep"),
+              std::string("'123456789012"), std::string(";'12345\r\n"), std::string(";'1,5 z"),
+              std::string(";'  12.05\r\n"), std::string(";'1/2\r\n"), std::string(";'12:30\r\n"),
+              std::string(";',5\r\n"), std::string(";'.5\r\n"), std::string(";'(5)\r\n"), std::string(";'$1\r\n")}) {
             EXPECT_NE(text.find(marked), std::string::npos) << marked;
         }
         EXPECT_EQ(text.starts_with(kBom), encoding == CsvEncoding::Utf8);
@@ -91,8 +99,9 @@ TEST_F(CsvFilesTest, DataFilesOfABulkReadComeBackByteForByte) {
         ASSERT_FALSE(imported.refusal) << imported.refusal->reason;
         ASSERT_FALSE(imported.fileError) << imported.fileError->reason;
         EXPECT_EQ(imported.windows1250, encoding == CsvEncoding::Windows1250);
-        EXPECT_EQ(imported.footers, 5u);
+        EXPECT_EQ(imported.footers, 7u);
         EXPECT_EQ(imported.bindings, 3u);
+        EXPECT_EQ(imported.apostrophesRemoved, 16u) << "every marked text, and no other";
         EXPECT_EQ(slurp(names.FooterFileName), footers);
         EXPECT_EQ(slurp(names.BindingFileName), bindingFile);
     }
@@ -102,6 +111,9 @@ TEST_F(CsvFilesTest, ExportIsUtf8WithABomSemicolonsCrLfAndQuotedTexts) {
     put(names.FooterFileName,
         kBulkHeader +
             FooterRecord{7, {{{0, 1, "Dzi\xEAkujemy"}, {1, 0, "a;b"}, {0, 0, " \"x\""}, {}}}}
+                .format() +
+            // The printer prints no "€", but a data file written by hand may hold one.
+            FooterRecord{8, {{{0, 1, "O'Reilly"}, {0, 1, "  1,5"}, {0, 1, "z\xB3 5"}, {0, 1, "\x80 3"}}}}
                 .format());
     put(names.BindingFileName, bindings({{1234, 7}}));
 
@@ -113,6 +125,10 @@ TEST_F(CsvFilesTest, ExportIsUtf8WithABomSemicolonsCrLfAndQuotedTexts) {
                               "stopka;7;2;20;0;\"a;b\"\r\n"
                               "stopka;7;3;40;0;\" \"\"x\"\"\"\r\n"
                               "stopka;7;4;40;0;\r\n"
+                              "stopka;8;1;40;1;O'Reilly\r\n"
+                              "stopka;8;2;40;1;'  1,5\r\n"
+                              "stopka;8;3;40;1;zł 5\r\n"
+                              "stopka;8;4;40;1;'€ 3\r\n"
                               "rodzaj;PLU;stopka\r\n"
                               "wiązanie;1234;7\r\n");
 }

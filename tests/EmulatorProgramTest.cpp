@@ -10,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -25,8 +26,8 @@ using kalvero::test::exitCode;
 using kalvero::test::firstLine;
 using kalvero::test::readAll;
 
-Child start(const std::vector<std::string>& args) {
-    return kalvero::test::spawn(ORU_EMULATOR_PATH, args);
+Child start(const std::vector<std::string>& args, const std::string& locale = "C") {
+    return kalvero::test::spawn(ORU_EMULATOR_PATH, args, {{"LC_ALL", locale}, {"LANGUAGE", ""}});
 }
 
 std::string exchange(const std::string& device, const std::vector<std::uint8_t>& bytes,
@@ -53,15 +54,27 @@ std::string exchange(const std::string& device, const std::vector<std::uint8_t>&
     return answer;
 }
 
+// -h as --help, in 80 columns in either language.
 TEST(EmulatorProgram, HelpExplainsEveryOption) {
-    const Child run = start({"--help"});
-    const std::string help = readAll(run.out);
-    EXPECT_EQ(exitCode(run.pid), 0);
-    for (const char* option :
-         {"--link", "--com", "--baud", "--printer-version", "--number", "--status", "--load",
-          "--save", "--pace", "--identify-byte", "--silent", "--nak", "--error-status", "--not-ack",
-          "--faults-from", "--stop-after", "--hang-up-after", "--forget-writes"}) {
-        EXPECT_NE(help.find(option), std::string::npos) << option;
+    for (const char* locale : {"C", "pl_PL.UTF-8"}) {
+        const Child run = start({"--help"}, locale);
+        const std::string help = readAll(run.out);
+        EXPECT_EQ(exitCode(run.pid), 0);
+        for (const char* option :
+             {"--link", "--com", "--baud", "--printer-version", "--number", "--status", "--load",
+              "--save", "--pace", "--identify-byte", "--silent", "--nak", "--error-status",
+              "--not-ack", "--faults-from", "--stop-after", "--hang-up-after", "--forget-writes"}) {
+            EXPECT_NE(help.find(option), std::string::npos) << option;
+        }
+        std::istringstream lines(help);
+        for (std::string line; std::getline(lines, line);) {
+            const auto columns = std::count_if(line.begin(), line.end(),
+                                               [](char c) { return (c & 0xC0) != 0x80; });
+            EXPECT_LE(columns, 80) << locale << ": " << line;
+        }
+        const Child shortly = start({"-h"}, locale);
+        EXPECT_EQ(readAll(shortly.out), help);
+        EXPECT_EQ(exitCode(shortly.pid), 0);
     }
 }
 
@@ -111,6 +124,26 @@ TEST(EmulatorProgram, ServesOnItsLinkAndSavesItsMemoryOnExit) {
     std::stringstream kept;
     kept << forgot.rdbuf();
     EXPECT_EQ(kept.str().find("binding 12 7"), std::string::npos) << kept.str();
+
+    // --load F --save F keeps one memory from run to run, the first starting from the
+    // factory's before F exists.
+    const std::string keptMemory = (tmp / "kept.txt").string();
+    for (const std::string number : {"01", "42"}) {
+        const Child run = start({"--link", link, "--load", keptMemory, "--save", keptMemory});
+        ASSERT_FALSE(firstLine(run.out).empty()) << readAll(run.err);
+        EXPECT_EQ(exchange(link, {0xC0}, 4), "\x06" + number + "\xC0");
+        EXPECT_EQ(exchange(link, {0x1E, 0x0C, 0x00, 0x07}, 3), std::string("\x06\x1E\x00", 3));
+        ::kill(run.pid, SIGTERM);
+        EXPECT_EQ(exitCode(run.pid), 0);
+        std::ifstream in(keptMemory);
+        std::stringstream memory;
+        memory << in.rdbuf();
+        EXPECT_NE(memory.str().find("binding 12 7"), std::string::npos) << memory.str();
+        if (number == "01") {
+            // The next run must show it started from this file, not afresh.
+            std::ofstream(keptMemory, std::ios::app) << "number 42\n";
+        }
+    }
 }
 
 }  // namespace

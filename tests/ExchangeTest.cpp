@@ -14,10 +14,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
+#include "app/qt/EndOnSignals.h"
 #include "app/uKomunikacja.h"
 #include "app/uWymiana.h"
 #include "data/WholeFiles.h"
@@ -170,14 +172,26 @@ private slots:
         wymiana().cbStopki->setChecked(true);
     }
 
+    // By the frame's close box, or by SIGTERM (a logout, a shutdown) as the program
+    // takes it; either way the port is free afterwards.
     void closingTheMainWindowStopsTheTransferFirst() {
-        QVERIFY(startOnline(test::ShopPrinter()));
-        mainWindow().show();
-        QTimer::singleShot(0, &mainWindow(), [this] { mainWindow().close(); });
-        QVERIFY(run("Kasowanie1"));
-        QVERIFY(messages->shown.isEmpty());
-        QVERIFY(!mainWindow().isVisible());
-        QVERIFY2(printer().memory().bindings[9983] != 0, "the binding erase never started");
+        for (const bool bySignal : {false, true}) {
+            QVERIFY(startOnline(test::ShopPrinter()));
+            const EndOnSignals ending(glowna());
+            mainWindow().show();
+            QTimer::singleShot(0, &mainWindow(), [this, bySignal] {
+                if (bySignal) {
+                    ::raise(SIGTERM);
+                } else {
+                    mainWindow().close();
+                }
+            });
+            QVERIFY(run("Kasowanie1"));
+            QVERIFY(messages->shown.isEmpty());
+            QVERIFY(!mainWindow().isVisible());
+            QVERIFY2(printer().memory().bindings[9983] != 0, "the binding erase never started");
+            QCOMPARE(test::portLayer(tmp->path())->iInitializePort(1, 9600, 5, 5), serial::kOk);
+        }
     }
 
     void theFilePickersChangeTheNamesForTheRestOfTheRun() {

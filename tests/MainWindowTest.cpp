@@ -8,12 +8,15 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <csignal>
+#include <fstream>
 #include <memory>
 
 #include "Version.h"
@@ -69,6 +72,59 @@ private slots:
         QVERIFY(hidden("bbPrzerwij") && hidden("lOperacja") && hidden("pb"));
         QVERIFY(stopka().eNazwa->isHidden());
         QVERIFY(stopka().changeMark->isHidden());
+    }
+
+    // The built program's help, in 80 columns in either language.
+    void theHelpFitsEightyColumnsInEitherLanguage() {
+        for (const char* locale : {"C", "pl_PL.UTF-8"}) {
+            QProcess program;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+            environment.remove(QStringLiteral("LANGUAGE"));
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(KALVERO_PATH), {QStringLiteral("--help")});
+            QVERIFY(program.waitForFinished(20000));
+            QCOMPARE(program.exitCode(), 0);
+            const QString help = QString::fromUtf8(program.readAllStandardOutput());
+            QVERIFY(help.contains(QStringLiteral("--trace")));
+            for (const QString& line : help.split(QLatin1Char('\n'))) {
+                QVERIFY2(line.size() <= 80, qPrintable(QString::fromLatin1(locale) + ": " + line));
+            }
+        }
+    }
+
+    // The built program, sent SIGTERM (a logout, a shutdown) or SIGHUP, ends as "Koniec
+    // programu" ends it, with its ordinary exit code, instead of being cut off.
+    void theProgramEndsOnTermAndHangUpAsKoniecProgramu() {
+        newFolder();
+        for (const int signal : {SIGTERM, SIGHUP}) {
+            QProcess program;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+                environment.insert(QString::fromLatin1(name), QString::fromStdString(tmp->path()));
+            }
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            program.setProcessEnvironment(environment);
+            program.setWorkingDirectory(QString::fromStdString(tmp->path()));
+            program.start(QStringLiteral(KALVERO_PATH), {});
+            QVERIFY(program.waitForStarted(20000));
+            const auto pid = program.processId();
+            // Sent only once the program catches it: earlier it would end any program.
+            const auto catches = [pid, signal] {
+                std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+                for (std::string line; std::getline(status, line);) {
+                    if (line.rfind("SigCgt:", 0) == 0) {
+                        return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+                    }
+                }
+                return false;
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(catches(), 20000);
+            ::kill(static_cast<pid_t>(pid), signal);
+            QVERIFY(program.waitForFinished(20000));
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QVERIFY2(program.exitCode() == 0, program.readAllStandardError().constData());
+        }
     }
 
     void theMenuHasEveryCaptionInDisplayOrder() {

@@ -2,7 +2,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "link/Identification.h"
 #include "link/PrinterCommands.h"
@@ -146,6 +148,42 @@ TEST(TraceWinSer, FailuresShowCodeAndTextOnlyAndReadBytesAreKeptToTheEnd) {
                     "COM1 9600  read  < 4A",
                     "COM1 9600  read  21 Nie odebrano danych z urządzenia (timeout odbierania)",
                     "COM1 9600  read  < 4B"));
+}
+
+// Someone watching the trace (tail -f) sees each exchange soon after it, while the port
+// is still open and nothing else happens, the bytes read last included.
+TEST(TraceWinSer, LinesReachTheFileWhileThePortStaysOpen) {
+    ScriptedWinSer printer;
+    printer.reply(OpReadFooterLine, {0x00});
+    printer.further = {0x00, 0x08};
+    const test::TempDir tmp;
+    std::string reason;
+    const auto traced = TraceWinSer::open(printer, tmp / "trace.txt", reason);
+    ASSERT_NE(traced, nullptr) << reason;
+    SerialBuffer answer{};
+    const SerialBuffer send{7, 1};
+    std::uint8_t byte = 0;
+
+    ASSERT_EQ(traced->iInitializePort(3, 19200, 5, 5), 0);
+    ASSERT_EQ(traced->RSSequence(OpReadFooterLine, 1, 2, answer, send), 0);
+    ASSERT_EQ(traced->ReadByte(byte), 1);
+    ASSERT_EQ(traced->ReadByte(byte), 1);
+
+    const std::vector<std::string> expected = {
+        "COM3 19200  open  0 OK",
+        "COM3 19200  2B > 07 01  < 00  0 OK",
+        "COM3 19200  read  < 00 08",
+    };
+    // A quarter of a second is what is promised; the wait is longer only so that a
+    // busy machine does not fail the test.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    std::vector<std::string> lines;
+    while ((lines = linesAfterTime(tmp / "trace.txt")) != expected &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(printer.calls.back(), "ReadByte");
 }
 
 TEST(TraceWinSer, AFileThatCannotBeOpenedIsReported) {

@@ -787,7 +787,7 @@ protected:
         m_step += force ? " --force" : "";
         if (m.groups.empty()) {
             const Result r = run(args);
-            EXPECT_EQ(r.code, 4) << m_step << " " << r.err;
+            EXPECT_EQ(r.code, 0) << m_step << " " << r.err;
             expectPrinter(m.printer, m_step + " (nothing to undo)");
             return;
         }

@@ -35,6 +35,14 @@ for program in "$@"; do
                 fi
             done
         done
+        # A Polish page has Polish headings (JSON is a name in either language).
+        if [ "$locale" != C.UTF-8 ]; then
+            english=$(zcat "$page" | grep -E '^\.S[HS] "?(NAME|SYNOPSIS|DESCRIPTION|OPTIONS|COMMANDS|COPYRIGHT|SEE ALSO|EXAMPLES|FILES|ENVIRONMENT|EXIT STATUS|AUTHOR|REPORTING BUGS|PERMISSIONS)"?$' || true)
+            if [ -n "$english" ]; then
+                echo "$page: headings in English: $english"
+                status=1
+            fi
+        fi
         echo "$page: $checked options of ${#commands[@]} commands checked"
     done
 done

@@ -18,7 +18,8 @@ for file in usr/bin/kalvero usr/bin/kalvero-cli usr/bin/oru-emulator \
     usr/share/locale/pl/LC_MESSAGES/kalvero.mo \
     usr/share/doc/kalvero/copyright usr/share/doc/kalvero/changelog.Debian.gz \
     usr/share/bash-completion/completions/kalvero-cli \
-    usr/lib/systemd/user/kalvero-backup@.service usr/lib/systemd/user/kalvero-backup@.timer; do
+    usr/lib/systemd/user/kalvero-backup@.service usr/lib/systemd/user/kalvero-backup@.timer \
+    usr/libexec/kalvero/kalvero-backup usr/share/kalvero-cli/kalvero-cli.schema.json; do
     grep -qxF "./$file" <<<"$listed" || { echo "not in the package: $file"; exit 1; }
 done
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || { echo "Depends not computed"; exit 1; }
@@ -47,5 +48,7 @@ runtime=$(mktemp -d)
 units="$root/usr/lib/systemd/user"
 XDG_RUNTIME_DIR=$runtime systemd-analyze verify --man=no --user \
     "$units/kalvero-backup@sklep.service" "$units/kalvero-backup@sklep.timer"
+grep -qxF "ExecStart=/bin/sh /usr/libexec/kalvero/kalvero-backup %i" \
+    "$units/kalvero-backup@.service" || { echo "the backup unit names another script"; exit 1; }
 rm -rf "$runtime"
 lintian --fail-on error "$deb"

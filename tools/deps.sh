@@ -29,10 +29,13 @@ windows_commands=(x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix wine:w
                   wineserver:wine wineboot:wine script:bsdutils timeout:coreutils)
 # Tests: GoogleTest and Benchmark, clang with libFuzzer for the fuzz targets, ser2net
 # in front of the emulator for printers on the network, a screen of its own for the
-# windowed program under Wine.
-testing=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev ser2net xvfb)
+# windowed program under Wine, tmux for an interactive bash that tries the completion,
+# LibreOffice Calc to take an exported CSV through a spreadsheet and back, and
+# Python's jsonschema to hold kalvero-cli's JSON to its schema.
+testing=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev ser2net xvfb tmux
+         libreoffice-calc-nogui python3-jsonschema)
 testing_commands=(ctest:cmake clang++:clang mount:mount umount:mount setpriv:util-linux
-                  ser2net:ser2net Xvfb:xvfb)
+                  ser2net:ser2net Xvfb:xvfb tmux:tmux soffice:libreoffice-calc-nogui)
 # Looking at the windows as a user and as assistive technology does: a screen of its
 # own, a window manager to draw captions, clicks, screenshots, and an AT-SPI client.
 screens=(xvfb twm xdotool imagemagick at-spi2-core gir1.2-atspi-2.0 python3-gi dbus)

@@ -13,7 +13,9 @@
 
 #include "app/Kalvero.h"
 #include "app/ProgramOptions.h"
+#include "app/qt/EndOnSignals.h"
 #include "app/qt/QtFaces.h"
+#include "app/qt/QtGlowna.h"
 #include "lang/Console.h"
 #include "lang/Language.h"
 #include "link/Printer.h"
@@ -63,5 +65,6 @@ int main(int argc, char** argv) {
     kalvero::lang::usePolish();
     kalvero::QtFaces faces(boxes);
     const kalvero::Kalvero kalvero(printer, faces);
+    const kalvero::EndOnSignals ending(faces.glowna());
     return QApplication::exec();
 }
