@@ -264,7 +264,7 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         const int exit = app.exit(e, out, err);
         writeText(stdout, out.str());
         writeText(stderr, err.str());
-        rememberComplaint(e.what());
+        rememberComplaint(commandLineReason(&app, e));
         return exit == 0 ? kExitOk : kExitUsage;
     }
     if (const auto mistake = takePorts(options)) {

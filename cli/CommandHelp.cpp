@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CommandHelp.h"
 
+#include <optional>
+
 #include <algorithm>
 #include <sstream>
 
@@ -159,23 +161,46 @@ std::string CommandHelp::make_subcommand(const CLI::App* sub) const {
     return besideName("  " + sub->get_display_name(), sub->get_description());
 }
 
-std::string commandLineMistake(const CLI::App* app, const CLI::Error& error) {
-    std::string name = app->get_name();
+namespace {
+
+// The command a wrong line was for: the deepest command word chosen, and its name.
+const CLI::App* chosenCommand(const CLI::App* app, std::string& name) {
+    name = app->get_name();
     for (auto chosen = app->get_subcommands(); !chosen.empty();
          chosen = chosen.front()->get_subcommands()) {
         app = chosen.front();
         name += " " + app->get_name();
     }
+    return app;
+}
+
+// The word that is no command, when that is the mistake.
+std::optional<std::string> unknownCommand(const CLI::App* app) {
     const std::vector<std::string> extra = rootOf(app)->remaining(true);
     const auto commands = app->get_subcommands([](const CLI::App*) { return true; });
-    const bool unknownCommand =
-        !commands.empty() && !extra.empty() && !extra.front().starts_with('-');
-    std::string text =
-        "kalvero-cli: " +
-        (unknownCommand ? fill(_("unknown command: %1"), {PrintableText(extra.front())})
-                        : lang::translatedMistake(error.what())) +
-        "\n";
-    if (unknownCommand) {
+    if (!commands.empty() && !extra.empty() && !extra.front().starts_with('-')) {
+        return extra.front();
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string commandLineReason(const CLI::App* app, const CLI::Error& error) {
+    std::string name;
+    app = chosenCommand(app, name);
+    const auto unknown = unknownCommand(app);
+    return unknown ? fill(_("unknown command: %1"), {PrintableText(*unknown)})
+                   : lang::translatedMistake(error.what());
+}
+
+std::string commandLineMistake(const CLI::App* app, const CLI::Error& error) {
+    const CLI::App* root = app;
+    std::string name;
+    app = chosenCommand(app, name);
+    const auto commands = app->get_subcommands([](const CLI::App*) { return true; });
+    std::string text = "kalvero-cli: " + commandLineReason(root, error) + "\n";
+    if (unknownCommand(app)) {
         std::string names;
         for (const CLI::App* command : commands) {
             names += (names.empty() ? "" : ", ") + command->get_name();

@@ -31,5 +31,7 @@ std::string wrapped(const std::string& text, std::size_t width, std::size_t inde
 // A wrong command line: the complaint, the usage of the command it was for and
 // where to read more; a word that is no command gets the list of commands.
 std::string commandLineMistake(const CLI::App* app, const CLI::Error& error);
+// Its complaint alone, in the user's language.
+std::string commandLineReason(const CLI::App* app, const CLI::Error& error);
 
 }  // namespace kalvero::cli

@@ -104,8 +104,4 @@ nlohmann::ordered_json FailureJson(int exit) {
     return {{"kind", FailureWord(kind)}, {"message", message}};
 }
 
-void forgetFailure() {
-    t_noted.reset();
-}
-
 }  // namespace kalvero::cli

@@ -43,7 +43,5 @@ void noteFileFailure(const std::string& name);
 // The error object of a run that ended with exit (not 0): its kind and the reason
 // last told.
 nlohmann::ordered_json FailureJson(int exit);
-// A new run on this thread: nothing noted yet.
-void forgetFailure();
 
 }  // namespace kalvero::cli

@@ -67,21 +67,8 @@ int changeOne(Session& s, Change& change) {
 }  // namespace
 
 int Detect(Session& s) {
-    if (s.options().all && !s.options().port) {
-        nlohmann::ordered_json& listed = s.json()["found"];
-        listed = nlohmann::ordered_json::array();
-        for (const Connection& found : s.answering()) {
-            const std::string port = "COM" + std::to_string(found.port);
-            const std::string number = Cp1250ToUtf8(found.identity.numberText);
-            say(fill(_("%1,%2: DURAX ORU nr: %3, version: %4"),
-                     {port, std::to_string(found.baudRate), number,
-                      std::to_string(found.identity.version)}));
-            listed.push_back({{"port", port},
-                              {"number", number},
-                              {"baud", found.baudRate},
-                              {"version", found.identity.version}});
-        }
-        return listed.empty() ? s.result("Nie wykryto drukarki etykiet", kExitNoPrinter) : kExitOk;
+    if (s.options().all) {
+        return s.detectAll();
     }
     const int rc = s.connect(false);
     if (rc == kExitOk) {

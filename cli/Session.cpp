@@ -77,11 +77,11 @@ Session::Session(const Options& options)
 }
 
 int Session::connect(bool quiet) {
-    const ChannelSource channel = [this] { return m_options.channel; };
-    Connection connection;
     if (m_options.port) {
+        const ChannelSource channel = [this] { return m_options.channel; };
         const std::uint8_t port = m_options.port->number();
-        connection = ConnectOnPort(m_printer.port(), channel, port, speedsFor(port));
+        const Connection connection =
+            ConnectOnPort(m_printer.port(), channel, port, speedsFor(port));
         if (connection.failure) {
             complainOfRefusal(m_options.port->text(), connection);
             m_outcome.result = PortRefusalText(m_options.port->text(), connection);
@@ -91,29 +91,35 @@ int Session::connect(bool quiet) {
             complain(m_options.port->text() + ": " +
                      Cp1250ToUtf8(ResultText(connection.result)));
         }
-    } else {
-        ScanSerialPorts(m_printer.port(), m_printer.state.PortPresent);
-        connection = DetectPrinter(
-            m_printer.port(), channel, m_printer.state.PortPresent,
-            [quiet](std::uint8_t n) {
-                if (!quiet || verbosity() == Verbosity::Verbose) {
-                    inform(fill(_("Detecting... %1"), {"COM" + std::to_string(n)}));
-                }
-            },
-            [this](std::uint8_t n) { return speedsFor(n); });
-        // A printer found elsewhere: the ports passed over are named all the same,
-        // since the printer wanted may be behind one of them.
-        if (connection.outcome == ConnectOutcome::Online ||
-            connection.outcome == ConnectOutcome::VersionRefused) {
-            for (const Connection& refused : connection.refused) {
-                inform(PortRefusalText("COM" + std::to_string(refused.port), refused));
-            }
-        }
+        return take(connection);
     }
+    const ChannelSource channel = [this] { return m_options.channel; };
+    ScanSerialPorts(m_printer.port(), m_printer.state.PortPresent);
+    return take(DetectPrinter(
+        m_printer.port(), channel, m_printer.state.PortPresent,
+        [quiet](std::uint8_t n) {
+            if (!quiet || verbosity() == Verbosity::Verbose) {
+                inform(fill(_("Detecting... %1"), {"COM" + std::to_string(n)}));
+            }
+        },
+        [this](std::uint8_t n) { return speedsFor(n); }));
+}
+
+int Session::take(const Connection& connection) {
     TakeConnection(connection, m_printer.state);
-    if (connection.outcome == ConnectOutcome::Online ||
-        connection.outcome == ConnectOutcome::VersionRefused) {
+    const bool answered = connection.outcome == ConnectOutcome::Online ||
+                          connection.outcome == ConnectOutcome::VersionRefused;
+    if (answered) {
         m_speeds.remember(speedKey(connection.port), connection.baudRate);
+    }
+    // The ports a search passed over are named either way: the printer wanted may be
+    // behind one of them.
+    for (const Connection& refused : connection.refused) {
+        if (answered) {
+            inform(PortRefusalText("COM" + std::to_string(refused.port), refused));
+        } else {
+            complainOfRefusal("COM" + std::to_string(refused.port), refused);
+        }
     }
     m_identity = connection.identity;
     m_outcome.number = Cp1250ToUtf8(m_identity.numberText);
@@ -129,21 +135,16 @@ int Session::connect(bool quiet) {
             return result("Wersja programu w drukarce etykiet mniejsza niż 4", kExitNoPrinter);
         case ConnectOutcome::PortBusy:
         case ConnectOutcome::PortRefused:
-            // No printer answered elsewhere; any of these ports may be the one it is on.
-            for (const Connection& refused : connection.refused) {
-                complainOfRefusal("COM" + std::to_string(refused.port), refused);
-            }
-            break;
         case ConnectOutcome::NoPrinter:
             break;
     }
     return result("Nie wykryto drukarki etykiet", kExitNoPrinter);
 }
 
-std::vector<Connection> Session::answering() {
+Session::Answering Session::answering() {
     const ChannelSource channel = [this] { return m_options.channel; };
     ScanSerialPorts(m_printer.port(), m_printer.state.PortPresent);
-    std::vector<Connection> found;
+    Answering answering;
     for (std::uint8_t n = 1; n <= 10; ++n) {
         if (m_printer.state.PortPresent[n] == 0) {
             continue;
@@ -153,32 +154,78 @@ std::vector<Connection> Session::answering() {
         if (connection.outcome == ConnectOutcome::Online ||
             connection.outcome == ConnectOutcome::VersionRefused) {
             m_speeds.remember(speedKey(n), connection.baudRate);
-            found.push_back(std::move(connection));
+            answering.found.push_back(std::move(connection));
         } else if (connection.failure) {
-            inform(PortRefusalText("COM" + std::to_string(n), connection));
+            answering.refused.push_back(std::move(connection));
         }
     }
-    return found;
+    return answering;
 }
 
 int Session::connectForChange() {
-    if (!m_options.port) {
-        std::string answeringText;
-        for (const Connection& found : answering()) {
+    if (m_options.port) {
+        return connect(true);
+    }
+    Answering scan = answering();
+    if (scan.found.size() > 1) {
+        std::string listed;
+        for (const Connection& found : scan.found) {
             const std::string number = Cp1250ToUtf8(found.identity.numberText);
-            answeringText += (answeringText.empty() ? "COM" : ", COM") +
-                             std::to_string(found.port) + " (" + fill(_("no. %1"), {number}) + ")";
+            listed += (listed.empty() ? "COM" : ", COM") + std::to_string(found.port) + " (" +
+                      fill(_("no. %1"), {number}) + ")";
             m_json["answering"].push_back(
                 {{"port", "COM" + std::to_string(found.port)}, {"number", number}});
         }
-        if (m_json.contains("answering") && m_json["answering"].size() > 1) {
-            return result(fill(_("printers answer on several ports: %1; name one with --port; "
-                                 "nothing was sent"),
-                               {answeringText}),
-                          kExitUsage);
+        return result(fill(_("printers answer on several ports: %1; name one with --port; "
+                             "nothing was sent"),
+                           {listed}),
+                      kExitUsage);
+    }
+    // The one printer found is opened again, where it answered; none, and the ports
+    // that would not open are what is left to say.
+    Connection connection;
+    if (!scan.found.empty()) {
+        const std::uint8_t port = scan.found.front().port;
+        const ChannelSource channel = [this] { return m_options.channel; };
+        connection = ConnectOnPort(m_printer.port(), channel, port, speedsFor(port));
+        if (connection.failure) {
+            scan.refused.push_back(connection);  // taken since
         }
     }
-    return connect(true);
+    connection.refused = std::move(scan.refused);
+    return take(connection);
+}
+
+int Session::detectAll() {
+    if (m_options.port) {
+        return result(_("detect --all tries every present port: not with --port"), kExitUsage);
+    }
+    const Answering scan = answering();
+    nlohmann::ordered_json& listed = m_json["found"];
+    listed = nlohmann::ordered_json::array();
+    for (const Connection& found : scan.found) {
+        const std::string port = "COM" + std::to_string(found.port);
+        if (found.outcome == ConnectOutcome::VersionRefused) {
+            inform(port + ": " + "Wersja programu w drukarce etykiet mniejsza niż 4");
+            continue;
+        }
+        const std::string number = Cp1250ToUtf8(found.identity.numberText);
+        say(fill(_("%1,%2: DURAX ORU nr: %3, version: %4"),
+                 {port, std::to_string(found.baudRate), number,
+                  std::to_string(found.identity.version)}));
+        listed.push_back({{"port", port},
+                          {"number", number},
+                          {"baud", found.baudRate},
+                          {"version", found.identity.version}});
+    }
+    for (const Connection& refused : scan.refused) {
+        if (listed.empty()) {
+            complainOfRefusal("COM" + std::to_string(refused.port), refused);
+        } else {
+            inform(PortRefusalText("COM" + std::to_string(refused.port), refused));
+        }
+    }
+    return listed.empty() ? result("Nie wykryto drukarki etykiet", kExitNoPrinter) : kExitOk;
 }
 
 nlohmann::ordered_json Session::runJson(int exit) const {

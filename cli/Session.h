@@ -64,9 +64,16 @@ public:
     // The same for a command that changes the printer: without --port, when printers
     // answer on more than one port, none is guessed (exit 2, naming them all).
     int connectForChange();
-    // Every present port tried in turn (each closed again): the printers that answer,
-    // in port order, and the ports that would not open, each said.
-    std::vector<Connection> answering();
+    // Every present port tried in turn, each closed again: the printers that answer
+    // and the ports that would not open, in port order.
+    struct Answering {
+        std::vector<Connection> found;
+        std::vector<Connection> refused;
+    };
+    Answering answering();
+    // detect --all: each printer that answers, listed; a printer with too old a
+    // program and each port that would not open, named.
+    int detectAll();
     // The printer that answered, once one did, and the port it answered on.
     const PrinterIdentity& identity() const { return m_identity; }
     std::string portName() const;
@@ -99,6 +106,8 @@ public:
     int readFailure(const std::string& what, ResultCode rc, const std::string& stopped);
 
 private:
+    // What a connection came to, told and kept: the state, the speed, the printer.
+    int take(const Connection& connection);
     // report's line; its exit code.
     int reportText(const std::string& name, ResultCode rc, const std::string& stopped,
                    const std::string& done);

@@ -195,7 +195,9 @@ int RunOnSeveral(const Options& options, const std::vector<std::string>& args) {
                                ": " + printer["error"]["message"].get<std::string>();
                 }
             }
-            document["error"] = {{"kind", FailureWord(FailureOfExit(exit))}, {"message", reasons}};
+            const std::string_view kind = FailureWord(FailureOfExit(exit));
+            document["error"] = {{"kind", kind},
+                                 {"message", reasons.empty() ? std::string(kind) : reasons}};
         }
         sayJson(document);
     }

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <system_error>
 
 #include "data/Cp1250.h"
 #include "data/FilePath.h"
@@ -105,7 +106,12 @@ std::unique_ptr<TraceWinSer> TraceWinSer::open(WinSer& inner, const std::filesys
 #ifndef _WIN32
     ::tzset();
 #endif
-    return std::unique_ptr<TraceWinSer>(new TraceWinSer(inner, handle));
+    try {
+        return std::unique_ptr<TraceWinSer>(new TraceWinSer(inner, handle));
+    } catch (const std::system_error& error) {  // no thread to write while the port is open
+        reason = error.what();
+        return nullptr;
+    }
 }
 
 TraceWinSer::TraceWinSer(WinSer& inner, std::FILE* file) : m_inner(inner), m_file(file) {
@@ -126,7 +132,10 @@ TraceWinSer::~TraceWinSer() {
 }
 
 std::optional<std::string> TraceWinSer::lost() {
-    const Lock lock(m_mutex);
+    Lock lock(m_mutex);
+    if (!m_read.empty()) {
+        write(lock, {});
+    }
     flush(lock);
     return m_lost;
 }
@@ -136,21 +145,29 @@ std::optional<std::string> TraceWinSer::lost() {
 // come, and at the end (a stop by Ctrl+C or SIGTERM ends the program the ordinary way).
 // A line that cannot be written is lost: the trace must never change an exchange.
 void TraceWinSer::flush() {
-    const Lock lock(m_mutex);
+    Lock lock(m_mutex);
     flush(lock);
 }
 
-void TraceWinSer::flush(const Lock&) {
+// The lines leave memory in order, and the disk is waited for with the file alone
+// held: an exchange adding its line never waits for a slow disk.
+void TraceWinSer::flush(Lock& lock) {
     if (m_pending.empty()) {
         return;
     }
+    std::string lines;
+    lines.swap(m_pending);
+    const std::lock_guard file(m_fileMutex);
+    lock.unlock();
     errno = 0;
     const bool written =
-        std::fwrite(m_pending.data(), 1, m_pending.size(), m_file.get()) == m_pending.size();
-    if ((std::fflush(m_file.get()) != 0 || !written) && !m_lost) {
-        m_lost = std::strerror(errno != 0 ? errno : EIO);
+        std::fwrite(lines.data(), 1, lines.size(), m_file.get()) == lines.size();
+    const bool failed = std::fflush(m_file.get()) != 0 || !written;
+    const int why = errno != 0 ? errno : EIO;
+    lock.lock();
+    if (failed && !m_lost) {
+        m_lost = std::strerror(why);
     }
-    m_pending.clear();
 }
 
 // A tenth of a second between writes keeps them few during a transfer; bytes read are
@@ -178,11 +195,11 @@ void TraceWinSer::flushWhileOpen() {
 }
 
 void TraceWinSer::write(std::string_view what) {
-    const Lock lock(m_mutex);
+    Lock lock(m_mutex);
     write(lock, what);
 }
 
-void TraceWinSer::write(const Lock& lock, std::string_view what) {
+void TraceWinSer::write(Lock& lock, std::string_view what) {
     std::string prefix;
     appendTimeOfDay(prefix);
     prefix += ' ';
@@ -190,8 +207,10 @@ void TraceWinSer::write(const Lock& lock, std::string_view what) {
     prefix += "  ";
     std::string lines;
     if (!m_read.empty()) {
-        lines += prefix;
-        lines += "read  <";
+        lines += m_readStarted;  // the read's own time, not the time it is written
+        lines += ' ';
+        lines += m_where;
+        lines += "  read  <";
         appendBytes(lines, m_read.data(), m_read.size());
         lines += '\n';
         m_read.clear();
@@ -222,7 +241,7 @@ std::uint8_t TraceWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudR
     m_open = rc == serial::kOk;
     std::string what = "open";
     appendResult(what, rc);
-    const Lock lock(m_mutex);
+    Lock lock(m_mutex);
     m_where = "COM" + std::to_string(port) + " " + std::to_string(baudRate);
     write(lock, what);
     return rc;
@@ -273,7 +292,7 @@ std::uint8_t TraceWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCo
         appendBytes(what, answer.data(), answerCount);
     }
     appendResult(what, rc);
-    const Lock lock(m_mutex);
+    Lock lock(m_mutex);
     write(lock, what);
     if (rc != serial::kOk) {
         flush(lock);  // what led to a failure is on the disk, whatever happens next
@@ -288,8 +307,12 @@ std::uint8_t TraceWinSer::ReadByte(std::uint8_t& byte) {
         what = "read";
         appendResult(what, serial::kReceiveTimeout);
     }
-    const Lock lock(m_mutex);
+    Lock lock(m_mutex);
     if (came == serial::kByteCame) {
+        if (m_read.empty()) {
+            m_readStarted.clear();
+            appendTimeOfDay(m_readStarted);  // once a line: a clock read per byte costs
+        }
         const bool first = m_read.empty() && m_pending.empty();
         m_read.push_back(byte);
         if (first) {

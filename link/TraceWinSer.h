@@ -69,9 +69,10 @@ private:
     // A line of the bytes read so far, if any, then one of what happened, if anything:
     // each the time, the port and baud rate, then the text.
     void write(std::string_view what);
-    void write(const Lock& lock, std::string_view what);
+    void write(Lock& lock, std::string_view what);
     void flush();
-    void flush(const Lock& lock);
+    // Unlocks while the disk is written.
+    void flush(Lock& lock);
     // Writes what waits in memory every so often while anything does (the thread below).
     void flushWhileOpen();
 
@@ -85,9 +86,11 @@ private:
     bool m_ending = false;
     std::string m_where = "-";         // "COM3 19200" from the last iInitializePort
     std::vector<std::uint8_t> m_read;  // what ReadBytes gave that is not yet written
+    std::string m_readStarted;         // the time of its first byte
     std::size_t m_readLines = 0;       // how many read lines were made, for the thread
     std::optional<std::string> m_lost;
     std::string m_pending;  // whole lines not yet in the file
+    std::mutex m_fileMutex;  // the file, while lines go to it; taken after m_mutex
     std::thread m_flusher;
 };
 

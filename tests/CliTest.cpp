@@ -528,8 +528,10 @@ TEST_F(CliTest, APortThatWillNotOpenIsNamedWithWhy) {
         EXPECT_NE(busy.err.find("COM1 (" + device.string() + "): port zajęty przez inny program"),
                   std::string::npos)
             << busy.err;
-        EXPECT_EQ(nlohmann::json::parse(cli(a, {"detect", "--json"}).out)["error"]["kind"],
-                  "port_busy");
+        for (const auto& args : {std::vector<std::string>{"detect", "--json"},
+                                 std::vector<std::string>{"detect", "--all", "--json"}}) {
+            EXPECT_EQ(nlohmann::json::parse(cli(a, args).out)["error"]["kind"], "port_busy");
+        }
         // A printer found elsewhere: the busy port is named all the same.
         Printer second(a, {"--number", "02"}, 2);
         const Result elsewhere = cli(a, {"-v", "status"}, "C.UTF-8");
@@ -1430,6 +1432,7 @@ TEST_F(CliTest, JsonTellsTheSameValuesInEveryLanguage) {
     EXPECT_EQ(both({"detect", "--all", "--json"}, 0)["found"],
               json::parse(R"([{"port":"COM1","number":"07","baud":9600,"version":4},
                               {"port":"COM3","number":"03","baud":9600,"version":4}])"));
+    EXPECT_EQ(cli(a, {"detect", "--all", "--port", "COM1"}).code, 2);
     const json status = both({"status", "--port", "COM1", "--json"}, 0);
     EXPECT_EQ(status["printer"]["number"], "07");
     EXPECT_EQ(status["status"], json::parse("[113,0,2,0]"));

@@ -18,6 +18,7 @@
 #include <csignal>
 #include <fstream>
 #include <memory>
+#include <utility>
 
 #include "Version.h"
 #include "app/qt/ElidedLabel.h"
@@ -97,7 +98,10 @@ private slots:
     // programu" ends it, with its ordinary exit code, instead of being cut off.
     void theProgramEndsOnTermAndHangUpAsKoniecProgramu() {
         newFolder();
-        for (const int signal : {SIGTERM, SIGHUP}) {
+        // The last run is under nohup: the hang-up stays ignored (closing the terminal
+        // leaves the program), while SIGTERM still ends it.
+        for (const auto& [signal, nohup] : {std::pair{SIGTERM, false}, std::pair{SIGHUP, false},
+                                            std::pair{SIGTERM, true}}) {
             QProcess program;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
@@ -106,20 +110,25 @@ private slots:
             environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
             program.setProcessEnvironment(environment);
             program.setWorkingDirectory(QString::fromStdString(tmp->path()));
-            program.start(QStringLiteral(KALVERO_PATH), {});
+            if (nohup) {
+                program.start(QStringLiteral("/usr/bin/nohup"), {QStringLiteral(KALVERO_PATH)});
+            } else {
+                program.start(QStringLiteral(KALVERO_PATH), {});
+            }
             QVERIFY(program.waitForStarted(20000));
             const auto pid = program.processId();
             // Sent only once the program catches it: earlier it would end any program.
-            const auto catches = [pid, signal] {
+            const auto caught = [pid](int which) {
                 std::ifstream status("/proc/" + std::to_string(pid) + "/status");
                 for (std::string line; std::getline(status, line);) {
                     if (line.rfind("SigCgt:", 0) == 0) {
-                        return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+                        return (std::stoull(line.substr(7), nullptr, 16) >> (which - 1) & 1) != 0;
                     }
                 }
                 return false;
             };
-            QTRY_VERIFY_WITH_TIMEOUT(catches(), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(caught(signal), 20000);
+            QCOMPARE(caught(SIGHUP), !nohup);
             ::kill(static_cast<pid_t>(pid), signal);
             QVERIFY(program.waitForFinished(20000));
             QCOMPARE(program.exitStatus(), QProcess::NormalExit);

@@ -40,7 +40,13 @@ printf 'PORT=COM1\nFOLDER=%s\nKEEP_DAYS=dwa\n' "$work/kopie" >"$conf"
 says 1 "KEEP_DAYS=dwa"
 [ ! -e "$work/calls" ] || fail "kalvero-cli was run for a file that is not right"
 
-printf 'PORT=COM1\nFOLDER=%s\nKEEP_DAYS=10\n' "$work/kopie" >"$conf"
+# Read, not run: a value with blanks needs no quotes, and a relative folder is in the
+# home.
+mkdir -p "$work/kopie drukarki"
+printf 'PORT=COM1\nFOLDER=%s\n' "$work/kopie drukarki" >"$conf"
+sh "$backup" sklep || fail "a folder with a blank gave exit $?"
+[ -f "$work/kopie drukarki/$(date +%F)/stopki.txt" ] || fail "nothing read into the folder with a blank"
+printf '# every night\nPORT="COM1"\nFOLDER=kopie\nKEEP_DAYS=10\n' >"$conf"
 today=$(date +%F)
 old=$(date -d "$today - 11 days" +%F)
 kept=$(date -d "$today - 10 days" +%F)

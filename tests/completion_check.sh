@@ -138,7 +138,11 @@ for n in 1 2 3 4 5 6 7 8 9 10; do
     fi
 done
 case ${#present[@]} in
-    0) completes "kalvero-cli --port " "kalvero-cli --port" ;;
+    # Nothing to offer: two Tabs, then a marker typed after them, which shows only
+    # once the Tabs have been served, right after the line as it was.
+    0) type_keys "kalvero-cli --port " 2 && tmux -L "$socket" send-keys -l "@"
+       await last_line_is '$ kalvero-cli --port @' && [[ $(screen | wc -l) == 1 ]] ||
+           fail "--port: offered ports where none is present" ;;
     1) completes "kalvero-cli --port " "kalvero-cli --port ${present[0]} " ;;
     *) [[ $(list_of "kalvero-cli --port ") == "$(printf '%s\n' "${present[@]}" | sort)" ]] ||
         fail "--port: not the present devices (${present[*]})" ;;

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <iterator>
 #endif
 
 #include "app/qt/QtGlowna.h"
@@ -20,6 +21,10 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 int g_pipe[2] = {-1, -1};
+// What each signal did before, given back at the end; one ignored at the start (nohup,
+// a background job) is left so.
+struct sigaction g_before[std::size(kSignals)];
+bool g_taken[std::size(kSignals)] = {};
 
 void noteSignal(int) {
     const int saved = errno;
@@ -44,12 +49,16 @@ EndOnSignals::EndOnSignals(QtGlowna& window) : m_window(window) {
         }
         m_window.close();
     });
+    // The first signal closes as the frame does; a second, while a transfer will not
+    // stop, ends the program at once, as it would have without us.
     struct sigaction action {};
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : kSignals) {
-        ::sigaction(signal, &action, nullptr);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        g_taken[i] = ::sigaction(kSignals[i], nullptr, &g_before[i]) == 0 &&
+                     g_before[i].sa_handler != SIG_IGN &&
+                     ::sigaction(kSignals[i], &action, nullptr) == 0;
     }
 #endif
 }
@@ -59,8 +68,11 @@ EndOnSignals::~EndOnSignals() {
     if (m_notifier == nullptr) {
         return;
     }
-    for (const int signal : kSignals) {
-        std::signal(signal, SIG_DFL);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        if (g_taken[i]) {
+            ::sigaction(kSignals[i], &g_before[i], nullptr);
+            g_taken[i] = false;
+        }
     }
     delete m_notifier;
     ::close(g_pipe[0]);

@@ -13,7 +13,8 @@ class QtGlowna;
 // programu" and the frame's close box do: the main window is closed, so that a running
 // transfer is stopped as by "Przerwij" first and the port is let go of on the way out.
 // The handler only writes a byte to a pipe; the event loop does the rest, also while
-// a transfer serves events between answers. One at a time, for the program's life.
+// a transfer serves events between answers; a second signal ends the program at once.
+// A signal ignored at the start stays ignored. One at a time, for the program's life.
 class EndOnSignals final : public QObject {
 public:
     explicit EndOnSignals(QtGlowna& window);
