@@ -4,7 +4,6 @@
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <functional>
-#include <set>
 #include <sstream>
 #include <string_view>
 #include <vector>
@@ -277,7 +276,7 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         return usage(_("--since-read sends what differs, with a snapshot: not with --all or "
                        "--no-snapshot"));
     }
-    if (options.json && options.command && !TellsJson(options.commandName)) {
+    if (options.json && options.command && !options.traits.json) {
         return usage(fill(_("--json: %1 gives no JSON"), {options.commandName}));
     }
     setResultsAsJson(options.json);
@@ -287,11 +286,6 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     return options.command ? std::nullopt : std::optional(usage(_("no command")));
 }
 
-bool TellsJson(const std::string& command) {
-    static const std::set<std::string> kCommands{"detect", "status",  "diff",    "snapshots",
-                                                 "read",   "write",   "erase",   "restore"};
-    return kCommands.contains(command);
-}
 
 std::optional<std::string> roleConflict(const Options& options) {
     const FileNames defaults;

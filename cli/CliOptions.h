@@ -17,6 +17,12 @@ class Session;
 using Command = std::function<int(Session&)>;
 
 // The command line, parsed.
+// What a command word is, beside what it does, given where the word is made.
+struct CommandTraits {
+    bool json = false;     // --json gives its results as one document
+    bool several = false;  // it may run on several printers at once (--port A,B)
+};
+
 struct Options {
     std::optional<PortName> port;  // the one port of this run
     std::vector<PortName> ports;   // --port as given: a list runs on each at once
@@ -45,6 +51,7 @@ struct Options {
     int plu = 0;     // the PLU of binding get/set and item
     Command command;
     std::string commandName;
+    CommandTraits traits;  // the chosen command's
 };
 
 // Parses the command line; an exit code when the run ends with it (help, a mistake).
@@ -52,9 +59,6 @@ std::optional<int> parse(int argc, char** argv, Options& options);
 // One file, one role: the footer and the binding file, the CSV file and the trace
 // must be different files. Why not, before anything is written.
 std::optional<std::string> roleConflict(const Options& options);
-
-// The commands whose results --json gives.
-bool TellsJson(const std::string& command);
 
 // Decimal digits only; nothing for anything else.
 std::optional<long> number(const std::string& text);

@@ -112,13 +112,14 @@ CLI::Option* addPlu(CLI::App& app, Options& o) {
 }
 
 CLI::App* addCommand(CLI::App& parent, const std::string& name, const std::string& description,
-                     Options& o, Command command) {
+                     Options& o, Command command, CommandTraits traits) {
     CLI::App* app = parent.add_subcommand(name, description);
     // "footer get" by both words.
     const std::string full = parent.get_parent() != nullptr ? parent.get_name() + " " + name : name;
-    app->callback([&o, full, command = std::move(command)] {
+    app->callback([&o, full, command = std::move(command), traits] {
         o.command = command;
         o.commandName = full;
+        o.traits = traits;
     });
     return app;
 }

@@ -30,6 +30,6 @@ CLI::Option* addPlu(CLI::App& app, Options& o);
 
 // A command word: when it is given, its command is the run's.
 CLI::App* addCommand(CLI::App& parent, const std::string& name, const std::string& description,
-                     Options& o, Command command);
+                     Options& o, Command command, CommandTraits traits = {});
 
 }  // namespace kalvero::cli

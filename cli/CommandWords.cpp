@@ -21,7 +21,7 @@ const char* const kSnapshotFolder = "$XDG_DATA_HOME/kalvero/snapshots/ (~/.local
 void addTransfers(CLI::App& app, Options& o) {
     CLI::App* detect = addCommand(
         app, "detect", _("find the printer and show its port, speed, version and number"), o,
-        [](Session& s) { return Detect(s); });
+        [](Session& s) { return Detect(s); }, CommandTraits{.json = true, .several = true});
     detect->footer(
         _("Tries the port (or every present port) at 9600 baud, then at 19200 after a\n"
           "receive time-out, and prints the port, speed, version and printer number;\n"
@@ -29,11 +29,11 @@ void addTransfers(CLI::App& app, Options& o) {
     detect->add_flag("--all", o.all, _("list every port where a printer answers"));
     CLI::App* read =
         addCommand(app, "read", _("read footers and/or bindings from the printer into the files"), o,
-                   [](Session& s) { return Read(s); });
+                   [](Session& s) { return Read(s); }, CommandTraits{.json = true, .several = true});
     read->footer(_("Reads footers 0..200 and the bindings of items 1..N into the files."));
     CLI::App* write =
         addCommand(app, "write", _("write footers and/or bindings from the files to the printer"), o,
-                   [](Session& s) { return Write(s); });
+                   [](Session& s) { return Write(s); }, CommandTraits{.json = true, .several = true});
     write->footer(
         _("Reads what the printer holds of those kinds into a snapshot first, then sends\n"
         "only the records of the files that differ from it, in file order, and reads\n"
@@ -46,7 +46,7 @@ void addTransfers(CLI::App& app, Options& o) {
         "like one changed on the printer by something else since, is named and nothing "
         "is sent (exit 1); a full write is then the way."));
     CLI::App* erase = addCommand(app, "erase", _("erase footers and/or bindings in the printer"), o,
-                                 [](Session& s) { return Erase(s); });
+                                 [](Session& s) { return Erase(s); }, CommandTraits{.json = true, .several = true});
     erase->footer(
         _("Reads what the printer holds of those kinds into a snapshot first, then blanks\n"
         "footers 0..200 and binds items 1..9983 to footer 0."));
@@ -69,7 +69,7 @@ void addTransfers(CLI::App& app, Options& o) {
     }
     CLI::App* restore =
         addCommand(app, "restore", _("undo the newest change of the printer on the port"), o,
-                   [](Session& s) { return Restore(s); });
+                   [](Session& s) { return Restore(s); }, CommandTraits{.json = true, .several = true});
     restore->add_option("--snapshot", o.snapshot, _("put this snapshot folder back instead"))
         ->option_text(_("DIR"));
     restore->add_flag("--force",
@@ -91,12 +91,12 @@ void addTransfers(CLI::App& app, Options& o) {
                _("list each printer's changes: number, time, command, kinds,\n"
                  "outcome, and the group restore undoes next"),
                o,
-               [](Session& s) { return ListSnapshots(s); });
+               [](Session& s) { return ListSnapshots(s); }, CommandTraits{.json = true});
 }
 
 void addSupportTools(CLI::App& app, Options& o) {
     CLI::App* diff = addCommand(app, "diff", _("show what differs between the printer and the files"),
-                                o, [](Session& s) { return Diff(s); });
+                                o, [](Session& s) { return Diff(s); }, CommandTraits{.json = true, .several = true});
     diff->footer(
         _("Reads the printer into memory (the files are not touched) and prints each\n"
         "difference; exit 0 when they agree, 5 when they differ."));
@@ -185,7 +185,7 @@ void addPrinterQueries(CLI::App& app, Options& o) {
                    [&o](Session& s) { return Item(s, static_cast<std::uint16_t>(o.plu)); });
     addPlu(*item, o);
     addCommand(app, "status", _("show the printer's four status bytes"), o,
-               [](Session& s) { return Status(s); });
+               [](Session& s) { return Status(s); }, CommandTraits{.json = true, .several = true});
 }
 
 }  // namespace

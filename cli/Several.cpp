@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <thread>
 
 #ifndef _WIN32
@@ -125,12 +124,6 @@ void sayRepeat(const std::vector<std::string>& failed, const std::vector<std::st
 }
 
 }  // namespace
-
-bool RunsOnSeveral(const std::string& command) {
-    static const std::set<std::string> kCommands{"write",  "erase",  "restore", "diff",
-                                                 "detect", "status", "read"};
-    return kCommands.contains(command);
-}
 
 std::optional<std::string> SamePrinterTwice(const std::vector<PortName>& ports) {
     for (std::size_t i = 0; i < ports.size(); ++i) {

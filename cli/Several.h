@@ -18,8 +18,6 @@ namespace kalvero::cli {
 // arguments, to build that command from.
 int RunOnSeveral(const Options& options, const std::vector<std::string>& args);
 
-// The commands that may run on several printers at once.
-bool RunsOnSeveral(const std::string& command);
 // Why the ports may not run at once: two of them reach one printer.
 std::optional<std::string> SamePrinterTwice(const std::vector<PortName>& ports);
 

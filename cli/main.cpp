@@ -14,8 +14,8 @@
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "cli/Several.h"
-#include "data/CsvFiles.h"
 #include "data/FileNames.h"
+#include "data/ImportTransaction.h"
 #include "lang/Language.h"
 
 namespace {
@@ -55,7 +55,7 @@ std::optional<int> runUntilSession(int argc, char** argv, Options& options) {
         inform(recovered->said);
     }
     if (options.ports.size() > 1) {
-        if (!RunsOnSeveral(options.commandName)) {
+        if (!options.traits.several) {
             return usage(kalvero::fill(_("%1 works on one printer: give --port one port"),
                                        {options.commandName}));
         }

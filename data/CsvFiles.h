@@ -104,16 +104,4 @@ CsvImport ImportCsv(const std::string& csv, const FileNames& names,
 CsvImport ImportCsvText(std::string_view text, const FileNames& names,
                         const Sinks& sinks = Sinks::files());
 
-// Before anything else touches the data files: an import that an ended run left is
-// finished when both its new files were whole, else undone, so that both data files
-// are old or both new, and its files removed. An import whose run is still going is
-// left to it. What was done, in the user's language (UTF-8), or nothing; failed when
-// the data files may not be used (the import could not be finished, or still runs).
-struct ImportRecovery {
-    std::string said;
-    bool failed = false;
-};
-std::optional<ImportRecovery> RecoverImport(const FileNames& names,
-                                            const Sinks& sinks = Sinks::files());
-
 }  // namespace kalvero

@@ -2,7 +2,8 @@
 #include "link/NetWinSer.h"
 
 #include <algorithm>
-
+#include <initializer_list>
+#include <string_view>
 #include <utility>
 
 #include "link/WireExchange.h"
@@ -12,36 +13,8 @@ namespace kalvero {
 
 namespace {
 
+using namespace telnet;
 using std::chrono::milliseconds;
-
-// Telnet (RFC 854, 856, 858) and its COM-PORT option (RFC 2217).
-constexpr std::uint8_t kIac = 255;
-constexpr std::uint8_t kDont = 254;
-constexpr std::uint8_t kDo = 253;
-constexpr std::uint8_t kWont = 252;
-constexpr std::uint8_t kWill = 251;
-constexpr std::uint8_t kSb = 250;
-constexpr std::uint8_t kSe = 240;
-constexpr std::uint8_t kBinary = 0;
-constexpr std::uint8_t kSuppressGoAhead = 3;
-constexpr std::uint8_t kComPort = 44;
-
-constexpr std::uint8_t kSetBaudRate = 1;
-constexpr std::uint8_t kSetDataSize = 2;
-constexpr std::uint8_t kSetParity = 3;
-constexpr std::uint8_t kSetStopSize = 4;
-constexpr std::uint8_t kSetControl = 5;
-constexpr std::uint8_t kPurgeData = 12;
-constexpr std::uint8_t kServerOffset = 100;  // the server answers command c as c + 100
-
-constexpr std::uint8_t kNoParity = 1;
-constexpr std::uint8_t kOneStopBit = 1;
-constexpr std::uint8_t kNoFlowControl = 1;
-constexpr std::uint8_t kDtrOn = 8;
-constexpr std::uint8_t kDtrOff = 9;
-constexpr std::uint8_t kRtsOn = 11;
-constexpr std::uint8_t kRtsOff = 12;
-constexpr std::uint8_t kPurgeBoth = 3;
 
 // A server behind a firewall may never answer; one that is there answers at once.
 constexpr milliseconds kConnectTimeout{3000};
@@ -51,27 +24,6 @@ constexpr milliseconds kQuietAfterPurge{10};
 
 std::string bytes(std::initializer_list<std::uint8_t> list) {
     return std::string(list.begin(), list.end());
-}
-
-// 0xFF stands twice in Telnet data and values.
-std::string escaped(const std::uint8_t* data, std::size_t size) {
-    std::string out;
-    out.reserve(size + 2);
-    for (std::size_t i = 0; i < size; ++i) {
-        out += static_cast<char>(data[i]);
-        if (data[i] == kIac) {
-            out += static_cast<char>(kIac);
-        }
-    }
-    return out;
-}
-
-std::string escaped(const std::string& value) {
-    return escaped(reinterpret_cast<const std::uint8_t*>(value.data()), value.size());
-}
-
-bool supported(std::uint8_t option) {
-    return option == kBinary || option == kSuppressGoAhead || option == kComPort;
 }
 
 }  // namespace
@@ -84,7 +36,7 @@ NetWinSer::~NetWinSer() {
 }
 
 std::uint8_t NetWinSer::SerialPortPresent(std::uint8_t port) {
-    return m_ports.url(port) ? 1 : 0;
+    return m_ports.network(port) ? 1 : 0;
 }
 
 std::uint8_t NetWinSer::fail(std::uint8_t code, std::string reason) {
@@ -99,8 +51,7 @@ std::uint8_t NetWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRat
     m_failure.reset();
     m_txTimeout = txTimeout * m_tick;
     m_rxTimeout = rxTimeout * m_tick;
-    const std::optional<std::string> url = m_ports.url(port);
-    m_net = url ? ParseNetPort(*url) : std::nullopt;
+    m_net = m_ports.network(port);
     if (!m_net) {
         return fail(serial::kNoSuchPort, _("not the address of a printer on the network"));
     }
@@ -118,13 +69,14 @@ std::uint8_t NetWinSer::iInitializePort(std::uint8_t port, std::uint16_t baudRat
     }
     // A server that confirmed its purge has dropped what it held; what the printer
     // was still sending for an earlier client follows within a few characters' time.
-    // Without a confirmed purge, what comes until the line is quiet is stale.
+    // Without a confirmed purge, what comes until the line is quiet is stale: a raw
+    // server may greet only once it has opened its serial port (ser2net's banner),
+    // after what is already there could have been dropped.
     dropInput(m_purged ? kQuietAfterPurge : kQuietAfterOpen);
     return m_socket.isOpen() ? serial::kOk : serial::kTransmitTimeout;  // closed() said why
 }
 
 std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
-    m_comPortRefused = false;
     const std::uint32_t baud = baudRate;
     const std::pair<std::uint8_t, std::string> settings[] = {
         {kSetBaudRate,
@@ -142,11 +94,9 @@ std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
                                              N_("stop bits"), N_("flow control")};
     // The options and every setting in one go, and one wait for all the answers: a
     // round trip each would cost as much again on a slow network.
-    std::string opening = bytes({kIac, kWill, kComPort, kIac, kWill, kBinary, kIac, kDo, kBinary,
-                                 kIac, kWill, kSuppressGoAhead, kIac, kDo, kSuppressGoAhead});
-    m_answers.clear();
+    std::string opening = TelnetCodec::opening();
     for (const auto& [command, value] : settings) {
-        opening += subnegotiation(command, value);
+        opening += TelnetCodec::subnegotiation(command, value);
     }
     if (!sendRaw(opening)) {
         closed();
@@ -154,11 +104,12 @@ std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
     }
     const auto answered = [this, &settings] {
         return std::all_of(std::begin(settings), std::end(settings), [this](const auto& setting) {
-            return m_answers.contains(static_cast<std::uint8_t>(setting.first + kServerOffset));
+            return m_codec.answers().contains(
+                static_cast<std::uint8_t>(setting.first + kServerOffset));
         });
     };
     const auto deadline = std::chrono::steady_clock::now() + m_txTimeout;
-    while (!answered() && !m_comPortRefused) {
+    while (!answered() && !m_codec.comPortRefused()) {
         const auto left =
             std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0 || !pump(left)) {
@@ -170,10 +121,11 @@ std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
     }
     for (std::size_t i = 0; i < std::size(kNames); ++i) {
         const auto& [command, value] = settings[i];
-        const auto answer = m_answers.find(static_cast<std::uint8_t>(command + kServerOffset));
-        if (answer == m_answers.end()) {
+        const auto& answers = m_codec.answers();
+        const auto answer = answers.find(static_cast<std::uint8_t>(command + kServerOffset));
+        if (answer == answers.end()) {
             return fail(serial::kCannotConfigure,
-                        m_comPortRefused
+                        m_codec.comPortRefused()
                             ? _("the server does not support RFC 2217 (the COM-PORT option)")
                             : fill(_("the server did not confirm the setting: %1"), {_(kNames[i])}));
         }
@@ -184,12 +136,8 @@ std::uint8_t NetWinSer::configure(std::uint16_t baudRate) {
                         fill(_("the server set another value: %1"), {_(kNames[i])}));
         }
     }
-    m_purged = m_answers.contains(static_cast<std::uint8_t>(kPurgeData + kServerOffset));
+    m_purged = m_codec.answers().contains(static_cast<std::uint8_t>(kPurgeData + kServerOffset));
     return serial::kOk;
-}
-
-std::string NetWinSer::subnegotiation(std::uint8_t command, const std::string& value) {
-    return bytes({kIac, kSb, kComPort, command}) + escaped(value) + bytes({kIac, kSe});
 }
 
 void NetWinSer::setLine(std::uint8_t value) {
@@ -198,7 +146,7 @@ void NetWinSer::setLine(std::uint8_t value) {
     }
     // Not waited for: a server in front of a pseudo-terminal lets a line setting pass
     // without a word, and its answer, when it comes, changes nothing.
-    if (!sendRaw(subnegotiation(kSetControl, bytes({value})))) {
+    if (!sendRaw(TelnetCodec::subnegotiation(kSetControl, bytes({value})))) {
         closed();
     }
 }
@@ -220,8 +168,7 @@ void NetWinSer::UnInitializePort() {
     m_socket.close();
     m_data.clear();
     m_dataAt = 0;
-    m_telnet = Telnet::Data;
-    m_answers.clear();
+    m_codec.reset();
 }
 
 bool NetWinSer::sendRaw(const std::string& raw) {
@@ -258,67 +205,10 @@ void NetWinSer::take(const std::string& came) {
         m_data += came;
         return;
     }
-    for (const char c : came) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        switch (m_telnet) {
-            case Telnet::Data:
-                if (byte == kIac) {
-                    m_telnet = Telnet::Command;
-                } else {
-                    m_data += c;
-                }
-                break;
-            case Telnet::Command:
-                m_telnet = Telnet::Data;
-                if (byte == kIac) {
-                    m_data += c;  // IAC IAC: the data byte 0xFF
-                } else if (byte >= kWill && byte <= kDont) {
-                    m_verb = byte;
-                    m_telnet = Telnet::Option;
-                } else if (byte == kSb) {
-                    m_subnegotiation.clear();
-                    m_telnet = Telnet::Sub;
-                }  // NOP, GA and the like need nothing
-                break;
-            case Telnet::Option:
-                answerRequest(m_verb, byte);
-                m_telnet = Telnet::Data;
-                break;
-            case Telnet::Sub:
-                if (byte == kIac) {
-                    m_telnet = Telnet::SubCommand;
-                } else {
-                    m_subnegotiation += c;
-                }
-                break;
-            case Telnet::SubCommand:
-                if (byte == kIac) {
-                    m_subnegotiation += c;
-                    m_telnet = Telnet::Sub;
-                    break;
-                }
-                if (byte == kSe && m_subnegotiation.size() >= 2 &&
-                    static_cast<std::uint8_t>(m_subnegotiation[0]) == kComPort) {
-                    m_answers[static_cast<std::uint8_t>(m_subnegotiation[1])] =
-                        m_subnegotiation.substr(2);
-                }
-                m_telnet = Telnet::Data;
-                break;
-        }
-    }
-}
-
-void NetWinSer::answerRequest(std::uint8_t verb, std::uint8_t option) {
-    if (option == kComPort && verb == kDont) {
-        m_comPortRefused = true;  // our WILL refused; the server's own side is its business
-    }
-    if (supported(option) && !(verb == kWill && option == kComPort)) {
-        return;  // already offered or asked for when the connection opened
-    }
-    if (verb == kDo) {
-        sendRaw(bytes({kIac, kWont, option}));
-    } else if (verb == kWill) {
-        sendRaw(bytes({kIac, kDont, option}));
+    TelnetCodec::Taken taken = m_codec.take(came);
+    m_data += taken.data;
+    if (!taken.replies.empty()) {
+        sendRaw(taken.replies);
     }
 }
 
@@ -367,9 +257,10 @@ std::uint8_t NetWinSer::RSSequence(std::uint8_t command, std::uint8_t answerCoun
     }
     return serial::Exchange(
         [this](const std::uint8_t* data, std::size_t count) {
+            const std::string_view plain(reinterpret_cast<const char*>(data), count);
             const std::string out = m_net->kind == NetPort::Kind::Rfc2217
-                                        ? escaped(data, count)
-                                        : std::string(reinterpret_cast<const char*>(data), count);
+                                        ? TelnetCodec::escaped(plain)
+                                        : std::string(plain);
             if (!sendRaw(out)) {
                 closed();
                 return false;

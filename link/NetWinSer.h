@@ -2,22 +2,23 @@
 #pragma once
 
 #include <chrono>
-#include <map>
 #include <optional>
 #include <string>
 
 #include "link/NetPort.h"
 #include "link/PortMap.h"
 #include "link/TcpSocket.h"
+#include "link/TelnetCodec.h"
 #include "link/WinSer.h"
 
 namespace kalvero {
 
-// The serial-port library for printers on the network: COMn is the URL the port map
-// gives for it. Over RFC 2217 the speed, 8N1 without flow control and the DTR and RTS
-// lines are set in the server by Telnet's COM-PORT option; over raw TCP they are
-// the server's own. Exchanges, time-outs and results are those of a serial port: a
-// server that will not connect, or closes, gives 20, a silent printer 21.
+// The serial-port library for printers on the network: COMn is the address the port
+// map holds for it, taken as parsed there. Over RFC 2217 the speed, 8N1 without flow
+// control and the DTR and RTS lines are set in the server by Telnet's COM-PORT
+// option; over raw TCP they are the server's own. Exchanges, time-outs and results
+// are those of a serial port: a server that will not connect, or closes, gives 20, a
+// silent printer 21.
 class NetWinSer final : public WinSer {
 public:
     // tick is the unit of the two time-outs given to iInitializePort, as for a serial port.
@@ -50,15 +51,13 @@ private:
     // once: 0, or the opening's failure when the server refuses the option, leaves a
     // setting unanswered (4) or closes (20).
     std::uint8_t configure(std::uint16_t baudRate);
-    // One COM-PORT command as it goes on the wire.
-    static std::string subnegotiation(std::uint8_t command, const std::string& value);
     void setLine(std::uint8_t value);
     bool sendRaw(const std::string& bytes);
     // Waits up to timeout for what the server sends and takes it in; false once it closed.
     bool pump(std::chrono::milliseconds timeout);
-    // Telnet from the server: data bytes to m_data, requests answered, settings noted.
+    // What the server sent: over RFC 2217 its data bytes to m_data and its requests
+    // answered; over raw TCP all of it to m_data.
     void take(const std::string& bytes);
-    void answerRequest(std::uint8_t verb, std::uint8_t option);
     void closed();
     // Input that came before it was asked for (a banner, bytes for an earlier client).
     void dropInput(std::chrono::milliseconds quiet);
@@ -74,13 +73,7 @@ private:
 
     std::string m_data;        // data bytes not yet read
     std::size_t m_dataAt = 0;  // the next of them
-    // Where the Telnet stream from the server stands between bytes.
-    enum class Telnet { Data, Command, Option, Sub, SubCommand };
-    Telnet m_telnet = Telnet::Data;
-    std::uint8_t m_verb = 0;                        // WILL, WONT, DO or DONT, its option to come
-    std::string m_subnegotiation;                   // IAC SB ... IAC SE, IAC undoubled
-    std::map<std::uint8_t, std::string> m_answers;  // COM-PORT answers by command
-    bool m_comPortRefused = false;
+    TelnetCodec m_codec;
     bool m_purged = false;  // the server confirmed it dropped what it held
 };
 

@@ -8,16 +8,42 @@
 
 #include "data/FilePath.h"
 #include "data/OwnFiles.h"
-#include "link/NetPort.h"
-
 namespace kalvero {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A few bytes of text in a regular file: a link to a device is never read.
+std::optional<NetPort> ReadEntry(const fs::path& entry) {
+    constexpr std::uintmax_t kMostBytes = 1024;
+    std::string why;
+    const auto text = ReadOwnFile(FileNameText(entry), kMostBytes, why);
+    if (!text) {
+        return std::nullopt;
+    }
+    std::string line = text->substr(0, text->find('\n'));
+    const std::size_t end = line.find_last_not_of(" \t\r");
+    line.erase(end == std::string::npos ? 0 : end + 1);
+    const std::size_t start = line.find_first_not_of(" \t");
+    line.erase(0, start == std::string::npos ? line.size() : start);
+    return ParseNetPort(line);
+}
+
+}  // namespace
+
 PortMap::PortMap(fs::path portsDir, fs::path devDir, fs::path sysClassTty)
     : m_portsDir(std::move(portsDir)),
       m_devDir(std::move(devDir)),
-      m_sysClassTty(std::move(sysClassTty)) {}
+      m_sysClassTty(std::move(sysClassTty)) {
+    std::error_code ec;
+    if (m_portsDir.empty() || !fs::is_directory(m_portsDir, ec)) {
+        return;
+    }
+    for (int port = kFirstPort; port <= kLastPort; ++port) {
+        m_network[port - kFirstPort] = ReadEntry(m_portsDir / ("com" + std::to_string(port)));
+    }
+}
 
 // Beside what the program keeps of each printer on Windows (%LOCALAPPDATA%\Kalvero).
 fs::path PortMap::defaultPortsDir() {
@@ -44,46 +70,29 @@ PortMap PortMap::fromEnvironment() {
 PortMap PortMap::forDevice(fs::path device) {
     PortMap map({}, {}, "/sys/class/tty");
     map.m_device = std::move(device);
+    map.m_onePort = true;
     return map;
 }
 
-PortMap PortMap::forUrl(std::string url) {
+PortMap PortMap::forNetwork(NetPort net) {
     PortMap map({}, {}, {});
-    map.m_url = std::move(url);
+    map.m_network[0] = std::move(net);
+    map.m_onePort = true;
     return map;
 }
 
-std::optional<std::string> PortMap::url(int port) const {
+std::optional<NetPort> PortMap::network(int port) const {
     if (port < kFirstPort || port > kLastPort) {
         return std::nullopt;
     }
-    if (!m_url.empty()) {
-        return port == kFirstPort ? std::optional(m_url) : std::nullopt;
-    }
-    if (!m_device.empty()) {
-        return std::nullopt;
-    }
-    // A few bytes of text in a regular file: a link to a device is never read.
-    constexpr std::uintmax_t kMostBytes = 1024;
-    std::string why;
-    const auto text = ReadOwnFile(FileNameText(m_portsDir / ("com" + std::to_string(port))),
-                                  kMostBytes, why);
-    if (!text) {
-        return std::nullopt;
-    }
-    std::string line = text->substr(0, text->find('\n'));
-    const std::size_t end = line.find_last_not_of(" \t\r");
-    line.erase(end == std::string::npos ? 0 : end + 1);
-    const std::size_t start = line.find_first_not_of(" \t");
-    line.erase(0, start == std::string::npos ? line.size() : start);
-    return ParseNetPort(line) ? std::optional(line) : std::nullopt;
+    return m_network[port - kFirstPort];
 }
 
 std::optional<fs::path> PortMap::devicePath(int port) const {
     if (port < kFirstPort || port > kLastPort) {
         return std::nullopt;
     }
-    if (!m_device.empty() || !m_url.empty()) {
+    if (m_onePort) {
         return port == kFirstPort && !m_device.empty() ? std::optional(m_device) : std::nullopt;
     }
     std::error_code ec;
@@ -100,7 +109,7 @@ std::optional<fs::path> PortMap::devicePath(int port) const {
 }
 
 bool PortMap::present(int port) const {
-    if (url(port)) {
+    if (network(port)) {
         return true;
     }
     const auto path = devicePath(port);

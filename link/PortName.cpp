@@ -58,13 +58,13 @@ std::optional<PortName> PortName::parse(const std::string& text, Mistake& mistak
     }
     // A scheme says a URL was meant, so a mistake in it is named as one.
     if (text.find("://") != std::string::npos) {
-        const auto net = ParseNetPort(text);
-        if (!net) {
+        name.m_net = ParseNetPort(text);
+        if (!name.m_net) {
             mistake = Mistake::BadUrl;
             return std::nullopt;
         }
         name.m_kind = Kind::Network;
-        name.m_canonical = canonicalUrl(*net);
+        name.m_canonical = canonicalUrl(*name.m_net);
         return name;
     }
     if (text.empty() || text.front() == ' ' || text.back() == ' ') {
@@ -106,7 +106,7 @@ std::optional<PortName> PortName::parse(const std::string& text, Mistake& mistak
 PortMap PortName::map() const {
     switch (m_kind) {
         case Kind::Network:
-            return PortMap::forUrl(m_text);
+            return PortMap::forNetwork(*m_net);
         case Kind::Device:
             return PortMap::forDevice(FilePath(m_text));
         case Kind::Com:
@@ -116,11 +116,12 @@ PortMap PortName::map() const {
 }
 
 std::string PortName::reached() const {
+    if (m_net) {
+        return m_canonical;
+    }
     const PortMap ports = map();
-    if (const auto url = ports.url(m_number)) {
-        Mistake mistake{};
-        const auto net = parse(*url, mistake);
-        return net ? net->canonical() : *url;
+    if (const auto net = ports.network(m_number)) {
+        return canonicalUrl(*net);
     }
     const auto device = ports.devicePath(m_number);
     if (!device) {

@@ -42,6 +42,7 @@ public:
 private:
     Kind m_kind = Kind::Com;
     std::uint8_t m_number = 1;
+    std::optional<NetPort> m_net;  // for a URL
     std::string m_text;
     std::string m_canonical;
 };

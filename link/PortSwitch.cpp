@@ -13,7 +13,7 @@ PortSwitch::PortSwitch(PortMap ports, std::unique_ptr<WinSer> serial,
       m_current(m_serial.get()) {}
 
 WinSer& PortSwitch::libraryFor(std::uint8_t port) const {
-    return m_ports.url(port) ? *m_network : *m_serial;
+    return m_ports.network(port) ? *m_network : *m_serial;
 }
 
 std::uint8_t PortSwitch::SerialPortPresent(std::uint8_t port) {

@@ -13,6 +13,7 @@
 
 #include "data/Backups.h"
 #include "data/CsvFiles.h"
+#include "data/ImportTransaction.h"
 #include "data/RecordFormat.h"
 #include "tests/FailingSinks.h"
 #include "tests/Files.h"

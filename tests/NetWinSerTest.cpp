@@ -72,9 +72,12 @@ public:
         m_thread = std::thread([this] { serve(); });
     }
     std::uint16_t port() const { return m_port; }
-    PortMap ports() const {
-        return PortMap::forUrl("rfc2217://127.0.0.1:" + std::to_string(m_port));
+    PortMap ports(const std::string& scheme = "rfc2217") const {
+        return PortMap::forNetwork(
+            *ParseNetPort(scheme + "://127.0.0.1:" + std::to_string(m_port)));
     }
+    // The greeting has gone to the client.
+    bool greeted() const { return m_greeted; }
 
     std::string raw() {
         const std::lock_guard lock(m_mutex);
@@ -106,6 +109,7 @@ private:
         }
         const int client = ::accept(m_listener, nullptr, nullptr);
         ::send(client, greeting.data(), greeting.size(), MSG_NOSIGNAL);
+        m_greeted = true;
         pollfd reading{client, POLLIN, 0};
         while (!m_stop) {
             if (::poll(&reading, 1, 20) <= 0) {
@@ -188,6 +192,7 @@ private:
     std::uint16_t m_port = 0;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_greeted{false};
     std::mutex m_mutex;
     std::string m_raw;
     std::string m_data;
@@ -304,7 +309,8 @@ TEST(NetWinSer, ServersThatRefuseOrSayNothingAreNamed) {
     }
     {  // Nobody listens: 20, naming the server.
         const std::uint16_t port = ScriptedServer().port();  // closed again at once
-        NetWinSer net(PortMap::forUrl("tcp://127.0.0.1:" + std::to_string(port)), kTick);
+        NetWinSer net(PortMap::forNetwork(*ParseNetPort("tcp://127.0.0.1:" + std::to_string(port))),
+                      kTick);
         EXPECT_EQ(net.iInitializePort(1, 9600, 5, 5), serial::kTransmitTimeout);
         ASSERT_TRUE(net.openFailure());
         EXPECT_NE(net.openFailure()->reason.find("serwer 127.0.0.1:" + std::to_string(port) +
@@ -312,6 +318,33 @@ TEST(NetWinSer, ServersThatRefuseOrSayNothingAreNamed) {
                   std::string::npos)
             << net.openFailure()->reason;
     }
+}
+
+// Raw TCP: no Telnet either way, and what the server sent as the client connected
+// (bytes for an earlier client) is never taken for the printer's answer.
+TEST(NetWinSer, RawTcpPassesBytesAsTheyAreAndDropsWhatCameUnasked) {
+    ScriptedServer server;
+    server.greeting = std::string{'s', kIac, 't'};
+    server.replies = {"\x06", std::string{kIac, 'A'}};
+    server.start();
+    NetWinSer net(server.ports("tcp"), kTick);
+    ASSERT_EQ(net.iInitializePort(1, 9600, 5, 5), serial::kOk);
+    for (int wait = 0; wait < 200 && !server.greeted(); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(server.greeted());
+    ChannelLines(net, 2);  // the server sets the lines: nothing goes out
+    SerialBuffer send{};
+    send[0] = 0x01;
+    send[1] = 0xFF;
+    SerialBuffer answer{};
+    EXPECT_EQ(net.RSSequence(0x2B, 2, 2, answer, send), serial::kOk)
+        << "the greeting taken for the printer's ACK";
+    EXPECT_EQ(answer[0], 0xFF);
+    EXPECT_EQ(answer[1], 'A');
+    EXPECT_EQ(server.raw(), std::string("\x2B\x01\xFF")) << "no Telnet options, 0xFF once";
+    std::uint8_t byte = 0;
+    EXPECT_EQ(net.ReadByte(byte), 0) << "the greeting is not left to read";
 }
 
 TEST(NetPort, TakesTheThreeKindsAndNothingElse) {

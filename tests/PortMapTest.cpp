@@ -76,8 +76,15 @@ TEST_F(PortMapTest, ThePortsDirectoryAloneDefinesThePorts) {
     EXPECT_EQ(presentPorts(), (std::vector<int>{3, 4}));
     EXPECT_EQ(*map().devicePath(3), tmp / "ports/com3");
     EXPECT_EQ(*map().devicePath(1), tmp / "ports/com1");
-    EXPECT_EQ(map().url(4), "rfc2217://192.168.1.20:4001");
-    EXPECT_FALSE(map().url(3)) << "a link to a device";
+    ASSERT_TRUE(map().network(4));
+    EXPECT_EQ(map().network(4)->url, "rfc2217://192.168.1.20:4001");
+    EXPECT_FALSE(map().network(3)) << "a link to a device";
+
+    // Entries are read as the map is built: a map in use keeps what it named.
+    const PortMap built = map();
+    touch(tmp / "ports/com4", "tcp://10.0.0.5:7\n");
+    EXPECT_EQ(built.network(4)->port, 4001);
+    EXPECT_EQ(map().network(4)->port, 7);
 }
 
 TEST_F(PortMapTest, ALinkToAPhantomUartIsAbsentToo) {

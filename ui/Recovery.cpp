@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Recovery.h"
 
-#include "data/CsvFiles.h"
+#include "data/ImportTransaction.h"
 #include "ui/Messages.h"
 
 namespace kalvero {
