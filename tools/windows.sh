@@ -58,5 +58,8 @@ printf '%s\n' app/qt/*.cpp ui/qt/*.cpp editor/qt/*.cpp link/QtWinSer.cpp link/Po
         -Wextra -Werror -Wno-attributes -DKALVERO_QT_PORTS -I"$qt" -I"$qt/QtCore" -I"$qt/QtGui" -I"$qt/QtWidgets" \
         -I"$qt/QtSerialPort" -I. -Ibuild/windows/generated
 status=0
-(cd build/windows && ctest --timeout 300 --output-on-failure) || status=$?
+# Wine now and then fails to start a program at all (an exit in 0.01 s with not a line
+# of output, not seen again in runs of the same test): such a test is run once more.
+(cd build/windows && ctest --timeout 300 --output-on-failure --repeat until-pass:2) ||
+    status=$?
 exit "$status"
