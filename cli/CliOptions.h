@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/ExitCode.h"
+#include "data/RecordFormat.h"
 #include "link/PortName.h"
 
 namespace kalvero::cli {
@@ -34,7 +35,7 @@ struct Options {
     std::optional<int> baud;  // the only speed to try; else the remembered one first
     std::optional<std::string> footers;
     std::optional<std::string> bindings;
-    int lastPlu = 9983;
+    int lastPlu = kLastPlu;
     bool offline = false;
     bool create = false;
     std::vector<std::string> lines;

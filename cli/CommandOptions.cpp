@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "data/RecordFormat.h"
 #include "lang/Language.h"
 
 namespace kalvero::cli {
@@ -77,7 +78,7 @@ CLI::Option* addBindings(CLI::App& app, Options& o) {
 CLI::Option* addLastPlu(CLI::App& app, Options& o) {
     return decimal(
                app.add_option("--last-plu", o.lastPlu, _("read bindings up to item N (default 9983)")),
-               1, 9983)
+               1, kLastPlu)
         ->option_text("N");
 }
 CLI::Option* addOffline(CLI::App& app, Options& o) {
@@ -101,12 +102,12 @@ CLI::Option* addLine(CLI::App& app, Options& o) {
         ->option_text(_("K:W:E:TEXT"));
 }
 CLI::Option* addFooterNumber(CLI::App& app, Options& o) {
-    return decimal(app.add_option("N", o.footer, _("the footer, 0..200")), 0, 200)
+    return decimal(app.add_option("N", o.footer, _("the footer, 0..200")), 0, kLastFooter)
         ->required()
         ->type_name("");
 }
 CLI::Option* addPlu(CLI::App& app, Options& o) {
-    return decimal(app.add_option("PLU", o.plu, _("the item, 1..9983")), 1, 9983)
+    return decimal(app.add_option("PLU", o.plu, _("the item, 1..9983")), 1, kLastPlu)
         ->required()
         ->type_name("");
 }

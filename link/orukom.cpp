@@ -128,7 +128,7 @@ ResultCode BulkTransfers::ReadAllFooters() {
     m_view.setLabel("Odczyt stopek...");
     m_view.showLabel(true);
     m_view.showBar(true);
-    m_view.setBar(0, 200, 1);
+    m_view.setBar(0, kLastFooter, 1);
     ResultCode rc = 0;
     const std::unique_ptr<FileReplace> file = startReadFile(m_names.FooterFileName, rc);
     if (!file) {
@@ -187,7 +187,7 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
     // The file is read whole first: one that is not sends nothing at all.
     const FooterFile file = ReadFooterFile(m_names.FooterFileName);
     if (file.result != 0) {
-        startWrite("Zapis stopek...", 200);
+        startWrite("Zapis stopek...", kLastFooter);
         m_view.showLabel(false);
         return refused(m_names.FooterFileName, file);
     }
@@ -196,7 +196,7 @@ ResultCode BulkTransfers::WriteAllFooters(std::uint16_t& count) {
 
 ResultCode BulkTransfers::WriteFooters(const std::vector<FooterRecord>& records,
                                        std::uint16_t& count) {
-    startWrite("Zapis stopek...", 200);
+    startWrite("Zapis stopek...", kLastFooter);
     count = 0;
     auto record = records.begin();
     const ResultCode rc = eachRecord([&]() -> RecordStep {
@@ -228,7 +228,7 @@ ResultCode BulkTransfers::EraseAllFooters() {
     m_partialFile.reset();
     m_badLine.reset();
     m_view.showLabel(true);
-    m_view.setBar(0, 200, 1);
+    m_view.setBar(0, kLastFooter, 1);
     m_view.showBar(true);
     int n = 0;
     const ResultCode rc = eachRecord([&]() -> RecordStep {
@@ -291,7 +291,7 @@ ResultCode BulkTransfers::ReadAllBindings(std::uint16_t lastPlu) {
 ResultCode BulkTransfers::WriteAllBindings() {
     const BindingFile file = ReadBindingFile(m_names.BindingFileName);
     if (file.result != 0) {
-        startWrite("Zapis wiązań..."_cp1250, 9983);
+        startWrite("Zapis wiązań..."_cp1250, kLastPlu);
         if (file.result == kMalformed) {
             m_view.showLabel(false);  // a missing file leaves the label to the caller
         }
@@ -303,7 +303,7 @@ ResultCode BulkTransfers::WriteAllBindings() {
 
 ResultCode BulkTransfers::WriteBindings(const std::vector<BindingRecord>& records,
                                         std::uint16_t& count) {
-    startWrite("Zapis wiązań..."_cp1250, 9983);
+    startWrite("Zapis wiązań..."_cp1250, kLastPlu);
     count = 0;
     auto binding = records.begin();
     const ResultCode rc = eachRecord([&]() -> RecordStep {
@@ -330,7 +330,7 @@ ResultCode BulkTransfers::EraseAllBindings() {
     m_badLine.reset();
     m_view.setLabel("Kasowanie wiązań..."_cp1250);
     m_view.showLabel(true);
-    m_view.setBar(0, 9983, 1);
+    m_view.setBar(0, kLastPlu, 1);
     m_view.showBar(true);
     std::uint32_t plu = 1;
     const ResultCode rc = eachRecord([&]() -> RecordStep {

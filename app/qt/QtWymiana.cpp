@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 
+#include "data/RecordFormat.h"
 #include "ui/qt/DialogKeys.h"
 
 namespace kalvero {
@@ -66,8 +67,8 @@ QtWymiana::QtWymiana(MessageBoxes& boxes, QWidget& mainWindow)
     seMaxPLU = new QSpinBox(window);
     seMaxPLU->setObjectName(QStringLiteral("seMaxPLU"));
     seMaxPLU->setGeometry(200, 88, 65, 22);
-    seMaxPLU->setRange(1, 9983);
-    seMaxPLU->setValue(9983);
+    seMaxPLU->setRange(1, kLastPlu);
+    seMaxPLU->setValue(kLastPlu);
     Label1 = new QLabel(QStringLiteral("odczyt do PLU nr"), window);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(bigger);

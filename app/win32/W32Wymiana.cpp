@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "data/RecordFormat.h"
+
 namespace kalvero {
 
 namespace {
@@ -47,8 +49,8 @@ W32Wymiana::W32Wymiana(HWND mainWindow)
                          {249, 88, 16, 22});
     SendMessageW(m_maxPluArrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(m_controls[W::seMaxPLU]), 0);
     place(m_controls[W::seMaxPLU], {200, 88, 49, 22});  // what the arrows left, kept at any DPI
-    SendMessageW(m_maxPluArrows, UDM_SETRANGE32, 1, 9983);
-    SendMessageW(m_maxPluArrows, UDM_SETPOS32, 0, 9983);
+    SendMessageW(m_maxPluArrows, UDM_SETRANGE32, 1, kLastPlu);
+    SendMessageW(m_maxPluArrows, UDM_SETPOS32, 0, kLastPlu);
     m_controls[W::sbZmienStopka] =
         add(WC_BUTTONW, L"...", BS_PUSHBUTTON | WS_VISIBLE, {312, 24, 23, 22}, ksbZmienStopka);
     m_controls[W::sbZmienWiazania] =
@@ -83,7 +85,7 @@ int W32Wymiana::maxPlu() const {
     BOOL failed = FALSE;
     const auto value = static_cast<int>(SendMessageW(m_maxPluArrows, UDM_GETPOS32, 0,
                                                      reinterpret_cast<LPARAM>(&failed)));
-    return std::clamp(value, 1, 9983);
+    return std::clamp(value, 1, kLastPlu);
 }
 
 void W32Wymiana::showFileName(WymianaControl field, const std::string& name) {
